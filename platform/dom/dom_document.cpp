@@ -1,0 +1,231 @@
+#include "platform/dom/dom_document.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "platform/com_error.h"
+#include "platform/dom/xml_encoding.h"
+#include "platform/dom/xml_wellformedness.h"
+
+namespace platform {
+namespace {
+
+std::string SystemText(int error) { return std::generic_category().message(error); }
+
+// Reads the whole file; false with the system's reason.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = "Cannot open the file: " + SystemText(errno) + ".";
+    return false;
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      reason = "Cannot read the file: " + SystemText(errno) + ".";
+      ::close(fd);
+      return false;
+    }
+    if (got == 0) break;
+    bytes.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(fd);
+  return true;
+}
+
+// Writes `bytes` to a new file beside `path` and renames it over `path`, so that a failure never
+// leaves a half-written target. Returns 0 or the errno of the failure.
+int ReplaceFile(const std::string& path, std::string_view bytes) {
+  static std::atomic<unsigned> counter{0};
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return errno;
+  }
+  if (fd < 0) return EEXIST;
+  int failure = 0;
+  while (!bytes.empty()) {
+    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) {
+      failure = errno;
+      break;
+    }
+    bytes.remove_prefix(static_cast<size_t>(put));
+  }
+  if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) failure = errno;
+  if (failure != 0) ::unlink(temporary.c_str());
+  return failure;
+}
+
+// "UTF-8", "utf8", "Utf_8": no conversion needed.
+bool IsUtf8(std::string_view encoding) {
+  std::string squashed;
+  for (const char c : encoding) {
+    if (c == '-' || c == '_') continue;
+    squashed += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  }
+  return squashed == "UTF8";
+}
+
+constexpr unsigned kParseOptions =
+    pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
+    pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype;
+
+}  // namespace
+
+std::shared_ptr<DomDocument> DomDocument::Create() {
+  auto document = std::make_shared<DomDocument>(PassKey{});
+  document->tree_->owner = document;
+  return document;
+}
+
+DomDocument::DomDocument(PassKey) : tree_(std::make_shared<DomTree>()) {}
+
+std::shared_ptr<DomTree> DomDocument::NewTree() {
+  auto tree = std::make_shared<DomTree>();
+  tree->preserveWhiteSpace = preserveWhiteSpace_;
+  tree->owner = weak_from_this();
+  return tree;
+}
+
+bool DomDocument::Refuse(DomParseError error) {
+  parseError_ = std::move(error);
+  if (parseError_.errorCode == 0) parseError_.errorCode = kE_FAIL;
+  tree_ = NewTree();
+  return false;
+}
+
+bool DomDocument::load(const std::string& path) {
+  DomParseError error;
+  error.url = path;
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes, error.reason)) {
+    error.errorCode = kE_FAIL;
+    return Refuse(std::move(error));
+  }
+  std::string utf8;
+  std::string declaredEncoding;
+  if (!DecodeXmlBytes(bytes, utf8, declaredEncoding, error)) {
+    error.url = path;
+    return Refuse(std::move(error));
+  }
+  bytes = std::string();
+  return Parse(std::move(utf8), path);
+}
+
+bool DomDocument::loadXML(const std::string& utf8Text) {
+  std::string_view text = utf8Text;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  return Parse(std::string(text), "");
+}
+
+bool DomDocument::Parse(std::string utf8, const std::string& url) {
+  DomParseError error;
+  if (!CheckWellFormed(utf8, error)) {
+    error.url = url;
+    return Refuse(std::move(error));
+  }
+  std::shared_ptr<DomTree> tree = NewTree();
+  const unsigned options = kParseOptions | (preserveWhiteSpace_ ? pugi::parse_ws_pcdata : 0u);
+  const pugi::xml_parse_result result =
+      tree->document.load_buffer(utf8.data(), utf8.size(), options, pugi::encoding_utf8);
+  if (!result) {
+    error.errorCode = kE_FAIL;
+    error.reason = result.description();
+    LocateXmlError(utf8, static_cast<size_t>(result.offset), error);
+    error.url = url;
+    return Refuse(std::move(error));
+  }
+  tree_ = std::move(tree);
+  parseError_ = DomParseError();
+  parseError_.url = url;
+  return true;
+}
+
+void DomDocument::save(const std::string& path) const {
+  std::string text = tree_->Serialised(true);
+
+  std::string encoding;
+  for (const pugi::xml_node child : tree_->document.children()) {
+    if (child.type() == pugi::node_declaration) encoding = child.attribute("encoding").value();
+  }
+  std::string encoded;
+  if (!encoding.empty() && !IsUtf8(encoding)) {
+    std::string reason;
+    if (!EncodeXmlText(text, encoding, encoded, reason)) {
+      throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + reason);
+    }
+    text.swap(encoded);
+  }
+  const int failure = ReplaceFile(path, text);
+  if (failure != 0) {
+    throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + SystemText(failure) + ".");
+  }
+}
+
+std::string DomDocument::xml() const { return asNode().xml(); }
+
+DomNode DomDocument::documentElement() const {
+  for (const pugi::xml_node child : tree_->document.children()) {
+    if (child.type() == pugi::node_element && child != tree_->parking) {
+      return DomNode(tree_, child);
+    }
+  }
+  return {};
+}
+
+DomNode DomDocument::Detached(pugi::xml_node_type type, const std::string& value,
+                              const char* operation) {
+  pugi::xml_node node = tree_->Parking().append_child(type);
+  if (!node || !node.set_value(value.data(), value.size())) {
+    throw ComError(kE_OUTOFMEMORY, std::string(operation) + ": out of memory");
+  }
+  return DomNode(tree_, node);
+}
+
+DomNode DomDocument::createElement(const std::string& name) {
+  if (!DomTree::IsName(name)) {
+    throw ComError(kE_INVALIDARG, "createElement: \"" + name + "\" is not a valid element name");
+  }
+  pugi::xml_node element = tree_->Parking().append_child(name.c_str());
+  if (!element) throw ComError(kE_OUTOFMEMORY, "createElement: out of memory");
+  return DomNode(tree_, element);
+}
+
+DomNode DomDocument::createComment(const std::string& text) {
+  return Detached(pugi::node_comment, text, "createComment");
+}
+
+DomNode DomDocument::createTextNode(const std::string& text) {
+  return Detached(pugi::node_pcdata, text, "createTextNode");
+}
+
+DomNodeList DomDocument::selectNodes(const std::string& pattern) const {
+  return asNode().selectNodes(pattern);
+}
+
+DomNode DomDocument::selectSingleNode(const std::string& pattern) const {
+  return asNode().selectSingleNode(pattern);
+}
+
+DomNode DomDocument::asNode() const { return DomNode(tree_, tree_->document); }
+
+void DomDocument::setPreserveWhiteSpace(bool preserve) {
+  preserveWhiteSpace_ = preserve;
+  tree_->preserveWhiteSpace = preserve;
+}
+
+}  // namespace platform

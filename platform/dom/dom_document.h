@@ -1,0 +1,76 @@
+// An XML document with MSXML meaning ("MSXML.DOMDocument"): loaded strictly (a document that is
+// not well-formed is refused with a parse error), kept as a pugixml tree in UTF-8, saved raw in the
+// encoding its declaration names. One thread at a time per document.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/com_object.h"
+#include "platform/dom/dom_node.h"
+#include "platform/dom/dom_node_list.h"
+#include "platform/dom/dom_parse_error.h"
+
+namespace platform {
+
+class DomDocument : public ComObject, public std::enable_shared_from_this<DomDocument> {
+  struct PassKey {};
+
+ public:
+  // A new empty document. Node handles keep the document's tree alive on their own.
+  static std::shared_ptr<DomDocument> Create();
+  explicit DomDocument(PassKey);
+
+  // Reads the file, decodes it from its byte-order mark or declared encoding, checks that it is
+  // well-formed and builds the tree (comments, PIs, the declaration and CDATA kept;
+  // white-space-only text dropped unless preserveWhiteSpace). On failure the document is left empty
+  // and parseError() says why, with url = path. Handles into the previous content stay valid.
+  bool load(const std::string& path);
+  // As load, from UTF-8 text (a declared encoding is ignored; url stays empty).
+  bool loadXML(const std::string& utf8Text);
+  // The outcome of the last load or loadXML: errorCode 0 after a success.
+  const DomParseError& parseError() const { return parseError_; }
+
+  // Writes the document raw (never indented) to `path`, in the encoding of its XML declaration
+  // (UTF-8 when it has none; no declaration is added), through a temporary file beside the target
+  // that is renamed over it. Raises ComError(kE_FAIL) with the system's reason on failure.
+  void save(const std::string& path) const;
+  // The whole document serialised raw in UTF-8 (the declaration, when present, loses its encoding).
+  std::string xml() const;
+
+  // The root element, or a null handle for an empty document.
+  DomNode documentElement() const;
+  // New detached nodes of this document; they appear in it once inserted. createElement raises
+  // ComError(kE_INVALIDARG) for a name that is not an XML name.
+  DomNode createElement(const std::string& name);
+  DomNode createComment(const std::string& text);
+  DomNode createTextNode(const std::string& text);
+
+  // XSL-pattern queries relative to the document node (see DomNode::selectNodes).
+  DomNodeList selectNodes(const std::string& pattern) const;
+  DomNode selectSingleNode(const std::string& pattern) const;
+
+  // The document node (nodeType 9).
+  DomNode asNode() const;
+
+  // Whether white-space-only text is kept by the next load and whether text() trims; false by
+  // default, as in MSXML.
+  void setPreserveWhiteSpace(bool preserve);
+  bool preserveWhiteSpace() const { return preserveWhiteSpace_; }
+
+ private:
+  std::shared_ptr<DomTree> NewTree();
+  bool Parse(std::string utf8, const std::string& url);
+  bool Refuse(DomParseError error);
+  DomNode Detached(pugi::xml_node_type type, const std::string& value, const char* operation);
+
+  std::shared_ptr<DomTree> tree_;
+  DomParseError parseError_;
+  bool preserveWhiteSpace_ = false;
+};
+
+// Makes "MSXML.DOMDocument" creatable through ComFactory. Also done at start-up when the file that
+// defines it is linked in; calling it again is harmless. Any thread.
+void RegisterDomDocumentClass();
+
+}  // namespace platform

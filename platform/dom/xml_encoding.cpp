@@ -1,0 +1,346 @@
+#include "platform/dom/xml_encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/dom/xml_wellformedness.h"
+
+namespace platform {
+namespace {
+
+const iconv_t kNoHandle = reinterpret_cast<iconv_t>(-1);  // iconv_open's failure value
+constexpr size_t kIconvFailed = static_cast<size_t>(-1);
+
+// One iconv conversion, closed when it goes out of scope.
+class IconvHandle {
+ public:
+  IconvHandle(const std::string& to, const std::string& from)
+      : handle_(iconv_open(to.c_str(), from.c_str())) {}
+  ~IconvHandle() {
+    if (handle_ != kNoHandle) iconv_close(handle_);
+  }
+  IconvHandle(const IconvHandle&) = delete;
+  IconvHandle& operator=(const IconvHandle&) = delete;
+
+  bool Valid() const { return handle_ != kNoHandle; }
+  iconv_t Get() const { return handle_; }
+
+ private:
+  iconv_t handle_;
+};
+
+// Output of a conversion: a buffer grown geometrically, with the filled length kept apart so that
+// iconv writes straight into it.
+class OutputBuffer {
+ public:
+  OutputBuffer(std::string& target, size_t initialCapacity) : target_(target) {
+    target_.resize(initialCapacity < 64 ? 64 : initialCapacity);
+  }
+  char* Cursor() { return target_.data() + used_; }
+  size_t Room() const { return target_.size() - used_; }
+  void Advance(char* cursor) { used_ = static_cast<size_t>(cursor - target_.data()); }
+  void Grow() { target_.resize(target_.size() * 2); }
+  void Append(std::string_view text) {
+    while (Room() < text.size()) Grow();
+    std::memcpy(Cursor(), text.data(), text.size());
+    used_ += text.size();
+  }
+  void Finish() { target_.resize(used_); }
+  std::string_view Filled() const { return std::string_view(target_.data(), used_); }
+
+ private:
+  std::string& target_;
+  size_t used_ = 0;
+};
+
+// Runs iconv over [*in, *in + *inLeft) until the input is used up or it stops with an error other
+// than a full buffer. Returns 0 or the errno that stopped it; *in points at the offending bytes.
+int ConvertSome(iconv_t handle, char** in, size_t* inLeft, OutputBuffer& out) {
+  while (*inLeft > 0) {
+    char* cursor = out.Cursor();
+    size_t room = out.Room();
+    const size_t result = iconv(handle, in, inLeft, &cursor, &room);
+    out.Advance(cursor);
+    if (result != kIconvFailed) return 0;
+    if (errno != E2BIG) return errno;
+    out.Grow();
+  }
+  return 0;
+}
+
+// Brings a stateful encoding back to its initial shift state at the end of the text.
+void FlushShiftState(iconv_t handle, OutputBuffer& out) {
+  for (;;) {
+    char* cursor = out.Cursor();
+    size_t room = out.Room();
+    const size_t result = iconv(handle, nullptr, nullptr, &cursor, &room);
+    out.Advance(cursor);
+    if (result != kIconvFailed || errno != E2BIG) return;
+    out.Grow();
+  }
+}
+
+bool IsAsciiSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool IsAsciiAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Upper-case letters and digits only, so that "utf8", "UTF-8" and "Utf_8" compare equal.
+std::string SquashedName(std::string_view name) {
+  std::string squashed;
+  for (char c : name) {
+    if (c >= 'a' && c <= 'z') squashed.push_back(static_cast<char>(c - 'a' + 'A'));
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) squashed.push_back(c);
+  }
+  return squashed;
+}
+
+bool IsUtf8Name(std::string_view name) { return SquashedName(name) == "UTF8"; }
+
+// Encodings of 16- or 32-bit units: a declaration read from ASCII-compatible bytes cannot be true,
+// so such text is taken as UTF-8 (a file re-saved by a tool that kept the old declaration).
+bool IsWideUnicodeName(std::string_view name) {
+  const std::string squashed = SquashedName(name);
+  return squashed.rfind("UTF16", 0) == 0 || squashed.rfind("UTF32", 0) == 0 ||
+         squashed.rfind("UCS2", 0) == 0 || squashed.rfind("UCS4", 0) == 0;
+}
+
+bool IsWindows1252Name(std::string_view name) {
+  const std::string squashed = SquashedName(name);
+  return squashed == "WINDOWS1252" || squashed == "CP1252" || squashed == "MSANSI";
+}
+
+// The XML encoding-name grammar; it also keeps iconv's "//" suffixes out of names from documents.
+bool IsEncodingName(std::string_view name) {
+  if (name.empty() || !IsAsciiAlpha(name[0])) return false;
+  for (char c : name) {
+    if (!IsAsciiAlpha(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') {
+      return false;
+    }
+  }
+  return true;
+}
+
+struct DeclaredEncoding {
+  std::string_view name;
+  size_t offset = 0;  // byte offset of the name in the text
+};
+
+// Reads the encoding pseudo-attribute of an XML declaration at the very start of ASCII-compatible
+// text. A malformed declaration yields what was read before the fault; the checker reports it.
+DeclaredEncoding FindDeclaredEncoding(std::string_view text) {
+  if (text.size() < 6 || text.substr(0, 5) != "<?xml" || !IsAsciiSpace(text[5])) return {};
+  size_t i = 5;
+  auto skipSpaces = [&] {
+    while (i < text.size() && IsAsciiSpace(text[i])) ++i;
+  };
+  for (;;) {
+    skipSpaces();
+    const size_t nameStart = i;
+    while (i < text.size() && IsAsciiAlpha(text[i])) ++i;
+    const std::string_view name = text.substr(nameStart, i - nameStart);
+    if (name.empty()) return {};
+    skipSpaces();
+    if (i >= text.size() || text[i] != '=') return {};
+    ++i;
+    skipSpaces();
+    if (i >= text.size() || (text[i] != '"' && text[i] != '\'')) return {};
+    const char quote = text[i++];
+    const size_t valueStart = i;
+    while (i < text.size() && text[i] != quote && text[i] != '>') ++i;
+    if (i >= text.size() || text[i] != quote) return {};
+    if (name == "encoding") return {text.substr(valueStart, i - valueStart), valueStart};
+    ++i;
+  }
+}
+
+std::string HexByte(unsigned char byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", byte);
+  return text;
+}
+
+void FailDecode(DomParseError& error, int32_t code, std::string reason, std::string_view where,
+                size_t offset) {
+  error.errorCode = code;
+  error.reason = std::move(reason);
+  LocateXmlError(where, offset, error);
+}
+
+bool IsWindows1252Hole(unsigned char byte) {
+  return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;
+}
+
+// Converts `bytes` from `from` to UTF-8 into `utf8`. `label` is the encoding as the document names
+// it, for messages.
+bool ConvertToUtf8(std::string_view bytes, const std::string& from, std::string_view label,
+                   std::string& utf8, DomParseError& error, size_t labelOffset) {
+  IconvHandle handle("UTF-8", from);
+  if (!handle.Valid()) {
+    FailDecode(
+        error, kXmlErrorUnsupportedEncoding,
+        "The encoding '" + std::string(label) + "' named in the XML declaration is not supported.",
+        bytes, labelOffset);
+    return false;
+  }
+  const bool mapHoles = IsWindows1252Name(from);
+  OutputBuffer out(utf8, bytes.size() + bytes.size() / 4);
+  char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write the input
+  size_t inLeft = bytes.size();
+  for (;;) {
+    const int failure = ConvertSome(handle.Get(), &in, &inLeft, out);
+    if (failure == 0) break;
+    const auto bad = static_cast<unsigned char>(*in);
+    if (failure == EILSEQ && mapHoles && IsWindows1252Hole(bad)) {
+      // The code page leaves these undefined; like common decoders, keep them as C1 controls.
+      const char twoBytes[2] = {static_cast<char>(0xC2), static_cast<char>(bad)};
+      out.Append(std::string_view(twoBytes, 2));
+      ++in;
+      --inLeft;
+      continue;
+    }
+    out.Finish();
+    const size_t badOffset = static_cast<size_t>(in - bytes.data());
+    const std::string reason =
+        failure == EINVAL
+            ? "The text ends inside a character of the encoding '" + std::string(label) + "'."
+            : "The byte " + HexByte(bad) + " at byte offset " + std::to_string(badOffset) +
+                  " is not valid in the encoding '" + std::string(label) + "'.";
+    FailDecode(error, kXmlErrorBadEncodedByte, reason, utf8, utf8.size());
+    return false;
+  }
+  out.Finish();
+  return true;
+}
+
+}  // namespace
+
+size_t FindInvalidUtf8(std::string_view text) {
+  size_t i = 0;
+  const size_t size = text.size();
+  while (i < size) {
+    // Plain ASCII, eight bytes at a time: the common case in markup.
+    while (i + 8 <= size) {
+      uint64_t block;
+      std::memcpy(&block, text.data() + i, 8);
+      if ((block & 0x8080808080808080ULL) != 0) break;
+      i += 8;
+    }
+    if (i >= size) break;
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    char32_t codePoint;
+    const size_t length = DecodeUtf8Char(text, i, codePoint);
+    if (length == 0) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
+bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& declaredEncoding,
+                    DomParseError& error) {
+  utf8.clear();
+  declaredEncoding.clear();
+  auto startsWith = [&](std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+  };
+  auto fromUtf16 = [&](const char* unitOrder, size_t bomLength) {
+    if (!ConvertToUtf8(bytes.substr(bomLength), unitOrder, unitOrder, utf8, error, 0)) return false;
+    declaredEncoding = std::string(FindDeclaredEncoding(utf8).name);
+    return true;
+  };
+
+  if (startsWith("\xEF\xBB\xBF")) {
+    utf8.assign(bytes.substr(3));
+    declaredEncoding = std::string(FindDeclaredEncoding(utf8).name);
+    return true;
+  }
+  if (startsWith(std::string_view("\xFF\xFE", 2))) return fromUtf16("UTF-16LE", 2);
+  if (startsWith(std::string_view("\xFE\xFF", 2))) return fromUtf16("UTF-16BE", 2);
+  // "<?" in 16-bit units without a byte-order mark.
+  if (startsWith(std::string_view("<\0?\0", 4))) return fromUtf16("UTF-16LE", 0);
+  if (startsWith(std::string_view("\0<\0?", 4))) return fromUtf16("UTF-16BE", 0);
+
+  const DeclaredEncoding declared = FindDeclaredEncoding(bytes);
+  declaredEncoding = std::string(declared.name);
+  if (declared.name.empty() || IsUtf8Name(declared.name) || IsWideUnicodeName(declared.name)) {
+    utf8.assign(bytes);
+    return true;
+  }
+  if (!IsEncodingName(declared.name)) {
+    FailDecode(
+        error, kXmlErrorUnsupportedEncoding,
+        "The encoding '" + declaredEncoding + "' named in the XML declaration is not supported.",
+        bytes, declared.offset);
+    return false;
+  }
+  return ConvertToUtf8(bytes, declaredEncoding, declaredEncoding, utf8, error, declared.offset);
+}
+
+bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::string& bytes,
+                   std::string& error) {
+  bytes.clear();
+  error.clear();
+  const size_t invalid = FindInvalidUtf8(utf8);
+  if (invalid != std::string_view::npos) {
+    error = "The text to save is not valid UTF-8: byte " +
+            HexByte(static_cast<unsigned char>(utf8[invalid])) + " at byte offset " +
+            std::to_string(invalid) + ".";
+    return false;
+  }
+  if (encoding.empty() || IsUtf8Name(encoding)) {
+    bytes.assign(utf8);
+    return true;
+  }
+  const std::string unsupported = "The encoding '" + encoding + "' is not supported.";
+  if (!IsEncodingName(encoding)) {
+    error = unsupported;
+    return false;
+  }
+  // glibc's own "UTF-16" output order is not fixed by the name; write the mark and order ourselves.
+  const bool utf16WithMark = SquashedName(encoding) == "UTF16";
+  IconvHandle handle(utf16WithMark ? "UTF-16LE" : encoding, "UTF-8");
+  if (!handle.Valid()) {
+    error = unsupported;
+    return false;
+  }
+  OutputBuffer out(bytes, utf8.size() + utf8.size() / 8);
+  if (utf16WithMark) out.Append("\xFF\xFE");
+  char* in = const_cast<char*>(utf8.data());  // iconv's signature; it does not write the input
+  size_t inLeft = utf8.size();
+  for (;;) {
+    const int failure = ConvertSome(handle.Get(), &in, &inLeft, out);
+    if (failure == 0) break;
+    const size_t at = static_cast<size_t>(in - utf8.data());
+    char32_t codePoint = 0;
+    const size_t length = DecodeUtf8Char(utf8, at, codePoint);
+    if (failure != EILSEQ || length == 0) {
+      error = "The text could not be converted to the encoding '" + encoding + "' at byte offset " +
+              std::to_string(at) + ".";
+      out.Finish();
+      return false;
+    }
+    // The target lacks this character: a character reference says the same in ASCII.
+    std::string reference = "&#" + std::to_string(static_cast<uint32_t>(codePoint)) + ";";
+    char* refIn = reference.data();
+    size_t refLeft = reference.size();
+    if (ConvertSome(handle.Get(), &refIn, &refLeft, out) != 0) {
+      error =
+          "The encoding '" + encoding + "' cannot write the character reference " + reference + ".";
+      out.Finish();
+      return false;
+    }
+    in += length;
+    inLeft -= length;
+  }
+  FlushShiftState(handle.Get(), out);
+  out.Finish();
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,78 @@
+// Document encodings: the bytes of a file as loaded or saved, and the UTF-8 text that the document
+// layer works on. Conversions go through iconv, one handle per call, so every function is safe on
+// any thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/dom/dom_parse_error.h"
+
+namespace platform {
+
+// DomParseError::errorCode values of DecodeXmlBytes.
+inline constexpr int32_t kXmlErrorUnsupportedEncoding = -1020;
+inline constexpr int32_t kXmlErrorBadEncodedByte = -1021;
+
+// Turns the bytes of an XML file into UTF-8 text. The encoding comes from a byte-order mark (UTF-8,
+// removed; UTF-16 LE/BE, converted; it wins over the declaration), else from "<?" in 16-bit units,
+// else from the encoding of an XML declaration at the very start, else UTF-8. A declared UTF-16 or
+// UTF-32 on 8-bit bytes is read as UTF-8. UTF-8 bytes are copied once and not checked here
+// (CheckWellFormed reports bad UTF-8). In windows-1252 the five bytes that code page leaves
+// undefined become U+0081, U+008D, U+008F, U+0090 and U+009D. `declaredEncoding` receives the
+// declaration's encoding as written (empty when none); the declaration stays in the text.
+// On failure fills `error` (not url; the position is in the text decoded so far) and returns false.
+bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& declaredEncoding,
+                    DomParseError& error);
+
+// Turns UTF-8 text into `encoding`; a character the encoding lacks is written as "&#N;" (decimal)
+// wherever it stands, so the caller keeps such characters out of names, comments and CDATA.
+// Empty, "UTF-8" or "utf8" (any case): the text as it is. "UTF-16": a little-endian byte-order mark
+// and little-endian units ("UTF-16LE"/"UTF-16BE": no mark). Returns false with a one-sentence
+// `error` for an unknown encoding or text that is not valid UTF-8.
+bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::string& bytes,
+                   std::string& error);
+
+// Byte offset of the first byte of `text` that is not part of valid UTF-8 (overlong forms,
+// surrogates and values past U+10FFFF are invalid), or std::string_view::npos when all is valid.
+size_t FindInvalidUtf8(std::string_view text);
+
+// Decodes the UTF-8 sequence starting at text[at] into `codePoint` and returns its length (1 to 4),
+// or 0 when the bytes there are not a valid shortest-form sequence (or `at` is at the end).
+inline size_t DecodeUtf8Char(std::string_view text, size_t at, char32_t& codePoint) {
+  if (at >= text.size()) return 0;
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data()) + at;
+  const size_t left = text.size() - at;
+  const unsigned char b0 = s[0];
+  if (b0 < 0x80) {
+    codePoint = b0;
+    return 1;
+  }
+  auto continuation = [&](size_t i) { return i < left && (s[i] & 0xC0) == 0x80; };
+  if (b0 < 0xC2) return 0;  // a stray continuation byte or an overlong two-byte form
+  if (b0 < 0xE0) {
+    if (!continuation(1)) return 0;
+    codePoint = (char32_t{b0} & 0x1F) << 6 | (s[1] & 0x3F);
+    return 2;
+  }
+  if (b0 < 0xF0) {
+    if (!continuation(1) || !continuation(2)) return 0;
+    const char32_t c = (char32_t{b0} & 0x0F) << 12 | (char32_t{s[1]} & 0x3F) << 6 | (s[2] & 0x3F);
+    if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return 0;
+    codePoint = c;
+    return 3;
+  }
+  if (b0 < 0xF5) {
+    if (!continuation(1) || !continuation(2) || !continuation(3)) return 0;
+    const char32_t c = (char32_t{b0} & 0x07) << 18 | (char32_t{s[1]} & 0x3F) << 12 |
+                       (char32_t{s[2]} & 0x3F) << 6 | (s[3] & 0x3F);
+    if (c < 0x10000 || c > 0x10FFFF) return 0;
+    codePoint = c;
+    return 4;
+  }
+  return 0;
+}
+
+}  // namespace platform
