@@ -26,6 +26,9 @@ endfunction()
 # registered with CTest test by test.
 function(xmlagent_test_program name)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
   add_executable(${name}_tests ${sources})
   target_compile_options(${name}_tests PRIVATE ${XMLAGENT_WARNINGS})
   target_compile_definitions(${name}_tests PRIVATE

@@ -1,0 +1,8 @@
+// Fills the domain registry for the life of the process: the domains, then the extension file's
+// definitions, then a refresh of every domain. Runs on the command thread in synchronous mode and
+// on the consumer thread in asynchronous mode.
+#pragma once
+
+// Loads what the installation provides (once per process) and reports every failure on the
+// standard error stream as "<kind name>: <message>" and in a message box (host message 40168).
+void FillDomainRegistry();

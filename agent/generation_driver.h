@@ -1,0 +1,25 @@
+// The generation driver: turns one request into a generated document in the agent core's current
+// document, and remembers the error-page text of the last failed generation.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class AgentCore;
+
+struct GenerationInputs {
+  std::string fileName;         // the document file: read as the template, replaced by the page
+  std::string artifactLocator;  // the artifact the page is about
+  std::string serverUrl;        // the portal's address, used in links
+  std::string templateId;       // names the request in log lines
+};
+
+// Loads the document file into core.currentDocument and generates the page there; the outline
+// text, when there is one, goes to resultText. True when the page was generated without errors.
+// On failure the error-page text is kept as LastGenerationErrorText(). Runs on the thread that
+// serves the request.
+bool GenerateDocument(AgentCore& core, const GenerationInputs& inputs,
+                      std::optional<std::string>& resultText);
+
+// The error-page text of the most recent failed generation (process-wide).
+std::string LastGenerationErrorText();
