@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 
@@ -14,28 +15,18 @@ namespace {
 // Copied while this file's statics are initialised: the shared statuses must be usable already.
 const QuireStatus g_not_implemented_copy = QuireNotImplementedStatus;
 
+// The host strings that the statuses read; any other id reads as "name<id>".
 std::string TestHostString(unsigned id) {
-  switch (id) {
-    case 40007:
-      return "Error of kind %1:";
-    case 54630:
-      return "Document generation";
-    case 58131:
-      return "Cannot open %1 in %2.";
-    case 40531:
-      return "Keeps %1 when read plainly.";
-    default:
-      return "name" + std::to_string(id);
-  }
+  static const std::map<unsigned, std::string> strings = {{40007, "Error of kind %1:"},
+                                                          {54630, "Document generation"},
+                                                          {58131, "Cannot open %1 in %2."},
+                                                          {40531, "Keeps %1 when read plainly."}};
+  const auto found = strings.find(id);
+  return found != strings.end() ? found->second : "name" + std::to_string(id);
 }
 
 std::string g_box_title;
 std::string g_box_text;
-
-void RecordMessageBox(const std::string& title, const std::string& text) {
-  g_box_title = title;
-  g_box_text = text;
-}
 
 // Installs the test host strings for the duration of a test.
 class QuireStatusHost : public testing::Test {
@@ -47,56 +38,27 @@ class QuireStatusHost : public testing::Test {
   }
 };
 
-TEST(QuireStatusValue, DefaultIsSuccessWithAnEmptyMessage) {
-  QuireStatus status;
-  EXPECT_TRUE(status.IsOk());
-  EXPECT_EQ(status.Kind(), 0u);
-  EXPECT_EQ(status.Message(), "");
-}
-
-TEST(QuireStatusValue, TextPiecesAreAppendedInOrder) {
-  EXPECT_EQ(QuireStatus(3, "a").Message(), "a");
+TEST(QuireStatusValue, TextPiecesAreAppendedInOrderAndEqualityNeedsKindAndExactMessage) {
+  EXPECT_TRUE(QuireStatus().IsOk());
   EXPECT_EQ(QuireStatus(3, "a", "b").Message(), "ab");
   EXPECT_EQ(QuireStatus(3, "a", "b", "c").Message(), "abc");
   QuireStatus status(7, "Object ", "K1", " not found in ", "repo");
-  EXPECT_EQ(status.Message(), "Object K1 not found in repo");
-  EXPECT_EQ(status.Kind(), 7u);
   EXPECT_FALSE(status.IsOk());
-}
-
-TEST(QuireStatusValue, EqualityNeedsTheSameKindAndExactlyTheSameMessage) {
-  EXPECT_EQ(QuireStatus(5, "x"), QuireStatus(5, "x"));
-  EXPECT_FALSE(QuireStatus(5, "x") == QuireStatus(5, "X"));
-  EXPECT_FALSE(QuireStatus(5, "x") == QuireStatus(6, "x"));
-  EXPECT_FALSE(QuireStatus(5, "x") == QuireStatus(5, "x "));
-}
-
-TEST(QuireStatusValue, CopiesAndAssignmentsCarryKindAndMessage) {
-  QuireStatus status(9, "bad");
-  QuireStatus copy(status);
   QuireStatus assigned;
   assigned = status;
-  EXPECT_EQ(copy, status);
-  EXPECT_EQ(assigned.Kind(), 9u);
-  EXPECT_EQ(assigned.Message(), "bad");
+  EXPECT_EQ(assigned.Kind(), 7u);
+  EXPECT_EQ(assigned.Message(), "Object K1 not found in repo");
+  EXPECT_EQ(QuireStatus(5, "x"), QuireStatus(5, "x"));
+  EXPECT_FALSE(QuireStatus(5, "x") == QuireStatus(5, "x "));
+  EXPECT_FALSE(QuireStatus(5, "x") == QuireStatus(6, "x"));
 }
 
 TEST(QuireStatusValue, SharedStatusesHaveTheirFixedKindAndMessage) {
-  EXPECT_TRUE(QuireSuccessStatus.IsOk());
   EXPECT_EQ(QuireSuccessStatus, QuireStatus());
   EXPECT_EQ(QuireNotImplementedStatus.Kind(), 61u);
   EXPECT_EQ(QuireNotImplementedStatus.Message(), "This method has not been implemented yet.");
   EXPECT_EQ(g_not_implemented_copy, QuireNotImplementedStatus);
   EXPECT_EQ(&QuireSuccessStatus, &QuireSuccessStatusInstance());
-}
-
-TEST(QuireStatusValue, ThrownByValueAndCaughtByReference) {
-  try {
-    throw QuireStatus(12, "thrown");
-  } catch (const QuireStatus& caught) {
-    EXPECT_EQ(caught.Kind(), 12u);
-    EXPECT_EQ(caught.Message(), "thrown");
-  }
 }
 
 TEST_F(QuireStatusHost, HostMessageFormsReadAndFormatTheHostString) {
@@ -109,36 +71,30 @@ TEST_F(QuireStatusHost, HostMessageFormsReadAndFormatTheHostString) {
 }
 
 TEST_F(QuireStatusHost, KindNamesFollowTheKindTable) {
-  EXPECT_EQ(QuireStatus(0, "").KindName(), "name40518");
-  EXPECT_EQ(QuireStatus(1, "").KindName(), "name40498");
-  EXPECT_EQ(QuireStatus(25, "").KindName(), "name40495");
-  EXPECT_EQ(QuireStatus(27, "").KindName(), "name40501");
-  EXPECT_EQ(QuireStatus(48, "").KindName(), "name40484");
-  EXPECT_EQ(QuireStatus(51, "").KindName(), "name40511");
-  EXPECT_EQ(QuireStatus(61, "").KindName(), "name40509");
-  EXPECT_EQ(QuireStatus(64, "").KindName(), "name40624");
-  EXPECT_EQ(QuireStatus(65, "").KindName(), "name57649");
-  EXPECT_EQ(QuireStatus(66, "").KindName(), "name57650");
+  const struct {
+    uint32_t kind;
+    const char* name;
+  } rows[] = {{0, "name40518"},  {1, "name40498"},  {25, "name40495"}, {27, "name40501"},
+              {48, "name40484"}, {51, "name40511"}, {61, "name40509"}, {64, "name40624"},
+              {65, "name57649"}, {66, "name57650"}};
+  for (const auto& row : rows) EXPECT_EQ(QuireStatus(row.kind, "").KindName(), row.name);
   for (uint32_t shared : {26u, 49u, 50u, 67u, 1000u, 0xFFFFFFFFu}) {
     EXPECT_EQ(QuireStatusKindNameId(shared), 40524u) << shared;
   }
-}
-
-TEST_F(QuireStatusHost, EveryKindUpTo66HasADistinctNameExceptTheSharedOnes) {
   std::set<unsigned> ids;
   for (uint32_t kind = 0; kind <= 66; ++kind) {
     if (kind != 26 && kind != 49 && kind != 50) ids.insert(QuireStatusKindNameId(kind));
   }
-  EXPECT_EQ(ids.size(), 64u);
+  EXPECT_EQ(ids.size(), 64u);  // every other kind up to 66 has a name of its own
   EXPECT_EQ(ids.count(40524), 0u);
 }
 
-TEST_F(QuireStatusHost, TextJoinsKindNameAndMessage) {
+TEST_F(QuireStatusHost, TextAndShowPutTheKindNameBeforeTheMessage) {
   EXPECT_EQ(QuireStatus(61, "later").Text(), "name40509: later");
-}
-
-TEST_F(QuireStatusHost, ShowTitlesTheBoxAndPutsTheKindNameBeforeTheMessage) {
-  SetMessageBoxHandler(RecordMessageBox);
+  SetMessageBoxHandler([](const std::string& title, const std::string& text) {
+    g_box_title = title;
+    g_box_text = text;
+  });
   QuireStatus(2, "Template missing").Show();
   EXPECT_EQ(g_box_title, "Document generation");
   EXPECT_EQ(g_box_text, "Error of kind name40514: Template missing");
@@ -147,7 +103,6 @@ TEST_F(QuireStatusHost, ShowTitlesTheBoxAndPutsTheKindNameBeforeTheMessage) {
 TEST(CxErrorDescriptorText, FieldsLongerThan63CharactersAreCut) {
   const std::string long_text(80, 'w');
   CX_ErrorDescriptor descriptor("Range_Error", long_text.c_str(), "index is out of range");
-  EXPECT_EQ(std::string(descriptor.who), long_text.substr(0, 63));
   EXPECT_EQ(descriptor.Text(),
             "Range_Error (who: " + long_text.substr(0, 63) + ", what: index is out of range)");
   CX_ErrorDescriptor exact("k", std::string(63, 'x').c_str(), "w");

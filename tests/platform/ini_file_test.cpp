@@ -1,143 +1,92 @@
 #include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "test_support.h"
 
 namespace {
 
 using platform::GetPrivateProfileString;
 using platform::IniFile;
 
-class IniFileOnDisk : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ini_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+constexpr const char* kQuotes =
+    "[q]\ndouble=\"  kept  \"\nsingle='x'\nmixed=\"x'\nlone=\"\nnested=\"'a'\"\ninner=a\"b\"\n";
+constexpr const char* kRepeats = "[A]\nkey=first\nKEY=second\n[a]\nother=x\nkey=third\n";
 
-  std::string Write(const std::string& text) {
-    std::string path = (folder_ / "settings.ini").string();
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
-  }
-
-  std::filesystem::path folder_;
+struct Lookup {
+  std::string file;
+  const char* section;
+  const char* key;
+  const char* dflt;
+  std::string expected;
+  size_t bufferSize = 4096;
 };
 
-TEST_F(IniFileOnDisk, SectionAndKeyNamesCompareWithoutCase) {
-  std::string path = Write("[Settings]\nTimeOut=250\n");
-  EXPECT_EQ(GetPrivateProfileString("SETTINGS", "timeout", "dflt", path), "250");
-  EXPECT_EQ(GetPrivateProfileString("settings", "TIMEOUT", "dflt", path), "250");
+TEST(GetPrivateProfileString, FindsValuesAsWrittenOrGivesTheDefault) {
+  const std::string longValue = "[s]\nlong=" + std::string(5000, 'x') + "\n";
+  const Lookup lookups[] = {
+      {"[Settings]\nTimeOut=250\n", "SETTINGS", "timeout", "dflt", "250"},
+      {kRepeats, "a", "key", "", "first"},
+      {kRepeats, "a", "other", "none", "none"},  // a later section of the same name is unread
+      {"  [  Spaced Section  ]  \n\t key name \t=  value  inner  \t\n", "Spaced Section",
+       "key name", "", "value  inner"},
+      {kQuotes, "q", "double", "", "  kept  "},  // one pair of matching quotes is stripped
+      {kQuotes, "q", "single", "", "x"},
+      {kQuotes, "q", "mixed", "", "\"x'"},
+      {kQuotes, "q", "lone", "", "\""},
+      {kQuotes, "q", "nested", "", "'a'"},
+      {kQuotes, "q", "inner", "", "a\"b\""},
+      {"[c]\n; key=commented\n  ;key=also\nkey=a;b\n", "c", "key", "", "a;b"},
+      {"[c]\n; key=commented\n", "c", "; key", "dflt", "dflt"},
+      {"[s]\nk=v\n", "other", "k", "dflt", "dflt"},
+      {"[s]\nk=v\n", "s", "other", "dflt", "dflt"},
+      {"[s]\nempty=\n", "s", "absent", "  d  ", "  d"},  // the default loses trailing blanks
+      {"[s]\nempty=\n", "s", "empty", "dflt", ""},
+      {"\xEF\xBB\xBF[first]\r\nkey=value\r\n", "first", "key", "", "value"},
+      {"[first]\r\nk=v\r\n[second]\r\nk2=v2", "second", "k2", "", "v2"},
+      {"[s]\nflag\nflag=later\n", "s", "flag", "dflt", "dflt"},  // a key without "=" hides
+      {longValue, "s", "long", "", std::string(4095, 'x')},      // cut to the buffer less one
+      {longValue, "s", "long", "", std::string(9, 'x'), 10},
+      {longValue, "s", "long", "", "", 1},
+      {longValue, "s", "long", "", "", 0},
+      {longValue, "s", "absent", "abcdef", "abc", 4},
+  };
+  test_support::TempFolder folder;
+  for (const Lookup& lookup : lookups) {
+    SCOPED_TRACE(std::string(lookup.section) + "/" + lookup.key + " in " +
+                 lookup.file.substr(0, 40));
+    std::string path = folder.Write("settings.ini", lookup.file);
+    EXPECT_EQ(
+        GetPrivateProfileString(lookup.section, lookup.key, lookup.dflt, path, lookup.bufferSize),
+        lookup.expected);
+  }
+  EXPECT_EQ(GetPrivateProfileString("s", "k", "dflt", folder.Path("absent.ini")), "dflt");
+  EXPECT_EQ(GetPrivateProfileString("s", "k", "dflt", folder.Path()), "dflt");
 }
 
-TEST_F(IniFileOnDisk, FirstMatchingKeyAndFirstMatchingSectionWin) {
-  std::string path = Write(
-      "[A]\nkey=first\nKEY=second\n"
-      "[a]\nother=only-in-second-section\nkey=third\n");
-  EXPECT_EQ(GetPrivateProfileString("a", "key", "", path), "first");
-  // A later section of the same name is not consulted.
-  EXPECT_EQ(GetPrivateProfileString("a", "other", "none", path), "none");
-}
-
-TEST_F(IniFileOnDisk, BlanksAroundNamesAndValuesAreRemoved) {
-  std::string path = Write("  [  Spaced Section  ]  \n\t key name \t=  value with  inner  \t\n");
-  EXPECT_EQ(GetPrivateProfileString("Spaced Section", "key name", "", path), "value with  inner");
-}
-
-TEST_F(IniFileOnDisk, OnePairOfMatchingQuotesIsStripped) {
-  std::string path = Write(
-      "[q]\ndouble=\"  kept  \"\nsingle='x'\nmixed=\"x'\nlone=\"\nnested=\"'a'\"\n"
-      "inner=a\"b\"\n");
-  EXPECT_EQ(GetPrivateProfileString("q", "double", "", path), "  kept  ");
-  EXPECT_EQ(GetPrivateProfileString("q", "single", "", path), "x");
-  EXPECT_EQ(GetPrivateProfileString("q", "mixed", "", path), "\"x'");
-  EXPECT_EQ(GetPrivateProfileString("q", "lone", "", path), "\"");
-  EXPECT_EQ(GetPrivateProfileString("q", "nested", "", path), "'a'");
-  EXPECT_EQ(GetPrivateProfileString("q", "inner", "", path), "a\"b\"");
-}
-
-TEST_F(IniFileOnDisk, CommentLinesAreIgnoredButSemicolonsInValuesStay) {
-  std::string path = Write("[c]\n; key=commented\n  ;key=also\nkey=a;b\n");
-  EXPECT_EQ(GetPrivateProfileString("c", "key", "", path), "a;b");
-  EXPECT_EQ(GetPrivateProfileString("c", "; key", "dflt", path), "dflt");
-}
-
-TEST_F(IniFileOnDisk, MissingFileSectionOrKeyGivesTheDefault) {
-  std::string path = Write("[s]\nk=v\n");
-  EXPECT_EQ(GetPrivateProfileString("s", "k", "dflt", (folder_ / "absent.ini").string()), "dflt");
-  EXPECT_EQ(GetPrivateProfileString("other", "k", "dflt", path), "dflt");
-  EXPECT_EQ(GetPrivateProfileString("s", "other", "dflt", path), "dflt");
-  EXPECT_EQ(GetPrivateProfileString("s", "k", "dflt", folder_.string()), "dflt");
-}
-
-TEST_F(IniFileOnDisk, DefaultLosesTrailingBlanksAndAnEmptyValueIsNotTheDefault) {
-  std::string path = Write("[s]\nempty=\n");
-  EXPECT_EQ(GetPrivateProfileString("s", "absent", "  d  ", path), "  d");
-  EXPECT_EQ(GetPrivateProfileString("s", "empty", "dflt", path), "");
-}
-
-TEST_F(IniFileOnDisk, ResultIsCutToBufferSizeLessOne) {
-  std::string long_value(5000, 'x');
-  std::string path = Write("[s]\nlong=" + long_value + "\n");
-  EXPECT_EQ(GetPrivateProfileString("s", "long", "", path), std::string(4095, 'x'));
-  EXPECT_EQ(GetPrivateProfileString("s", "long", "", path, 10), std::string(9, 'x'));
-  EXPECT_EQ(GetPrivateProfileString("s", "long", "", path, 1), "");
-  EXPECT_EQ(GetPrivateProfileString("s", "long", "", path, 0), "");
-  EXPECT_EQ(GetPrivateProfileString("s", "absent", "abcdef", path, 4), "abc");
-}
-
-TEST_F(IniFileOnDisk, CrLfLineEndsAndByteOrderMarkAreAccepted) {
-  std::string path = Write("\xEF\xBB\xBF[first]\r\nkey=value\r\n[second]\r\nk2=v2");
-  EXPECT_EQ(GetPrivateProfileString("first", "key", "", path), "value");
-  EXPECT_EQ(GetPrivateProfileString("second", "k2", "", path), "v2");
-}
-
-TEST_F(IniFileOnDisk, KeyWithoutEqualsSignGivesTheDefaultAndHidesLaterLines) {
-  std::string path = Write("[s]\nflag\nflag=later\n");
-  EXPECT_EQ(GetPrivateProfileString("s", "flag", "dflt", path), "dflt");
-  IniFile file;
-  ASSERT_TRUE(file.Load(path));
-  ASSERT_EQ(file.Sections().size(), 1u);
-  ASSERT_EQ(file.Sections()[0].entries.size(), 2u);
-  EXPECT_FALSE(file.Sections()[0].entries[0].value.has_value());
-}
-
-TEST(IniFileParse, OddLinesAreSkippedWithoutHarm) {
-  std::string text =
-      "orphan=before any section\n"
-      "[unclosed\n"
-      "[]\n"
-      "=no name\n"
-      "\n\n"
-      "[ok]\n" +
-      std::string(100000, 'k') + "=huge\n" + std::string("nul=a\0b\n", 8) + "[last]\nk=v";
+TEST(IniFile, OddLinesAreSkippedAndTheRestKeepsFileOrder) {
+  std::string text = "orphan=before any section\n[unclosed\n[]\n=no name\n\n\n[ok]\n" +
+                     std::string(100000, 'k') + "=huge\n" + std::string("nul=a\0b\n", 8) +
+                     "flag\n[last]\nk=v";
   IniFile file = IniFile::Parse(text);
   EXPECT_EQ(file.Find("ok", "nul"), "a");
   EXPECT_EQ(file.Find("ok", std::string(100000, 'K')), "huge");
   EXPECT_EQ(file.Find("last", "k"), "v");
   EXPECT_EQ(file.Find("", "orphan"), std::nullopt);
-  ASSERT_EQ(file.Sections().size(), 3u);  // "", "ok", "last": the unclosed header is no section
+  // "", "ok", "last" in file order: the unclosed header is no section.
+  ASSERT_EQ(file.Sections().size(), 3u);
   EXPECT_EQ(file.Sections()[0].name, "");
   EXPECT_TRUE(file.Sections()[0].entries.empty());
+  EXPECT_EQ(file.Sections()[2].name, "last");
+  ASSERT_EQ(file.Sections()[1].entries.size(), 3u);
+  EXPECT_EQ(file.Sections()[1].entries[1].name, "nul");
+  EXPECT_EQ(file.Sections()[1].entries[2].name, "flag");
+  EXPECT_FALSE(file.Sections()[1].entries[2].value.has_value()) << "flag has no value";
 }
 
-TEST(IniFileParse, SectionsAndEntriesKeepFileOrder) {
-  IniFile file = IniFile::Parse("[b]\nz=1\na=2\n[a]\ny=3\n");
-  ASSERT_EQ(file.Sections().size(), 2u);
-  EXPECT_EQ(file.Sections()[0].name, "b");
-  EXPECT_EQ(file.Sections()[0].entries[0].name, "z");
-  EXPECT_EQ(file.Sections()[0].entries[1].name, "a");
-  EXPECT_EQ(file.Sections()[1].name, "a");
-}
-
-TEST(IniFileParse, LoadReportsWhyAFileCannotBeRead) {
+TEST(IniFile, LoadReportsWhyAFileCannotBeRead) {
   IniFile file = IniFile::Parse("[s]\nk=v\n");
   std::string error;
   EXPECT_FALSE(file.Load("/nonexistent-folder/x.ini", &error));

@@ -5,34 +5,28 @@
 #include <string>
 
 #include "foundation/host_hooks.h"
+#include "test_support.h"
 
 namespace {
 
-std::string Shown(void (*show)(const std::string&, const std::string&), const std::string& title,
-                  const std::string& text) {
-  testing::internal::CaptureStderr();
-  show(title, text);
-  return testing::internal::GetCapturedStderr();
+using Show = void (*)(const std::string&, const std::string&);
+
+std::string Shown(Show show, const std::string& title, const std::string& text) {
+  return test_support::CapturedStderr([&] { show(title, text); });
 }
 
-TEST(MessageBox, WritesTitleInBracketsThenTheTextOnOneLine) {
+TEST(MessageBox, WritesTitleInBracketsThenTheTextWithEveryLineBreakAsOneBlank) {
   EXPECT_EQ(Shown(&platform::MessageBox, "Vistafold", "The template could not be read."),
             "[Vistafold] The template could not be read.\n");
-}
-
-TEST(MessageBox, TurnsEveryLineBreakIntoOneBlank) {
   EXPECT_EQ(Shown(&platform::MessageBox, "Two\nlines", "a\nb\r\nc\rd\n\ne"),
             "[Two lines] a b c d  e\n");
   EXPECT_EQ(Shown(&platform::MessageBox, "", ""), "[] \n");
 }
 
-// No one calls InstallMessageBoxes here: loading the code must have installed it. The
+// No one calls InstallMessageBoxes first: loading the code must have installed it. The
 // foundation's own fallback would keep the line break.
-TEST(MessageBox, IsTheFoundationsHandlerFromLoadOn) {
+TEST(MessageBox, IsTheFoundationsHandlerFromLoadOnAndAfterInstallingAgain) {
   EXPECT_EQ(Shown(&ShowMessageBox, "Error", "first\nsecond"), "[Error] first second\n");
-}
-
-TEST(MessageBox, InstallingAgainKeepsTheSameHandler) {
   platform::InstallMessageBoxes();
   EXPECT_EQ(Shown(&ShowMessageBox, "T", "x\r\ny"), "[T] x y\n");
 }

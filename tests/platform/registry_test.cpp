@@ -1,13 +1,12 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
+
+#include "test_support.h"
 
 namespace {
 
@@ -15,15 +14,11 @@ using platform::Registry;
 
 constexpr const char* kProductKey = "SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD";
 
+// Points the registry variable at files of a temporary folder and restores it afterwards.
 class RegistryFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* previous = std::getenv(Registry::kFileVariable);
-    if (previous != nullptr) previous_ = previous;
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "registry_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
+    if (const char* previous = std::getenv(Registry::kFileVariable)) previous_ = previous;
   }
   void TearDown() override {
     if (previous_) {
@@ -31,55 +26,51 @@ class RegistryFile : public ::testing::Test {
     } else {
       unsetenv(Registry::kFileVariable);
     }
-    std::filesystem::remove_all(folder_);
   }
-
-  // Writes the registry file and points the variable at it.
   void UseRegistry(const std::string& text, const std::string& name = "registry.ini") {
-    std::string path = (folder_ / name).string();
-    std::ofstream(path, std::ios::binary) << text;
-    setenv(Registry::kFileVariable, path.c_str(), 1);
+    setenv(Registry::kFileVariable, folder_.Write(name, text).c_str(), 1);
   }
 
-  std::filesystem::path folder_;
+  test_support::TempFolder folder_;
   std::optional<std::string> previous_;
 };
 
-TEST_F(RegistryFile, ValueIsFoundThroughTheEnvironmentVariable) {
-  UseRegistry("[SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nVISTAFOLD_HOME = /opt/home\n");
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "VISTAFOLD_HOME"), "/opt/home");
-}
-
-TEST_F(RegistryFile, KeyPathAndValueNameCompareWithoutCase) {
-  UseRegistry("[Software\\Norvane Software\\Vistafold]\ndebugLevel=3\n");
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "DEBUGLEVEL"), "3");
-}
-
-TEST_F(RegistryFile, RootKeyPrefixInTheSectionNameIsAccepted) {
-  UseRegistry(
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\na=long form\n"
-      "[hklm\\SOFTWARE\\Other]\nb=short form\n");
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "a"), "long form");
-  EXPECT_EQ(Registry::ReadLocalMachineString("SOFTWARE\\Other", "b"), "short form");
-  EXPECT_EQ(Registry::ReadLocalMachineString("HKLM\\SOFTWARE\\Other", "b"), "short form");
-}
-
-TEST_F(RegistryFile, BackslashesAreMatchedAsWritten) {
-  UseRegistry("[SOFTWARE/NORVANE SOFTWARE/VISTAFOLD]\na=slashes\n");
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "a"), std::nullopt);
-}
-
-TEST_F(RegistryFile, MissingKeyOrValueIsAbsentAndEmptyValueIsPresent) {
-  UseRegistry("[SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nempty=\n");
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "other"), std::nullopt);
-  EXPECT_EQ(Registry::ReadLocalMachineString("SOFTWARE\\Elsewhere", "empty"), std::nullopt);
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "empty"), "");
+TEST_F(RegistryFile, FindsValuesOfTheFirstSectionNamingTheKeyIgnoringCase) {
+  struct Lookup {
+    const char* registry;
+    const char* key;
+    const char* name;
+    std::optional<std::string> expected;
+  };
+  constexpr const char* kTwice =
+      "[SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nv=first\nempty=\n"
+      "[HKLM\\SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nv=second\nw=only-later\n";
+  const Lookup lookups[] = {
+      {"[SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nVISTAFOLD_HOME = /opt/home\n", kProductKey,
+       "VISTAFOLD_HOME", "/opt/home"},
+      {"[Software\\Norvane Software\\Vistafold]\ndebugLevel=3\n", kProductKey, "DEBUGLEVEL", "3"},
+      {"[HKEY_LOCAL_MACHINE\\SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\na=long form\n", kProductKey,
+       "a", "long form"},
+      {"[hklm\\SOFTWARE\\Other]\nb=short form\n", "SOFTWARE\\Other", "b", "short form"},
+      {"[hklm\\SOFTWARE\\Other]\nb=short form\n", "HKLM\\SOFTWARE\\Other", "b", "short form"},
+      {"[SOFTWARE/NORVANE SOFTWARE/VISTAFOLD]\na=slashes\n", kProductKey, "a", std::nullopt},
+      {kTwice, kProductKey, "v", "first"},
+      {kTwice, kProductKey, "w", std::nullopt},
+      {kTwice, kProductKey, "other", std::nullopt},
+      {kTwice, "SOFTWARE\\Elsewhere", "empty", std::nullopt},
+      {kTwice, kProductKey, "empty", ""},  // an empty value is present
+  };
+  for (const Lookup& lookup : lookups) {
+    SCOPED_TRACE(std::string(lookup.key) + " " + lookup.name + " in " + lookup.registry);
+    UseRegistry(lookup.registry);
+    EXPECT_EQ(Registry::ReadLocalMachineString(lookup.key, lookup.name), lookup.expected);
+  }
 }
 
 TEST_F(RegistryFile, MissingVariableOrFileIsAnEmptyRegistry) {
   unsetenv(Registry::kFileVariable);
   EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "VISTAFOLD_HOME"), std::nullopt);
-  setenv(Registry::kFileVariable, (folder_ / "absent.ini").c_str(), 1);
+  setenv(Registry::kFileVariable, folder_.Path("absent.ini").c_str(), 1);
   EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "VISTAFOLD_HOME"), std::nullopt);
   setenv(Registry::kFileVariable, "", 1);
   EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "VISTAFOLD_HOME"), std::nullopt);
@@ -90,14 +81,6 @@ TEST_F(RegistryFile, VariableIsReadAtEachLookup) {
   EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "v"), "one");
   UseRegistry("[SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nv=two\n", "two.ini");
   EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "v"), "two");
-}
-
-TEST_F(RegistryFile, FirstSectionNamingTheKeyIsTheKey) {
-  UseRegistry(
-      "[SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nv=first\n"
-      "[HKLM\\SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\nv=second\nw=only-later\n");
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "v"), "first");
-  EXPECT_EQ(Registry::ReadLocalMachineString(kProductKey, "w"), std::nullopt);
 }
 
 }  // namespace

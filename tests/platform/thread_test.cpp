@@ -8,11 +8,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <thread>
+
+#include "test_support.h"
 
 namespace {
 
@@ -32,17 +33,17 @@ constexpr size_t kCommandThreadStack = 20'000'000;
   return sum;
 }
 
-size_t OwnStackSize() {
-  pthread_attr_t attr;
-  size_t size = 0;
-  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
-    pthread_attr_getstacksize(&attr, &size);
-    pthread_attr_destroy(&attr);
-  }
-  return size;
+int OwnNiceValue() {
+  return getpriority(PRIO_PROCESS, static_cast<id_t>(platform::CurrentThreadId()));
 }
 
-TEST(Thread, RoundsStackSizesUpToWholePagesAndTheSystemMinimum) {
+void SleepThenSet(std::atomic<bool>& flag) {
+  std::this_thread::sleep_for(milliseconds(30));
+  flag = true;
+}
+
+// Sizes round up to whole pages and the system minimum; a thread gets all it asks for.
+TEST(Thread, RunsOnTwentyMillionBytesOfStackRoundedUpToWholePages) {
   size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
   size_t rounded = Thread::RoundStackSize(kCommandThreadStack);
   EXPECT_GE(rounded, kCommandThreadStack);
@@ -50,9 +51,7 @@ TEST(Thread, RoundsStackSizesUpToWholePagesAndTheSystemMinimum) {
   EXPECT_EQ(rounded % page, 0u);
   EXPECT_GE(Thread::RoundStackSize(1), static_cast<size_t>(PTHREAD_STACK_MIN));
   EXPECT_EQ(Thread::RoundStackSize(std::numeric_limits<size_t>::max()), 0u);
-}
 
-TEST(Thread, RunsOnTwentyMillionBytesOfStackAndUsesSixteenMegabytesOfIt) {
   size_t stackSize = 0;
   unsigned sum = 1;
   Thread thread;
@@ -60,7 +59,10 @@ TEST(Thread, RunsOnTwentyMillionBytesOfStackAndUsesSixteenMegabytesOfIt) {
   options.stackBytes = kCommandThreadStack;
   ASSERT_TRUE(thread.Start(
       [&] {
-        stackSize = OwnStackSize();
+        pthread_attr_t attr;
+        if (pthread_getattr_np(pthread_self(), &attr) != 0) return;
+        pthread_attr_getstacksize(&attr, &stackSize);
+        pthread_attr_destroy(&attr);
         sum = UseSixteenMegabytesOfStack();
       },
       options))
@@ -70,115 +72,74 @@ TEST(Thread, RunsOnTwentyMillionBytesOfStackAndUsesSixteenMegabytesOfIt) {
   EXPECT_EQ(sum, 16u * (255u * 256u / 2u));  // pages 0..4095 wrote their number mod 256
 }
 
-TEST(Thread, JoinWaitsForTheBodyAndEndsJoinability) {
-  std::atomic<bool> finished{false};
-  Thread thread;
-  EXPECT_FALSE(thread.Joinable());
-  ASSERT_TRUE(thread.Start([&] {
-    std::this_thread::sleep_for(milliseconds(30));
-    finished = true;
-  }));
-  EXPECT_TRUE(thread.Joinable());
-  EXPECT_TRUE(thread.Join());
-  EXPECT_TRUE(finished);
-  EXPECT_FALSE(thread.Joinable());
-  EXPECT_FALSE(thread.Join());
-}
-
-TEST(Thread, IdIsTheKernelIdTheBodySees) {
-  std::atomic<pid_t> seen{0};
-  Thread thread;
-  ASSERT_TRUE(thread.Start([&] { seen = platform::CurrentThreadId(); }));
-  pid_t id = thread.Id();
-  thread.Join();
-  EXPECT_NE(id, 0);
-  EXPECT_EQ(id, seen);
-  EXPECT_NE(id, platform::CurrentThreadId());
-  EXPECT_EQ(thread.Id(), 0);
-}
-
-TEST(Thread, DestructorJoinsAThreadThatWasNotJoined) {
-  std::atomic<bool> finished{false};
-  {
-    Thread thread;
-    ASSERT_TRUE(thread.Start([&] {
-      std::this_thread::sleep_for(milliseconds(30));
-      finished = true;
-    }));
-  }
-  EXPECT_TRUE(finished);
-}
-
-TEST(Thread, SuspendedThreadRunsOnlyAfterResume) {
-  std::atomic<bool> ran{false};
-  Thread thread;
-  ThreadOptions options;
-  options.startSuspended = true;
-  ASSERT_TRUE(thread.Start([&] { ran = true; }, options));
-  std::this_thread::sleep_for(milliseconds(50));
-  EXPECT_FALSE(ran);
-  thread.Resume();
-  thread.Join();
-  EXPECT_TRUE(ran);
-}
-
-TEST(Thread, DestroyingASuspendedThreadLetsItRunAndEnd) {
-  std::atomic<bool> ran{false};
-  {
-    Thread thread;
-    ThreadOptions options;
-    options.startSuspended = true;
-    ASSERT_TRUE(thread.Start([&] { ran = true; }, options));
-  }
-  EXPECT_TRUE(ran);
-}
-
-TEST(Thread, MoveHandsOverTheThreadAndAssignmentJoinsTheOldOne) {
+// Both Join and an assignment over a started thread wait for its body.
+TEST(Thread, JoinOrMoveAssignmentWaitsForTheBodyWhoseIdIsTheKernelId) {
   std::atomic<bool> firstDone{false};
   std::atomic<bool> secondDone{false};
+  std::atomic<pid_t> seen{0};
   Thread first;
-  ASSERT_TRUE(first.Start([&] {
-    std::this_thread::sleep_for(milliseconds(30));
-    firstDone = true;
-  }));
+  EXPECT_FALSE(first.Joinable());
+  ASSERT_TRUE(first.Start([&] { SleepThenSet(firstDone); }));
   Thread moved(std::move(first));
   EXPECT_FALSE(first.Joinable());  // NOLINT(bugprone-use-after-move)
-  EXPECT_TRUE(moved.Joinable());
   Thread second;
-  ASSERT_TRUE(second.Start([&] { secondDone = true; }));
+  ASSERT_TRUE(second.Start([&] {
+    seen = platform::CurrentThreadId();
+    SleepThenSet(secondDone);
+  }));
+  pid_t id = second.Id();
   moved = std::move(second);
   EXPECT_TRUE(firstDone) << "assignment must join the thread it replaces";
+  EXPECT_TRUE(moved.Joinable());
+  EXPECT_EQ(moved.Id(), id);
   EXPECT_TRUE(moved.Join());
   EXPECT_TRUE(secondDone);
+  EXPECT_EQ(id, seen);
+  EXPECT_NE(id, platform::CurrentThreadId());
+  EXPECT_FALSE(moved.Joinable());
+  EXPECT_FALSE(moved.Join());
+  EXPECT_EQ(moved.Id(), 0);
 }
 
-TEST(Thread, LowestPriorityRaisesTheNiceValueOfThatThreadOnly) {
-  int base = getpriority(PRIO_PROCESS, static_cast<id_t>(platform::CurrentThreadId()));
-  std::atomic<int> inside{-100};
-  Thread thread;
-  ThreadOptions options;
-  options.priority = ThreadPriority::kLowest;
-  ASSERT_TRUE(thread.Start(
-      [&] { inside = getpriority(PRIO_PROCESS, static_cast<id_t>(platform::CurrentThreadId())); },
-      options));
-  EXPECT_TRUE(thread.PriorityApplied());  // lowering is always permitted
-  thread.Join();
-  EXPECT_EQ(inside, std::min(base + 10, 19));
-  EXPECT_EQ(getpriority(PRIO_PROCESS, static_cast<id_t>(platform::CurrentThreadId())), base);
+TEST(Thread, SuspendedThreadRunsOnResumeOrDestructionAndDestructorJoins) {
+  std::atomic<int> suspendedRuns{0};
+  std::atomic<bool> finished{false};
+  {
+    ThreadOptions suspended;
+    suspended.startSuspended = true;
+    Thread resumed, destroyed, running;
+    ASSERT_TRUE(resumed.Start([&] { ++suspendedRuns; }, suspended));
+    ASSERT_TRUE(destroyed.Start([&] { ++suspendedRuns; }, suspended));
+    std::this_thread::sleep_for(milliseconds(50));
+    EXPECT_EQ(suspendedRuns, 0);
+    resumed.Resume();
+    resumed.Join();
+    EXPECT_EQ(suspendedRuns, 1);
+    ASSERT_TRUE(running.Start([&] { SleepThenSet(finished); }));
+  }
+  EXPECT_EQ(suspendedRuns, 2) << "destroying a suspended thread lets it run and end";
+  EXPECT_TRUE(finished) << "the destructor joins a thread that was not joined";
 }
 
-TEST(Thread, HighestPriorityIsBestEffortAndReportsWhetherItTookEffect) {
-  int base = getpriority(PRIO_PROCESS, static_cast<id_t>(platform::CurrentThreadId()));
-  std::atomic<int> inside{-100};
-  Thread thread;
-  ThreadOptions options;
-  options.priority = ThreadPriority::kHighest;
-  ASSERT_TRUE(thread.Start(
-      [&] { inside = getpriority(PRIO_PROCESS, static_cast<id_t>(platform::CurrentThreadId())); },
-      options));
-  bool applied = thread.PriorityApplied();
-  thread.Join();
-  EXPECT_EQ(inside, applied ? std::max(base - 10, -20) : base);
+// Lowering is always permitted; raising is best effort and reported by PriorityApplied.
+TEST(Thread, PriorityChangesTheNiceValueOfThatThreadOnly) {
+  int base = OwnNiceValue();
+  for (ThreadPriority priority : {ThreadPriority::kLowest, ThreadPriority::kHighest}) {
+    std::atomic<int> inside{-100};
+    Thread thread;
+    ThreadOptions options;
+    options.priority = priority;
+    ASSERT_TRUE(thread.Start([&] { inside = OwnNiceValue(); }, options));
+    bool applied = thread.PriorityApplied();
+    thread.Join();
+    if (priority == ThreadPriority::kLowest) {
+      EXPECT_TRUE(applied);
+      EXPECT_EQ(inside, std::min(base + 10, 19));
+    } else {
+      EXPECT_EQ(inside, applied ? std::max(base - 10, -20) : base);
+    }
+  }
+  EXPECT_EQ(OwnNiceValue(), base);
 }
 
 TEST(Thread, StartFailsClearlyForAnImpossibleStackOrASecondStart) {
@@ -199,11 +160,11 @@ TEST(Thread, StartFailsClearlyForAnImpossibleStackOrASecondStart) {
 }
 
 TEST(Thread, ExceptionFromTheBodyEndsOnlyThatThread) {
-  Thread thread;
-  testing::internal::CaptureStderr();
-  ASSERT_TRUE(thread.Start([] { throw std::runtime_error("body failed"); }));
-  thread.Join();
-  std::string log = testing::internal::GetCapturedStderr();
+  std::string log = test_support::CapturedStderr([] {
+    Thread thread;
+    ASSERT_TRUE(thread.Start([] { throw std::runtime_error("body failed"); }));
+    thread.Join();
+  });
   EXPECT_NE(log.find("body failed"), std::string::npos) << log;
 }
 
