@@ -34,7 +34,8 @@ class ConfigSetting {
 
   const std::string& Key() const { return key_; }
   const std::string& Value() const { return value_; }
-  // True when the value came from a source (it is then not empty).
+  // True when the value came from the configuration (not empty) or from an environment variable
+  // of that name (which may be empty).
   bool Found() const { return found_; }
 
  private:
