@@ -53,7 +53,7 @@ class Agent {
   AgentCore* Core() const { return core_.get(); }
 
   // Command 1: reads the parameter file and generates the page; the result is ignored by callers
-  // (-1 when there is no parameter file, else the request queue's flag).
+  // (-1 when there is no core or no parameter file, else the request queue's flag).
   int Generate();
   // Command 2: reads the parameter file and writes the ancestors text to Output.txt.
   void GetAncestors();

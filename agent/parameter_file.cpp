@@ -1,0 +1,198 @@
+#include "agent/parameter_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+
+#include "agent/agent_start.h"
+#include "foundation/host_hooks.h"
+#include "platform/config.h"
+
+namespace {
+
+constexpr const char* kParameterFileName = "generated/ParameterFile.txt";
+constexpr const char* kOutputFileName = "generated/Output.txt";
+constexpr unsigned kFileMissingId = 40188;
+
+std::string UserDataFolder() { return platform::ConfigSetting("USER_DATA").Value(); }
+
+std::runtime_error FileError(const std::string& what, const std::string& path, int error) {
+  return std::runtime_error(what + " " + path + ": " + std::strerror(error));
+}
+
+// Closes the descriptor when the scope ends, whichever way it ends.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return fd_; }
+  // Closes now; the result of close() counts for a file being written.
+  int Close() {
+    int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+// The whole file. Only a regular file is read: a folder or a device is refused, and a pipe is
+// opened without blocking so that a missing writer cannot hang the command thread.
+std::string ReadRegularFile(const std::string& path) {
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (file.Get() < 0) throw FileError("Cannot open", path, errno);
+  struct stat status;
+  if (::fstat(file.Get(), &status) != 0) throw FileError("Cannot read", path, errno);
+  if (!S_ISREG(status.st_mode)) throw std::runtime_error("Not a file: " + path);
+  std::string text;
+  char chunk[65536];
+  for (;;) {
+    ssize_t count = ::read(file.Get(), chunk, sizeof chunk);
+    if (count == 0) break;
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      throw FileError("Cannot read", path, errno);
+    }
+    text.append(chunk, static_cast<size_t>(count));
+  }
+  return text;
+}
+
+// A line as a text-mode reader hands it over: without its line feed and a carriage return just
+// before it, and ending at a NUL byte, as a C string would.
+std::string_view CleanLine(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  size_t nul = line.find('\0');
+  if (nul != std::string_view::npos) line = line.substr(0, nul);
+  return line;
+}
+
+std::string* FieldOf(RequestParameters& parameters, std::string_view key) {
+  if (key == kFileNameKey) return &parameters.fileName;
+  if (key == kArtifactLocatorKey) return &parameters.artifactLocator;
+  if (key == kServerUrlKey) return &parameters.serverUrl;
+  if (key == kTemplateIdKey) return &parameters.templateId;
+  if (key == kPasswordNameKey) return &parameters.passwordName;
+  if (key == kPasswordValueKey) return &parameters.passwordValue;
+  return nullptr;
+}
+
+void ApplyLine(std::string_view line, const std::vector<std::string>& keys,
+               RequestParameters& parameters) {
+  for (const std::string& key : keys) {
+    if (key.empty() || line.find(key) == std::string_view::npos) continue;
+    std::string* field = FieldOf(parameters, key);
+    if (field == nullptr) return;
+    size_t equals = line.find('=');
+    std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+    field->assign(value == "NULL" ? std::string_view() : value);
+    return;
+  }
+}
+
+bool IsWhiteSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string Trimmed(const std::string& text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && IsWhiteSpace(text[first])) ++first;
+  while (last > first && IsWhiteSpace(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+// A name beside the target that no other writer in this process picks at the same time.
+std::string TemporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(counter++);
+}
+
+void WriteAll(int fd, const std::string& text, const std::string& path) {
+  size_t written = 0;
+  while (written < text.size()) {
+    ssize_t count = ::write(fd, text.data() + written, text.size() - written);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      throw FileError("Cannot write", path, errno);
+    }
+    written += static_cast<size_t>(count);
+  }
+}
+
+}  // namespace
+
+std::string ParameterFilePath() {
+  const std::string userData = UserDataFolder();
+  if (userData.empty()) return "";
+  const std::string path = userData + "/" + kParameterFileName;
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    ShowAgentMessage(FormatHostMessage(HostString(kFileMissingId), {kParameterFileName}));
+    return "";
+  }
+  return path;
+}
+
+std::string OutputFilePath() {
+  const std::string userData = UserDataFolder();
+  return userData.empty() ? "" : userData + "/" + kOutputFileName;
+}
+
+RequestParameters ReadParameterFile(const std::string& path, const std::vector<std::string>& keys,
+                                    bool trimPasswordValue) {
+  const std::string text = ReadRegularFile(path);
+  RequestParameters parameters;
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    size_t end = rest.find('\n');
+    ApplyLine(CleanLine(rest.substr(0, end)), keys, parameters);
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  if (trimPasswordValue) parameters.passwordValue = Trimmed(parameters.passwordValue);
+  return parameters;
+}
+
+CredentialList CredentialsOf(const RequestParameters& parameters) {
+  CredentialList credentials;
+  if (!parameters.passwordName.empty()) {
+    credentials.Append(Credential(parameters.passwordName, parameters.passwordValue));
+  }
+  return credentials;
+}
+
+void WriteOutputFile(const std::string& path, const std::string& text) {
+  std::string temporary;
+  int fd = -1;
+  // O_EXCL: a leftover of a crashed writer is never written through; pick another name.
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = TemporaryNameFor(path);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) throw FileError("Cannot create", temporary, errno);
+  Descriptor file(fd);
+  try {
+    WriteAll(file.Get(), text, temporary);
+    if (file.Close() != 0) throw FileError("Cannot write", temporary, errno);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+      throw FileError("Cannot replace", path, errno);
+    }
+  } catch (...) {
+    ::unlink(temporary.c_str());
+    throw;
+  }
+}
