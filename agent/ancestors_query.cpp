@@ -1,0 +1,6 @@
+#include "agent/ancestors_query.h"
+
+// No data-source domain exists yet, so no artifact has ancestors to report.
+std::optional<std::string> AncestorsOf(const std::string& /*artifactLocator*/) {
+  return std::nullopt;
+}
