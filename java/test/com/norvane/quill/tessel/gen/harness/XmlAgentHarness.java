@@ -1,0 +1,240 @@
+package com.norvane.quill.tessel.gen.harness;
+
+import com.norvane.quill.tessel.gen.XmlAgent;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.List;
+import java.util.concurrent.atomic.AtomicBoolean;
+import java.util.concurrent.atomic.AtomicInteger;
+
+/**
+ * Drives libxmlagent through the portal's class in a real JVM, one scenario per process (init
+ * parameters hold for the life of the process).
+ *
+ * <p>Usage: XmlAgentHarness SCENARIO TEMP_DIR, with -Dxmlagent.sample=the sample folder. Prints
+ * one line per check and "N passed, M failed"; exits 1 when a check failed.
+ */
+public final class XmlAgentHarness {
+  private static final String NOT_IMPLEMENTED = "Method Not Implemented";
+  /** What "returns at once" allows: a lost wake-up or a dead thread would wait for ever. */
+  private static final long AT_ONCE_MS = 3000;
+  /** Modified UTF-8 writes both the NUL and the G clef differently from plain UTF-8. */
+  private static final String DEBUG_LEVEL_TEXT = "5\uD834\uDD1E\u0000!";
+
+  private final Checks checks = new Checks();
+  private final Installation inst;
+  private final XmlAgent agent = new XmlAgent();
+
+  private XmlAgentHarness(Installation inst) {
+    this.inst = inst;
+  }
+
+  public static void main(String[] args) throws Exception {
+    if (args.length != 2 || System.getProperty("xmlagent.sample") == null) {
+      System.err.println("usage: java -Dxmlagent.sample=DIR XmlAgentHarness "
+          + "basics|sync|async|threads|exit|exit-check TEMP_DIR");
+      System.exit(2);
+    }
+    String scenario = args[0];
+    Path temp = Path.of(args[1]).toAbsolutePath();
+    Path sample = Path.of(System.getProperty("xmlagent.sample")).toAbsolutePath();
+    if (scenario.equals("exit-check")) {
+      System.exit(exitCheck(temp.resolve("exit")));
+    }
+    Files.createDirectories(temp);
+    Path root = scenario.equals("exit")
+        ? temp.resolve("exit") : Files.createTempDirectory(temp, scenario + "-");
+    XmlAgentHarness harness = new XmlAgentHarness(new Installation(root, sample));
+    harness.checks.note("scenario " + scenario + " in " + root);
+    switch (scenario) {
+      case "basics" -> harness.basics();
+      case "sync" -> harness.sync();
+      case "async" -> harness.async();
+      case "threads" -> harness.threads();
+      case "exit" -> harness.exitWhileBusy();
+      default -> {
+        System.err.println("unknown scenario " + scenario);
+        System.exit(2);
+      }
+    }
+    System.exit(harness.checks.finish());
+  }
+
+  private static long millisOf(Runnable call) {
+    long start = System.nanoTime();
+    call.run();
+    return (System.nanoTime() - start) / 1_000_000;
+  }
+
+  private void basics() throws Exception {
+    // Null texts must not reach the library as anything but empty texts.
+    agent.setInitParameter(null, null);
+    agent.setInitParameter("harnessNullValue", null);
+    // Bound before bind(), so it wins; the log echoes it, showing how the text arrived.
+    agent.setInitParameter("debugLevel", DEBUG_LEVEL_TEXT);
+    inst.bind(agent, "0");
+    agent.init();
+    long refresh = millisOf(agent::refresh);
+    checks.check("refresh right after init returns at once", refresh < AT_ONCE_MS, refresh + " ms");
+    checks.check("refresh before any request does not start the agent",
+        !Files.exists(inst.userData.resolve("logs")));
+    checks.check("name() is not implemented", NOT_IMPLEMENTED.equals(agent.name()));
+    checks.check("GetParent(7) is not implemented", NOT_IMPLEMENTED.equals(agent.GetParent(7)));
+    checks.check("GetParent(-1) is not implemented", NOT_IMPLEMENTED.equals(agent.GetParent(-1)));
+    agent.sync();
+
+    checks.check("generate without a parameter file returns 0",
+        agent.generateFromLinkWithAParameterFile() == 0);
+    checks.check("generate without a parameter file writes no Output.txt",
+        !Files.exists(inst.output));
+
+    inst.writeParameterFile();
+    checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
+    checks.check("generate writes Output.txt", Files.exists(inst.output));
+    String echo = "Setting debug level to " + DEBUG_LEVEL_TEXT;
+    String logBytes = new String(Files.readAllBytes(inst.log), StandardCharsets.ISO_8859_1);
+    checks.check("a NUL and a character beyond U+FFFF arrive as plain UTF-8",
+        logBytes.contains(new String(echo.getBytes(StandardCharsets.UTF_8),
+            StandardCharsets.ISO_8859_1)));
+
+    agent.close();
+    long secondClose = millisOf(agent::close);
+    checks.check("a second close returns at once", secondClose < AT_ONCE_MS, secondClose + " ms");
+
+    Files.delete(inst.output);
+    Files.setLastModifiedTime(inst.document, Installation.OLD);
+    byte[] before = Files.readAllBytes(inst.document);
+    long[] result = new long[1];
+    long late = millisOf(() -> result[0] = agent.generateFromLinkWithAParameterFile());
+    checks.check("generate after close returns 0 at once", result[0] == 0 && late < AT_ONCE_MS,
+        "result " + result[0] + " after " + late + " ms");
+    checks.check("generate after close writes no Output.txt", !Files.exists(inst.output));
+    checks.check("generate after close leaves the document alone",
+        !inst.documentRewritten() && Arrays.equals(before, Files.readAllBytes(inst.document)));
+    long lateRefresh = millisOf(agent::refresh);
+    checks.check("refresh after close returns at once", lateRefresh < AT_ONCE_MS);
+    checkNoJniWarnings();
+  }
+
+  private void sync() throws Exception {
+    inst.bind(agent, "0");
+    inst.writeParameterFile();
+    agent.init();
+    checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
+    agent.close();
+    checks.check("Output.txt is written and empty (no result text)",
+        Files.exists(inst.output) && Files.size(inst.output) == 0);
+    checks.check("the document is written back", inst.documentRewritten());
+    checks.check("no error page is written", !Files.exists(inst.errorPage()));
+    checks.check("the log says asynchronous mode is off",
+        inst.logContains("Diabling asynchronous mode"));
+    checks.check("the log has the FILE_NAME debug line",
+        inst.debugLinesOf(inst.document.toString()) == 1);
+    checks.check("the log has the ARTIFACT_LOCATOR debug line",
+        inst.debugLinesOf(Installation.LOCATOR) == 1);
+    checks.check("nothing is queued", !inst.logContains("Queued request for "));
+    checkNoJniWarnings();
+  }
+
+  private void async() throws Exception {
+    inst.bind(agent, "8000");
+    inst.writeParameterFile();
+    agent.init();
+    checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
+    agent.close();
+    checks.check("the request is queued",
+        inst.logContains("Queued request for " + Installation.TEMPLATE_ID));
+    checks.check("the document is written back", inst.documentRewritten());
+    checks.check("Output.txt is written", Files.exists(inst.output));
+    checkNoJniWarnings();
+  }
+
+  private void threads() throws Exception {
+    final int threadCount = 8;
+    final int callsPerThread = 25;
+    inst.bind(agent, "8000");
+    inst.writeParameterFile();
+    agent.init();
+    AtomicInteger returned = new AtomicInteger();
+    AtomicInteger nonZero = new AtomicInteger();
+    List<Thread> threads = new ArrayList<>();
+    for (int t = 0; t < threadCount; t++) {
+      Thread thread = new Thread(() -> {
+        for (int i = 0; i < callsPerThread; i++) {
+          if (agent.generateFromLinkWithAParameterFile() != 0) {
+            nonZero.incrementAndGet();
+          }
+          returned.incrementAndGet();
+        }
+      }, "poster-" + t);
+      thread.setDaemon(true);
+      threads.add(thread);
+    }
+    long deadline = System.currentTimeMillis() + 240_000;
+    threads.forEach(Thread::start);
+    for (Thread thread : threads) {
+      thread.join(Math.max(1, deadline - System.currentTimeMillis()));
+    }
+    int total = threadCount * callsPerThread;
+    checks.check("every call returns within the time limit", returned.get() == total,
+        returned.get() + " of " + total);
+    if (returned.get() != total) {
+      System.exit(checks.finish());
+    }
+    checks.check("every call returns 0", nonZero.get() == 0, nonZero.get() + " did not");
+    agent.close();
+    long served = inst.debugLinesOf(inst.document.toString());
+    checks.check("every call is served once (FILE_NAME lines)", served == total,
+        served + " of " + total);
+    checkNoJniWarnings();
+  }
+
+  /**
+   * Leaves the process through System.exit while posters are busy and without a close: the
+   * library's unload step must close the agent, and the process must end. exit-check then reads
+   * the log of this run.
+   */
+  private void exitWhileBusy() throws Exception {
+    inst.bind(agent, "8000");
+    inst.writeParameterFile();
+    agent.init();
+    AtomicBoolean stop = new AtomicBoolean();
+    AtomicInteger calls = new AtomicInteger();
+    for (int t = 0; t < 4; t++) {
+      Thread thread = new Thread(() -> {
+        while (!stop.get()) {
+          agent.generateFromLinkWithAParameterFile();
+          calls.incrementAndGet();
+        }
+      }, "busy-" + t);
+      thread.setDaemon(true);
+      thread.start();
+    }
+    long deadline = System.currentTimeMillis() + 60_000;
+    while (calls.get() < 20 && System.currentTimeMillis() < deadline) {
+      Thread.sleep(50);
+    }
+    checks.check("the posters are busy before the exit", calls.get() >= 20, calls.get() + " calls");
+  }
+
+  private static int exitCheck(Path root) throws Exception {
+    Checks checks = new Checks();
+    Path log = root.resolve("user-data").resolve("logs").resolve("xmlagent.log");
+    String text = Files.exists(log)
+        ? new String(Files.readAllBytes(log), StandardCharsets.ISO_8859_1) : "";
+    checks.check("the exit run left a log", !text.isEmpty(), log.toString());
+    checks.check("the unload step shut the agent down",
+        text.contains("Vistafold XML Agent Unloading"));
+    checks.check("the unload step finished in time",
+        !text.contains("unload left the command thread running"));
+    return checks.finish();
+  }
+
+  /** -Xcheck:jni reports into the redirected descriptors, so its warnings land in the log. */
+  private void checkNoJniWarnings() throws Exception {
+    checks.check("no JNI warnings in the log", !inst.logContains("WARNING in native method"));
+  }
+}
