@@ -1,11 +1,8 @@
 #include "agent/empty_paragraphs.h"
 
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 #include <string_view>
 
-#include "agent/parameter_file.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -57,15 +54,8 @@ std::string RestoreEmptyParagraphsInText(const std::string& text) {
 }
 
 bool RestoreEmptyParagraphs(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return false;
-  in.close();
-  try {
-    WriteOutputFile(path, RestoreEmptyParagraphsInText(text));
-  } catch (const std::runtime_error&) {
-    return false;
-  }
-  return true;
+  std::string text;
+  std::string reason;
+  if (!platform::ReadWholeFile(path, text, reason)) return false;
+  return platform::ReplaceFile(path, RestoreEmptyParagraphsInText(text)) == 0;
 }

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include "agent/agent_start.h"
 #include "foundation/host_hooks.h"
 #include "platform/config.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -37,12 +37,6 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int Get() const { return fd_; }
-  // Closes now; the result of close() counts for a file being written.
-  int Close() {
-    int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
 
  private:
   int fd_;
@@ -115,24 +109,6 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, last - first);
 }
 
-// A name beside the target that no other writer in this process picks at the same time.
-std::string TemporaryNameFor(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + ".tmp" + std::to_string(::getpid()) + "." + std::to_string(counter++);
-}
-
-void WriteAll(int fd, const std::string& text, const std::string& path) {
-  size_t written = 0;
-  while (written < text.size()) {
-    ssize_t count = ::write(fd, text.data() + written, text.size() - written);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw FileError("Cannot write", path, errno);
-    }
-    written += static_cast<size_t>(count);
-  }
-}
-
 }  // namespace
 
 std::string ParameterFilePath() {
@@ -175,24 +151,5 @@ CredentialList CredentialsOf(const RequestParameters& parameters) {
 }
 
 void WriteOutputFile(const std::string& path, const std::string& text) {
-  std::string temporary;
-  int fd = -1;
-  // O_EXCL: a leftover of a crashed writer is never written through; pick another name.
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = TemporaryNameFor(path);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) throw FileError("Cannot create", temporary, errno);
-  Descriptor file(fd);
-  try {
-    WriteAll(file.Get(), text, temporary);
-    if (file.Close() != 0) throw FileError("Cannot write", temporary, errno);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-      throw FileError("Cannot replace", path, errno);
-    }
-  } catch (...) {
-    ::unlink(temporary.c_str());
-    throw;
-  }
+  if (int failure = platform::ReplaceFile(path, text)) throw FileError("Cannot replace", path, failure);
 }

@@ -1,8 +1,6 @@
 #include "platform/ini_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include "platform/file_io.h"
 
 namespace platform {
 namespace {
@@ -76,21 +74,10 @@ IniFile IniFile::Parse(std::string_view text) {
 
 bool IniFile::Load(const std::string& path, std::string* error) {
   sections_.clear();
-  std::FILE* in = std::fopen(path.c_str(), "rb");
-  if (in == nullptr) {
-    if (error != nullptr) *error = "cannot open " + path + ": " + std::strerror(errno);
-    return false;
-  }
   std::string text;
-  char chunk[8192];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, count);
-  // A directory opens but fails on the first read.
-  bool failed = std::ferror(in) != 0;
-  int read_errno = errno;
-  std::fclose(in);
-  if (failed) {
-    if (error != nullptr) *error = "cannot read " + path + ": " + std::strerror(read_errno);
+  std::string reason;
+  if (!ReadWholeFile(path, text, reason)) {
+    if (error != nullptr) *error = path + ": " + reason;
     return false;
   }
   *this = Parse(text);

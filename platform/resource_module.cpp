@@ -1,14 +1,12 @@
 #include "platform/resource_module.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <string_view>
 
 #include "foundation/host_hooks.h"
+#include "platform/file_io.h"
 #include "platform/own_strings.h"
 
 namespace platform {
@@ -48,25 +46,6 @@ std::string Unescape(std::string_view text) {
   return out;
 }
 
-bool ReadFile(const std::string& path, std::string& text, std::string& error) {
-  std::FILE* in = std::fopen(path.c_str(), "rb");
-  if (in == nullptr) {
-    error = "cannot open " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  char chunk[8192];
-  size_t count;
-  while ((count = std::fread(chunk, 1, sizeof chunk, in)) > 0) text.append(chunk, count);
-  // A directory opens but fails on the first read.
-  bool failed = std::ferror(in) != 0;
-  int read_errno = errno;
-  std::fclose(in);
-  if (failed) {
-    error = "cannot read " + path + ": " + std::strerror(read_errno);
-    return false;
-  }
-  return true;
-}
 
 // Registers the lookup when the library is loaded, before any host code can ask for a string.
 [[maybe_unused]] const bool kHostStringsInstalled = (InstallHostStrings(), true);
@@ -75,7 +54,11 @@ bool ReadFile(const std::string& path, std::string& text, std::string& error) {
 
 bool ResourceModule::Load(const std::string& path, std::string& error) {
   std::string text;
-  if (!ReadFile(path, text, error)) return false;
+  std::string reason;
+  if (!ReadWholeFile(path, text, reason)) {
+    error = path + ": " + reason;
+    return false;
+  }
 
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   std::string_view rest = text;
