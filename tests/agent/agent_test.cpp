@@ -5,9 +5,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
+#include <sstream>
 #include <string>
 
 #include "agent/credentials.h"
@@ -17,62 +16,65 @@
 #include "platform/config.h"
 #include "platform/log.h"
 #include "platform/resource_module.h"
+#include "test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::Count;
+using test_support::ReadFile;
+using test_support::WriteFile;
 
-const char kSampleResources[] = XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc";
 const char kSettingsText[] = "; settings of the test installation\n[Settings]\n";
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+void Bind(const std::string& name, const std::string& value) {
+  platform::BindInitParameter(name, value);
 }
 
-void WriteAll(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
+// Starts an agent, runs check while it is up, shuts it down; gives what was shown on stderr.
+std::string RunAgent(const std::function<void(Agent&)>& check = [](Agent&) {}) {
+  return test_support::CapturedStderr([&] {
+    Agent agent("My agent");
+    check(agent);
+  });
 }
 
-size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
+// The message-box lines ("[Vistafold] ...") of what was shown on stderr.
+std::string MessageBoxLines(const std::string& shown) {
+  std::istringstream in(shown);
+  std::string lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("[Vistafold] ", 0) == 0) lines += line + "\n";
+  }
+  return lines;
 }
 
-// A fresh installation in a temporary folder: home (with domains/Vistafold.rsc and the settings
-// file), a data folder and a user-data folder that do not exist yet.
+// A fresh installation: home (with domains/Vistafold.rsc and the settings file), and a data
+// folder and a user-data folder that do not exist yet.
 class AgentTest : public testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "agent_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    home_ = root_ / "home";
-    data_ = root_ / "data";
-    user_ = root_ / "user";
-    fs::create_directories(home_ / "domains");
-    fs::copy_file(kSampleResources, home_ / "domains" / "Vistafold.rsc");
-    WriteAll(home_ / "vistafold.ini", kSettingsText);
+    MakeHome();
     for (const char* name : {"VISTAFOLD_HOME", "VISTAFOLD_RESOURCE", "VISTAFOLD_DATA", "USER_DATA",
                              "ENABLELOGGING", "timeout", "debugLevel"}) {
       unsetenv(name);
     }
     setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
+    Reset();
   }
-
   void TearDown() override {
+    Reset();
+    unsetenv("VISTAFOLD_REGISTRY_FILE");
+  }
+  void MakeHome() const {
+    fs::create_directories(home_ / "domains");
+    fs::copy_file(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", Module());
+    WriteFile(home_ / "vistafold.ini", kSettingsText);
+  }
+  fs::path Module() const { return home_ / "domains" / "Vistafold.rsc"; }
+  static void Reset() {
     platform::ClearInitParametersForTesting();
     platform::ResetLogThresholdForTesting();
-    unsetenv("VISTAFOLD_REGISTRY_FILE");
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-
-  static void Bind(const std::string& name, const std::string& value) {
-    platform::BindInitParameter(name, value);
   }
 
   // Binds the folders, the timeout and the log switches; earlier bindings win.
@@ -86,145 +88,124 @@ class AgentTest : public testing::Test {
     fs::create_directories(user_);
   }
 
-  std::string LogText() const { return ReadAll(user_ / "logs" / "xmlagent.log"); }
+  std::string LogText() const { return ReadFile(user_ / "logs" / "xmlagent.log"); }
 
-  void WriteParameterFile(const std::string& text) const {
-    fs::create_directories(user_ / "generated");
-    WriteAll(user_ / "generated" / "ParameterFile.txt", text);
-  }
-
-  fs::path root_, home_, data_, user_;
+  test_support::TempFolder folder_;
+  fs::path root_ = folder_.Path(), home_ = root_ / "home", data_ = root_ / "data",
+           user_ = root_ / "user";
 };
 
 TEST_F(AgentTest, MissingHomeIsShownAndLeavesTheServiceDown) {
-  testing::internal::CaptureStderr();
-  {
-    Agent agent("My agent");
-    EXPECT_NE(agent.Core(), nullptr);
-    EXPECT_EQ(AgentCore::Current(), agent.Core());
-    EXPECT_FALSE(AgentService().initialised);
-    EXPECT_FALSE(platform::HostResources().IsLoaded());
-  }
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(RunAgent([](Agent& agent) {
+              EXPECT_NE(agent.Core(), nullptr);
+              EXPECT_EQ(AgentCore::Current(), agent.Core());
+              EXPECT_FALSE(AgentService().initialised);
+              EXPECT_FALSE(platform::HostResources().IsLoaded());
+            }),
             "[Vistafold] Cannot find registry entry for VISTAFOLD_HOME\n");
   EXPECT_EQ(AgentCore::Current(), nullptr);
 }
 
-TEST_F(AgentTest, ResourceModuleFromHomeDomainsElseTheResourceFolderIsLoadedUntilShutdown) {
-  BindInstallation();
-  for (int round = 0; round < 2; ++round) {
-    {
-      Agent agent("My agent");
-      EXPECT_TRUE(AgentService().initialised);
-      EXPECT_EQ(HostString(40188), "A required file is missing: %1");
-    }
-    EXPECT_FALSE(AgentService().initialised);
-    EXPECT_FALSE(platform::HostResources().IsLoaded());
-    if (round == 0) {
-      fs::rename(home_ / "domains" / "Vistafold.rsc", root_ / "Vistafold.rsc");
-      Bind("VISTAFOLD_RESOURCE", root_.string());
-    }
-  }
-}
-
-TEST_F(AgentTest, MissingResourceModuleIsShownAndStopsTheStart) {
-  fs::remove(home_ / "domains" / "Vistafold.rsc");
-  BindInstallation();
-  testing::internal::CaptureStderr();
-  { Agent agent("My agent"); }
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "[Vistafold] Cannot find registry entry for VISTAFOLD_RESOURCE\n");
-
-  platform::ClearInitParametersForTesting();
-  Bind("VISTAFOLD_RESOURCE", root_.string());
-  BindInstallation();
-  testing::internal::CaptureStderr();
-  {
-    Agent agent("My agent");
-    EXPECT_FALSE(AgentService().initialised);
-  }
-  EXPECT_EQ(
-      testing::internal::GetCapturedStderr(),
-      "[Vistafold] " + root_.string() + "/Vistafold.rsc does not exist or can not be loaded.\n");
-  EXPECT_FALSE(fs::exists(data_));
-}
-
-TEST_F(AgentTest, DataFolderIsMadeWithItsAncestorsAndChildren) {
+TEST_F(AgentTest, DataFolderIsMadeWithItsAncestorsAndTheSettingsCopyNeverOverwrites) {
   data_ = root_ / "a" / "b" / "c";
+  fs::permissions(home_ / "vistafold.ini", fs::perms::owner_read | fs::perms::group_read);
   BindInstallation();
-  Agent agent("My agent");
+  RunAgent();
   for (const char* child : {"logs", "samples", "temp"}) {
     EXPECT_TRUE(fs::is_directory(data_ / child)) << child;
   }
-  EXPECT_EQ(ReadAll(data_ / "vistafold.ini"), kSettingsText);
-}
-
-TEST_F(AgentTest, SettingsCopyNeverOverwritesAndComesOutWritable) {
-  fs::create_directories(data_);
-  WriteAll(data_ / "vistafold.ini", "[Settings]\nmine=1\n");
-  BindInstallation();
-  { Agent agent("My agent"); }
-  EXPECT_EQ(ReadAll(data_ / "vistafold.ini"), "[Settings]\nmine=1\n");
-
-  fs::remove(data_ / "vistafold.ini");
-  fs::permissions(home_ / "vistafold.ini", fs::perms::owner_read | fs::perms::group_read);
-  { Agent agent("My agent"); }
-  EXPECT_EQ(ReadAll(data_ / "vistafold.ini"), kSettingsText);
+  EXPECT_EQ(ReadFile(data_ / "vistafold.ini"), kSettingsText);
   EXPECT_NE(fs::status(data_ / "vistafold.ini").permissions() & fs::perms::owner_write,
-            fs::perms::none);
+            fs::perms::none)
+      << "the copy of a read-only file comes out writable";
+
+  WriteFile(data_ / "vistafold.ini", "[Settings]\nmine=1\n");
+  RunAgent();
+  EXPECT_EQ(ReadFile(data_ / "vistafold.ini"), "[Settings]\nmine=1\n");
 }
 
-TEST_F(AgentTest, HomeEqualToDataMakesNothing) {
-  Bind("VISTAFOLD_DATA", home_.string());
-  Bind("ENABLELOGGING", "no");
-  BindInstallation();
-  testing::internal::CaptureStderr();
-  { Agent agent("My agent"); }
-  std::string shown = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(shown.find("[Vistafold]"), std::string::npos) << shown;
-  for (const char* child : {"logs", "samples", "temp"}) EXPECT_FALSE(fs::exists(home_ / child));
-  EXPECT_FALSE(fs::exists(user_ / "logs"));
-}
-
-TEST_F(AgentTest, FolderFailuresAreShownButTheStartGoesOn) {
-  struct Case {
+// The resource module comes from home/domains, else from the resource folder; without it the
+// start stops. Folder problems are shown but the start goes on. Each shown line comes once.
+TEST_F(AgentTest, StartUpProblemsAreShownAndOnlyAMissingResourceModuleStopsTheStart) {
+  const fs::path blocker = root_ / "file";
+  WriteFile(blocker, "not a folder");
+  const auto moveModule = [this] {
+    fs::rename(Module(), root_ / "Vistafold.rsc");
+    Bind("VISTAFOLD_RESOURCE", root_.string());
+  };
+  const struct {
     const char* name;
     std::function<void()> arrange;
     std::string shown;
-  };
-  const fs::path blocker = root_ / "file";
-  const Case cases[] = {
+    bool initialised;
+  } cases[] = {
+      {"module in home/domains", [] {}, "", true},
+      {"module in the resource folder", moveModule, "", true},
+      {"no module", [this] { fs::remove(Module()); },
+       "Cannot find registry entry for VISTAFOLD_RESOURCE", false},
+      {"no module in the resource folder",
+       [&] {
+         moveModule();
+         fs::remove(root_ / "Vistafold.rsc");
+       },
+       root_.string() + "/Vistafold.rsc does not exist or can not be loaded.", false},
       {"no settings file", [this] { fs::remove(home_ / "vistafold.ini"); },
-       "A required file is missing: vistafold.ini"},
+       "A required file is missing: vistafold.ini", true},
       {"no data folder", [] { Bind("VISTAFOLD_DATA", ""); },
        "The installation folder (VISTAFOLD_HOME) or the data folder (VISTAFOLD_DATA) is not "
-       "configured."},
+       "configured.",
+       true},
       {"data under a file", [this, &blocker] { data_ = blocker / "data"; },
-       "The folder " + (blocker / "data").string() + " could not be created."},
+       "The folder " + (blocker / "data").string() + " could not be created.", true},
   };
-  WriteAll(blocker, "not a folder");
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    platform::ClearInitParametersForTesting();
+    Reset();
+    fs::remove_all(home_);
+    fs::remove_all(root_ / "data");
+    MakeHome();
     data_ = root_ / "data";
     c.arrange();
     Bind("ENABLELOGGING", "no");
     BindInstallation();
-    testing::internal::CaptureStderr();
-    {
-      Agent agent("My agent");
-      EXPECT_TRUE(AgentService().initialised);
-    }
-    EXPECT_EQ(Count(testing::internal::GetCapturedStderr(), "[Vistafold] " + c.shown + "\n"), 1u);
+    const std::string shown = RunAgent([&](Agent&) {
+      EXPECT_EQ(AgentService().initialised, c.initialised);
+      EXPECT_EQ(HostString(40188), c.initialised ? "A required file is missing: %1" : "");
+    });
+    EXPECT_EQ(MessageBoxLines(shown), c.shown.empty() ? "" : "[Vistafold] " + c.shown + "\n");
+    EXPECT_FALSE(AgentService().initialised);
+    EXPECT_FALSE(platform::HostResources().IsLoaded());
+    EXPECT_TRUE(c.initialised || !fs::exists(data_)) << "a stopped start makes no data folder";
   }
 }
 
-TEST_F(AgentTest, LogFileIsAppendedToAndReleasedAtShutdown) {
+TEST_F(AgentTest, HomeAsDataFolderMakesNothingAndLoggingNeedsTrueInSomeLetterCase) {
+  Bind("VISTAFOLD_DATA", home_.string());
+  Bind("ENABLELOGGING", "yes");
+  BindInstallation();
+  const std::string shown = RunAgent([](Agent& agent) {
+    EXPECT_FALSE(agent.Core()->loggingEnabled);
+    EXPECT_EQ(agent.Core()->logFileDescriptor, 0);
+  });
+  EXPECT_EQ(MessageBoxLines(shown), "");
+  for (const char* child : {"logs", "samples", "temp"}) EXPECT_FALSE(fs::exists(home_ / child));
+  EXPECT_FALSE(fs::exists(user_ / "logs"));
+}
+
+// Not under a stderr capture, which would hide a stderr left redirected to the log file.
+TEST_F(AgentTest, LogFileIsAppendedToAndReleasedAtAShutdownThatRunsOnce) {
   const std::string older(5000, 'x');
   fs::create_directories(user_ / "logs");
-  WriteAll(user_ / "logs" / "xmlagent.log", older + "\n");
+  WriteFile(user_ / "logs" / "xmlagent.log", older + "\n");
   BindInstallation();
-  { Agent agent("My agent"); }
+  {
+    Agent agent("My agent");
+    agent.Shutdown();
+    agent.Shutdown();
+    agent.Refresh();
+    EXPECT_FALSE(AgentService().initialised);
+  }
+  { Agent agent("My agent"); }  // a new agent starts again
   const std::string log = LogText();
   ASSERT_EQ(log.substr(0, older.size() + 1), older + "\n");
   const size_t initializing = log.find(" Informational: Vistafold XML Agent Initializing\n");
@@ -232,75 +213,28 @@ TEST_F(AgentTest, LogFileIsAppendedToAndReleasedAtShutdown) {
   EXPECT_GT(initializing, older.size());
   EXPECT_NE(unloading, std::string::npos);
   EXPECT_GT(unloading, initializing);
-
-  testing::internal::CaptureStderr();
-  std::fputs("after the close\n", stderr);
-  std::fflush(stderr);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "after the close\n");
-  EXPECT_EQ(LogText(), log);
-}
-
-TEST_F(AgentTest, LoggingNeedsTrueInSomeLetterCase) {
-  Bind("ENABLELOGGING", "yes");
-  BindInstallation();
-  {
-    Agent agent("My agent");
-    EXPECT_FALSE(agent.Core()->loggingEnabled);
-    EXPECT_EQ(agent.Core()->logFileDescriptor, 0);
-  }
-  EXPECT_FALSE(fs::exists(user_ / "logs" / "xmlagent.log"));
-}
-
-TEST_F(AgentTest, ZeroTimeoutRunsSynchronouslyAndAnyOtherRunsTheConsumerUntilShutdown) {
-  for (const char* timeout : {"0", "8000"}) {
-    SCOPED_TRACE(timeout);
-    fs::remove_all(user_);
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-    BindInstallation(timeout);
-    const bool synchronous = std::string(timeout) == "0";
-    {
-      Agent agent("My agent");
-      EXPECT_EQ(AgentService().timeoutMs, synchronous ? 0 : 8000);
-      EXPECT_EQ(ConsumerThreadRunning(), !synchronous);
-    }
-    EXPECT_FALSE(ConsumerThreadRunning());
-    const std::string log = LogText();
-    const size_t diabling = log.find(" Informational: Diabling asynchronous mode\n");
-    EXPECT_EQ(diabling != std::string::npos, synchronous);
-    if (synchronous) {
-      EXPECT_LT(diabling, log.find("Vistafold XML Agent Initializing"));
-    }
-  }
-}
-
-TEST_F(AgentTest, ShutdownRunsOnceAndANewAgentStartsAgain) {
-  BindInstallation();
-  {
-    Agent agent("My agent");
-    agent.Shutdown();
-    agent.Shutdown();
-    agent.Refresh();
-    EXPECT_FALSE(AgentService().initialised);
-  }
-  { Agent agent("My agent"); }
-  const std::string log = LogText();
   EXPECT_EQ(Count(log, "Vistafold XML Agent Initializing"), 2u);
   EXPECT_EQ(Count(log, "Vistafold XML Agent Unloading"), 2u);
+
+  EXPECT_EQ(test_support::CapturedStderr([] {
+              std::fputs("after the close\n", stderr);
+              std::fflush(stderr);
+            }),
+            "after the close\n");
+  EXPECT_EQ(LogText(), log);
 }
 
 TEST_F(AgentTest, AnApartmentAlreadyInitialisedLeavesTheAgentWithoutCore) {
   BindInstallation();
-  WriteParameterFile("FILE_NAME=x\n");
+  test_support::WriteParameterFile(user_, "FILE_NAME=x\n");
   ASSERT_EQ(platform::CoInitializeApartment(), platform::kS_OK);
-  {
-    Agent agent("My agent");
+  RunAgent([](Agent& agent) {
     EXPECT_EQ(agent.Core(), nullptr);
     EXPECT_EQ(agent.Generate(), -1);
     agent.GetAncestors();
     agent.Refresh();
     EXPECT_FALSE(AgentService().initialised);
-  }
+  });
   EXPECT_FALSE(fs::exists(user_ / "generated" / "Output.txt"));
   // The agent balanced its own nested initialisation; ours is the last one left.
   EXPECT_TRUE(platform::ApartmentInitialised());
@@ -308,59 +242,46 @@ TEST_F(AgentTest, AnApartmentAlreadyInitialisedLeavesTheAgentWithoutCore) {
   EXPECT_FALSE(platform::ApartmentInitialised());
 }
 
-TEST_F(AgentTest, GenerateWithoutParameterFileWritesNothing) {
-  Bind("ENABLELOGGING", "no");
-  BindInstallation();
-  testing::internal::CaptureStderr();
-  {
-    Agent agent("My agent");
-    EXPECT_EQ(agent.Generate(), -1);
-  }
-  EXPECT_NE(testing::internal::GetCapturedStderr().find(
-                "[Vistafold] A required file is missing: generated/ParameterFile.txt\n"),
-            std::string::npos);
-  EXPECT_FALSE(fs::exists(user_ / "generated"));
-}
-
 class AgentCommandTest : public AgentTest, public testing::WithParamInterface<const char*> {};
 
-TEST_P(AgentCommandTest, GenerateWritesAnEmptyOutputForAWellFormedDocument) {
+// Timeout 0 runs synchronously, any other runs the consumer thread until shutdown; in both modes
+// the commands write an empty answer and hand on the credential.
+TEST_P(AgentCommandTest, ModeIsSetByTheTimeoutAndTheCommandsAnswerInIt) {
+  const bool synchronous = std::string(GetParam()) == "0";
   const std::string document = "<html><body><p>Hello</p></body></html>";
-  const fs::path documentFile = root_ / "page.htm";
-  WriteAll(documentFile, document);
+  const fs::path documentFile = root_ / "page.htm", output = user_ / "generated" / "Output.txt";
+  WriteFile(documentFile, document);
   BindInstallation(GetParam());
-  WriteParameterFile("FILE_NAME=" + documentFile.string() +
-                     "\nARTIFACT_LOCATOR=req:7\nTEMPLATE_ID=t1\nPASSWORD_NAME=ann\n"
-                     "PASSWORD_VALUE=  pw  \n");
-  WriteAll(user_ / "generated" / "Output.txt", "stale result");
-  {
-    Agent agent("My agent");
-    EXPECT_EQ(agent.Generate(), std::string(GetParam()) == "0" ? 1 : 0);
-  }
-  EXPECT_EQ(ReadAll(user_ / "generated" / "Output.txt"), "");
-  EXPECT_EQ(ReadAll(documentFile), document);
-  CredentialList credentials = CurrentDomainCredentials();
-  ASSERT_EQ(credentials.Length(), 1u);
-  EXPECT_EQ(credentials[0], Credential("ann", "pw"));
+  test_support::WriteParameterFile(user_, "FILE_NAME=" + documentFile.string() +
+                                              "\nARTIFACT_LOCATOR=req:7\nTEMPLATE_ID=t1\n"
+                                              "PASSWORD_NAME=ann\nPASSWORD_VALUE=  pw  \n");
+  WriteFile(output, "stale result");
+  RunAgent([&](Agent& agent) {
+    EXPECT_EQ(AgentService().timeoutMs, synchronous ? 0 : 8000);
+    EXPECT_EQ(ConsumerThreadRunning(), !synchronous);
+    EXPECT_EQ(agent.Generate(), synchronous);
+    EXPECT_EQ(ReadFile(output), "");
+    ASSERT_EQ(CurrentDomainCredentials().Length(), 1u);
+    EXPECT_EQ(CurrentDomainCredentials()[0], Credential("ann", "pw")) << "trimmed for generate";
+    fs::remove(output);
+    agent.GetAncestors();
+    EXPECT_TRUE(fs::exists(output));
+    EXPECT_EQ(ReadFile(output), "");
+    ASSERT_EQ(CurrentDomainCredentials().Length(), 1u);
+    EXPECT_EQ(CurrentDomainCredentials()[0], Credential("ann", "  pw  ")) << "untrimmed: ancestors";
+  });
+  EXPECT_FALSE(ConsumerThreadRunning());
+  EXPECT_EQ(ReadFile(documentFile), document);
   const std::string log = LogText();
-  EXPECT_LT(log.find(" Debug: " + documentFile.string() + "\n"), log.find(" Debug: req:7\n"));
+  const size_t diabling = log.find(" Informational: Diabling asynchronous mode\n");
+  EXPECT_EQ(diabling != std::string::npos, synchronous);
+  if (synchronous) {
+    EXPECT_LT(diabling, log.find("Vistafold XML Agent Initializing"));
+  }
   EXPECT_NE(log.find(" Debug: req:7\n"), std::string::npos);
+  EXPECT_LT(log.find(" Debug: " + documentFile.string() + "\n"), log.find(" Debug: req:7\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, AgentCommandTest, testing::Values("0", "8000"));
-
-TEST_F(AgentTest, GetAncestorsWritesItsAnswerAndHandsTheUntrimmedCredential) {
-  BindInstallation();
-  WriteParameterFile("ARTIFACT_LOCATOR=req:7\nPASSWORD_NAME=ann\nPASSWORD_VALUE=  pw  \n");
-  {
-    Agent agent("My agent");
-    agent.GetAncestors();
-  }
-  EXPECT_TRUE(fs::exists(user_ / "generated" / "Output.txt"));
-  EXPECT_EQ(ReadAll(user_ / "generated" / "Output.txt"), "");
-  CredentialList credentials = CurrentDomainCredentials();
-  ASSERT_EQ(credentials.Length(), 1u);
-  EXPECT_EQ(credentials[0], Credential("ann", "  pw  "));
-}
 
 }  // namespace

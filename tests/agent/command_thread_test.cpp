@@ -1,12 +1,10 @@
 #include "agent/command_thread.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <future>
 #include <memory>
@@ -17,11 +15,11 @@
 #include "agent/agent_entry.h"
 #include "platform/config.h"
 #include "platform/log.h"
-
-namespace fs = std::filesystem;
+#include "test_support.h"
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 // Runs call on a thread of its own and says whether it ended within the limit. A call that
@@ -36,73 +34,68 @@ bool ReturnsWithin(std::chrono::milliseconds limit, std::function<void()> call) 
   return finished.wait_for(limit) == std::future_status::ready;
 }
 
+bool PostReturnsWithin(std::chrono::milliseconds limit, AgentCommand command) {
+  return ReturnsWithin(limit, [command] { PostCommandAndWait(command); });
+}
+
 class CommandThreadTest : public testing::Test {
  protected:
   void SetUp() override {
     platform::ClearInitParametersForTesting();
     platform::ResetLogThresholdForTesting();
-    char pattern[] = "/tmp/command_thread_test_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    userData_ = pattern;
   }
+  void TearDown() override { EXPECT_TRUE(PostReturnsWithin(30s, kCommandClose)); }
 
-  void TearDown() override {
-    XmlAgentClose();
-    std::error_code ignored;
-    fs::remove_all(userData_, ignored);
-  }
-
-  // A synchronous installation: the sample home, this test's user data, a copy of the plain
-  // template as the document and, when asked, the parameter file naming it.
-  void BindSampleInstallation(bool withParameterFile) {
+  // A synchronous installation: the sample home, this test's user data and a copy of the plain
+  // template as the document.
+  void BindSampleInstallation() {
+    const fs::path user = folder_.Path();
     platform::BindInitParameter("VISTAFOLD_HOME", XMLAGENT_SOURCE_DIR "/sample/install");
-    platform::BindInitParameter("USER_DATA", userData_.string());
-    platform::BindInitParameter("VISTAFOLD_DATA", userData_.string());
+    platform::BindInitParameter("USER_DATA", user.string());
+    platform::BindInitParameter("VISTAFOLD_DATA", user.string());
     platform::BindInitParameter("timeout", "0");
-    fs::create_directories(userData_ / "generated");
-    document_ = userData_ / "generated" / "plain.htm";
-    fs::copy_file(XMLAGENT_SOURCE_DIR "/sample/templates/plain.htm", document_);
-    if (withParameterFile) {
-      std::ofstream(userData_ / "generated" / "ParameterFile.txt")
-          << "FILE_NAME=" << document_.string() << "\nARTIFACT_LOCATOR=artifact-1\n"
-          << "TEMPLATE_ID=plain\n";
-    }
+    fs::create_directories(user / "generated");
+    fs::copy_file(XMLAGENT_SOURCE_DIR "/sample/templates/plain.htm", user / "generated/plain.htm");
+  }
+  void WriteParameterFile() const {
+    test_support::WriteParameterFile(folder_.Path(), "FILE_NAME=" + folder_.Path() +
+                                                         "/generated/plain.htm\n"
+                                                         "ARTIFACT_LOCATOR=artifact-1\n"
+                                                         "TEMPLATE_ID=plain\n");
   }
 
-  fs::path Output() const { return userData_ / "generated" / "Output.txt"; }
+  // Generates through the command thread and gives the outcome; -2 when it did not return.
+  static int GenerateOutcome() {
+    return ReturnsWithin(60s, [] { EXPECT_EQ(XmlAgentGenerate(), 0); })
+               ? XmlAgentLastGenerateOutcome()
+               : -2;
+  }
 
-  fs::path userData_;
-  fs::path document_;
+  fs::path Output() const { return fs::path(folder_.Path()) / "generated" / "Output.txt"; }
+
+  test_support::TempFolder folder_;
 };
 
-TEST_F(CommandThreadTest, PostsBeforeStartReturnAtOnce) {
-  XmlAgentClose();  // no thread from an earlier test
-  EXPECT_TRUE(ReturnsWithin(2s, [] {
-    PostCommandAndWait(kCommandRefresh);
-    PostCommandAndWait(kCommandGetAncestors);
-    PostCommandAndWait(kCommandGenerate);
-    PostCommandAndWait(kCommandClose);
-  }));
+TEST_F(CommandThreadTest, PostsWithoutARunningThreadReturnAtOnceAndAStartServesAgain) {
+  ASSERT_TRUE(PostReturnsWithin(30s, kCommandClose));  // no thread from an earlier test
+  for (AgentCommand command :
+       {kCommandRefresh, kCommandGetAncestors, kCommandGenerate, kCommandClose}) {
+    EXPECT_TRUE(PostReturnsWithin(2s, command)) << "before start: " << command;
+  }
   EXPECT_EQ(XmlAgentLastGenerateOutcome(), -1);
-}
 
-TEST_F(CommandThreadTest, SecondCloseAndLaterPostsReturnAtOnce) {
   StartCommandThread();
-  ASSERT_TRUE(ReturnsWithin(10s, [] { PostCommandAndWait(kCommandClose); }));
-  EXPECT_TRUE(ReturnsWithin(2s, [] { PostCommandAndWait(kCommandClose); }));
-  EXPECT_TRUE(ReturnsWithin(2s, [] { PostCommandAndWait(kCommandRefresh); }));
-}
+  ASSERT_TRUE(PostReturnsWithin(10s, kCommandClose));
+  EXPECT_TRUE(PostReturnsWithin(2s, kCommandClose)) << "second close";
+  EXPECT_TRUE(PostReturnsWithin(2s, kCommandRefresh)) << "after close";
 
-TEST_F(CommandThreadTest, StartAfterCloseServesAgain) {
-  StartCommandThread();
-  PostCommandAndWait(kCommandClose);
   StartCommandThread();
   StartCommandThread();  // a second start while one runs changes nothing
-  EXPECT_TRUE(ReturnsWithin(10s, [] { PostCommandAndWait(kCommandRefresh); }));
-  EXPECT_TRUE(ReturnsWithin(10s, [] { PostCommandAndWait(kCommandClose); }));
+  EXPECT_TRUE(PostReturnsWithin(10s, kCommandRefresh));
+  EXPECT_TRUE(PostReturnsWithin(10s, kCommandClose));
 }
 
-TEST_F(CommandThreadTest, ConcurrentPostersAllReturn) {
+TEST_F(CommandThreadTest, ConcurrentPostersAreServedOneAtATimeAndAllReturn) {
   StartCommandThread();
   auto returned = std::make_shared<std::atomic<int>>(0);
   EXPECT_TRUE(ReturnsWithin(60s, [returned] {
@@ -120,40 +113,31 @@ TEST_F(CommandThreadTest, ConcurrentPostersAllReturn) {
   EXPECT_EQ(returned->load(), 800);
 }
 
-TEST_F(CommandThreadTest, GenerateWithoutParameterFileIsNotRun) {
-  BindSampleInstallation(false);
-  StartCommandThread();
-  EXPECT_EQ(XmlAgentGenerate(), 0);
-  EXPECT_EQ(XmlAgentLastGenerateOutcome(), -1);
-  EXPECT_FALSE(fs::exists(Output()));
-}
-
-TEST_F(CommandThreadTest, SynchronousGenerateIsRecordedAsGenerated) {
-  BindSampleInstallation(true);
-  StartCommandThread();
-  EXPECT_EQ(XmlAgentGenerate(), 0);
-  EXPECT_EQ(XmlAgentLastGenerateOutcome(), 1);
-  EXPECT_TRUE(fs::exists(Output()));
-  XmlAgentClose();
-
-  fs::remove(Output());
-  EXPECT_EQ(XmlAgentGenerate(), 0);
-  EXPECT_EQ(XmlAgentLastGenerateOutcome(), -1) << "a generate after close is not run";
-  EXPECT_FALSE(fs::exists(Output()));
-}
-
-TEST_F(CommandThreadTest, ExceptionFromACommandIsLoggedAndTheThreadGoesOn) {
-  BindSampleInstallation(true);
+// Outcomes: -1 not run, 1 generated, 0 failed (here an exception, which is logged while the
+// thread goes on serving).
+TEST_F(CommandThreadTest,
+       GenerateOutcomeIsRecordedAndAFailingCommandIsLoggedWithoutEndingTheThread) {
+  BindSampleInstallation();
   platform::BindInitParameter("debugLevel", "2");
-  // A folder in the place of Output.txt: writing the result throws out of the generate command.
-  fs::create_directories(Output() / "occupied");
   StartCommandThread();
-  testing::internal::CaptureStderr();
-  XmlAgentGenerate();
-  const std::string log = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(XmlAgentLastGenerateOutcome(), 0);
+  EXPECT_EQ(GenerateOutcome(), -1) << "no parameter file";
+  EXPECT_FALSE(fs::exists(Output()));
+
+  WriteParameterFile();
+  fs::create_directories(Output() / "occupied");  // writing the result throws
+  int outcome = -2;
+  const std::string log = test_support::CapturedStderr([&] { outcome = GenerateOutcome(); });
+  EXPECT_EQ(outcome, 0);
   EXPECT_NE(log.find(" Error: Command 1 failed: "), std::string::npos) << log;
-  EXPECT_TRUE(ReturnsWithin(10s, [] { PostCommandAndWait(kCommandRefresh); }));
+
+  fs::remove_all(Output());
+  EXPECT_EQ(GenerateOutcome(), 1) << "synchronous: generated";
+  EXPECT_TRUE(fs::exists(Output()));
+
+  ASSERT_TRUE(PostReturnsWithin(30s, kCommandClose));
+  fs::remove(Output());
+  EXPECT_EQ(GenerateOutcome(), -1) << "a generate after close is not run";
+  EXPECT_FALSE(fs::exists(Output()));
 }
 
 }  // namespace

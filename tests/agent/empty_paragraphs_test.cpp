@@ -1,54 +1,43 @@
 #include "agent/empty_paragraphs.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "test_support.h"
 
 namespace {
 
-constexpr char kMarkup[] = "<![if !supportEmptyParas]>&nbsp;<![endif]>";
+const std::string kMarkup = "<![if !supportEmptyParas]>&nbsp;<![endif]>";
 
-std::string Restored(const std::string& text) { return RestoreEmptyParagraphsInText(text); }
-
-TEST(EmptyParagraphsTest, MarkerAttributeBecomesTheMarkupAfterItsTag) {
-  EXPECT_EQ(Restored("<p class=\"a\" nbsp=\"True\">x</p>"),
-            std::string("<p class=\"a\">") + kMarkup + "x</p>");
+TEST(EmptyParagraphsTest, MarkersBecomeTheMarkupAndTextAfterTheFirstHtmlEndIsCut) {
+  const struct {
+    const char* name;
+    std::string text, expected;
+  } cases[] = {
+      {"attribute: markup after its tag", "<p class=\"a\" nbsp=\"True\">x</p>",
+       "<p class=\"a\">" + kMarkup + "x</p>"},
+      {"comment replaced", "<p><!-- nbsp=\"True\"--></p>", "<p>" + kMarkup + "</p>"},
+      {"every marker, cut after </html>",
+       "<html><p nbsp=\"True\"></p><p nbsp=\"True\"/></html>\n<html></html>",
+       "<html><p>" + kMarkup + "</p><p/>" + kMarkup + "</html>"},
+      {"no marker, no </html>", "<p>nbsp=\"True\" &nbsp;</p>", "<p>nbsp=\"True\" &nbsp;</p>"},
+      {"empty", "", ""},
+      {"unfinished tag: marker only removed", "<p>a</p><p nbsp=\"True\"", "<p>a</p><p"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RestoreEmptyParagraphsInText(c.text), c.expected);
+  }
 }
 
-TEST(EmptyParagraphsTest, MarkerCommentIsReplacedByTheMarkup) {
-  EXPECT_EQ(Restored("<p><!-- nbsp=\"True\"--></p>"), std::string("<p>") + kMarkup + "</p>");
-}
-
-TEST(EmptyParagraphsTest, EveryMarkerIsRestoredAndTheTextAfterTheFirstHtmlEndIsCut) {
-  EXPECT_EQ(Restored("<html><p nbsp=\"True\"></p><p nbsp=\"True\"/></html>\n<html></html>"),
-            std::string("<html><p>") + kMarkup + "</p><p/>" + kMarkup + "</html>");
-}
-
-TEST(EmptyParagraphsTest, TextWithoutMarkersOrHtmlEndIsUnchanged) {
-  EXPECT_EQ(Restored("<p>nbsp=\"True\" &nbsp;</p>"), "<p>nbsp=\"True\" &nbsp;</p>");
-  EXPECT_EQ(Restored(""), "");
-}
-
-TEST(EmptyParagraphsTest, MarkerInAnUnfinishedTagIsOnlyRemoved) {
-  EXPECT_EQ(Restored("<p>a</p><p nbsp=\"True\""), "<p>a</p><p");
-}
-
-TEST(EmptyParagraphsTest, FileIsRewrittenInPlace) {
-  std::string folder = (std::filesystem::temp_directory_path() / "empty_paras_XXXXXX").string();
-  ASSERT_NE(mkdtemp(folder.data()), nullptr);
-  const std::string path = folder + "/page.htm";
-  std::ofstream(path, std::ios::binary) << "<html><p nbsp=\"True\"></p></html>tail";
+TEST(EmptyParagraphsTest, FileIsRewrittenInPlaceAndAMissingOneIsNotMade) {
+  test_support::TempFolder folder;
+  const std::string path = folder.Write("page.htm", "<html><p nbsp=\"True\"></p></html>tail");
   EXPECT_TRUE(RestoreEmptyParagraphs(path));
-  std::ifstream in(path, std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(text, std::string("<html><p>") + kMarkup + "</p></html>");
-  EXPECT_FALSE(RestoreEmptyParagraphs(folder + "/missing.htm"));
-  EXPECT_FALSE(std::filesystem::exists(folder + "/missing.htm"));
-  std::filesystem::remove_all(folder);
+  EXPECT_EQ(test_support::ReadFile(path), "<html><p>" + kMarkup + "</p></html>");
+  EXPECT_FALSE(RestoreEmptyParagraphs(folder.Path("missing.htm")));
+  EXPECT_FALSE(std::filesystem::exists(folder.Path("missing.htm")));
 }
 
 }  // namespace

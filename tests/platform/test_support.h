@@ -8,9 +8,15 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 
+#include "foundation/host_hooks.h"
 #include "platform/com_error.h"
+#include "platform/config.h"
+#include "platform/log.h"
+#include "platform/registry.h"
+#include "platform/resource_module.h"
 
 namespace test_support {
 
@@ -80,5 +86,55 @@ inline ComErrorReport ComErrorOf(const std::function<void()>& body) {
   }
   return {};
 }
+
+// Sets an environment variable for the life of the object, then restores what was there.
+class ScopedVariable {
+ public:
+  ScopedVariable(const std::string& name, const std::string& value) : name_(name) {
+    if (const char* previous = std::getenv(name.c_str())) previous_ = previous;
+    setenv(name.c_str(), value.c_str(), 1);
+  }
+  ~ScopedVariable() {
+    if (previous_) {
+      setenv(name_.c_str(), previous_->c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  ScopedVariable(const ScopedVariable&) = delete;
+  ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+ private:
+  std::string name_;
+  std::optional<std::string> previous_;
+};
+
+// A test of the configuration: no init parameters, a fresh log threshold, host strings from the
+// given lookup and a registry file in a temporary folder (missing until written); all undone at
+// the end.
+class ConfigSandbox : public ::testing::Test {
+ protected:
+  explicit ConfigSandbox(HostStringLookup lookup) : lookup_(lookup) {}
+  void SetUp() override {
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+    SetHostStringLookup(lookup_);
+  }
+  void TearDown() override {
+    platform::InstallHostStrings();
+    platform::ResetLogThresholdForTesting();
+    platform::ClearInitParametersForTesting();
+  }
+  // Writes the product key's values ("name=value" lines) into the registry file.
+  void WriteRegistry(const std::string& values) {
+    folder_.Write("registry.ini", "[SOFTWARE\\NORVANE SOFTWARE\\VISTAFOLD]\n" + values);
+  }
+
+  TempFolder folder_;
+
+ private:
+  ScopedVariable registry_{platform::Registry::kFileVariable, folder_.Path("registry.ini")};
+  HostStringLookup lookup_;
+};
 
 }  // namespace test_support
