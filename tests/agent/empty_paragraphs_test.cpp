@@ -22,7 +22,6 @@ TEST(EmptyParagraphsTest, MarkersBecomeTheMarkupAndTextAfterTheFirstHtmlEndIsCut
        "<html><p nbsp=\"True\"></p><p nbsp=\"True\"/></html>\n<html></html>",
        "<html><p>" + kMarkup + "</p><p/>" + kMarkup + "</html>"},
       {"no marker, no </html>", "<p>nbsp=\"True\" &nbsp;</p>", "<p>nbsp=\"True\" &nbsp;</p>"},
-      {"empty", "", ""},
       {"unfinished tag: marker only removed", "<p>a</p><p nbsp=\"True\"", "<p>a</p><p"},
   };
   for (const auto& c : cases) {

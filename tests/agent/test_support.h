@@ -1,4 +1,4 @@
-// Helpers shared by the agent tests, next to the platform tests' TempFolder, ReadFile etc.
+// Helpers shared by the agent tests (TempFolder, ReadFile etc. come from the platform tests).
 #pragma once
 
 #include <fcntl.h>
@@ -30,8 +30,7 @@ inline size_t Count(const std::string& text, const std::string& part) {
   return count;
 }
 
-// Sends stderr, where the log goes, into a file for the life of the object, so that lines of
-// other threads are kept whenever they come.
+// Sends stderr (the log) into a file while the object lives, keeping lines of all threads.
 class StderrToFile {
  public:
   explicit StderrToFile(std::string path) : path_(std::move(path)) {

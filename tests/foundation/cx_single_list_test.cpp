@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "test_support.h"
 
@@ -24,21 +23,6 @@ struct Counted {
 using IntList = CX_TSingleList<int>;
 using CountedList = CX_TSingleList<Counted>;
 
-TEST(CxSingleList, ConsBuildsFrontToBackAndSharesNodesInsteadOfCopying) {
-  IntList base = IntList(2, IntList(3, IntList()));
-  IntList list = IntList(1, base);
-  EXPECT_EQ(list.Length(), 3u);
-  EXPECT_EQ(list.Head(), 1);
-  EXPECT_EQ(list.ItemAt(2), 3);
-  EXPECT_EQ(list.Tail().Head(), 2);
-  EXPECT_TRUE(list.Tail().Tail().Tail().IsEmpty());
-  EXPECT_EQ(list.Tail().Tail().Tail().Length(), 0u);
-  EXPECT_EQ(&list.ItemAt(1), &base.Head());
-  EXPECT_EQ(&list.Tail().Head(), &base.Head());
-  IntList copy = list;
-  EXPECT_EQ(&copy.Head(), &list.Head());
-}
-
 TEST(CxSingleList, ASharedTailOutlivesTheListThatMadeIt) {
   Counted::live = 0;
   {
@@ -57,22 +41,13 @@ TEST(CxSingleList, AssignmentReleasesTheFormerNodesAndSurvivesSelfAssignment) {
   {
     CountedList a(Counted(1), CountedList());
     CountedList b(Counted(2), CountedList(Counted(3), {}));
-    EXPECT_EQ(Counted::live, 3);
     b = a;
     EXPECT_EQ(Counted::live, 1);
-    b = *&b;
-    EXPECT_EQ(b.Head().value, 1);
     a = a.Tail();  // drops a's hold on its only node; b still holds it
     EXPECT_TRUE(a.IsEmpty());
+    b = *&b;  // as the only holder
     EXPECT_EQ(Counted::live, 1);
-    CountedList c(std::move(b));
-    EXPECT_TRUE(b.IsEmpty());  // NOLINT(bugprone-use-after-move): moved-from state is defined
-    b = std::move(c);
-    CountedList copy(b);
-    b = CountedList();
-    copy = *&copy;  // as the only holder
-    EXPECT_EQ(Counted::live, 1);
-    EXPECT_EQ(copy.Head().value, 1);
+    EXPECT_EQ(b.Head().value, 1);
   }
   EXPECT_EQ(Counted::live, 0);
 }
@@ -83,21 +58,15 @@ TEST(CxSingleList, AMillionNodeListIsDroppedWithoutRecursion) {
   IntList shared_tail = list.Tail().Tail();
   list = IntList();
   EXPECT_EQ(shared_tail.Head(), 999997);
-  EXPECT_EQ(shared_tail.Length(), 999998u);
-  shared_tail = IntList();
 }
 
 TEST(CxSingleList, EmptyListAccessAndIndexPastTheEndAreReported) {
-  auto is_null = [](const std::string& who) {
-    return "Is_Null (who: CX_TSingleList::" + who + ", what: object is null)\n";
-  };
-  IntList empty;
-  EXPECT_EQ(ReportOf([&] { empty.Head(); }), is_null("Head"));
-  EXPECT_EQ(ReportOf([&] { empty.Tail(); }), is_null("Tail"));
-  EXPECT_EQ(ReportOf([&] { empty.ItemAt(0); }), is_null("ItemAt"));
-  IntList list(1, IntList(2, IntList()));
-  EXPECT_EQ(ReportOf([&] { list.ItemAt(2); }),
-            "Range_Error (who: CX_TSingleList::ItemAt, what: index is out of range)\n");
+  const IntList empty;
+  EXPECT_EQ(ReportOf([&] { empty.Head(); }),
+            "Is_Null (who: CX_TSingleList::Head, what: object is null)\n");
+  ExpectRejected([&] { empty.Tail(); }, CX_Errors::SingleListTailNull);
+  const IntList list(1, IntList(2, IntList()));
+  ExpectRejected([&] { list.ItemAt(2); }, CX_Errors::SingleListItemAtRange);
 }
 
 }  // namespace

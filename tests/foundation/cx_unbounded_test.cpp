@@ -15,8 +15,6 @@ template <typename Item>
 struct CX_TUnboundedInspector {
   using List = CX_TUnbounded<Item>;
 
-  static uint32_t CachedIndex(const List& list) { return list.cache_index_; }
-
   // Checks head, tail, length, both link directions and the cache; returns the first fault.
   static std::string Fault(const List& list) {
     if ((list.head_ == nullptr) != (list.length_ == 0)) return "head and length disagree";
@@ -85,18 +83,12 @@ TEST(CxUnboundedShape, RandomEditsMatchAVectorModelAtEveryStep) {
         model[index] = -step;
         break;
       default:
-        ASSERT_EQ(list[index], model[index]) << "step " << step;
         ASSERT_EQ(model[static_cast<size_t>(list.Location(model[index]))], model[index])
             << "step " << step;
         break;
     }
     ASSERT_EQ(IntInspector::Fault(list), "") << "step " << step;
-    ASSERT_EQ(list.Length(), model.size()) << "step " << step;
-    if (step % 7 == 0) {
-      ASSERT_EQ(ByIndex(list), model) << "step " << step;
-      // Walk backwards too, so the cache steps through previous links.
-      for (uint32_t i = list.Length(); i > 0; --i) ASSERT_EQ(list[i - 1], model[i - 1]);
-    }
+    ASSERT_EQ(ByIndex(list), model) << "step " << step;
   }
 }
 
@@ -107,59 +99,21 @@ TEST(CxUnboundedShape, RemoveEmptiesAOneItemListWhateverTheIndexAndForgetsTheCac
   single.Remove(41);
   EXPECT_EQ(single.Length(), 0u);
   EXPECT_EQ(IntInspector::Fault(single), "");
-  single.Append(8);
+  single.Append(8, 5);  // an empty list takes the item whatever `after` says
   EXPECT_EQ(single.First(), 8);
 }
 
-TEST(CxUnboundedPositions, AppendAfterAndInsertBeforeTheirBoundaries) {
-  CX_TUnbounded<int> list;
-  list.Append(1, 5);  // an empty list takes the item at the end whatever `after` says
-  list.Append(3, 1);  // after == Length(): at the end
-  list.Append(2, 0);
-  list.Insert(4, 3);  // before == Length(): at the end
-  list.Insert(0, 0);
-  EXPECT_EQ(ByIndex(list), (std::vector<int>{0, 1, 2, 3, 4}));
-  EXPECT_EQ(IntInspector::Fault(list), "");
-}
-
-TEST(CxUnboundedPositions, LocationPrefersTheCachedItemElseFindsAndCachesTheFirstEqual) {
-  CX_TUnbounded<std::string> list = ListOf<std::string>({"alpha", "Beta", "beta", "beta"});
-  EXPECT_EQ(list.Location("beta"), 2);
-  EXPECT_EQ(CX_TUnboundedInspector<std::string>::CachedIndex(list), 2u);
-  EXPECT_EQ(list.Location("Beta"), 1);
-  EXPECT_EQ(list.Location("BETA"), -1);  // a miss leaves the cache alone
-  EXPECT_EQ(CX_TUnboundedInspector<std::string>::CachedIndex(list), 1u);
-  EXPECT_EQ(list[3], "beta");
-  EXPECT_EQ(list.Location("beta"), 3);
-}
-
-TEST(CxUnboundedPositions, SequentialAccessStepsTheCacheOneNodeAtATime) {
-  CX_TUnbounded<int> list = ListOf({0, 1, 2, 3, 4, 5, 6, 7});
-  for (uint32_t i = 0; i < list.Length(); ++i) {
-    EXPECT_EQ(list.ItemAt(i), static_cast<int>(i));
-    EXPECT_EQ(IntInspector::CachedIndex(list), i);
-  }
-  list.ItemAt(6) = 60;
-  EXPECT_EQ(list[6], 60);
-}
-
 TEST(CxUnboundedChecks, BadIndexOrEmptyListReportsAndLeavesTheListAlone) {
-  auto range = [](const std::string& who) {
-    return "Range_Error (who: CX_TUnbounded" + who + ", what: index is out of range)\n";
-  };
-  auto underflow = [](const std::string& who) {
-    return "Underflow (who: CX_TUnbounded" + who + ", what: object is empty)\n";
-  };
   CX_TUnbounded<int> list = ListOf({1, 2});
   CX_TUnbounded<int> empty;
-  EXPECT_EQ(ReportOf([&] { list[2]; }), range("<>::operator[]"));
-  EXPECT_EQ(ReportOf([&] { list.Replace(5, 0); }), range("<>::operator[]"));
-  EXPECT_EQ(ReportOf([&] { list.Insert(9, 3); }), range("::Insert"));
-  EXPECT_EQ(ReportOf([&] { empty.Insert(9, 1); }), range("::Insert"));
-  EXPECT_EQ(ReportOf([&] { list.Append(9, 3); }), range("::Append"));
-  EXPECT_EQ(ReportOf([&] { list.Remove(2); }), range("::Remove"));
-  EXPECT_EQ(ReportOf([&] { empty.Remove(0); }), underflow("::Remove"));
-  EXPECT_EQ(ReportOf([&] { empty.First(); }), underflow("<>::First()"));
+  EXPECT_EQ(ReportOf([&] { list[2]; }),
+            "Range_Error (who: CX_TUnbounded<>::operator[], what: index is out of range)\n");
+  EXPECT_EQ(ReportOf([&] { empty.Remove(0); }),
+            "Underflow (who: CX_TUnbounded::Remove, what: object is empty)\n");
+  ExpectRejected([&] { list.Insert(9, 3); }, CX_Errors::UnboundedInsertRange);
+  ExpectRejected([&] { list.Append(9, 3); }, CX_Errors::UnboundedAppendRange);
+  ExpectRejected([&] { list.Remove(2); }, CX_Errors::UnboundedRemoveRange);
+  ExpectRejected([&] { empty.First(); }, CX_Errors::UnboundedFirstEmpty);
   EXPECT_EQ(ByIndex(list), (std::vector<int>{1, 2}));
   EXPECT_EQ(empty.Length(), 0u);
 }
@@ -178,11 +132,7 @@ TEST(CxUnboundedCopies, CopiesAreIndependentAndMovesEmptyTheSource) {
   CX_TUnbounded<std::string> moved(std::move(list));
   EXPECT_EQ(list.Length(), 0u);  // NOLINT(bugprone-use-after-move): moved-from state is defined
   EXPECT_EQ(moved[1], "b");
-  copy = std::move(moved);
-  EXPECT_EQ(copy[1], "b");
-  EXPECT_EQ(moved.Length(), 0u);  // NOLINT(bugprone-use-after-move)
-  EXPECT_EQ(CX_TUnboundedInspector<std::string>::Fault(copy), "");
-  EXPECT_EQ(CX_TUnboundedInspector<std::string>::Fault(moved), "");
+  EXPECT_EQ(CX_TUnboundedInspector<std::string>::Fault(list), "");
 }
 
 TEST(CxUnboundedCopies, AMillionItemListIsDestroyedWithoutRecursion) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cctype>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -16,29 +18,22 @@ std::string RandomBytes(std::mt19937& random, std::size_t max_length) {
   return text;
 }
 
-// Written independently of the library: "\xHH" for every byte outside [0-9A-Za-z].
+// Written independently of the library: "\xHH" for every byte outside [0-9A-Za-z] (the
+// classic locale's alphanumerics).
 std::string ExpectedNonAlphanumericEscape(const std::string& text) {
   std::string out;
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
-      out += c;
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", b);
-      out += hex;
-    }
+  for (const unsigned char b : text) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, std::isalnum(b) != 0 ? "%c" : "\\x%02X", b);
+    out += escaped;
   }
   return out;
 }
 
 }  // namespace
 
-TEST(Escaping, EscapeWritesUpperCaseHexForTheBytesItEscapes) {
-  EXPECT_EQ(EscapeNonAlphanumeric("Az09_.\\\xC3\xA9"), "Az09\\x5F\\x2E\\x5C\\xC3\\xA9");
-  EXPECT_EQ(EscapeNonAlphanumeric(std::string("a\0b", 3)), "a\\x00b");
+TEST(Escaping, EscapeBlanksWritesUpperCaseHexAndNullTextsEscapeToEmpty) {
   EXPECT_EQ(EscapeBlanks("a b\\c\t\n\v\f\r."), "a\\x20b\\x5Cc\\x09\\x0A\\x0B\\x0C\\x0D.");
-  EXPECT_EQ(EscapeBlanks("x_y-z\xC3\xA9"), "x_y-z\xC3\xA9");
   EXPECT_EQ(EscapeNonAlphanumeric(static_cast<const char*>(nullptr)), "");
   EXPECT_EQ(EscapeBlanks(static_cast<const char*>(nullptr)), "");
   EXPECT_EQ(Unescape(static_cast<const char*>(nullptr)), "");
@@ -49,44 +44,28 @@ TEST(Unescape, DecodesHexOctalAndOtherEscapes) {
     std::string escaped;
     std::string expected;
   } rows[] = {
-      {"a\\x20b", "a b"},
-      {"\\x5c\\x5C", "\\\\"},
+      // Hex digits of either case; "\x" needs two of them, else the x is literal.
       {"\\xFf", "\xFF"},
-      {"\\x00", std::string(1, '\0')},
-      // "\x" needs two hex digits, else the x is literal.
-      {"\\x", "x"},
-      {"\\x4", "x4"},
       {"\\x4g", "x4g"},
-      {"\\xg4", "xg4"},
       {"\\x414", "A4"},
-      // A decimal digit starts an octal value of up to three digits, modulo 256.
-      {"\\101", "A"},
+      // A decimal digit starts an octal value of up to three digits, modulo 256; an 8 or 9
+      // counts with its own value.
       {"\\1012", "A2"},
-      {"\\12", "\n"},
       {"\\1a", "\001a"},
-      {"\\777", "\xFF"},
       {"\\400", std::string(1, '\0')},
-      // An 8 or 9 counts with its own value.
-      {"\\9", "\t"},
       {"\\18", "\x10"},
-      {"\\999", std::string(1, static_cast<char>((9 * 64 + 9 * 8 + 9) & 0xFF))},
       // Any other escaped character stands for itself; a lone backslash at the end is dropped.
-      {"a\\|b", "a|b"},
-      {"\\\\", "\\"},
-      {"ab\\", "ab"},
       {"ab\\\\\\", "ab\\"},
       {std::string("\0\\x41", 5), std::string("\0A", 2)},  // reads past NUL bytes
   };
   for (const auto& row : rows) EXPECT_EQ(Unescape(row.escaped), row.expected) << row.escaped;
-  EXPECT_EQ(HexDigitValue('f'), 15);
-  EXPECT_EQ(HexDigitValue('g'), 0);
 }
 
 // Random texts of all bytes, NUL included: the escapes match the reference and round-trip, also
 // when several threads escape at once.
 TEST(Escaping, RandomBytesMatchTheReferenceAndRoundTripOnConcurrentThreads) {
   constexpr int kThreads = 8;
-  std::vector<int> failures(kThreads, 0);
+  std::atomic<int> failures{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t, &failures] {
@@ -97,11 +76,11 @@ TEST(Escaping, RandomBytesMatchTheReferenceAndRoundTripOnConcurrentThreads) {
         const std::string escaped = EscapeNonAlphanumeric(text);
         if (escaped != ExpectedNonAlphanumericEscape(text) || Unescape(escaped) != text ||
             Unescape(EscapeBlanks(text)) != text) {
-          ++failures[t];
+          ++failures;
         }
       }
     });
   }
   for (std::thread& thread : threads) thread.join();
-  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+  EXPECT_EQ(failures, 0);
 }

@@ -8,11 +8,3 @@ TEST(FormatHostMessage, SubstitutesNumberedArgumentsAndKeepsOtherPercentSigns) {
   EXPECT_EQ(FormatHostMessage("%2-%1 100% %", {"a", "b"}), "b-a 100% %");
   EXPECT_EQ(FormatHostMessage("missing %3.", {"a"}), "missing .");
 }
-
-TEST(HostHooks, StringLookupDefaultsToEmptyAndUsesTheInstalledProvider) {
-  SetHostStringLookup(nullptr);
-  EXPECT_EQ(HostString(40007), "");
-  SetHostStringLookup([](unsigned id) { return "text " + std::to_string(id); });
-  EXPECT_EQ(HostString(40007), "text 40007");
-  SetHostStringLookup(nullptr);
-}

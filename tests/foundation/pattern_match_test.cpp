@@ -102,8 +102,7 @@ std::string RandomText(std::mt19937& random, std::size_t max_length) {
   return text;
 }
 
-// Builds the pattern, which must be illegal: reported by FindPattern on the standard error
-// stream with its descriptor, and found nowhere.
+// Builds the pattern, which must be illegal with this descriptor and fault offset.
 void ExpectIllegal(const std::string& pattern, const CX_ErrorDescriptor& expected,
                    std::size_t offset) {
   SCOPED_TRACE(pattern);
@@ -112,93 +111,40 @@ void ExpectIllegal(const std::string& pattern, const CX_ErrorDescriptor& expecte
   EXPECT_FALSE(matcher.IsValid());
   EXPECT_EQ(matcher.Error()->Text(), expected.Text());
   EXPECT_EQ(matcher.ErrorOffset(), offset);
-  testing::internal::CaptureStderr();
-  const int found = FindPattern("any text {} ~ * \\", pattern, 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), expected.Text() + "\n");
-  EXPECT_EQ(found, -1);
-}
-
-struct FindRow {
-  const char* text;
-  const char* pattern;
-  int start;
-  int expected;  // position found, or -1
-};
-
-template <std::size_t N>
-void ExpectFinds(const FindRow (&rows)[N]) {
-  for (const FindRow& row : rows) {
-    EXPECT_EQ(FindPattern(row.text, row.pattern, row.start), row.expected)
-        << "text " << row.text << " pattern " << row.pattern << " start " << row.start;
-  }
 }
 
 }  // namespace
 
-// Plain letters, closures, negation and start positions are compared with a reference on random
-// patterns below; these rows cover what that alphabet leaves out.
-TEST(FindPattern, FindsTheFirstMatchFromTheStartWithoutNeedingTheEndOfTheText) {
-  const FindRow rows[] = {{"ab|cd", "\\|", 2, 2},   {"ab|cd", "\\|", 3, -1}, {"a|b|c", "\\|", 2, 3},
-                          {"a|a|b", "a\\|b", 0, 2}, {"abcabc", "c?b", 0, 2}, {"abc", "abcd", 0, -1},
-                          {"abc", "", 3, 3},        {"abc", "", 4, -1},      {"abc", "a", -5, 0}};
-  ExpectFinds(rows);
-}
-
-TEST(FindPattern, ClosuresGiveBackWhatTheRestNeedsAndMayMatchNothing) {
-  const FindRow rows[] = {{"aaab", "a*ab", 0, 0},
-                          {"xxay", "~x*y", 0, 2},
-                          {"xyz", "x*?*q*z", 0, 0},
-                          {"caab", "a**b", 0, 1}};  // a second "*" changes nothing
-  ExpectFinds(rows);
-}
-
-TEST(FindPattern, EscapesNegationAndCase) {
-  const FindRow rows[] = {{"a?b", "\\?", 0, 1},     {"a~b", "\\~", 0, 1}, {"{x}", "\\{x\\}", 0, 0},
-                          {"a*b", "~\\*\\*", 0, 0}, {"aaa", "~a", 0, -1}, {"Aa", "a", 0, 1}};
-  ExpectFinds(rows);
-}
-
-TEST(FindPattern, ClassesWithRangesEscapedMembersAndPlainDashesAndBraces) {
-  const FindRow rows[] = {{"123a", "~{0-9}", 0, 3}, {"ab}c", "{\\}}", 0, 2},
-                          {"ab-c", "{x\\-}", 0, 2}, {"ab-c", "{-x}", 0, 2},
-                          {"ab-c", "{x-}", 0, 2},   {"a\\b", "{\\\\}", 0, 1},
-                          {"b-q", "{a-c-z}", 0, 0}, {"xyz", "{a-c-w}", 0, -1},
-                          {"B", "{a-z}", 0, -1},    {"b{", "{{}", 0, 1}};
-  ExpectFinds(rows);
+// Random patterns below are compared with a reference over a small alphabet; these cases cover
+// the syntax that alphabet leaves out.
+TEST(FindPattern, EscapesCaseDoubleClosuresAndLiteralDashesAndBracesInClasses) {
+  EXPECT_EQ(FindPattern("a|a|b", "a\\|b", 0), 2);  // retries after a partial match
+  EXPECT_EQ(FindPattern("a?b", "\\?", 0), 1);
+  EXPECT_EQ(FindPattern("{x}", "\\{x\\}", 0), 0);
+  EXPECT_EQ(FindPattern("Aa", "a", 0), 1);
+  EXPECT_EQ(FindPattern("caab", "a**b", 0), 1);  // a second "*" changes nothing
+  EXPECT_EQ(FindPattern("ab-c", "{x-}", 0), 2);
+  EXPECT_EQ(FindPattern("b-q", "{a-c-z}", 0), 0);
+  EXPECT_EQ(FindPattern("xyz", "{a-c-w}", 0), -1);
+  EXPECT_EQ(FindPattern("b{", "{{}", 0), 1);
 }
 
 TEST(FindPattern, TheUnitIsTheByteNotTheCharacter) {
   const char* text = "x\xC3\xA9y";  // one character of two bytes between x and y
-  const FindRow rows[] = {{text, "x??y", 0, 0},
-                          {text, "x?y", 0, -1},
-                          {text, "{\x80-\xFF}*y", 0, 1},
-                          {text, "\xA9", 0, 2}};
-  ExpectFinds(rows);
+  EXPECT_EQ(FindPattern(text, "x??y", 0), 0);
+  EXPECT_EQ(FindPattern(text, "x?y", 0), -1);
+  EXPECT_EQ(FindPattern(text, "{\x80-\xFF}*y", 0), 1);
 }
 
-TEST(FindPattern, HostileClosuresAndLongTextsFinishQuickly) {
-  const std::string hostile = "a*a*a*a*a*a*a*a*a*a*b";
+TEST(FindPattern, ManyHostileClosuresOnLongTextsFinishQuicklyAndAllCount) {
+  // Over 32 items, so the matcher's item store also grows past its first chunk.
+  std::string hostile;
+  for (int i = 0; i < 40; ++i) hostile += "a*";
+  hostile += 'b';
   std::string text(10000, 'a');
   EXPECT_EQ(FindPattern(text, hostile, 0), -1);
   EXPECT_EQ(FindPattern(text, "?*?*?*?*?*?*?*?*?*?*b", 0), -1);
   EXPECT_EQ(FindPattern(text + 'b', hostile, 0), 0);
-
-  std::string long_text(200000, 'x');
-  long_text[7] = '|';
-  EXPECT_EQ(FindPattern(long_text, "\\|", 0), 7);
-  EXPECT_EQ(FindPattern(long_text, "\\|", 8), -1);
-  long_text[199999] = '|';
-  EXPECT_EQ(FindPattern(long_text, "\\|", 8), 199999);
-}
-
-TEST(PatternMatch, MatchesOnlyAtTheGivenPosition) {
-  const CX_TREPatternMatch matcher("b*c");
-  ASSERT_TRUE(matcher.IsValid());
-  EXPECT_EQ(matcher.Error(), nullptr);
-  const bool expected[] = {false, true, true, true, false, false};  // positions 0 to 5
-  for (int p = 0; p <= 5; ++p) EXPECT_EQ(matcher.Matches("abbc", p), expected[p]) << p;
-  EXPECT_FALSE(matcher.Matches("abbc", -1));
-  EXPECT_EQ(matcher.Find("abbcbc", 2), 2);
 }
 
 // In "{a\}" the escaped "}" does not close the class.
@@ -206,20 +152,20 @@ TEST(PatternMatch, IllegalPatternsAreReportedWithTheOffsetOfTheirFault) {
   const struct {
     const char* pattern;
     std::size_t offset;
-  } rows[] = {{"}", 0},  {"ab}", 2}, {"a{bc", 1}, {"{", 0},   {"abc\\", 3}, {"*a", 0},
-              {"a~", 1}, {"~?", 0},  {"a~*", 1},  {"~~a", 0}, {"{z-a}", 2}, {"{a\\}", 0}};
+  } rows[] = {{"ab}", 2}, {"a{bc", 1}, {"abc\\", 3}, {"*a", 0},   {"a~", 1},
+              {"~?", 0},  {"~~a", 0},  {"{z-a}", 2}, {"{a\\}", 0}};
   for (const auto& row : rows) ExpectIllegal(row.pattern, CX_Errors::PatternIllegal, row.offset);
   ExpectIllegal("x{}", CX_Errors::PatternEmptyClass, 1);
 }
 
-TEST(PatternMatch, InvalidMatcherReportsOnEveryUse) {
+TEST(PatternMatch, InvalidPatternIsReportedOnEveryUseAndFoundNowhere) {
   const CX_TREPatternMatch matcher("a}");
   testing::internal::CaptureStderr();
   EXPECT_EQ(matcher.Find("a}", 0), -1);
   EXPECT_FALSE(matcher.Matches("a}", 0));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Illegal_Pattern (who: CX_TREPatternMatch, what: illegal pattern)\n"
-            "Illegal_Pattern (who: CX_TREPatternMatch, what: illegal pattern)\n");
+  EXPECT_EQ(FindPattern("a}", "a}", 0), -1);
+  const std::string report = "Illegal_Pattern (who: CX_TREPatternMatch, what: illegal pattern)\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), report + report + report);
 }
 
 TEST(PatternMatch, AgreesWithBacktrackingOnRandomPatterns) {
@@ -241,9 +187,12 @@ TEST(PatternMatch, AgreesWithBacktrackingOnRandomPatterns) {
     for (std::size_t p = 0; p <= text.size(); ++p) {
       ASSERT_EQ(matcher.Matches(text, static_cast<int>(p)), RefMatch(items, 0, text, p)) << p;
     }
+    ASSERT_FALSE(matcher.Matches(text, -1));
   }
 }
 
+// Random texts over the pattern syntax, legal or not: no crash, the fault lies inside the
+// pattern, and a legal one matches where it says it found something.
 TEST(PatternMatch, ArbitraryPatternTextsNeverMisbehave) {
   const std::string pieces = "ab?*\\~{}-";
   std::mt19937 random(99);
@@ -253,7 +202,6 @@ TEST(PatternMatch, ArbitraryPatternTextsNeverMisbehave) {
     for (char& c : pattern) c = pieces[random() % pieces.size()];
     SCOPED_TRACE(pattern);
     const CX_TREPatternMatch matcher(pattern);
-    ASSERT_EQ(matcher.IsValid(), matcher.Error() == nullptr);
     if (!matcher.IsValid()) {
       ASSERT_LT(matcher.ErrorOffset(), pattern.size());
       continue;
@@ -261,63 +209,14 @@ TEST(PatternMatch, ArbitraryPatternTextsNeverMisbehave) {
     ++valid;
     const std::string text = RandomText(random, 12);
     const int found = matcher.Find(text, 0);
-    ASSERT_GE(found, -1);
-    ASSERT_LE(found, static_cast<int>(text.size()));
-    // Nothing matches before the position found, and the position found does match.
-    const int last = found == -1 ? static_cast<int>(text.size()) : found - 1;
-    for (int p = 0; p <= last; ++p) ASSERT_FALSE(matcher.Matches(text, p));
-    if (found != -1) {
-      ASSERT_TRUE(matcher.Matches(text, found));
-    }
+    ASSERT_TRUE(found == -1 || matcher.Matches(text, found)) << found;
   }
   EXPECT_GT(valid, 400);  // the mix must exercise the matcher, not only the parser
 }
 
-// --- CX_TDynamic, the matcher's item store. ---
-
-TEST(CxDynamic, GrowsInChunksOfThirtyTwoAndKeepsItems) {
-  CX_TDynamic<int> array;
-  for (int i = 0; i < 33; ++i) {
-    array.Append(i * 3);
-    EXPECT_EQ(array.Capacity(), i < 32 ? 32u : 64u);
-  }
-  ASSERT_EQ(array.Length(), 33u);
-  for (std::size_t i = 0; i < array.Length(); ++i) EXPECT_EQ(array[i], static_cast<int>(i) * 3);
-}
-
-TEST(CxDynamic, ResizeAddsDefaultItemsAndShrinkingResetsDroppedOnes) {
-  CX_TDynamic<std::string> array(2);
-  array.Replace(1, "kept");
-  array.Resize(70);
-  EXPECT_EQ(array.Capacity(), 96u);
-  EXPECT_EQ(array[1], "kept");
-  EXPECT_EQ(array[69], "");
-  array.Replace(69, "dropped");
-  array.Resize(3);
-  EXPECT_EQ(array.Length(), 3u);
-  EXPECT_EQ(array.Capacity(), 96u);
-  array.Resize(70);
-  EXPECT_EQ(array[69], "");  // not the dropped item come back
-}
-
-TEST(CxDynamic, CopiesAreIndependent) {
-  CX_TDynamic<std::string> original;
-  original.Append("one");
-  CX_TDynamic<std::string> copy = original;
-  copy.Replace(0, "changed");
-  copy.Append("two");
-  EXPECT_EQ(original.Length(), 1u);
-  EXPECT_EQ(original[0], "one");
-  original = copy;
-  EXPECT_EQ(original.Length(), 2u);
-  EXPECT_EQ(original[1], "two");
-}
-
 TEST(CxDynamic, BadIndexOrSizeIsReportedAndThrown) {
   CX_TDynamic<int> array(3);
-  const CX_TDynamic<int>& view = array;
   ExpectRejected([&] { array[3] = 1; }, CX_Errors::DynamicSubscriptRange);
-  ExpectRejected([&] { (void)view[99]; }, CX_Errors::DynamicSubscriptRange);
   ExpectRejected([&] { array.Replace(3, 1); }, CX_Errors::DynamicReplaceRange);
   ExpectRejected([&] { array.Resize(static_cast<std::size_t>(-1)); },
                  CX_Errors::DynamicResizeStorage);

@@ -24,7 +24,7 @@ class Widget : public ComObject {
   const int serial;
 };
 
-// The serial of a new Test.Widget made under progId, or -1 when it is no Widget.
+// The serial of a new Widget made under progId, or -1 when it is no Widget.
 int MadeSerial(const std::string& progId) {
   auto widget = std::dynamic_pointer_cast<Widget>(ComFactory::Create(progId));
   return widget != nullptr ? widget->serial : -1;
@@ -43,14 +43,9 @@ TEST_F(ComFactoryTest, CreateMakesANewObjectEachTimeUnderAProgIdOfAnyCase) {
   int made = 0;
   ASSERT_TRUE(
       ComFactory::Register("Test.Widget", [&] { return std::make_shared<Widget>(++made); }));
-  EXPECT_TRUE(ComFactory::IsRegistered("TEST.WIDGET"));
   EXPECT_EQ(MadeSerial("test.widget"), 1);
   EXPECT_EQ(MadeSerial("Test.Widget"), 2);
-  // Registering under another spelling replaces the same entry.
-  ComFactory::Register("TEST.widget", [] { return std::make_shared<Widget>(8); });
-  EXPECT_EQ(MadeSerial("Test.Widget"), 8);
   EXPECT_TRUE(ComFactory::Unregister("test.WIDGET"));
-  EXPECT_FALSE(ComFactory::IsRegistered("Test.Widget"));
   ExpectComError([] { ComFactory::Create("Test.Widget"); }, platform::kREGDB_E_CLASSNOTREG,
                  "Class not registered: Test.Widget");
 }
@@ -58,8 +53,6 @@ TEST_F(ComFactoryTest, CreateMakesANewObjectEachTimeUnderAProgIdOfAnyCase) {
 TEST_F(ComFactoryTest, EmptyRegistrationsAreRefusedAndNullObjectsReported) {
   EXPECT_FALSE(ComFactory::Register("", [] { return std::make_shared<Widget>(1); }));
   EXPECT_FALSE(ComFactory::Register("Test.Widget", nullptr));
-  EXPECT_FALSE(ComFactory::IsRegistered("Test.Widget"));
-  EXPECT_FALSE(ComFactory::Unregister("Test.Widget"));
   ComFactory::Register("Test.Empty", [] { return std::shared_ptr<ComObject>(); });
   ExpectComError([] { ComFactory::Create("Test.Empty"); }, platform::kE_FAIL);
 }

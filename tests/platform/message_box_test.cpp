@@ -9,26 +9,16 @@
 
 namespace {
 
-using Show = void (*)(const std::string&, const std::string&);
-
-std::string Shown(Show show, const std::string& title, const std::string& text) {
-  return test_support::CapturedStderr([&] { show(title, text); });
-}
-
-TEST(MessageBox, WritesTitleInBracketsThenTheTextWithEveryLineBreakAsOneBlank) {
-  EXPECT_EQ(Shown(&platform::MessageBox, "Vistafold", "The template could not be read."),
-            "[Vistafold] The template could not be read.\n");
-  EXPECT_EQ(Shown(&platform::MessageBox, "Two\nlines", "a\nb\r\nc\rd\n\ne"),
-            "[Two lines] a b c d  e\n");
-  EXPECT_EQ(Shown(&platform::MessageBox, "", ""), "[] \n");
+std::string Shown(const std::string& title, const std::string& text) {
+  return test_support::CapturedStderr([&] { ShowMessageBox(title, text); });
 }
 
 // No one calls InstallMessageBoxes first: loading the code must have installed it. The
-// foundation's own fallback would keep the line break.
-TEST(MessageBox, IsTheFoundationsHandlerFromLoadOnAndAfterInstallingAgain) {
-  EXPECT_EQ(Shown(&ShowMessageBox, "Error", "first\nsecond"), "[Error] first second\n");
+// foundation's own fallback would keep the line breaks.
+TEST(MessageBox, IsInstalledAtLoadAndShowsEveryLineBreakAsOneBlank) {
+  EXPECT_EQ(Shown("Two\nlines", "a\nb\r\nc\rd\n\ne"), "[Two lines] a b c d  e\n");
   platform::InstallMessageBoxes();
-  EXPECT_EQ(Shown(&ShowMessageBox, "T", "x\r\ny"), "[T] x y\n");
+  EXPECT_EQ(Shown("T", "x\r\ny"), "[T] x y\n");
 }
 
 }  // namespace

