@@ -11,6 +11,7 @@
 
 #include "agent/agent.h"
 #include "agent/agent_entry.h"
+#include "agent/request_queue.h"
 #include "platform/auto_reset_event.h"
 #include "platform/log.h"
 #include "platform/thread.h"
@@ -76,12 +77,12 @@ void LogCommandFailure(int32_t command, const std::string& what) {
 // Outcome of a generate command for XmlAgentLastGenerateOutcome. The agent's result is -1 when
 // there was no parameter file; otherwise in synchronous mode it is the driver's success, and in
 // asynchronous mode it is true when the caller timed out (not run as far as the caller knows) and
-// false when the request was served and its document written back, which counts as generated:
-// the queue does not pass on whether the page or the error text was written.
+// false when the request was collected, whose own success then decides.
 int GenerateOutcome(const Agent& agent, int result) {
   if (agent.Core() == nullptr || result < 0) return -1;
   if (AgentService().timeoutMs == 0) return result != 0 ? 1 : 0;
-  return result != 0 ? -1 : 1;
+  if (result != 0) return -1;
+  return LastCollectedRequestSucceeded() ? 1 : 0;
 }
 
 // Serves one command on the command thread. Clears keepRunning for close and sets agentCreated

@@ -19,34 +19,13 @@ void RememberError(std::string text) {
   g_lastErrorText = std::move(text);
 }
 
-std::string HtmlEscaped(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-// A stand-in error page: one paragraph naming the file and what went wrong.
+// A stand-in error page: one paragraph naming the file and what went wrong, built through the
+// document layer so that the text is escaped as the page's markup needs.
 std::string ErrorPage(const std::string& fileName, const std::string& message) {
-  return "<html><head><title>Generation failed</title></head><body><p>" +
-         HtmlEscaped(fileName + ": " + message) + "</p></body></html>";
+  std::shared_ptr<platform::DomDocument> page = platform::DomDocument::Create();
+  page->loadXML("<html><head><title>Generation failed</title></head><body><p/></body></html>");
+  page->selectSingleNode("html/body/p").setText(fileName + ": " + message);
+  return page->xml();
 }
 
 // The reason of a failed load and, when the line is known, where it happened.

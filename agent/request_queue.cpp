@@ -167,8 +167,12 @@ void AwaitConsumer(const GenerationRequest& request, int32_t timeoutMs) {
   }
 }
 
+// Set by the caller that collects a request: what its generation came to.
+thread_local bool t_last_collected_succeeded = false;
+
 // Takes the finished request's result and writes its document over the file.
 void Collect(GenerationRequest& request, std::optional<std::string>& resultText) {
+  t_last_collected_succeeded = request.succeeded.load();
   const double seconds = static_cast<double>(NowMs() - request.queuedAtMs) / 1000.0;
   Log("Template " + request.templateId + " generated in " + CX_Image(seconds, 10, 3) + " seconds",
       platform::kLogInformational);
@@ -380,6 +384,8 @@ void StopConsumerThread() {
     listMutex.Release();
   }
 }
+
+bool LastCollectedRequestSucceeded() { return t_last_collected_succeeded; }
 
 bool ConsumerThreadRunning() { return State().consumerAlive.load(); }
 

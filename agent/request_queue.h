@@ -48,6 +48,10 @@ bool SubmitGenerateRequest(const std::string& fileName, const std::string& artif
                            const CredentialList& credentials,
                            std::optional<std::string>& resultText);
 
+// Whether the request that the calling thread last collected in asynchronous mode had been
+// generated (false when its error-page text was written over the document instead).
+bool LastCollectedRequestSucceeded();
+
 // Starts the consumer thread (highest normal priority) when none runs; it first fills the domain
 // registry, then serves the request list. Called by the agent's start sequence in asynchronous
 // mode.

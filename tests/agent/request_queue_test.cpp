@@ -167,6 +167,21 @@ TEST_F(RequestQueueTest, DuplicateWhileProcessingTimesOutAtOnceAndALaterOneColle
   EXPECT_EQ(ReadFile(slow.Path()), kPageAsSaved);
 }
 
+// A failed queued generation writes its error text over the document, and the caller learns that
+// it failed rather than taking the collected request for a generated page.
+TEST_F(RequestQueueTest, CollectedFailureWritesTheErrorTextAndIsReportedAsFailed) {
+  UseQueue(2000);
+  const std::string broken = folder_.Write("broken.htm", "<html><p>a &nbsp; b</p></html>");
+  ASSERT_TRUE(SubmitUntilCollected(broken, "tpl/broken"));
+  EXPECT_FALSE(LastCollectedRequestSucceeded());
+  EXPECT_NE(ReadFile(broken).find("The entity 'nbsp' is referenced but not defined."),
+            std::string::npos);
+
+  const std::string good = folder_.Write("good.htm", kLoosePage);
+  ASSERT_TRUE(SubmitUntilCollected(good, "tpl/good"));
+  EXPECT_TRUE(LastCollectedRequestSucceeded());
+}
+
 TEST_F(RequestQueueTest, UncollectedRequestIsDeletedOnAPassMoreThan600SecondsAfterQueueing) {
   UseQueue(100);
   SlowDocument slow(folder_.Path("slow.htm"));
