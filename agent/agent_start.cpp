@@ -28,8 +28,6 @@
 namespace {
 
 constexpr unsigned kMessageBoxTitleId = 54630;
-constexpr unsigned kDataKeyStringId = 57002;
-constexpr unsigned kSettingsFileStringId = 57100;
 constexpr unsigned kFolderNotCreatedId = 40170;
 constexpr unsigned kFoldersNotConfiguredId = 40185;
 constexpr unsigned kFileMissingId = 40188;
@@ -38,10 +36,9 @@ constexpr unsigned kFileMissingId = 40188;
 int g_saved_stdout = -1;
 int g_saved_stderr = -1;
 
-std::string OwnText(unsigned id) { return std::string(platform::OwnString(id).value_or("")); }
-
 void ShowMessage(unsigned id, const std::string& argument, bool own = false) {
-  ShowAgentMessage(FormatHostMessage(own ? OwnText(id) : HostString(id), {argument}));
+  ShowAgentMessage(
+      FormatHostMessage(own ? platform::OwnStringText(id) : HostString(id), {argument}));
 }
 
 bool IsFile(const std::string& path) {
@@ -76,16 +73,16 @@ bool CreateFolderWithAncestors(const std::string& path) {
 }
 
 bool LoadHostResourceModule() {
-  const std::string homeKey = OwnText(platform::kHomeKeyStringId);
+  const std::string homeKey = platform::OwnStringText(platform::kHomeKeyStringId);
   const std::string home = platform::ConfigSetting(homeKey).Value();
   if (home.empty()) {
     ShowMessage(platform::kNoRegistryEntryStringId, homeKey, true);
     return false;
   }
-  const std::string fileName = OwnText(platform::kResourceFileStringId);
+  const std::string fileName = platform::OwnStringText(platform::kResourceFileStringId);
   std::string path = home + "/domains/" + fileName;
   if (!IsFile(path)) {
-    const std::string resourceKey = OwnText(platform::kResourceKeyStringId);
+    const std::string resourceKey = platform::OwnStringText(platform::kResourceKeyStringId);
     const std::string folder = platform::ConfigSetting(resourceKey).Value();
     if (folder.empty()) {
       ShowMessage(platform::kNoRegistryEntryStringId, resourceKey, true);
@@ -109,7 +106,7 @@ bool LoadHostResourceModule() {
 // Copies the host settings file from the home folder into the data folder, keeping a copy that
 // is already there, and leaves the copy writable.
 bool CopySettingsFile(const std::string& home, const std::string& data) {
-  const std::string name = HostString(kSettingsFileStringId);
+  const std::string name = HostString(platform::kSettingsFileStringId);
   const std::string source = home + "/" + name;
   if (name.empty() || !IsFile(source)) {
     ShowMessage(kFileMissingId, name);
@@ -130,8 +127,10 @@ bool CopySettingsFile(const std::string& home, const std::string& data) {
 
 // Failures are shown to the user; the caller goes on either way.
 bool PrepareDataFolders() {
-  const std::string home = platform::ConfigSetting(OwnText(platform::kHomeKeyStringId)).Value();
-  const std::string data = platform::ConfigSetting(HostString(kDataKeyStringId)).Value();
+  const std::string home =
+      platform::ConfigSetting(platform::OwnStringText(platform::kHomeKeyStringId)).Value();
+  const std::string data =
+      platform::ConfigSetting(HostString(platform::kDataFolderKeyStringId)).Value();
   if (home.empty() || data.empty()) {
     ShowAgentMessage(HostString(kFoldersNotConfiguredId));
     return false;

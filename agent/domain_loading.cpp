@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "agent/agent_start.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 
@@ -18,6 +19,6 @@ void FillDomainRegistry() {
   for (const QuireStatus& status : RunDomainLoaders()) {
     std::fprintf(stderr, "%s: %s\n", status.KindName().c_str(), status.Message().c_str());
     std::fflush(stderr);
-    ShowMessageBox(HostString(54630), FormatHostMessage(HostString(40168), {status.Message()}));
+    ShowAgentMessage(FormatHostMessage(HostString(40168), {status.Message()}));
   }
 }

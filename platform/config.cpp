@@ -15,13 +15,11 @@
 #include "platform/ini_file.h"
 #include "platform/own_strings.h"
 #include "platform/registry.h"
+#include "platform/resource_module.h"
 
 namespace platform {
 namespace {
 
-constexpr unsigned kDataFolderKeyStringId = 57002;
-constexpr unsigned kSettingsSectionStringId = 57004;
-constexpr unsigned kSettingsFileStringId = 57100;
 constexpr size_t kSettingsBufferSize = 4096;
 // The Windows user-name limit (UNLEN); a longer name counts as unknown.
 constexpr size_t kMaxUserNameLength = 256;
@@ -74,10 +72,8 @@ class LocatingSettingsFile {
   bool previous_;
 };
 
-std::string OwnText(unsigned id) { return std::string(OwnString(id).value_or("")); }
-
 std::string ReadRegistry(const std::string& key) {
-  return Registry::ReadLocalMachineString(OwnText(kRegistryKeyStringId), key).value_or("");
+  return Registry::ReadLocalMachineString(OwnStringText(kRegistryKeyStringId), key).value_or("");
 }
 
 // The name of the user the process runs as, or nullopt when it cannot be told.
@@ -114,7 +110,7 @@ std::optional<std::string> LocateSettingsFile() {
   if (file_name.empty()) return std::nullopt;
 
   LocatingSettingsFile locating;
-  const std::string home = GetConfigValue(OwnText(kHomeKeyStringId));
+  const std::string home = GetConfigValue(OwnStringText(kHomeKeyStringId));
   if (!home.empty()) {
     std::optional<std::string> user = ProcessUserName();
     std::string candidate = home + "/" + (user ? *user + "/" : std::string()) + file_name;

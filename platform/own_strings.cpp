@@ -26,4 +26,6 @@ std::optional<std::string_view> OwnString(unsigned id) {
   return std::nullopt;
 }
 
+std::string OwnStringText(unsigned id) { return std::string(OwnString(id).value_or("")); }
+
 }  // namespace platform

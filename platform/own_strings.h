@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -18,5 +19,8 @@ inline constexpr unsigned kNoRegistryEntryStringId = 593;  // "Cannot find regis
 // The text of one of the library's own strings, or nullopt when the number is not one of them.
 // The texts are constants of the program; any thread.
 std::optional<std::string_view> OwnString(unsigned id);
+
+// The same text as a string, empty for a number that is not one of the library's own.
+std::string OwnStringText(unsigned id);
 
 }  // namespace platform

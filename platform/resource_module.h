@@ -39,6 +39,12 @@ class ResourceModule {
   std::unordered_map<unsigned, std::string> strings_;
 };
 
+// Host strings that name parts of the installation, used by the configuration lookup and the
+// agent's start-up.
+inline constexpr unsigned kDataFolderKeyStringId = 57002;    // setting key of the data folder
+inline constexpr unsigned kSettingsSectionStringId = 57004;  // section of the settings file
+inline constexpr unsigned kSettingsFileStringId = 57100;     // file name of the settings file
+
 // The process-wide host resource module; loaded at agent start, unloaded at shutdown.
 ResourceModule& HostResources();
 
