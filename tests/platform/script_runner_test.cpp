@@ -1,0 +1,174 @@
+#include "platform/script_runner.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/resource_module.h"
+#include "test_support.h"
+
+namespace {
+
+using platform::RunCommand;
+using platform::RunWithOutput;
+using platform::StartDetached;
+using test_support::CapturedStderr;
+using test_support::ScopedVariable;
+using test_support::TempFolder;
+
+// Whether this process has no child at all, running or zombie.
+bool HasNoChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
+
+// Host wording loaded, temporary files made in a folder of the test, and neither interpreter
+// setting present: the default is /bin/sh.
+class ScriptRunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unsetenv("QuireComSpec");
+    unsetenv("ComSpec");
+    std::string error;
+    ASSERT_TRUE(platform::HostResources().Load(
+        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
+        << error;
+  }
+  void TearDown() override {
+    platform::HostResources().Unload();
+    EXPECT_TRUE(std::filesystem::is_empty(temp_.Path())) << "a temporary output file was left";
+  }
+
+  TempFolder temp_;
+  TempFolder work_;
+
+ private:
+  ScopedVariable tmpdir_{"TMPDIR", temp_.Path()};
+  ScopedVariable quireComSpec_{"QuireComSpec", ""};
+  ScopedVariable comSpec_{"ComSpec", ""};
+};
+
+TEST_F(ScriptRunnerTest, FailingCommandLeavesTheMarkerInTheOutputAndNamesTheCommandLine) {
+  for (const char* comSpec : {"", "/bin/sh"}) {
+    SCOPED_TRACE(comSpec);
+    std::optional<ScopedVariable> setting;
+    if (*comSpec != '\0') setting.emplace("ComSpec", comSpec);
+    QuireStatus status;
+    std::string output;
+    std::string written = CapturedStderr([&] { output = RunWithOutput("false", "x", status); });
+    EXPECT_EQ(output, "@scriptFailed@\n");
+    EXPECT_EQ(status, QuireStatus(62, "The command false x failed."));
+    EXPECT_EQ(written, "The command false x failed.\n");
+  }
+}
+
+TEST_F(ScriptRunnerTest, SucceedingCommandGivesItsOutputAndTheSuccessMessage) {
+  QuireStatus status;
+  EXPECT_EQ(RunWithOutput("echo", "one two", status), "one two\n");
+  EXPECT_EQ(status, QuireStatus(0, "The command completed successfully."));
+}
+
+TEST_F(ScriptRunnerTest, QuireComSpecIsUsedAsGivenWithoutSwitchesOrMarker) {
+  // A switch added after "-c" would become the command and the real line would be lost.
+  ScopedVariable setting("QuireComSpec", "/bin/sh  -c");
+  QuireStatus status;
+  EXPECT_EQ(RunWithOutput("false", "", status), "");
+  EXPECT_TRUE(status.IsOk()) << status.Message();
+  EXPECT_EQ(RunWithOutput("echo", "given", status), "given\n");
+  EXPECT_TRUE(status.IsOk()) << status.Message();
+}
+
+TEST_F(ScriptRunnerTest, OutputLinesEndInLineFeedsOnly) {
+  QuireStatus status;
+  EXPECT_EQ(RunWithOutput("printf", R"('a\r\nb\r\n\r')", status), "a\nb\n");
+  EXPECT_TRUE(status.IsOk());
+}
+
+TEST_F(ScriptRunnerTest, LargeOutputIsReadWhole) {
+  QuireStatus status;
+  std::string output = RunWithOutput("head", "-c 1048576 /dev/zero | tr '\\0' x", status);
+  EXPECT_TRUE(status.IsOk()) << status.Message();
+  EXPECT_EQ(output.size(), 1048576u);
+  EXPECT_EQ(output.find_first_not_of('x'), std::string::npos);
+}
+
+TEST_F(ScriptRunnerTest, MissingInterpreterIsReportedBeforeAnythingRuns) {
+  const std::string marker = work_.Path("ran");
+  for (const char* variable : {"ComSpec", "QuireComSpec"}) {
+    SCOPED_TRACE(variable);
+    ScopedVariable setting(variable, work_.Path("missing/cmd.exe") + " /c");
+    QuireStatus status;
+    std::string written =
+        CapturedStderr([&] { EXPECT_EQ(RunWithOutput("touch", marker, status), ""); });
+    EXPECT_EQ(status, QuireStatus(62, "No command interpreter is available."));
+    EXPECT_EQ(written, "No command interpreter is available.\n");
+    EXPECT_EQ(RunCommand("touch " + marker).Message(), "No command interpreter is available.");
+    EXPECT_EQ(StartDetached("touch " + marker),
+              QuireStatus(63, "No command interpreter is available."));
+  }
+  EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+TEST_F(ScriptRunnerTest, UnusableTemporaryFolderGivesTheNoTemporaryFileMessage) {
+  ScopedVariable folder("TMPDIR", work_.Path("missing"));
+  QuireStatus status;
+  CapturedStderr([&] { RunWithOutput("echo", "x", status); });
+  EXPECT_EQ(status.Kind(), 62u);
+  const std::string expected = "No temporary file could be made for the command echo x.\n";
+  EXPECT_EQ(status.Message().substr(0, expected.size()), expected);
+  EXPECT_GT(status.Message().size(), expected.size()) << "the system's text is missing";
+}
+
+TEST_F(ScriptRunnerTest, RunCommandReportsANonZeroResult) {
+  EXPECT_TRUE(RunCommand("true").IsOk());
+  QuireStatus status;
+  std::string written = CapturedStderr([&] { status = RunCommand("exit 3"); });
+  EXPECT_EQ(written, "Failed to run command exit 3\n");
+  EXPECT_EQ(status, QuireStatus(62, "The command exit 3 could not be run."));
+}
+
+TEST_F(ScriptRunnerTest, DetachedStartReturnsAtOnceAndLeavesNoZombie) {
+  const std::string pidFile = work_.Path("pid");
+  auto began = std::chrono::steady_clock::now();
+  QuireStatus status = StartDetached("echo $$ > " + pidFile + "; exec sleep 30");
+  EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(5));
+  ASSERT_TRUE(status.IsOk()) << status.Message();
+  EXPECT_TRUE(HasNoChildren());
+
+  pid_t pid = 0;
+  for (int attempt = 0; attempt < 100 && pid <= 0; ++attempt) {
+    std::string text = test_support::ReadFile(pidFile);
+    if (!text.empty() && text.back() == '\n') pid = std::stoi(text);
+    if (pid <= 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ASSERT_GT(pid, 0) << "the detached command did not run";
+  EXPECT_EQ(getpgid(pid), pid) << "not in a process group of its own";
+  EXPECT_EQ(kill(pid, SIGTERM), 0);
+}
+
+TEST_F(ScriptRunnerTest, InterpreterThatCannotBeExecutedIsAStartFailure) {
+  // Executable but neither a binary nor a script: exec refuses it.
+  const std::string interpreter = work_.Write("garbage", "not a program\n");
+  std::filesystem::permissions(interpreter, std::filesystem::perms::owner_all);
+  ScopedVariable setting("QuireComSpec", interpreter + " -c");
+  const std::string syscallLines =
+      "syscall failure: 8, call: Execvp, from: start\n"
+      "*** QuireChildProcess::Problem_Found found\n";
+
+  QuireStatus status;
+  std::string written = CapturedStderr([&] { EXPECT_EQ(RunWithOutput("true", "", status), ""); });
+  EXPECT_EQ(status, QuireStatus(62, "The command could not be started.\nExec format error"));
+  EXPECT_EQ(written, syscallLines + "The command could not be started. Exec format error\n");
+
+  written = CapturedStderr([&] { status = StartDetached("true"); });
+  const std::string message =
+      "The command " + interpreter + " -c true could not be started in the background.";
+  EXPECT_EQ(status, QuireStatus(63, message));
+  EXPECT_EQ(written, syscallLines + message + "\n");
+}
+
+}  // namespace
