@@ -1,0 +1,77 @@
+// QuireObject: a value-semantic handle on an object of a domain (copies clone the domain
+// object). A handle without a domain object is the undefined object: every operation on it
+// writes its message to the error stream, sets status 63 (message 40407) and returns the
+// documented fallback.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "model/quire_attribute_value.h"
+#include "model/quire_domain_object.h"
+#include "model/quire_relationship.h"
+#include "model/quire_types.h"
+
+class QuireObject {
+ public:
+  // The undefined object.
+  QuireObject() = default;
+  explicit QuireObject(std::unique_ptr<QuireDomainObject> object);
+  QuireObject(const QuireObject& other);
+  QuireObject& operator=(const QuireObject& other);
+  QuireObject(QuireObject&&) noexcept = default;
+  QuireObject& operator=(QuireObject&&) noexcept = default;
+  ~QuireObject();
+
+  static const QuireObject& undefined();
+  bool isUndefined() const { return object_ == nullptr; }
+
+  // The domain object (null for the undefined object); owned by this handle.
+  const QuireDomainObject* domainObject() const { return object_.get(); }
+  QuireDomainObject* domainObject() { return object_.get(); }
+  template <typename T>
+  const T* as() const {
+    return dynamic_cast<const T*>(object_.get());
+  }
+
+  // A second handle carried along with copies (null when none).
+  const QuireObject* secondHandle() const { return second_.get(); }
+  void setSecondHandle(const QuireObject& second);
+
+  // Fallbacks on the undefined object: the undefined class, an emptied list, the undefined
+  // value, the undefined object, an empty list, "Undefined", nothing.
+  QuireClass getClass(QuireStatus& status) const;
+  void getConstructorArguments(QuireArgumentValues& list, bool flag, QuireStatus& status) const;
+  QuireAttributeValue getAttributeValue(const QuireAttribute& attribute,
+                                        QuireStatus& status) const;
+  QuireAttributeValue getGraphicAttributeValue(const QuireAttribute& attribute,
+                                               const std::string& imageName,
+                                               QuireStatus& status) const;
+  QuireObject getUnaryRelatedObject(const QuireRelationship& relationship,
+                                    QuireStatus& status) const;
+  QuireObjectList getNaryRelatedObjects(const QuireRelationship& relationship,
+                                        QuireStatus& status) const;
+  // "Domain:Class:name=value,..." with encoded values; rebuilt by makeObject.
+  std::string referenceText(QuireStatus& status) const;
+  // The object's own identifier text (its argument texts, not encoded).
+  std::string identifierText(QuireStatus& status) const;
+  void display(QuireStatus& status) const;
+
+  // Two undefined objects are equal; defined objects when class and constructor arguments are.
+  bool operator==(const QuireObject& other) const;
+  bool operator!=(const QuireObject& other) const { return !(*this == other); }
+
+  // The object named by a reference text "Domain:Class:name=value,...". Failures set the status
+  // (62/40246 for a text without ":", the domain's or class's lookup status, 50/40419 for an
+  // unreadable value) and give the undefined object.
+  static QuireObject makeObject(const std::string& identifier, QuireStatus& status);
+
+  // The object that serves `cls`: this object, or for a class of the file-system domain used
+  // with an object of a converting domain, the file-system object named by its first argument.
+  static QuireObject localObject(const QuireObject& object, const QuireClass& cls,
+                                 QuireStatus& status);
+
+ private:
+  std::unique_ptr<QuireDomainObject> object_;
+  std::unique_ptr<QuireObject> second_;
+};

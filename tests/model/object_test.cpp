@@ -1,0 +1,368 @@
+// Object handles: undefined-object fallbacks, identifiers and makeObject, attribute values
+// (scripts, extracted, converted), navigation, equality and copies.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "foundation/quire_status.h"
+#include "model/domain_lookup.h"
+#include "model/quire_abstract_domain.h"
+#include "model/quire_object.h"
+#include "model/quire_standard_domain.h"
+#include "platform/config.h"
+#include "platform/resource_module.h"
+#include "tests/platform/test_support.h"
+
+namespace {
+
+using test_support::CapturedStderr;
+
+// An object that is its class and its identifying values.
+class TestObject : public QuireDomainObject {
+ public:
+  TestObject(QuireClass cls, QuireArgumentValues values) : cls_(cls), values_(std::move(values)) {}
+  QuireClass getClass(QuireStatus& status) const override {
+    status = QuireStatus();
+    return cls_;
+  }
+  std::unique_ptr<QuireDomainObject> clone() const override {
+    ++clones;
+    return std::make_unique<TestObject>(*this);
+  }
+  void display(QuireStatus& status) const override { status = QuireStatus(); }
+  void getConstructorArguments(QuireArgumentValues& list, bool,
+                               QuireStatus& status) const override {
+    status = QuireStatus();
+    list = values_;
+  }
+  const QuireArgumentValues& values() const { return values_; }
+  static inline int clones = 0;
+
+ private:
+  QuireClass cls_;
+  QuireArgumentValues values_;
+};
+
+QuireObject Make(const QuireClass& cls, QuireArgumentValues values = {}) {
+  return QuireObject(std::make_unique<TestObject>(cls, std::move(values)));
+}
+
+class TestDomain : public QuireStandardDomain {
+ public:
+  using QuireStandardDomain::QuireStandardDomain;
+  void loadSchema(QuireStatus& status) override { status = QuireStatus(); }
+};
+
+// Records the completeness it was asked for and makes a TestObject.
+class RecordingFactory : public QuireObjectFactory {
+ public:
+  void make(QuireObject& result, QuireStatus& status, const QuireClass& cls,
+            const QuireArgumentValues& values, int completeness) override {
+    status = QuireStatus();
+    lastCompleteness = completeness;
+    result = Make(cls, values);
+  }
+  static inline int lastCompleteness = 0;
+};
+
+std::map<std::string, TestDomain*> domains;
+QuireClass itemClass, fileClass;
+
+QuireAbstractDomain& FindTestDomain(QuireStatus& status, const std::string& name) {
+  status = QuireStatus();
+  if (domains.count(name) != 0) return *domains[name];
+  status = QuireStatus(63, "no domain ", name);
+  return *domains.begin()->second;
+}
+
+// Readers: the first value's text; a failure.
+void ReadFirst(QuireValue& result, const QuireObject& object, QuireStatus& status) {
+  status = QuireStatus();
+  result = QuireValue(object.as<TestObject>()->values().at(0).textValue());
+}
+void ReadFailing(QuireValue&, const QuireObject&, QuireStatus& status) {
+  status = QuireStatus(62, "unreadable");
+}
+void MakeItem(QuireObject& result, const QuireArgumentValues& values, QuireStatus& status) {
+  status = QuireStatus();
+  result = Make(itemClass, values);
+}
+void MakeFile(QuireObject& result, const QuireArgumentValues& values, QuireStatus& status) {
+  status = QuireStatus();
+  result = Make(fileClass, values);
+}
+void NextItem(QuireObject& result, const QuireObject& object, QuireStatus& status) {
+  status = QuireStatus();
+  result = Make(itemClass, object.as<TestObject>()->values());
+}
+
+class ObjectTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string error;
+    ASSERT_TRUE(platform::HostResources().Load(
+        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
+        << error;
+    unsetenv("QuireComSpec");
+    unsetenv("ComSpec");
+    for (const auto& [name, converting] :
+         {std::pair{"Shop", false}, std::pair{"FileSys", false}, std::pair{"Remote", true}}) {
+      domains[name] = new TestDomain(name, converting);
+    }
+    itemClass = shop().addClass("Item");
+    itemClass.constructorArguments() = {QuireAttribute("code", QuireType::STRING, itemClass),
+                                        QuireAttribute("count", QuireType::NUMBER, itemClass)};
+    itemClass.setConstructorEntry(MakeItem);
+    QuireClass variant = shop().addClass("Variant");
+    variant.constructorArguments() = {QuireAttribute("code", QuireType::STRING, variant)};
+    variant.selectorArguments() = {QuireAttribute("size", QuireType::NUMBER, variant)};
+    variant.setObjectFactory(std::make_unique<RecordingFactory>());
+    shop().addClass("Picked").setTakesSelectedIdentifiers(true);
+    fileClass = domains["FileSys"]->addClass("File");
+    fileClass.constructorArguments() = {QuireAttribute("path", QuireType::FILENAME, fileClass)};
+    fileClass.setConstructorEntry(MakeFile);
+    domains["Remote"]->addClass("Doc");
+    SetDomainFinder(FindTestDomain);
+  }
+  static void TearDownTestSuite() {
+    SetDomainFinder(nullptr);
+    for (auto& entry : domains) delete entry.second;
+    domains.clear();
+  }
+  static TestDomain& shop() { return *domains["Shop"]; }
+  static QuireObject Item(const std::string& code, float count) {
+    return Make(itemClass, {QuireAttributeValue(itemClass.constructorArguments()[0], code),
+                            QuireAttributeValue(itemClass.constructorArguments()[1], count)});
+  }
+  static QuireClass RemoteDoc() {
+    QuireStatus status;
+    return domains["Remote"]->findClass("Doc", status);
+  }
+  static QuireAttribute Label(const QuireClass& cls) {
+    return QuireAttribute("label", QuireType::STRING, cls, ReadFirst);
+  }
+  QuireStatus status;
+};
+
+TEST_F(ObjectTest, UndefinedObjectWritesItsMessageAndFallsBack) {
+  const QuireObject undefined = QuireObject::undefined();
+  const QuireRelationship& none = QuireRelationship::undefined();
+  QuireArgumentValues list(1);
+  const struct {
+    std::function<void()> call;
+    std::string line;
+  } rows[] = {
+      {[&] { EXPECT_TRUE(undefined.getClass(status).isUndefined()); },
+       "***ERROR, getClass() called on undefined object***\n"},
+      {[&] {
+         undefined.getConstructorArguments(list, false, status);
+         EXPECT_TRUE(list.empty());
+       },
+       "***ERROR, getConstructorArguments() called on undefined object***\n"},
+      {[&] { EXPECT_TRUE(undefined.getAttributeValue(Label(itemClass), status).isUndefined()); },
+       "***ERROR, getAttributeValue() called on undefined object***\n"},
+      {[&] { EXPECT_TRUE(undefined.getGraphicAttributeValue({}, "i", status).isUndefined()); },
+       "***ERROR graphic getAttributeValue called with undefined object***\n"},
+      {[&] { EXPECT_TRUE(undefined.getUnaryRelatedObject(none, status).isUndefined()); },
+       "***ERROR - getUnaryRelatedObject called with undefined object\n"},
+      {[&] { EXPECT_TRUE(undefined.getNaryRelatedObjects(none, status).empty()); },
+       "***ERROR - getNaryRelatedObjects called with undefined object\n"},
+      {[&] { EXPECT_EQ(undefined.referenceText(status), "Undefined"); },
+       "***ERROR - writeImage called with undefined object\n"},
+      {[&] { undefined.display(status); }, "***ERROR display called with undefined object\n"},
+  };
+  for (const auto& row : rows) {
+    status = QuireStatus();
+    EXPECT_EQ(CapturedStderr(row.call), row.line);
+    EXPECT_EQ(status, QuireStatus(63, "The operation was applied to an undefined object."));
+  }
+}
+
+TEST_F(ObjectTest, ReferenceTextRoundTripsThroughMakeObject) {
+  const QuireObject item = Item("a b:c,d=e\\f", 2.5f);
+  const std::string reference = item.referenceText(status);
+  EXPECT_EQ(reference, "Shop:Item:code=a\\x20b\\x3Ac\\x2Cd\\x3De\\x5Cf,count=2.500");
+  EXPECT_EQ(item.identifierText(status), "code=a b:c,d=e\\f,count=2.500");
+  const QuireObject made = QuireObject::makeObject(reference, status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(made, item);
+  EXPECT_EQ(made.as<TestObject>()->values()[0].textValue(), "a b:c,d=e\\f");
+  EXPECT_NE(made, Item("a b:c,d=e\\f", 3.0f));
+  EXPECT_NE(made, QuireObject());
+  EXPECT_EQ(QuireObject(), QuireObject::undefined());
+}
+
+TEST_F(ObjectTest, SelectorArgumentsFollowConstructorArgumentsToTheFactory) {
+  const QuireObject made = QuireObject::makeObject("Shop:Variant:code=v,size=3", status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  ASSERT_EQ(made.as<TestObject>()->values().size(), 2u);
+  EXPECT_EQ(made.as<TestObject>()->values()[1].numberValue(), 3.0f);
+  EXPECT_EQ(RecordingFactory::lastCompleteness, 3);
+}
+
+TEST_F(ObjectTest, BadIdentifiersGiveTheUndefinedObjectAndAStatus) {
+  const std::string failed = "***makeObject returning undefined object***\n";
+  const std::string error = "*** Error in QuireAttributeValue: ";
+  const struct {
+    std::string identifier;
+    QuireStatus status;
+    std::string lines;
+  } rows[] = {
+      {"Shop", QuireStatus(62, "Shop is not a valid object identifier."), failed},
+      {"Shop:Item", QuireStatus(62, "Shop:Item is not a valid object identifier."), failed},
+      {"Nowhere:Item:code=a", QuireStatus(63, "no domain ", "Nowhere"), failed},
+      {"Shop:Nothing:", QuireStatus(63, "Not defined: Nothing"), failed},
+      {"Shop:Item:code=a,count=1,more=2", QuireStatus(50, HostMessageId{40419}),
+       error + "the object has more constructor arguments than its class\n" + failed},
+      {"Shop:Item:kode=a", QuireStatus(50, HostMessageId{40419}),
+       error + "the 'kode' argument doesn't match the corresponding code argument of its class\n" +
+           failed},
+      {"Shop:Item:a", QuireStatus(50, HostMessageId{40419}),
+       error + "can't parse writeImage, no name specified\n" + failed},
+      {"Shop:Picked:a|b",
+       QuireStatus(62, "QuireStandardDomain::getSelectedObject: ",
+                   "This domain does not support selected objects."),
+       failed},
+  };
+  for (const auto& row : rows) {
+    QuireObject made;
+    EXPECT_EQ(CapturedStderr([&] { made = QuireObject::makeObject(row.identifier, status); }),
+              row.lines)
+        << row.identifier;
+    EXPECT_TRUE(made.isUndefined());
+    EXPECT_EQ(status, row.status) << row.identifier;
+  }
+}
+
+TEST_F(ObjectTest, AnyIdentifierTextGivesAnObjectOrAStatus) {
+  std::mt19937 random(7);
+  const std::string alphabet = "ShopItemcd:,=\\x|2";
+  CapturedStderr([&] {
+    for (int i = 0; i < 2000; ++i) {
+      std::string text = random() % 2 ? "Shop:Item:" : "";
+      for (unsigned n = random() % 24; n > 0; --n) text += alphabet[random() % alphabet.size()];
+      const QuireObject made = QuireObject::makeObject(text, status);
+      EXPECT_NE(made.isUndefined(), status.IsOk()) << text;
+    }
+  });
+}
+
+TEST_F(ObjectTest, ObjectsWithoutArgumentsHaveNoIdentifier) {
+  const QuireObject bare = Make(itemClass);
+  EXPECT_EQ(bare.referenceText(status), "Shop:Item:");
+  EXPECT_EQ(status, QuireStatus(62, HostMessageId{40461}));
+  EXPECT_EQ(bare.identifierText(status), "");
+  EXPECT_EQ(status, QuireStatus(62, HostMessageId{40404}));
+}
+
+TEST_F(ObjectTest, CopiesCloneAndCarryTheSecondHandle) {
+  QuireObject item = Item("x", 1.0f);
+  item.setSecondHandle(Item("second", 2.0f));
+  const int before = TestObject::clones;
+  const QuireObject copy = item;
+  EXPECT_EQ(TestObject::clones - before, 2);
+  ASSERT_NE(copy.secondHandle(), nullptr);
+  EXPECT_EQ(*copy.secondHandle(), Item("second", 2.0f));
+  EXPECT_NE(copy.domainObject(), item.domainObject());
+}
+
+TEST_F(ObjectTest, ScriptAttributeRunsWithQuotedArguments) {
+  test_support::TempFolder folder;
+  const std::string marker = folder.Path("injected");
+  const std::string code = "it's; touch " + marker + "; echo '$(id)'";
+  const QuireAttribute script("run", itemClass, "printf '[%s][%s]'",
+                              {Label(itemClass), Label(itemClass)});
+  const QuireAttributeValue value = Item(code, 1.0f).getAttributeValue(script, status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(value.textValue(), "[" + code + "][" + code + "]");
+  EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+TEST_F(ObjectTest, ScriptAttributeFailuresAreReported) {
+  const QuireAttribute failing("run", itemClass, "false", {});
+  std::string lines = CapturedStderr([&] { Item("x", 1.0f).getAttributeValue(failing, status); });
+  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_NE(lines.find("Error in executing false in script attribute run\n"), std::string::npos)
+      << lines;
+  const QuireAttribute broken("run", itemClass, "echo",
+                              {QuireAttribute("bad", QuireType::STRING, itemClass, ReadFailing)});
+  QuireAttributeValue value;
+  lines = CapturedStderr([&] { value = Item("x", 1.0f).getAttributeValue(broken, status); });
+  EXPECT_EQ(lines, "Error evaluating attribute argument bad in script attribute run\n");
+  EXPECT_EQ(status, QuireStatus(62, "unreadable"));
+  EXPECT_TRUE(value.isUndefined());
+}
+
+TEST_F(ObjectTest, ExtractedAttributeCutsTheBaseText) {
+  const QuireAttribute middle("middle", Label(itemClass), "[", "]");
+  EXPECT_EQ(Item("x[mid]y", 1.0f).getAttributeValue(middle, status).textValue(), "mid");
+  const QuireAttribute broken(
+      "middle", QuireAttribute("bad", QuireType::STRING, itemClass, ReadFailing), "[", "]");
+  EXPECT_TRUE(Item("x[mid]y", 1.0f).getAttributeValue(broken, status).isUndefined());
+  EXPECT_FALSE(status.IsOk());
+}
+
+TEST_F(ObjectTest, ConvertingObjectsBecomeFileSystemObjects) {
+  const QuireAttribute docRef("ref", QuireType::STRING, RemoteDoc());
+  const QuireObject doc = Make(RemoteDoc(), {QuireAttributeValue(docRef, "/tmp/a b")});
+  const QuireAttributeValue path = doc.getAttributeValue(Label(fileClass), status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(path.textValue(), "/tmp/a b");
+  const QuireObject local = QuireObject::localObject(doc, fileClass, status);
+  EXPECT_EQ(local.as<TestObject>()->values()[0].type(), QuireType::FILENAME);
+
+  const QuireAttribute number("n", QuireType::NUMBER, RemoteDoc());
+  const QuireObject numbered = Make(RemoteDoc(), {QuireAttributeValue(number, 1.0f)});
+  EXPECT_EQ(CapturedStderr([&] { numbered.getAttributeValue(Label(fileClass), status); }),
+            "Bad status in staticGetLocalObject\n");
+  EXPECT_EQ(status, QuireStatus(63, "The object could not be converted for the domain FileSys."));
+  Make(RemoteDoc()).getAttributeValue(Label(fileClass), status);
+  EXPECT_EQ(status, QuireStatus(63, HostMessageId{40405}));
+  EXPECT_TRUE(doc.getAttributeValue(Label(itemClass), status).isUndefined());
+  EXPECT_EQ(status, QuireStatus(63, "Objects of this domain cannot be used with the class Item."));
+}
+
+class CopyingNavigator : public QuireNavigator {
+ public:
+  std::unique_ptr<QuireNavigator> clone() const override {
+    return std::make_unique<CopyingNavigator>();
+  }
+  void navigate(QuireStatus& status, const QuireRelationship&, const QuireObject& object,
+                QuireObject& result) const override {
+    status = QuireStatus();
+    result = object;
+  }
+  void navigate(QuireStatus& status, const QuireRelationship&, const QuireObject& object,
+                QuireObjectList& result) const override {
+    status = QuireStatus();
+    result = {object, object};
+  }
+};
+
+TEST_F(ObjectTest, NavigationUsesNavigatorOrDomainAndReportsBadLocals) {
+  const QuireObject item = Item("a", 1.0f);
+  const QuireRelationship next("next", itemClass, itemClass, NextItem);
+  EXPECT_EQ(item.getUnaryRelatedObject(next, status), item);
+  QuireRelationship parts("parts", QuireRelationship::kNary, itemClass, itemClass);
+  parts.setNavigator(std::make_unique<CopyingNavigator>());
+  EXPECT_EQ(item.getNaryRelatedObjects(parts, status).size(), 2u);
+
+  const QuireObject doc = Make(RemoteDoc(), {});
+  QuireObject related;
+  std::string lines = CapturedStderr([&] { related = doc.getUnaryRelatedObject(next, status); });
+  EXPECT_TRUE(related.isUndefined());
+  EXPECT_EQ(lines, "***Bad status in getUnaryRelatedObject:" + status.Text() +
+                       " - returning null object**\n");
+  lines = CapturedStderr([&] { EXPECT_TRUE(doc.getNaryRelatedObjects(parts, status).empty()); });
+  EXPECT_EQ(lines, "*** Bad status in getNaryRelatedObjects:" + status.Text() +
+                       " - returning empty set**\n");
+  EXPECT_EQ(status.Kind(), 63u);
+}
+
+}  // namespace

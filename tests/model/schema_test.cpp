@@ -1,0 +1,369 @@
+// The schema (classes, attributes, relationships) and the domain base classes.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/quire_status.h"
+#include "model/quire_standard_domain.h"
+#include "model/undefined_domain.h"
+#include "platform/config.h"
+#include "platform/log.h"
+#include "platform/resource_module.h"
+#include "tests/platform/test_support.h"
+
+namespace {
+
+using test_support::CapturedStderr;
+constexpr auto kFirst = QuireFeatureList::kFirst;
+constexpr auto kSecond = QuireFeatureList::kSecond;
+
+// A standard domain whose schema the test's loader makes; counts the loads.
+class TestDomain : public QuireStandardDomain {
+ public:
+  using Loader = std::function<void(TestDomain&, QuireStatus&)>;
+  explicit TestDomain(std::string name = "Local", Loader loader = nullptr)
+      : QuireStandardDomain(std::move(name)), loader_(std::move(loader)) {}
+  void loadSchema(QuireStatus& status) override {
+    ++loads;
+    if (loader_) loader_(*this, status);
+  }
+  int loads = 0;
+
+ private:
+  Loader loader_;
+};
+
+// A domain served from outside: only its schema matters here.
+class ExternalDomain : public QuireAbstractDomain {
+ public:
+  ExternalDomain() : QuireAbstractDomain("Outside", true, false) {}
+  void loadSchema(QuireStatus&) override {}
+  QuireObjectList getSelectedObjects(QuireStatus&, const std::string&) override { return {}; }
+  QuireObject getSelectedObject(QuireStatus&, const QuireClass&, const std::string&) override {
+    return {};
+  }
+  QuireObject makeObject(const QuireClass&, const QuireArgumentValues&, QuireStatus&,
+                         int) override {
+    return {};
+  }
+  QuireAttributeValue getGraphicAttributeValue(QuireStatus&, const QuireAttribute&,
+                                               const std::string&, const QuireObject&) override {
+    return {};
+  }
+  QuireAttributeValue getAttributeValue(QuireStatus&, const QuireAttribute&,
+                                        const QuireObject&) override {
+    return {};
+  }
+  QuireObject getUnaryRelatedObject(QuireStatus&, const QuireRelationship&,
+                                    const QuireObject&) override {
+    return {};
+  }
+  void getNaryRelatedObjects(QuireStatus&, const QuireRelationship&, const QuireObject&,
+                             QuireObjectList&) override {}
+};
+
+class SchemaTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string error;
+    ASSERT_TRUE(platform::HostResources().Load(
+        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
+        << error;
+  }
+  void SetUp() override { platform::ClearInitParametersForTesting(); }
+  void TearDown() override { platform::ClearInitParametersForTesting(); }
+
+  TestDomain domain_;
+};
+
+TEST_F(SchemaTest, AttributeIsFoundAlikeByNameAliasAndAkaAndAMissGivesKind37) {
+  QuireClass part = domain_.addClass("Part");
+  QuireAttribute weight("weight", QuireType::NUMBER, part);
+  weight.setAlias("mass");
+  weight.setAka("kg");
+  part.attributeList(kFirst) = {QuireAttribute("colour", QuireType::STRING, part), weight};
+  part.attributeList(kSecond) = {QuireAttribute("height", QuireType::NUMBER, part)};
+
+  QuireStatus status;
+  const QuireAttribute& byName = part.findAttribute("weight", status);
+  EXPECT_EQ(byName.name(), "weight");
+  for (const char* other : {"mass", "kg"}) {
+    status = QuireStatus(5, "stale");
+    EXPECT_EQ(&part.findAttribute(other, status), &byName) << other;
+    EXPECT_TRUE(status.IsOk()) << other;
+  }
+  EXPECT_EQ(&part.findAttribute("height", status), &QuireAttribute::undefined());
+  EXPECT_EQ(status, QuireStatus(37, "The class has no attribute named height."));
+  EXPECT_EQ(part.findAttribute("height", status, kSecond).name(), "height");
+}
+
+TEST_F(SchemaTest, RelationshipLookupSearchesTheListOfItsKind) {
+  QuireClass order = domain_.addClass("Order");
+  QuireRelationship lines("lines", QuireRelationship::kNary, order, order);
+  lines.setAka("items");
+  order.naryList(kFirst).push_back(lines);
+  QuireStatus status;
+  EXPECT_EQ(order.findRelationship("items", QuireRelationship::kNary, status).name(), "lines");
+  EXPECT_TRUE(order.findRelationship("lines", QuireRelationship::kUnary, status).isUndefined());
+  EXPECT_EQ(status, QuireStatus(40, "No such relationship: lines"));
+}
+
+TEST_F(SchemaTest, ReportedListsFollowTheExternalSchemaFlag) {
+  ExternalDomain outside;
+  for (QuireAbstractDomain* domain : std::vector<QuireAbstractDomain*>{&domain_, &outside}) {
+    QuireClass cls = domain->addClass("Thing");
+    cls.attributeList(kFirst).push_back(QuireAttribute("first", QuireType::STRING, cls));
+    cls.attributeList(kSecond).push_back(QuireAttribute("second", QuireType::STRING, cls));
+    cls.unaryList(kSecond).push_back(QuireRelationship("up", QuireRelationship::kUnary, cls, cls));
+    cls.naryList(kFirst).push_back(QuireRelationship("all", QuireRelationship::kNary, cls, cls));
+    const bool external = domain->hasExternalSchema();
+    ASSERT_EQ(cls.attributes().size(), 1u);
+    EXPECT_EQ(cls.attributes()[0].name(), external ? "second" : "first");
+    EXPECT_EQ(cls.unaryRelationships().size(), external ? 1u : 0u);
+    EXPECT_EQ(cls.naryRelationships().size(), external ? 0u : 1u);
+  }
+}
+
+// Leaf has two superclasses; only the second, Right, leads up to Base.
+class InheritanceTest : public SchemaTest {
+ protected:
+  void SetUp() override {
+    leaf_.addSuperclass(left_);
+    leaf_.addSuperclass(right_);
+    right_.addSuperclass(base_);  // after Leaf joined Right: Leaf must still reach Base
+  }
+  static std::vector<std::string> Targets(const std::vector<QuireRelationship>& links) {
+    std::vector<std::string> names;
+    for (const QuireRelationship& link : links) names.push_back(link.target().name());
+    return names;
+  }
+  QuireClass base_ = domain_.addClass("Base");
+  QuireClass left_ = domain_.addClass("Left");
+  QuireClass right_ = domain_.addClass("Right");
+  QuireClass leaf_ = domain_.addClass("Leaf");
+};
+
+TEST_F(InheritanceTest, ChainFollowsTheSuperclassThatLeadsToBase) {
+  CX_TSingleList<QuireRelationship> chain;
+  const std::string trace = CapturedStderr([&] { chain = leaf_.getInheritanceChain(base_); });
+  ASSERT_EQ(chain.Length(), 2u);
+  EXPECT_EQ(chain.ItemAt(0), QuireRelationship::link(0, leaf_, right_));
+  EXPECT_EQ(chain.ItemAt(1), QuireRelationship::link(0, right_, base_));
+  EXPECT_EQ(trace,
+            "Inside while loop in getInheritanceChain - current=Leaf, base=Base\n"
+            "Inside iterator in gIC - currentSuperClass=Left\n"
+            "Inside iterator in gIC - currentSuperClass=Right\n"
+            "Inside while loop in getInheritanceChain - current=Right, base=Base\n"
+            "Inside iterator in gIC - currentSuperClass=Base\n");
+  EXPECT_EQ(CapturedStderr([&] { chain = leaf_.getInheritanceChain(leaf_); }), "");
+  EXPECT_TRUE(chain.IsEmpty());
+}
+
+TEST_F(InheritanceTest, TransitiveListsReachEveryClassOnceAndCyclesAreRefused) {
+  left_.addSuperclass(base_);   // a diamond: Base is reached twice from Leaf
+  leaf_.addSuperclass(right_);  // and a repeated link
+  EXPECT_EQ(Targets(leaf_.superclassLinks()), (std::vector<std::string>{"Left", "Right"}));
+  EXPECT_EQ(Targets(leaf_.allSuperclassLinks()),
+            (std::vector<std::string>{"Left", "Right", "Base"}));
+  EXPECT_EQ(Targets(base_.subclassLinks()), (std::vector<std::string>{"Right", "Left"}));
+  EXPECT_EQ(Targets(base_.allSubclassLinks()), (std::vector<std::string>{"Right", "Leaf", "Left"}));
+  EXPECT_TRUE(leaf_.isSubclassOf(base_));
+  EXPECT_FALSE(base_.isSubclassOf(leaf_));
+
+  const std::string message = CapturedStderr([&] { base_.addSuperclass(leaf_); });
+  EXPECT_EQ(message.rfind("***QuireClass::addSuperclass: Leaf", 0), 0u) << message;
+  EXPECT_TRUE(base_.allSuperclassLinks().empty());
+}
+
+TEST_F(SchemaTest, LinksCompareWithoutNamesButRelationshipsByName) {
+  QuireClass a = domain_.addClass("A");
+  QuireClass b = domain_.addClass("B");
+  QuireRelationship named("renamed", QuireRelationship::kSuperclassLink, a, b);
+  EXPECT_EQ(named, QuireRelationship::link(QuireRelationship::kSuperclassLink, a, b));
+  EXPECT_NE(named, QuireRelationship::link(QuireRelationship::kSubclassLink, a, b));
+  EXPECT_NE(named, QuireRelationship::link(QuireRelationship::kSuperclassLink, b, a));
+  for (int32_t kind : {QuireRelationship::kUnary, QuireRelationship::kNary}) {
+    EXPECT_EQ(QuireRelationship("r", kind, a, b), QuireRelationship("r", kind, a, b));
+    EXPECT_NE(QuireRelationship("r", kind, a, b), QuireRelationship("s", kind, a, b));
+  }
+}
+
+TEST_F(SchemaTest, ChangingAClassAliasRebindsItInTheDomain) {
+  QuireClass cls = domain_.addClass("Requirement");
+  QuireClass other = domain_.addClass("Other");
+  cls.setAlias("Req");
+  cls.setAka("R");
+  cls.setAlias("Need");
+  QuireStatus status;
+  for (const char* name : {"Requirement", "Need", "R"}) {
+    EXPECT_EQ(domain_.findClass(name, status), cls) << name;
+  }
+  EXPECT_TRUE(domain_.findClass("Req", status).isUndefined());
+  EXPECT_EQ(status, QuireStatus(63, "Not defined: Req"));
+
+  cls.setAlias("Other");  // another class's own name keeps naming that class
+  EXPECT_EQ(domain_.findClass("Other", status), other);
+  EXPECT_TRUE(domain_.findClass("Need", status).isUndefined());
+}
+
+TEST_F(SchemaTest, UndefinedClassBelongsToTheCurrentUndefinedDomain) {
+  QuireClass undefined;
+  EXPECT_EQ(undefined.name(), "undefined");
+  EXPECT_TRUE(IsUndefinedDomain(undefined.domain()));
+  DestroyUndefinedDomain();
+  EXPECT_TRUE(IsUndefinedDomain(undefined.domain()));
+  EXPECT_EQ(undefined.domain().name(), "Undefined");
+}
+
+TEST_F(SchemaTest, ExtractedValueIsCutBetweenTheMarkers) {
+  struct Case {
+    const char *text, *start, *end, *expected;
+  };
+  const Case cases[] = {
+      {"Owner: Ann; rest", "Owner: ", ";", "Ann"},
+      {"x Owner: Ann", "Owner: ", ";", "Ann"},     // no end marker after it: to the end
+      {"Owner: Ann\nnext", "Owner: ", "", "Ann"},  // empty end marker: to the line feed
+      {"Nobody here", "Owner: ", ";", ""},         // start marker absent
+      {"Owner: Ann", "", ";", ""},                 // empty start marker
+      {"[a]", "[", "]", "a"},                      // just longer than both markers
+      {"[]", "[", "]", ""},                        // not longer than both markers
+      {"a[b]c[d]", "[", "]", "b"},                 // the first occurrence wins
+  };
+  QuireAttribute body("body", QuireType::STRING, domain_.addClass("Doc"));
+  for (const Case& c : cases) {
+    EXPECT_EQ(QuireAttribute("cut", body, c.start, c.end).extractFrom(c.text), c.expected)
+        << c.text;
+  }
+}
+
+TEST_F(SchemaTest, AttributeCopiesAreDeep) {
+  QuireClass cls = domain_.addClass("Doc");
+  QuireAttribute body("body", QuireType::FILENAME, cls);
+  auto cut = std::make_unique<QuireAttribute>("cut", body, "<", ">");
+  auto script = std::make_unique<QuireAttribute>("run", cls, "echo", std::vector{body});
+  QuireAttribute cutCopy = *cut;
+  QuireAttribute scriptCopy;
+  scriptCopy = *script;
+  cut.reset();
+  script.reset();
+  EXPECT_EQ(cutCopy.baseAttribute().name(), "body");
+  EXPECT_EQ(cutCopy.getClass(), cls);
+  ASSERT_EQ(scriptCopy.scriptArguments().size(), 1u);
+  EXPECT_EQ(scriptCopy.scriptArguments()[0].name(), "body");
+}
+
+TEST_F(SchemaTest, SchemaIsLoadedOnceAndAFailureIsLoggedKeepingWhatWasMade) {
+  const QuireStatus failure(50, "schema file unreadable");
+  TestDomain domain("Broken", [&](TestDomain& self, QuireStatus& status) {
+    self.addClass("Made");
+    self.addClass("Made");  // the same class again
+    self.classList();       // asking while loading does not load again
+    status = failure;
+  });
+  platform::ResetLogThresholdForTesting();
+  const std::string log = CapturedStderr([&] { domain.classList(); });
+  EXPECT_NE(log.find(" Critical error: " + failure.Text() + "\n"), std::string::npos) << log;
+  QuireStatus status;
+  EXPECT_EQ(domain.findClass("Made", status), domain.classList().at(0));
+  EXPECT_EQ(domain.classList().size(), 1u);
+  EXPECT_EQ(domain.loads, 1);
+}
+
+TEST_F(SchemaTest, DefaultRefreshAndCleanOnlyWriteTheirLines) {
+  EXPECT_EQ(CapturedStderr([&] { domain_.refresh(); }),
+            "QuireAbstractDomain: In default refresh for domain Local\n");
+  EXPECT_EQ(CapturedStderr([&] { domain_.clean(); }),
+            "QuireAbstractDomain: In default clean for domain Local\n");
+  EXPECT_EQ(domain_.loads, 0);
+}
+
+TEST_F(SchemaTest, StandardDomainOffersNoSelectedObjects) {
+  const QuireStatus expected(62,
+                             "QuireStandardDomain::getSelectedObject: "
+                             "This domain does not support selected objects.");
+  QuireStatus status;
+  EXPECT_TRUE(domain_.getSelectedObjects(status, "a|b").empty());
+  EXPECT_EQ(status, expected);
+  status = QuireStatus();
+  EXPECT_TRUE(domain_.getSelectedObject(status, QuireClass(), "a|b").isUndefined());
+  EXPECT_EQ(status, expected);
+}
+
+void ReadName(QuireValue& result, const QuireObject&, QuireStatus&) {
+  result = QuireValue("report.txt");
+}
+
+TEST_F(SchemaTest, StandardDomainCallsTheAccessFunctionsAndNamesWhatHasNone) {
+  QuireClass cls = domain_.addClass("Doc");
+  QuireStatus status(5, "stale");
+  QuireAttributeValue value = domain_.getAttributeValue(
+      status, QuireAttribute("file", QuireType::FILENAME, cls, &ReadName), QuireObject());
+  EXPECT_TRUE(status.IsOk());
+  EXPECT_EQ(value.type(), QuireType::FILENAME);  // wrapped and retyped for the attribute
+  EXPECT_EQ(value.textValue(), "report.txt");
+
+  value = domain_.getAttributeValue(status, QuireAttribute("free", QuireType::STRING, cls),
+                                    QuireObject());
+  EXPECT_TRUE(value.isUndefined());
+  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_NE(status.Message().find("free"), std::string::npos) << status.Message();
+  EXPECT_TRUE(domain_.makeObject(cls, {}, status, 3).isUndefined());
+  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_NE(status.Message().find("Doc"), std::string::npos) << status.Message();
+}
+
+// Item <- Book; Book -> Person (unary), Person -> Book (nary).
+void LoadShop(TestDomain& shop, QuireStatus&) {
+  QuireClass item = shop.addClass("Item");
+  QuireClass book = shop.addClass("Book");
+  QuireClass person = shop.addClass("Person");
+  item.setAlias("Thing");
+  book.addSuperclass(item);
+  QuireAttribute price("price", QuireType::NUMBER, item);
+  price.setAlias("cost");
+  item.attributeList(kFirst).push_back(price);
+  item.attributeList(kSecond).push_back(QuireAttribute("hidden", QuireType::NUMBER, item));
+  book.attributeList(kFirst).push_back(QuireAttribute("title", QuireType::STRING, book));
+  QuireRelationship writtenBy("writtenBy", QuireRelationship::kUnary, book, person);
+  writtenBy.setAka("author");
+  book.unaryList(kFirst).push_back(writtenBy);
+  person.naryList(kFirst).push_back(
+      QuireRelationship("wrote", QuireRelationship::kNary, person, book));
+}
+
+TEST_F(SchemaTest, SchemaDumpIsWrittenToTheHomeFolderAndEchoed) {
+  test_support::TempFolder home;
+  platform::BindInitParameter("VISTAFOLD_HOME", home.Path());
+  platform::BindInitParameter("DumpClasses", "TRUE");
+  TestDomain shop("Shop", &LoadShop);
+  shop.setAlias("Store");
+  testing::internal::CaptureStdout();
+  shop.classList();
+  const std::string echoed = testing::internal::GetCapturedStdout();
+  const std::string expected =
+      "Domain : Shop\nAlias : Store\n"
+      "Class : Item\n, alias Thing \n"
+      "    Immediate SubClass Relationships: \nBook, Book\n"
+      "    All SuperClass Relationships: \n"
+      "    All SubClass Relationships: \nBook, Book\n"
+      "   attribute price, alias cost\n"
+      "Class : Book, from Item \n\n"
+      "    Immediate SubClass Relationships: \n"
+      "    All SuperClass Relationships: \nItem, Item, alias Thing \n"
+      "    All SubClass Relationships: \n"
+      "   attribute title\n"
+      "    unary_relationship writtenBy, Person, aka author \n"
+      "Class : Person\n\n"
+      "    Immediate SubClass Relationships: \n"
+      "    All SuperClass Relationships: \n"
+      "    All SubClass Relationships: \n"
+      "    nary_relationship wrote, Book\n"
+      "\n";
+  EXPECT_EQ(test_support::ReadFile(home.Path("Shop_REM.txt")), expected);
+  EXPECT_EQ(echoed, expected);
+}
+
+}  // namespace
