@@ -4,18 +4,13 @@
 
 #include "agent/agent_start.h"
 #include "agent/request_queue.h"
+#include "domains/domain_registry.h"
 #include "platform/com_apartment.h"
 #include "platform/log.h"
 
 namespace {
 
 std::atomic<AgentCore*> g_current_core{nullptr};
-
-// The domain registry is not part of the library yet, so there are no domains to clean.
-void CleanAllDomains() {}
-
-// Likewise no domains to delete and no data-source session to release.
-void DeleteAllDomains() {}
 
 }  // namespace
 
@@ -50,15 +45,15 @@ Agent::~Agent() {
 }
 
 void Agent::Refresh() {
-  if (core_ != nullptr && AgentService().initialised) CleanAllDomains();
+  if (core_ != nullptr && AgentService().initialised) DomainRegistry::instance().cleanAllDomains();
 }
 
 void Agent::Shutdown() {
   AgentServiceState& service = AgentService();
   if (core_ == nullptr || !service.initialised) return;
   StopConsumerThread();
-  CleanAllDomains();
-  DeleteAllDomains();
+  DomainRegistry::instance().cleanAllDomains();
+  DomainRegistry::instance().deleteAllDomains();
   platform::Log("Vistafold XML Agent Unloading", platform::kLogInformational);
   CloseAgentLog(*core_);
   UnloadAgentResources();

@@ -4,21 +4,28 @@
 #include <vector>
 
 #include "agent/agent_start.h"
+#include "domains/domain_loader.h"
+#include "domains/domain_registry.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 
 namespace {
 
-// Failures of the loaders, in the order they were met. The domain registry is not part of the
-// library yet, so there are no loaders to run and nothing can fail.
-std::vector<QuireStatus> RunDomainLoaders() { return {}; }
+// "<kind name>: <message>" on the diagnostic stream and the message in a message box.
+void ReportLoadFailure(const QuireStatus& status, unsigned boxMessage) {
+  std::fprintf(stderr, "%s: %s\n", status.KindName().c_str(), status.Message().c_str());
+  std::fflush(stderr);
+  ShowAgentMessage(FormatHostMessage(HostString(boxMessage), {status.Message()}));
+}
 
 }  // namespace
 
 void FillDomainRegistry() {
-  for (const QuireStatus& status : RunDomainLoaders()) {
-    std::fprintf(stderr, "%s: %s\n", status.KindName().c_str(), status.Message().c_str());
-    std::fflush(stderr);
-    ShowAgentMessage(FormatHostMessage(HostString(40168), {status.Message()}));
-  }
+  std::vector<QuireStatus> failures;
+  loadDomains(failures);
+  for (const QuireStatus& status : failures) ReportLoadFailure(status, 40168);
+  QuireStatus extensionStatus;
+  loadDomainExtensions(extensionStatus);
+  if (!extensionStatus.IsOk()) ReportLoadFailure(extensionStatus, 40167);
+  DomainRegistry::instance().refreshAllDomains();
 }

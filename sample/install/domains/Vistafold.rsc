@@ -174,3 +174,11 @@
 57649=Failure kind 65
 57650=Failure kind 66
 40524=Failure
+
+# File-system domain
+40880=A file-system object was asked for with an empty file name.
+40881=%1 is not an existing directory.
+40882=%1 is not an existing file.
+40883=%1 does not exist.
+40884=The file %1 holds no record with the key %2.
+40885=The object is not an object of the file-system domain.

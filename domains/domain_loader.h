@@ -1,0 +1,42 @@
+// Filling the domain registry at start-up: the data-source domains, the schema files of the
+// installation's "domains" folder, the file-system domain, and then the extension file
+// DOMAIN.EXT. Each step runs at most once per process.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "foundation/quire_status.h"
+
+// The readers that other parts of the library plug in. Until one is installed its step finds
+// nothing to read.
+struct DomainReaders {
+  // Loads the data-source domains; appends one status per source that failed.
+  std::function<void(std::vector<QuireStatus>& failures)> dataSources;
+  // Reads one schema file and registers its domain; false with the status set on failure.
+  std::function<bool(const std::string& path, QuireStatus& status)> schemaFile;
+  // Reads the extension file that is open at `path`; false with the status set on failure.
+  std::function<bool(const std::string& path, QuireStatus& status)> extensionFile;
+};
+
+// The installed readers (empty members: none yet). Install before loadDomains runs.
+DomainReaders& InstalledDomainReaders();
+
+// Registers the file-system domain, then loads the data-source domains and every "*.dom" schema
+// file of "<install folder>/domains" that no registered domain already answers. Appends one
+// status (kind 62, message 40260 with the path and the reader's message) per schema file that
+// failed. Runs once per process; later calls do nothing.
+void loadDomains(std::vector<QuireStatus>& failures);
+
+// Finds DOMAIN.EXT ("<HOME>/fminit" first, else "<install folder>/domains", the file name
+// compared in upper case) and hands it to the extension reader. A file that cannot be opened:
+// "unable to open <path>" on the error stream and kind 62, message 40443; a reader failure: kind
+// 62, message 40282 (path, message). No file anywhere is not an error. Runs once per process.
+void loadDomainExtensions(QuireStatus& status);
+
+// The folder that holds the installation's schema files and DOMAIN.EXT.
+std::string InstalledDomainsFolder();
+
+// Lets tests run the once-only steps again.
+void ResetDomainLoadingForTesting();

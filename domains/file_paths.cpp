@@ -1,0 +1,187 @@
+#include "domains/file_paths.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "foundation/quire_status.h"
+#include "platform/file_io.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::string WithSlashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+// A path on this machine: existence test, then resolution by the system.
+std::string NormaliseLocal(const std::string& path) {
+  std::string local = WithSlashes(path);
+  // The existence test takes the path without trailing separators: a trailing "/" would make a
+  // regular file fail the test. The root stays "/".
+  while (local.size() > 1 && local.back() == '/') local.pop_back();
+  struct stat info {};
+  if (local.empty() || ::stat(local.c_str(), &info) != 0) return kInvalidInputPathname;
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(local.c_str(), nullptr),
+                                                       &std::free);
+  if (!resolved) return kLinkedFileNonexistent;
+  return resolved.get();
+}
+
+// Writes all of `size` bytes, resuming after interruptions and short writes.
+bool WriteAll(int descriptor, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(descriptor, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// Copies the bytes of `from` into a new temporary file beside `to` and renames it over `to`.
+// On failure returns false with the system's reason and removes the temporary file.
+bool CopyThroughTemporary(const std::string& from, const std::string& to, std::string& reason) {
+  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) {
+    reason = platform::SystemErrorText(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+    reason = S_ISDIR(info.st_mode) ? platform::SystemErrorText(EISDIR)
+                                   : platform::SystemErrorText(errno ? errno : EINVAL);
+    ::close(source);
+    return false;
+  }
+  std::string temporary = to + ".copy-XXXXXX";
+  const int target = ::mkstemp(temporary.data());
+  if (target < 0) {
+    reason = platform::SystemErrorText(errno);
+    ::close(source);
+    return false;
+  }
+  int error = 0;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(source, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = errno;
+    if (got <= 0) break;
+    if (!WriteAll(target, buffer, static_cast<size_t>(got))) {
+      error = errno;
+      break;
+    }
+  }
+  // The copy keeps the source's permissions (mkstemp made it private).
+  if (error == 0 && ::fchmod(target, info.st_mode & 07777) != 0) error = errno;
+  if (::close(target) != 0 && error == 0) error = errno;
+  ::close(source);
+  if (error == 0 && ::rename(temporary.c_str(), to.c_str()) != 0) error = errno;
+  if (error != 0) {
+    ::unlink(temporary.c_str());
+    reason = platform::SystemErrorText(error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsPathMarker(const std::string& text) {
+  return text == kInvalidInputPathname || text == kLinkedFileNonexistent;
+}
+
+std::string NormalisePath(const std::string& path) {
+  if (path.size() == 2 && path[1] == ':') return path;
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    // A network path: "//server/share" is kept as written (with "/" separators) and only what
+    // follows it is checked and resolved.
+    size_t shareEnd = std::string::npos;
+    const auto serverEnd = std::find_if(path.begin() + 2, path.end(), IsSeparator);
+    if (serverEnd != path.end()) {
+      const auto end = std::find_if(serverEnd + 1, path.end(), IsSeparator);
+      if (end != path.end()) shareEnd = static_cast<size_t>(end - path.begin());
+    }
+    if (shareEnd == std::string::npos) return WithSlashes(path);
+    std::string prefix = WithSlashes(path.substr(0, shareEnd));
+    const std::string rest = path.substr(shareEnd);
+    if (std::all_of(rest.begin(), rest.end(), IsSeparator)) return prefix;
+    const std::string local = NormaliseLocal(rest);
+    if (IsPathMarker(local)) return local;
+    return prefix + local;
+  }
+  return NormaliseLocal(path);
+}
+
+FileNameParts DecomposeFullName(const std::string& fullName) {
+  FileNameParts parts;
+  if (fullName.size() == 1 && IsSeparator(fullName[0])) {
+    parts.simpleName = parts.namePrefix = parts.nameMinusExtension = fullName;
+    return parts;
+  }
+  size_t cut = std::string::npos;
+  for (size_t i = fullName.size(); i-- > 1;) {
+    if (IsSeparator(fullName[i])) {
+      cut = i;
+      break;
+    }
+  }
+  if (cut != std::string::npos) {
+    parts.parent = NormalisePath(fullName.substr(0, cut));
+    parts.simpleName = fullName.substr(cut + 1);
+  } else if (!fullName.empty() && IsSeparator(fullName[0])) {
+    // An entry of the root folder.
+    parts.parent = std::string(1, '/');
+    parts.simpleName = fullName.substr(1);
+  } else {
+    // No folder part at all (a drive name, a marker): the whole text is the simple name.
+    parts.simpleName = fullName;
+  }
+  const std::string& simple = parts.simpleName;
+  parts.namePrefix = simple.substr(0, simple.find('.'));
+  const size_t lastDot = simple.rfind('.');
+  if (lastDot != std::string::npos && lastDot >= 1) {
+    parts.extension = simple.substr(lastDot + 1);
+    parts.nameMinusExtension = simple.substr(0, lastDot);
+  } else {
+    parts.nameMinusExtension = simple;
+  }
+  return parts;
+}
+
+void CopyFileTo(const std::string& source, const std::string& destination, bool overwrite,
+                QuireStatus& status) {
+  status = QuireStatus();
+  const std::string from = NormalisePath(source);
+  if (IsPathMarker(from)) {
+    std::cerr << "Failed to copy file (destination file doesn't exist): " << source << " to "
+              << destination << "\n";
+    status = QuireStatus(62, HostMessageId{40277}, source, destination);
+    return;
+  }
+  if (!overwrite && !IsPathMarker(NormalisePath(destination))) {
+    std::cerr << "Failed to copy file (destination file already exists): " << source << " to "
+              << destination << "\n";
+    status = QuireStatus(62, HostMessageId{40276}, source, destination);
+    return;
+  }
+  std::string reason;
+  if (!CopyThroughTemporary(from, WithSlashes(destination), reason)) {
+    std::cerr << "Failed to copy file: " << source << " to " << destination << ": " << reason
+              << "\n";
+    status = QuireStatus(62, HostMessageId{40277}, source, destination);
+  }
+}

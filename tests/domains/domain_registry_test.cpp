@@ -1,0 +1,199 @@
+// The registry's lookups, its lifecycle and the start-up search for schema and extension files.
+#include "domains/domain_registry.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "domains/domain_loader.h"
+#include "model/domain_lookup.h"
+#include "model/quire_standard_domain.h"
+#include "model/undefined_domain.h"
+#include "platform/resource_module.h"
+
+namespace {
+
+class NamedDomain : public QuireStandardDomain {
+ public:
+  NamedDomain(const std::string& name, const std::string& alias = "", const std::string& aka = "")
+      : QuireStandardDomain(name) {
+    setAlias(alias);
+    setAka(aka);
+  }
+  void loadSchema(QuireStatus&) override {}
+};
+
+class DomainRegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    platform::HostResources().Load(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc",
+                                   error);
+    registry().deleteAllDomains();
+  }
+  void TearDown() override {
+    registry().deleteAllDomains();
+    InstalledDomainReaders() = DomainReaders{};
+    ResetDomainLoadingForTesting();
+  }
+  static DomainRegistry& registry() { return DomainRegistry::instance(); }
+  QuireAbstractDomain& add(const std::string& name, const std::string& alias = "",
+                           const std::string& aka = "") {
+    return registry().registerDomain(std::make_unique<NamedDomain>(name, alias, aka));
+  }
+};
+
+TEST_F(DomainRegistryTest, FindsByNameAliasAndAkaInRegistrationOrder) {
+  QuireAbstractDomain& first = add("Projects", "Proj", "P");
+  QuireAbstractDomain& second = add("Other", "P");
+  for (const char* name : {"Projects", "Proj", "P"}) {
+    QuireStatus status;
+    EXPECT_EQ(&registry().getDomain(status, name), &first) << name;
+    EXPECT_TRUE(status.IsOk());
+  }
+  QuireStatus status;
+  EXPECT_EQ(&registry().getDomain(status, "Other"), &second);
+}
+
+TEST_F(DomainRegistryTest, UnixIsFileSysAndCaseMatters) {
+  QuireAbstractDomain& files = add("FileSys");
+  QuireStatus status;
+  EXPECT_EQ(&registry().getDomain(status, "Unix"), &files);
+  EXPECT_TRUE(status.IsOk());
+
+  QuireAbstractDomain& missed = registry().getDomain(status, "filesys");
+  EXPECT_TRUE(IsUndefinedDomain(missed));
+  EXPECT_EQ(status.Kind(), 63u);
+  EXPECT_EQ(status.Message(), "Not defined: filesys");
+}
+
+TEST_F(DomainRegistryTest, ModelLooksDomainsUpThroughTheRegistry) {
+  QuireAbstractDomain& files = add("FileSys");
+  QuireStatus status;
+  EXPECT_EQ(&FindDomain(status, "Unix"), &files);
+}
+
+TEST_F(DomainRegistryTest, CleanAndRemoveByNameIgnoreCase) {
+  add("FileSys");
+  testing::internal::CaptureStderr();
+  registry().cleanDomainNamed("filesys");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "QuireAbstractDomain: In default clean for domain FileSys\n");
+  registry().removeDomainNamed("FILESYS");
+  EXPECT_FALSE(registry().hasDomainNamed("FileSys"));
+}
+
+TEST_F(DomainRegistryTest, RefreshVisitsDomainsInOrder) {
+  add("A");
+  add("B");
+  testing::internal::CaptureStderr();
+  registry().refreshAllDomains();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "QuireAbstractDomain: In default refresh for domain A\n"
+            "QuireAbstractDomain: In default refresh for domain B\n");
+}
+
+TEST_F(DomainRegistryTest, UndefinedIsNeverRegisteredAndIsMadeAfreshAfterDeletion) {
+  QuireAbstractDomain& undefined = add("Undefined");
+  EXPECT_TRUE(IsUndefinedDomain(undefined));
+  EXPECT_TRUE(registry().domains().empty());
+
+  add("A");
+  registry().deleteAllDomains();
+  registry().deleteAllDomains();
+  EXPECT_TRUE(registry().domains().empty());
+  QuireStatus status;
+  QuireAbstractDomain& fresh = registry().getDomain(status, "A");
+  EXPECT_TRUE(IsUndefinedDomain(fresh));
+  EXPECT_EQ(fresh.name(), "Undefined");
+}
+
+// An installation in a temporary folder, named by the home setting, with a HOME of its own.
+class DomainLoadingTest : public DomainRegistryTest {
+ protected:
+  void SetUp() override {
+    DomainRegistryTest::SetUp();
+    root_ = std::filesystem::temp_directory_path() / ("domains_test_" + std::to_string(getpid()));
+    std::filesystem::create_directories(root_ / "install/domains");
+    std::filesystem::create_directories(root_ / "home/fminit");
+    setenv("VISTAFOLD_HOME", (root_ / "install").c_str(), 1);
+    setenv("HOME", (root_ / "home").c_str(), 1);
+    ResetDomainLoadingForTesting();
+  }
+  void TearDown() override {
+    DomainRegistryTest::TearDown();
+    std::filesystem::remove_all(root_);
+    unsetenv("VISTAFOLD_HOME");
+    if (savedHome_) setenv("HOME", savedHome_->c_str(), 1);
+  }
+  void write(const std::string& relative, const std::string& text = "") {
+    std::ofstream(root_ / relative) << text;
+  }
+  std::string path(const std::string& relative) const { return (root_ / relative).string(); }
+
+  std::filesystem::path root_;
+  std::optional<std::string> savedHome_ =
+      getenv("HOME") ? std::optional<std::string>(getenv("HOME")) : std::nullopt;
+};
+
+TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCollected) {
+  write("install/domains/filesys.DOM");
+  write("install/domains/Remote.dom");
+  write("install/domains/notes.txt");
+  std::vector<std::string> read;
+  InstalledDomainReaders().schemaFile = [&](const std::string& file, QuireStatus& status) {
+    read.push_back(file);
+    status = QuireStatus(35, "line 3: class expected");
+    return false;
+  };
+  std::vector<QuireStatus> failures;
+  loadDomains(failures);
+  loadDomains(failures);  // once per process
+
+  EXPECT_TRUE(registry().hasDomainNamed("FileSys"));
+  ASSERT_EQ(read, std::vector<std::string>{path("install/domains/Remote.dom")});
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].Kind(), 62u);
+  EXPECT_EQ(failures[0].Message(), "The domain schema " + path("install/domains/Remote.dom") +
+                                       " could not be read: line 3: class expected");
+}
+
+TEST_F(DomainLoadingTest, ExtensionFileUnderHomeHidesTheInstalledOne) {
+  write("home/fminit/Domain.Ext");
+  write("install/domains/DOMAIN.EXT");
+  std::string parsed;
+  InstalledDomainReaders().extensionFile = [&](const std::string& file, QuireStatus&) {
+    parsed = file;
+    return true;
+  };
+  QuireStatus status;
+  loadDomainExtensions(status);
+  EXPECT_TRUE(status.IsOk());
+  EXPECT_EQ(parsed, path("home/fminit/Domain.Ext"));
+}
+
+TEST_F(DomainLoadingTest, ExtensionReaderFailureNamesTheFile) {
+  write("install/domains/domain.ext");
+  InstalledDomainReaders().extensionFile = [](const std::string&, QuireStatus& status) {
+    status = QuireStatus(35, "unknown keyword");
+    return false;
+  };
+  QuireStatus status;
+  loadDomainExtensions(status);
+  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Message(), "The domain extension file " + path("install/domains/domain.ext") +
+                                  " has an error: unknown keyword");
+}
+
+TEST_F(DomainLoadingTest, NoExtensionFileAnywhereIsNotAnError) {
+  std::filesystem::remove_all(root_ / "home");
+  QuireStatus status;
+  loadDomainExtensions(status);
+  EXPECT_TRUE(status.IsOk());
+}
+
+}  // namespace

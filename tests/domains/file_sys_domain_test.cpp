@@ -1,0 +1,223 @@
+#include "domains/file_sys_domain.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "domains/file_sys_object.h"
+#include "foundation/escaping.h"
+#include "foundation/quire_status.h"
+#include "model/domain_lookup.h"
+#include "model/undefined_domain.h"
+#include "tests/domains/domains_test_support.h"
+
+using domains_test::CapturedStderr;
+using domains_test::TempFolder;
+
+namespace {
+
+FileSysDomain* currentDomain = nullptr;
+
+QuireAbstractDomain& FindFileSys(QuireStatus& status, const std::string& name) {
+  if (name == "FileSys" && currentDomain != nullptr) return *currentDomain;
+  status = QuireStatus(63, HostMessageId{40394}, name);
+  return UndefinedDomain();
+}
+
+class FileSysDomainTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    domains_test::LoadSampleHostStrings();
+    currentDomain = &domain_;
+    SetDomainFinder(&FindFileSys);
+  }
+  void TearDown() override {
+    SetDomainFinder(nullptr);
+    currentDomain = nullptr;
+  }
+
+  // OPEN of `className` with `name`; the lines written go to `lines` when given.
+  QuireObject Open(const std::string& className, const std::string& name,
+                   std::string* lines = nullptr) {
+    QuireStatus status;
+    const QuireClass cls = domain_.findClass(className, status);
+    EXPECT_TRUE(status.IsOk()) << className;
+    QuireObject object;
+    const std::string written = CapturedStderr([&] {
+      object = domain_.makeObject(
+          cls, {QuireAttributeValue(cls.constructorArguments().at(0), name)}, status, 3);
+    });
+    if (lines != nullptr) *lines = written;
+    return object;
+  }
+  // The display text of an attribute of `object`.
+  static std::string Read(const QuireObject& object, const std::string& attributeName) {
+    QuireStatus status;
+    const QuireAttribute& attribute = object.getClass(status).findAttribute(attributeName, status);
+    EXPECT_TRUE(status.IsOk()) << attributeName;
+    return object.getAttributeValue(attribute, status).displayText();
+  }
+  // The same, with what it writes to the error stream kept out of the test's output.
+  static std::string Text(const QuireObject& object, const std::string& attributeName) {
+    std::string text;
+    CapturedStderr([&] { text = Read(object, attributeName); });
+    return text;
+  }
+  QuireObjectList Related(const QuireObject& object, const std::string& name,
+                          std::string* lines = nullptr) {
+    QuireStatus status;
+    const QuireRelationship& relationship =
+        object.getClass(status).findRelationship(name, QuireRelationship::kNary, status);
+    EXPECT_TRUE(status.IsOk()) << name;
+    QuireObjectList list;
+    const std::string written =
+        CapturedStderr([&] { list = object.getNaryRelatedObjects(relationship, status); });
+    if (lines != nullptr) *lines = written;
+    return list;
+  }
+
+  FileSysDomain domain_;
+  TempFolder folder_;
+};
+
+TEST_F(FileSysDomainTest, ClassesCarryOwnAndInheritedMembersInBothLists) {
+  QuireStatus status;
+  const QuireClass file = domain_.fileClass();
+  EXPECT_TRUE(file.isSubclassOf(domain_.directoryObjectClass()));
+  for (const QuireFeatureList list : {QuireFeatureList::kFirst, QuireFeatureList::kSecond}) {
+    EXPECT_FALSE(file.findAttribute("SimpleName", status, list).isUndefined());
+    EXPECT_FALSE(file.findRelationship("ParentDirectory", QuireRelationship::kUnary, status, list)
+                     .isUndefined());
+    EXPECT_FALSE(domain_.directoryClass()
+                     .findRelationship("Contents", QuireRelationship::kNary, status, list)
+                     .isUndefined());
+  }
+  const QuireClass record = domain_.fileRecordClass();
+  EXPECT_FALSE(record.findAttribute("Field30", status).isUndefined());
+  EXPECT_TRUE(record.findAttribute("Field31", status).isUndefined());
+}
+
+TEST_F(FileSysDomainTest, ConstructorsCheckTheKindOfTheirPath) {
+  const std::string file = folder_.Write("a.txt", "x");
+  std::string lines;
+  EXPECT_TRUE(Open("Directory", file, &lines).isUndefined());
+  EXPECT_EQ(lines, "Object undefined or not a directory\n");
+  EXPECT_TRUE(Open("File", folder_.Path(), &lines).isUndefined());
+  EXPECT_EQ(lines, "Object undefined or not a file\n");
+  EXPECT_TRUE(Open("DirectoryObject", "", &lines).isUndefined());
+  EXPECT_EQ(lines, "Used empty file name\n");
+  EXPECT_EQ(Text(Open("DirectoryObject", folder_.Path("none")), "FullName"),
+            "<INVALID INPUT PATHNAME>");
+  EXPECT_EQ(Text(Open("File", folder_.Path(".") + "/a.txt"), "FullName"), file);
+}
+
+TEST_F(FileSysDomainTest, NamePartsAreComputedOncePerObject) {
+  const std::string path = folder_.Write("x.tar.gz", "");
+  const QuireObject file = Open("File", path);
+  const QuireObject copy = file;
+  std::vector<std::string> parts;
+  const std::string lines = CapturedStderr([&] {
+    for (const char* name : {"SimpleName", "NamePrefix", "Extension", "NameMinusExtension"}) {
+      parts.push_back(Read(file, name));
+    }
+    parts.push_back(Read(copy, "Extension"));
+  });
+  EXPECT_EQ(parts, (std::vector<std::string>{"x.tar.gz", "x", "gz", "x.tar", "gz"}));
+  EXPECT_EQ(lines, "FileSys evaluate: FullName = " + path + "\n");
+}
+
+TEST_F(FileSysDomainTest, ContentsListsEntriesByKindWithoutDotEntries) {
+  folder_.MakeFolder("sub");
+  folder_.Write("f.txt", "x");
+  ASSERT_EQ(mkfifo(folder_.Path("pipe").c_str(), 0600), 0);
+  std::string lines;
+  const QuireObjectList entries = Related(Open("Directory", folder_.Path()), "Contents", &lines);
+  EXPECT_EQ(lines, "Inside contents, writeImage = 0\nit's a default\nstat result mode = " +
+                       std::to_string(S_IFIFO) + "\n");
+  std::vector<std::string> seen;
+  QuireStatus status;
+  for (const QuireObject& entry : entries) {
+    seen.push_back(Text(entry, "SimpleName") + ":" + entry.getClass(status).name());
+  }
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"f.txt:File", "pipe:DirectoryObject", "sub:Directory"}));
+}
+
+TEST_F(FileSysDomainTest, ContentsSkipsEntriesThatCannotBeMade) {
+  const std::string dangling = folder_.Path("dangling");
+  ASSERT_EQ(symlink(folder_.Path("gone").c_str(), dangling.c_str()), 0);
+  std::string lines;
+  EXPECT_TRUE(Related(Open("Directory", folder_.Path()), "Contents", &lines).empty());
+  EXPECT_EQ(lines,
+            "Inside contents, writeImage = 0\nNonexistent directory object, name = " + dangling +
+                "\nIgnoring directory object because of error: File not found: " + dangling +
+                " does not exist.\n");
+}
+
+TEST_F(FileSysDomainTest, ParentDirectoryIsTheHoldingFolder) {
+  const QuireObject file = Open("File", folder_.Write("sub/f.txt", "x"));
+  QuireStatus status;
+  const QuireRelationship& parent =
+      file.getClass(status).findRelationship("ParentDirectory", QuireRelationship::kUnary, status);
+  QuireObject folder;
+  CapturedStderr([&] { folder = file.getUnaryRelatedObject(parent, status); });
+  EXPECT_EQ(folder.getClass(status).name(), "Directory");
+  EXPECT_EQ(Text(folder, "FullName"), folder_.Path("sub"));
+}
+
+TEST_F(FileSysDomainTest, FileTextAndGraphic) {
+  const QuireObject file = Open("File", folder_.Write("Pic.JPEG", "line\r\nnext\n"));
+  EXPECT_EQ(Text(file, "Text"), "line\nnext\n");
+  QuireStatus status;
+  const QuireAttribute& graphic = file.getClass(status).findAttribute("Graphic", status);
+  QuireAttributeValue value;
+  CapturedStderr([&] { value = file.getGraphicAttributeValue(graphic, "img", status); });
+  ASSERT_NE(value.graphic(), nullptr);
+  EXPECT_EQ(value.graphic()->path(), folder_.Path("Pic.JPEG"));
+  EXPECT_EQ(value.graphic()->format(), QuireGraphic::kJpg);
+  EXPECT_EQ(PictureFormatOfExtension("wmf"), QuireGraphic::kWmf);
+  EXPECT_EQ(PictureFormatOfExtension("tiff"), QuireGraphic::kOther);
+
+  std::filesystem::remove(folder_.Path("Pic.JPEG"));
+  EXPECT_EQ(Text(file, "Text"), ">>ERROR: COULDN'T OPEN FILE<<");
+}
+
+TEST_F(FileSysDomainTest, RecordsAreFileRecordObjects) {
+  const std::string path = folder_.Write("r.txt", "#FIELD_DELIMITER ,\na,1\nb,2,x\n");
+  const QuireObjectList records = Related(Open("File", path), "Records");
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(Text(records[1], "Field03"), "x");
+  EXPECT_EQ(Text(records[1], "UniqueKey"), "b");
+  EXPECT_EQ(Text(records[1], "Filename"), path);
+  EXPECT_EQ(Text(records[1], "Text"), "b,2,x");
+  EXPECT_EQ(Text(records[0], "Field03"), "<FIELD INDEX OUT OF RANGE>");
+}
+
+TEST_F(FileSysDomainTest, IdentifiersRoundTripThroughMakeObject) {
+  const std::string path = folder_.Write("a b.txt", "k v\n");
+  const std::string identifier = "FileSys:File:FullName=" + EscapeNonAlphanumeric(path);
+  QuireStatus status;
+  const QuireObject file = QuireObject::makeObject(identifier, status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(file.referenceText(status), identifier);
+  EXPECT_EQ(file, Open("File", path));
+
+  const QuireObject record = Related(file, "Records").at(0);
+  const QuireObject again = QuireObject::makeObject(record.referenceText(status), status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(Text(again, "Field02"), "v");
+
+  std::string lines = CapturedStderr([&] {
+    QuireObject::makeObject(
+        "FileSys:FileRecord:Filename=" + EscapeNonAlphanumeric(path) + ",UniqueKey=zz", status);
+  });
+  EXPECT_EQ(status.Kind(), 4u);
+  EXPECT_NE(lines.find("***makeObject returning undefined object***"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "domains/record_file_reader.h"
+#include "tests/domains/domains_test_support.h"
+
+using domains_test::CapturedStderr;
+using domains_test::TempFolder;
+
+namespace {
+
+constexpr char kOutOfRangeLine[] = "*** Warning: <FIELD INDEX OUT OF RANGE>\n";
+constexpr char kTooLongLine[] =
+    "*** Error: line/record longer than bufferSize or ifstream failed\n";
+
+// Every record of `content` as its list of fields (the first 30).
+std::vector<std::vector<std::string>> Records(const std::string& content) {
+  TempFolder folder;
+  RecordFileReader reader;
+  std::vector<std::vector<std::string>> records;
+  for (bool more = reader.open(folder.Write("r.txt", content)); more; more = reader.next()) {
+    std::vector<std::string> fields;
+    for (size_t n = 1; n <= reader.record().positions.size(); ++n)
+      fields.push_back(reader.field(n));
+    records.push_back(fields);
+  }
+  return records;
+}
+
+using Fields = std::vector<std::vector<std::string>>;
+
+}  // namespace
+
+TEST(RecordFile, WithoutHeadersSplitsAtSpacesOneRecordPerLine) {
+  EXPECT_EQ(Records("a b  c\r\n\n  d\n"), (Fields{{"a", "b", "c"}, {"d"}}));
+}
+
+TEST(RecordFile, FieldDelimiterValueForms) {
+  const struct {
+    std::string header;
+    char delimiter;
+  } rows[] = {
+      {"#FIELD_DELIMITER ,", ','},
+      {"#FIELD_DELIMITER \\t", '\t'},
+      {"#FIELD_DELIMITER \\054", ','},
+      {"#FIELD_DELIMITER \\x3B", ';'},
+      {"#FIELD_DELIMITER \\\\", '\\'},
+      {"#FIELD_DELIMITER \\v", '\v'},
+      {"#FIELD_DELIMITER|", '|'},
+      // Invalid values and comments leave the blank.
+      {"# FIELD_DELIMITER ,", ' '},
+      {"#FIELD_DELIMITER \\0", ' '},
+      {"#FIELD_DELIMITER \\200", ' '},
+      {"#FIELD_DELIMITER \\xA", ' '},
+      {"#FIELD_DELIMITER \\q", ' '},
+      {"#FIELD_DELIMITER", ' '},
+  };
+  TempFolder folder;
+  for (const auto& row : rows) {
+    RecordFileReader reader;
+    ASSERT_TRUE(reader.open(folder.Write("r.txt", "  " + row.header + "\nx\n"))) << row.header;
+    EXPECT_EQ(reader.fieldDelimiter(), row.delimiter) << row.header;
+  }
+}
+
+TEST(RecordFile, RecordAndQuoteDelimitersSplitAcrossLines) {
+  EXPECT_EQ(Records("#RECORD_DELIMITER ;\n#QUOTE_DELIMITER '\n\na b;\n'c d' e;"),
+            (Fields{{"a", "b"}, {"c d", "e"}}));
+}
+
+TEST(RecordFile, QuotedFieldsHoldTheDelimiterAndSkipTextAfterTheQuote) {
+  EXPECT_EQ(Records("#FIELD_DELIMITER ,\n\"a,b\"junk,c,,\"open"),
+            (Fields{{"a,b", "c", "", "open"}}));
+}
+
+TEST(RecordFile, KeyFieldsJoinListedFieldsInOrder) {
+  TempFolder folder;
+  RecordFileReader reader;
+  ASSERT_TRUE(reader.open(folder.Write("k.txt", "#FIELD_DELIMITER ,\n#KEY_FIELDS 2 1 x 3\na,b\n")));
+  EXPECT_EQ(reader.keyFields(), (std::vector<int>{1, 0}));
+  EXPECT_EQ(reader.uniqueKey(), "b,a");
+
+  ASSERT_TRUE(reader.open(folder.Write("k3.txt", "#KEY_FIELDS 3\na b\n")));
+  std::string key;
+  EXPECT_EQ(CapturedStderr([&] { key = reader.uniqueKey(); }), kOutOfRangeLine);
+  EXPECT_EQ(key, "<INVALID UNIQUE KEY>");
+
+  ASSERT_TRUE(reader.open(folder.Write("k0.txt", "first second\n")));
+  EXPECT_EQ(reader.uniqueKey(), "first");
+}
+
+TEST(RecordFile, OnlyTheFirstThirtyFieldsAreReachable) {
+  std::string line;
+  for (int n = 1; n <= 31; ++n) line += "f" + std::to_string(n) + " ";
+  TempFolder folder;
+  RecordFileReader reader;
+  ASSERT_TRUE(reader.open(folder.Write("w.txt", line + "\n")));
+  EXPECT_EQ(reader.record().count, 31u);
+  EXPECT_EQ(reader.field(30), "f30");
+  std::string field;
+  EXPECT_EQ(CapturedStderr([&] { field = reader.field(31); }), kOutOfRangeLine);
+  EXPECT_EQ(field, "<FIELD INDEX OUT OF RANGE>");
+  CapturedStderr([&] { EXPECT_EQ(reader.field(0), "<FIELD INDEX OUT OF RANGE>"); });
+}
+
+TEST(RecordFile, RecordOf8191CharactersEndsTheFile) {
+  TempFolder folder;
+  RecordFileReader reader;
+  const std::string fits(8190, 'a');
+  ASSERT_TRUE(reader.open(folder.Write("ok.txt", fits + "\n" + std::string(8191, 'b') + "\nc\n")));
+  EXPECT_EQ(reader.record().text, fits);
+  bool more = true;
+  EXPECT_EQ(CapturedStderr([&] { more = reader.next(); }), kTooLongLine);
+  EXPECT_FALSE(more);
+  EXPECT_FALSE(reader.next());  // the record after it is never read
+
+  // A file without any delimiter is refused the same way.
+  EXPECT_EQ(
+      CapturedStderr([&] { more = reader.open(folder.Write("x.txt", std::string(1 << 20, 'x'))); }),
+      kTooLongLine);
+  EXPECT_FALSE(more);
+}
+
+TEST(RecordFile, BinaryAndNulBytesStayInTheirFields) {
+  const std::string binary("\x01\xFF\0z", 4);
+  EXPECT_EQ(Records("#FIELD_DELIMITER ,\nk," + binary + ",e\n"), (Fields{{"k", binary, "e"}}));
+}
+
+TEST(RecordFile, MissingFileOrHeadersOnlyHoldNoRecords) {
+  TempFolder folder;
+  RecordFileReader reader;
+  EXPECT_FALSE(reader.open(folder.Path("missing.txt")));
+  EXPECT_FALSE(reader.open(folder.Write("h.txt", "#FIELD_DELIMITER ,\n#KEY_FIELDS 1\n")));
+}
