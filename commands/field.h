@@ -46,7 +46,7 @@ class Field {
   NavigationPath path_;
   QuireAttribute attribute_;
   GeneralModifier modifier_;
-  uint8_t parsedFlags_ = 0;      // the flags as written ("X" replaces them by 1)
-  bool modifierColon_ = false;   // the modifier field ended with ":"
+  uint8_t parsedFlags_ = 0;     // the flags as written ("X" replaces them by 1)
+  bool modifierColon_ = false;  // the modifier field ended with ":"
   std::string trailing_;
 };

@@ -1,7 +1,7 @@
 // Replicator (REPEAT): the list of objects related to a bound object through a path that ends
 // in an nary step, filtered by a predicate and sorted. Text: "R:" or "Q:", variable, domain,
 // class, ["^" number ":"] parent variable, ["^"] domain, start class, path, then [predicate]
-// [sort specification] ["|" nested Replicator].
+// [sort order] ["|" nested Replicator].
 #pragma once
 
 #include <memory>

@@ -1,0 +1,124 @@
+#include "commands/field.h"
+
+#include "commands/command_cursor.h"
+#include "commands/quire_binding.h"
+#include "foundation/quire_status.h"
+#include "model/domain_lookup.h"
+#include "model/quire_abstract_domain.h"
+
+namespace {
+
+constexpr const char* kName = "Field";
+constexpr unsigned kWrongStartClass = 40209;
+
+bool CarriesText(uint8_t flags) { return (flags & 0x07) == 0x02; }
+
+}  // namespace
+
+Field::Field(const std::string& text, QuireStatus& status) {
+  status = QuireStatus();
+  CommandCursor cursor(text);
+  char letter = '\0';
+  cursor.takeLetter(letter);
+  if ((letter != 'F' && letter != 'X') || cursor.peek() != ':') {
+    status = QuireStatus(35, kName);
+    return;
+  }
+  cursor.skip(1);
+  kind_ = letter;
+  std::string className;
+  std::string pathField;
+  std::string attributeName;
+  if (!cursor.takeField(':', variable_) || !cursor.takeField(':', domainName_) ||
+      !cursor.takeField(':', className) || !cursor.takeField(':', pathField) ||
+      !cursor.takeField(':', attributeName)) {
+    status = QuireStatus(35, kName);
+    return;
+  }
+  QuireAbstractDomain& domain = FindDomain(status, domainName_);
+  if (!status.IsOk()) return;
+  const QuireClass cls = domain.findClass(className, status);
+  if (!status.IsOk()) return;
+  class_ = cls;
+  pathEnd_ = class_;
+  path_ =
+      NavigationPath::parse(pathField, pathEnd_, PathLookup::kCommand, "US", kName, kName, status);
+  if (!status.IsOk()) return;
+  const QuireAttribute& found =
+      pathEnd_.findAttribute(attributeName, status, QuireFeatureList::kFirst);
+  if (!status.IsOk()) return;
+  attribute_ = found;
+
+  const std::string modifierText(cursor.rest());
+  modifier_ = GeneralModifier(cursor, attribute_.type(), status);
+  if (!status.IsOk()) return;
+  parsedFlags_ = modifier_.flags();
+  const std::size_t consumed = modifierText.size() - cursor.rest().size();
+  modifierColon_ = !CarriesText(parsedFlags_) && consumed > 0 && modifierText[consumed - 1] == ':';
+  if (kind_ == 'X') modifier_.setFlags(1);
+  trailing_ = cursor.takeRest();
+}
+
+bool Field::isValid() const {
+  return kind_ != '\0' && !variable_.empty() && !class_.isUndefined() && !attribute_.isUndefined();
+}
+
+std::string Field::print(QuireStatus& status) const {
+  status = QuireStatus();
+  if (!isValid()) {
+    status = QuireStatus(39, kName);
+    return {};
+  }
+  std::string text = std::string(1, kind_) + ":" + variable_ + ":" + class_.domain().name() + ":" +
+                     class_.name() + ":" + path_.print(kName, status) + ":" + attribute_.name() +
+                     ":";
+  if (!status.IsOk()) return {};
+  // "X" overrode the flags after parsing: print them as they were written.
+  GeneralModifier written = modifier_;
+  written.setFlags(parsedFlags_);
+  text += written.print(status);
+  if (!status.IsOk()) return {};
+  if (modifierColon_) text += ':';
+  return text + trailing_;
+}
+
+std::string Field::displayName(QuireStatus& status) const {
+  status = QuireStatus();
+  if (!isValid()) {
+    status = QuireStatus(39, kName);
+    return "<INVALID FIELD>";
+  }
+  std::string name = "<" + variable_ + ".";
+  for (const QuireRelationship& step : path_.steps()) {
+    if (step.kind() != QuireRelationship::kUnary) {
+      status = QuireStatus(40, kName);
+      continue;
+    }
+    name += step.displayAlias() + ".";
+  }
+  return name + attribute_.displayAlias() + ">";
+}
+
+QuireAttributeValue Field::evaluate(QuireStatus& status, const QuireBindingList& bindings,
+                                    int /*extra*/, std::string& linkText,
+                                    QuireObject& reached) const {
+  status = QuireStatus();
+  if (!isValid()) {
+    status = QuireStatus(39, kName);
+    return QuireAttributeValue();
+  }
+  reached = ReachFromBinding(bindings, variable_, class_, path_.steps(), kName, kWrongStartClass,
+                             true, status);
+  if (!status.IsOk()) return QuireAttributeValue();
+  if (modifier_.flags() != 0) {
+    linkText = reached.referenceText(status);
+    if (!status.IsOk()) return QuireAttributeValue();
+  }
+  if (attribute_.type() == QuireType::GRAPHIC) {
+    // The picture's name is chosen when the page is written.
+    return reached.getGraphicAttributeValue(attribute_, std::string(), status);
+  }
+  const QuireAttributeValue value = reached.getAttributeValue(attribute_, status);
+  if (!status.IsOk()) return QuireAttributeValue();
+  return modifier_.apply(value, status);
+}

@@ -1,0 +1,203 @@
+#include "commands/sort_specification.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <numeric>
+
+#include "commands/command_cursor.h"
+#include "commands/quire_binding.h"
+#include "foundation/quire_status.h"
+#include "model/domain_lookup.h"
+#include "model/quire_abstract_domain.h"
+
+namespace {
+
+constexpr const char* kKeyName = "Key";
+
+bool ParseFlagLetters(const std::string& letters, SortKey& key) {
+  for (const char letter : letters) {
+    switch (letter) {
+      case 'A':
+        key.plain = true;
+        break;
+      case 'N':
+        key.numeric = true;
+        break;
+      case 'F':
+        key.ignoreCase = true;
+        break;
+      case 'R':
+        key.descending = true;
+        break;
+      default:
+        return false;
+    }
+  }
+  key.flagText = letters;
+  return true;
+}
+
+// One key: "flags:domain:class:path:attribute".
+bool ParseKey(const std::string& text, SortKey& key, QuireStatus& status) {
+  CommandCursor cursor(text);
+  std::string flags;
+  std::string className;
+  std::string pathField;
+  if (!cursor.takeField(':', flags) || !ParseFlagLetters(flags, key) ||
+      !cursor.takeField(':', key.domainName) || !cursor.takeField(':', className) ||
+      !cursor.takeField(':', pathField) || cursor.empty()) {
+    status = QuireStatus(35, kKeyName);
+    return false;
+  }
+  QuireAbstractDomain& domain = FindDomain(status, key.domainName);
+  if (!status.IsOk()) return false;
+  key.cls = domain.findClass(className, status);
+  if (!status.IsOk()) return false;
+  QuireClass reached = key.cls;
+  key.path = NavigationPath::parse(pathField, reached, PathLookup::kKeyOrPrimary, "US", kKeyName,
+                                   kKeyName, status);
+  if (!status.IsOk()) return false;
+  key.attribute = reached.findAttribute(cursor.takeRest(), status, QuireFeatureList::kFirst);
+  return status.IsOk();
+}
+
+// The key's value for `object`: the path walked as attribute primaries walk it, a second text
+// standing in for the value. A value that cannot be reached is UNDEFINED: a missing author
+// must not empty the whole REPEAT.
+QuireValue KeyValue(const SortKey& key, const QuireObject& object) {
+  QuireStatus status;
+  QuireObject moved;
+  const QuireObject* current = &object;
+  for (const QuireRelationship& step : key.path.steps()) {
+    if (step.kind() == QuireRelationship::kSuperclassLink) continue;
+    if (step.kind() != QuireRelationship::kUnary) return QuireValue();
+    QuireObject next = current->getUnaryRelatedObject(step, status);
+    if (!status.IsOk() || next.isUndefined()) return QuireValue();
+    moved = std::move(next);
+    current = &moved;
+  }
+  QuireValue value = current->getAttributeValue(key.attribute, status);
+  if (!status.IsOk()) return QuireValue();
+  if (value.secondText()) return QuireValue(*value.secondText());
+  return value;
+}
+
+bool HasDot(const QuireValue& value) { return value.textValue().find('.') != std::string::npos; }
+
+// A fixed order for pairs the value comparisons leave unordered (both "less" or neither), so
+// that the sort always sees a consistent ordering.
+int FallbackOrder(const QuireValue& a, const QuireValue& b) {
+  switch (a.type()) {
+    case QuireType::BOOLEAN:
+      return static_cast<int>(a.booleanValue()) - static_cast<int>(b.booleanValue());
+    case QuireType::NUMBER: {
+      const float x = a.numberValue();
+      const float y = b.numberValue();
+      if (x < y) return -1;
+      if (y < x) return 1;
+      return 0;
+    }
+    case QuireType::GRAPHIC:
+      return a.graphic()->text().compare(b.graphic()->text());
+    default:
+      return a.textValue().compare(b.textValue());
+  }
+}
+
+// -1, 0 or 1 in ascending order.
+int CompareValues(const QuireValue& a, const QuireValue& b, const SortKey& key) {
+  // Values of different types never compare; ordering them by type keeps the sort consistent
+  // (UNDEFINED, the highest code, goes last).
+  if (a.type() != b.type()) return a.type() < b.type() ? -1 : 1;
+  const bool ignoreCase = key.ignoreCase;
+  bool less = false;
+  bool greater = false;
+  if (key.numeric && a.type() == QuireType::STRING) {
+    if (HasDot(a) || HasDot(b)) {
+      if (a.equals(b, ignoreCase)) return 0;
+      less = a.versionLess(b);
+      greater = b.versionLess(a);
+    } else {
+      if (a.numericEquals(b, ignoreCase)) return 0;
+      less = a.numericLess(b, ignoreCase);
+      greater = b.numericLess(a, ignoreCase);
+    }
+  } else {
+    if (a.equals(b, ignoreCase)) return 0;
+    less = a.less(b, ignoreCase);
+    greater = b.less(a, ignoreCase);
+  }
+  if (less != greater) return less ? -1 : 1;
+  const int order = FallbackOrder(a, b);
+  return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+}  // namespace
+
+SortSpecification::SortSpecification(const std::string& text, QuireStatus& status) {
+  status = QuireStatus();
+  const std::size_t dropped = !text.empty() && text[0] == 'U' ? 2 : 1;
+  if (text.size() < dropped) {
+    status = QuireStatus(35, kKeyName);
+    return;
+  }
+  unique_ = dropped == 2;
+  separator_ = text.substr(0, dropped);
+  CommandCursor cursor(text.substr(dropped));
+  bool more = true;
+  while (more) {
+    std::string keyText;
+    more = cursor.takeField(',', keyText);
+    SortKey key;
+    if (!ParseKey(keyText, key, status)) return;
+    keys_.push_back(std::move(key));
+  }
+}
+
+std::string SortSpecification::print(QuireStatus& status) const {
+  status = QuireStatus();
+  std::string text = separator_;
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    const SortKey& key = keys_[i];
+    const std::string path = key.path.print(kKeyName, status);
+    if (!status.IsOk()) return {};
+    if (i > 0) text += ',';
+    text += key.flagText + ":" + key.cls.domain().name() + ":" + key.cls.name() + ":" + path + ":" +
+            key.attribute.name();
+  }
+  return text;
+}
+
+void SortSpecification::sort(QuireObjectList& objects, QuireStatus& status,
+                             const QuireBindingList& /*bindings*/) const {
+  status = QuireStatus();
+  const std::size_t count = objects.size();
+  std::vector<QuireValue> values;  // row-major: object, then key
+  values.reserve(count * keys_.size());
+  for (const QuireObject& object : objects) {
+    for (const SortKey& key : keys_) values.push_back(KeyValue(key, object));
+  }
+  auto compare = [&](std::size_t left, std::size_t right) {
+    for (std::size_t k = 0; k < keys_.size(); ++k) {
+      const int order = CompareValues(values[left * keys_.size() + k],
+                                      values[right * keys_.size() + k], keys_[k]);
+      if (order != 0) return keys_[k].descending ? -order : order;
+    }
+    return 0;
+  };
+  std::vector<std::size_t> order(count);
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  // A merge sort stays within bounds whatever the comparison answers, and equal objects keep
+  // the domain's order.
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t left, std::size_t right) { return compare(left, right) < 0; });
+  QuireObjectList sorted;
+  sorted.reserve(count);
+  std::size_t lastKept = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (unique_ && i > 0 && compare(lastKept, order[i]) == 0) continue;
+    lastKept = order[i];
+    sorted.push_back(std::move(objects[order[i]]));
+  }
+  objects = std::move(sorted);
+}

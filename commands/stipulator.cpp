@@ -1,0 +1,105 @@
+#include "commands/stipulator.h"
+
+#include "commands/command_cursor.h"
+#include "commands/quire_binding.h"
+#include "foundation/quire_status.h"
+#include "model/domain_lookup.h"
+#include "model/quire_abstract_domain.h"
+
+namespace {
+constexpr unsigned kWrongStartClass = 40448;
+}  // namespace
+
+Stipulator::Stipulator(const std::string& text, QuireStatus& status) {
+  CommandCursor cursor(text);
+  if (!parseHeader(cursor, "S", status)) return;
+  if (!cursor.takeField(':', parent_)) {
+    status = QuireStatus(35, "Stipulator");
+    return;
+  }
+  if (!cursor.takeField(':', domainName_)) {
+    status = QuireStatus(35, "Stipulator/B1");
+    return;
+  }
+  std::string startName;
+  if (!cursor.takeField(':', startName)) {
+    status = QuireStatus(35, "Stipulator/B2");
+    return;
+  }
+  QuireAbstractDomain& domain = FindDomain(status, domainName_);
+  if (!status.IsOk()) return;
+  const QuireClass start = domain.findClass(startName, status);
+  if (!status.IsOk()) return;
+  startClass_ = start;
+
+  if (cursor.rest().substr(0, 2) == "..") {
+    cursor.skip(2);
+    const std::string word = cursor.takeRest();
+    if (word == "OMIT") {
+      mode_ = kOmit;
+    } else if (word == "OTHERWISE") {
+      mode_ = kOtherwise;
+    } else {
+      status = QuireStatus(35, "Stipulator/Special");
+    }
+    return;
+  }
+
+  std::string pathField;
+  if (!cursor.takeField(':', pathField)) {
+    status = QuireStatus(35, "Stipulator/C");
+    return;
+  }
+  QuireClass reached = startClass_;
+  path_ = NavigationPath::parse(pathField, reached, PathLookup::kCommand, "US", "Stipulator",
+                                "Stipulator/D", status);
+  if (!status.IsOk()) return;
+  if (cursor.empty()) return;
+  predicate_ = GeneralPredicate(cursor, status);
+  if (!status.IsOk()) return;
+  // Text after the predicate would be lost on printing.
+  if (!cursor.empty()) status = QuireStatus(35, "Stipulator");
+}
+
+std::unique_ptr<Source> Stipulator::clone() const { return std::make_unique<Stipulator>(*this); }
+
+bool Stipulator::isValid() const {
+  return Source::isValid() && !parent_.empty() && !startClass_.isUndefined();
+}
+
+std::string Stipulator::print(QuireStatus& status) const {
+  status = QuireStatus();
+  if (!isValid()) {
+    status = QuireStatus(39, "Stipulator");
+    return {};
+  }
+  std::string text =
+      printHeader() + parent_ + ":" + startClass_.domain().name() + ":" + startClass_.name() + ":";
+  if (mode_ == kOmit) return text + "..OMIT";
+  if (mode_ == kOtherwise) return text + "..OTHERWISE";
+  text += path_.print("Stipulator", status) + ":";
+  if (!status.IsOk()) return {};
+  text += predicate_.print(status);
+  if (!status.IsOk()) return {};
+  return text;
+}
+
+QuireObjectList Stipulator::evaluate(QuireStatus& status, const QuireBindingList& bindings,
+                                     int /*extra*/) const {
+  status = QuireStatus();
+  // OMIT and OTHERWISE only mark branches of the template.
+  if (!isValid() || mode_ != kNormal) {
+    status = QuireStatus(39, "Stipulator");
+    return {};
+  }
+  const QuireObject reached = ReachFromBinding(bindings, parent_, startClass_, path_.steps(),
+                                               "Stipulator", kWrongStartClass, false, status);
+  if (!status.IsOk() || reached.isUndefined()) return {};
+  QuireStatus classStatus;
+  if (!reached.getClass(classStatus).isSubclassOf(class_)) return {};
+  QuireObjectList candidates = {reached};
+  if (predicate_.isEmpty()) return candidates;
+  candidates = predicate_.filter(candidates, status, bindings);
+  if (!status.IsOk()) return {};
+  return candidates;
+}
