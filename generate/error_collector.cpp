@@ -1,0 +1,77 @@
+#include "generate/error_collector.h"
+
+#include "foundation/host_hooks.h"
+#include "foundation/quire_status.h"
+#include "platform/com_error.h"
+#include "platform/com_factory.h"
+#include "platform/config.h"
+#include "platform/file_io.h"
+#include "platform/own_strings.h"
+
+namespace {
+
+constexpr unsigned kNoDocumentMessage = 40531;
+constexpr unsigned kHeadingMessage = 40532;
+
+// The page document is made through the factory, like every document of the library.
+[[maybe_unused]] const bool kDocumentClassRegistered = (platform::RegisterDomDocumentClass(), true);
+
+void ShowError(const std::string& text) { ShowMessageBox(HostString(54630), text); }
+
+std::string ErrorPageTemplatePath() {
+  const platform::ConfigSetting home(platform::OwnStringText(platform::kHomeKeyStringId));
+  return home.Value() + "/errreport.htm";
+}
+
+}  // namespace
+
+void ErrorCollector::add(const QuireStatus& status) { messages_.push_back(status.Message()); }
+
+void ErrorCollector::writeErrorPage(const std::string& outputPath) {
+  if (!page_) {
+    try {
+      page_ = std::dynamic_pointer_cast<platform::DomDocument>(
+          platform::ComFactory::Create("MSXML.DOMDocument"));
+    } catch (const platform::ComError&) {
+    }
+    if (!page_) {
+      ShowError(HostString(kNoDocumentMessage));
+      return;
+    }
+  }
+  try {
+    // Reloaded for every page, so a second page of the same request does not repeat the first.
+    const std::string templatePath = ErrorPageTemplatePath();
+    if (!page_->load(templatePath)) {
+      // Without the installation's page the messages still reach the user in a plain page.
+      page_->loadXML("<html><body><div/></body></html>");
+    }
+    platform::DomNode root = page_->documentElement();
+    platform::DomNode list = root.isNull() ? platform::DomNode() : root.selectSingleNode("body/div");
+    if (list.isNull()) {
+      for (const std::string& message : messages_) ShowError(message);
+      return;
+    }
+    platform::DomNode heading = page_->createElement("p");
+    heading.setText(HostString(kHeadingMessage) + name_);
+    list.appendChild(heading);
+    for (const std::string& message : messages_) {
+      platform::DomNode paragraph = page_->createElement("p");
+      paragraph.setText(message);
+      list.appendChild(paragraph);
+    }
+    pageText_ = page_->xml();
+    page_->save(outputPath);
+  } catch (const platform::ComError& error) {
+    ShowError(error.Description());
+  }
+}
+
+std::string ErrorCollector::errorPagePath(const std::string& fileName) {
+  const std::size_t slash = fileName.find_last_of("/\\");
+  const std::size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return fileName + "ERR";
+  }
+  return fileName.substr(0, dot) + "ERR" + fileName.substr(dot);
+}

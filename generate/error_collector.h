@@ -1,0 +1,39 @@
+// ErrorCollector: the messages of one request that could not produce its page, and the error
+// page built from the installation's "errreport.htm" that lists them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dom/dom_document.h"
+
+class QuireStatus;
+
+class ErrorCollector {
+ public:
+  // `name` is shown after the heading line of the page (the request's file name).
+  explicit ErrorCollector(std::string name) : name_(std::move(name)) {}
+
+  void add(const std::string& message) { messages_.push_back(message); }
+  // The status's message text.
+  void add(const QuireStatus& status);
+  bool empty() const { return messages_.empty(); }
+  const std::vector<std::string>& messages() const { return messages_; }
+
+  // Loads "<home>/errreport.htm", appends to its "body/div" a heading paragraph (host message
+  // 40532 followed by the name) and one paragraph per message, keeps the serialised page as
+  // pageText() and saves it to `outputPath` (through a temporary file and a rename). Failures
+  // are shown in a message box (40531 when no document can be made) and never propagate.
+  void writeErrorPage(const std::string& outputPath);
+  const std::string& pageText() const { return pageText_; }
+
+  // `fileName` with "ERR" before its extension, or appended when it has none.
+  static std::string errorPagePath(const std::string& fileName);
+
+ private:
+  std::string name_;
+  std::vector<std::string> messages_;
+  std::shared_ptr<platform::DomDocument> page_;
+  std::string pageText_;
+};

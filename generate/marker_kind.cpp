@@ -1,0 +1,84 @@
+#include "generate/marker_kind.h"
+
+#include <iterator>
+#include <string_view>
+
+#include "foundation/text_helpers.h"
+
+namespace {
+
+struct CommandForm {
+  MarkerKind kind;
+  std::string_view textPrefixes[2];
+  std::string_view startLabel;
+  std::string_view endLabel;  // empty: the command has no end mark
+};
+
+// In the order the text prefixes are tried; a text matching none is a LINK.
+constexpr CommandForm kForms[] = {
+    {MarkerKind::kOpen, {"C:", "N:"}, "[OPEN", ""},
+    {MarkerKind::kDisplay, {"F:", "X:"}, "[DISPLAY", "[ENDDISP"},
+    {MarkerKind::kMaster, {"M:", "M:"}, "[MASTER", "[ENDMAST"},
+    {MarkerKind::kRepeat, {"R:", "Q:"}, "[REPEAT", "[ENDREP"},
+    {MarkerKind::kLimit, {"S:", "S:"}, "[LIMIT", "[ENDLIM"},
+    {MarkerKind::kLink, {"", ""}, "[LINK", "[ENDLINK"},
+};
+
+const CommandForm& FormOfText(const std::string& text) {
+  for (const CommandForm& form : kForms) {
+    if (form.kind == MarkerKind::kLink) return form;
+    for (std::string_view prefix : form.textPrefixes) {
+      if (text.starts_with(prefix)) return form;
+    }
+  }
+  return kForms[std::size(kForms) - 1];
+}
+
+}  // namespace
+
+MarkerKind classifyMarker(const std::string& commandText, const std::string& label) {
+  const CommandForm& form = FormOfText(commandText);
+  if (label.empty() || label.starts_with(form.startLabel)) return form.kind;
+  if (!form.endLabel.empty() && label.starts_with(form.endLabel)) return endKindOf(form.kind);
+  return MarkerKind::kMismatch;
+}
+
+MarkerKind endKindOf(MarkerKind start) {
+  const int value = static_cast<int>(start);
+  if (value < static_cast<int>(MarkerKind::kDisplay) ||
+      value > static_cast<int>(MarkerKind::kLink)) {
+    return MarkerKind::kMismatch;
+  }
+  return static_cast<MarkerKind>(value + 5);
+}
+
+std::string commandTextOf(const platform::DomNode& paragraph, const std::string& label) {
+  const platform::DomNodeList children = paragraph.childNodes();
+  if (children.length() <= 2) {
+    const platform::DomNode last = paragraph.lastChild();
+    return last ? last.text() : std::string();
+  }
+  std::string text = paragraph.text();
+  if (label.empty()) return text;
+  if (text.starts_with(label)) return text.substr(label.size());
+  if (text.ends_with(label)) text.resize(text.size() - label.size());
+  return text;
+}
+
+bool isCommentReference(const platform::DomNode& node) {
+  return node && node.nodeType() == platform::kDomElement && node.hasAttribute("class") &&
+         node.getAttribute("class") == "MsoCommentReference";
+}
+
+bool isParagraphElement(const platform::DomNode& node) {
+  if (!node || node.nodeType() != platform::kDomElement) return false;
+  const std::string name = LowercaseCopy(node.tagName());
+  if (name == "p") return true;
+  if (name.size() < 2 || name[0] != 'h') return false;
+  bool positive = false;
+  for (size_t i = 1; i < name.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+    positive = positive || name[i] != '0';
+  }
+  return positive;
+}

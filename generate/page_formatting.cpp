@@ -1,0 +1,492 @@
+#include "generate/page_formatting.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "foundation/quire_status.h"
+#include "platform/com_error.h"
+#include "platform/dom/dom_document.h"
+#include "platform/log.h"
+
+using platform::DomNode;
+
+namespace {
+
+constexpr const char* kCommandAttribute = "QuireQuery";
+constexpr const char* kListPattern = "ol[@start >= 1 $and$ @type]";
+constexpr double kDefaultTabInterval = 0.5;
+constexpr uint32_t kDateFieldFailureKind = 63;
+constexpr unsigned kDateFieldFailureMessage = 40700;
+
+std::string lowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view trimmed(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool isElement(const DomNode& node) { return node.nodeType() == platform::kDomElement; }
+
+bool hasTag(const DomNode& node, std::string_view tag) {
+  return isElement(node) && lowerCase(node.tagName()) == tag;
+}
+
+bool isCommand(const DomNode& node) {
+  return isElement(node) && node.hasAttribute(kCommandAttribute);
+}
+
+bool isDisplayCommand(const DomNode& node) {
+  const std::string command = node.getAttribute(kCommandAttribute);
+  return command.rfind("F:", 0) == 0 || command.rfind("X:", 0) == 0;
+}
+
+// "p", or "h" followed by a number greater than 0.
+bool isParagraphElement(const DomNode& node) {
+  if (!isElement(node)) return false;
+  const std::string tag = lowerCase(node.tagName());
+  if (tag == "p") return true;
+  if (tag.size() < 2 || tag[0] != 'h') return false;
+  const std::string_view digits = std::string_view(tag).substr(1);
+  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return false;
+  }
+  return digits.find_first_not_of('0') != std::string_view::npos;
+}
+
+// Where `property` starts a declaration of `style` (at the start, after ";" or after a blank),
+// so that "margin-left:" is not found inside Word's "mso-para-margin-left:".
+size_t findDeclaration(std::string_view style, std::string_view property) {
+  size_t from = 0;
+  while (from < style.size()) {
+    const size_t at = style.find(property, from);
+    if (at == std::string_view::npos) return at;
+    if (at == 0 || style[at - 1] == ';' || isBlank(style[at - 1])) return at;
+    from = at + 1;
+  }
+  return std::string_view::npos;
+}
+
+size_t declarationEnd(std::string_view style, size_t start) {
+  const size_t semicolon = style.find(';', start);
+  return semicolon == std::string_view::npos ? style.size() : semicolon;
+}
+
+// A CSS length in inches: a decimal number with "in", "pt", "pc", "cm", "mm", "px" or no unit
+// (read as inches). False for anything else.
+bool parseInches(std::string_view text, double& inches) {
+  text = trimmed(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  double number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error != std::errc() || !std::isfinite(number)) return false;
+  const std::string unit = lowerCase(std::string(trimmed(text.substr(end - text.data()))));
+  double perInch = 0;
+  if (unit.empty() || unit == "in") {
+    perInch = 1;
+  } else if (unit == "pt") {
+    perInch = 72;
+  } else if (unit == "pc") {
+    perInch = 6;
+  } else if (unit == "cm") {
+    perInch = 2.54;
+  } else if (unit == "mm") {
+    perInch = 25.4;
+  } else if (unit == "px") {
+    perInch = 96;
+  } else {
+    return false;
+  }
+  inches = number / perInch;
+  return true;
+}
+
+// The value of the declaration `property` ("name:") of `style`; false when there is none.
+bool declarationValue(std::string_view style, std::string_view property, std::string_view& value) {
+  const size_t at = findDeclaration(style, property);
+  if (at == std::string_view::npos) return false;
+  const size_t start = at + property.size();
+  value = style.substr(start, declarationEnd(style, start) - start);
+  return true;
+}
+
+std::string inchesDeclaration(const char* property, double inches) {
+  const int length = std::snprintf(nullptr, 0, "%s:%.2fin", property, inches);
+  if (length <= 0) return std::string(property) + ":0.00in";
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(text.data(), text.size(), "%s:%.2fin", property, inches);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+void replaceAll(std::string& text, std::string_view what, std::string_view with) {
+  // One pass from left to right: text made by a replacement is never searched again.
+  if (what.empty()) return;
+  size_t from = 0;
+  while (from <= text.size()) {
+    const size_t at = text.find(what, from);
+    if (at == std::string::npos) return;
+    text.replace(at, what.size(), with);
+    from = at + with.size();
+  }
+}
+
+std::shared_ptr<platform::DomDocument> pageDocument(const DomNode& node) {
+  std::shared_ptr<platform::DomDocument> document = node.ownerDocument();
+  if (!document) throw platform::ComError(platform::kE_FAIL, "The page document has been released");
+  return document;
+}
+
+// Puts a text node into a new span carrying its text, in its place; returns the span.
+DomNode wrapInSpan(const DomNode& text) {
+  const DomNode span = pageDocument(text)->createElement("span");
+  span.setText(text.nodeValue());
+  text.parentNode().replaceChild(span, text);
+  return span;
+}
+
+bool isTextLike(const DomNode& node) {
+  const int32_t type = node.nodeType();
+  return type == platform::kDomText || type == platform::kDomCData;
+}
+
+using ElementMark = void (*)(const DomNode&);
+
+// The row and each of its cells: a span standing between rows would be moved out of the table
+// by the browser, so a row is hidden on its own elements.
+void markRow(const DomNode& row, ElementMark mark) {
+  mark(row);
+  for (const DomNode& child : row.childNodes()) {
+    if (hasTag(child, "td") || hasTag(child, "th")) mark(child);
+  }
+}
+
+void markRegionElements(const DomNode& element, ElementMark mark) {
+  if (!isElement(element)) return;
+  // A text node beside other nodes cannot carry a style until it has an element of its own.
+  for (const DomNode& text : element.selectNodes(".//text()")) {
+    const DomNode parent = text.parentNode();
+    if (parent.isNull() || text.nodeValue().empty()) continue;
+    if (parent.firstChild() == text && parent.lastChild() == text) continue;
+    if (hasTag(parent, "script") || hasTag(parent, "style")) continue;  // text that is code
+    wrapInSpan(text);
+  }
+  // The element itself counts too: a plain element that holds only its text has no other place
+  // where the marker could go.
+  for (const DomNode& node : element.selectNodes(
+           "descendant-or-self::span[@QuireQuery] | descendant-or-self::*[text() != '']")) {
+    mark(node);
+  }
+  for (const DomNode& row : element.selectNodes("descendant-or-self::tr")) markRow(row, mark);
+}
+
+// Whether a list shows: neither it, its ancestors up to `outer`, nor all of its items carry the
+// generation marker.
+bool listShows(const DomNode& list, const DomNode& outer) {
+  DomNode node = list;
+  while (!node.isNull()) {
+    if (isHiddenByGeneration(node)) return false;
+    if (node == outer) break;
+    node = node.parentNode();
+  }
+  bool anyItem = false;
+  for (const DomNode& child : list.childNodes()) {
+    if (!hasTag(child, "li")) continue;
+    if (!isHiddenByGeneration(child)) return true;
+    anyItem = true;
+  }
+  return !anyItem;
+}
+
+int listStart(const DomNode& list) {
+  const std::string start = list.getAttribute("start");
+  const std::string_view text = trimmed(start);
+  double number = 0;
+  const std::errc error = std::from_chars(text.data(), text.data() + text.size(), number).ec;
+  if (error != std::errc() || !(number >= 1)) return 1;
+  return number >= static_cast<double>(INT_MAX) ? INT_MAX : static_cast<int>(number);
+}
+
+// The picture of a Word date or time field comment: after the keyword, the text between the
+// first ";" (the end of the "&quot;" that opens the picture) and the next "&quot".
+bool fieldPicture(const std::string& comment, std::string& picture) {
+  const size_t date = comment.find("DATE");
+  const size_t time = comment.find("TIME");
+  const size_t keyword = std::min(date, time);
+  if (keyword == std::string::npos) return false;
+  const size_t semicolon = comment.find(';', keyword + 4);
+  if (semicolon == std::string::npos) return false;
+  const size_t close = comment.find("&quot", semicolon + 1);
+  if (close == std::string::npos) return false;
+  picture = comment.substr(semicolon + 1, close - semicolon - 1);
+  return true;
+}
+
+// strftime into a buffer that grows as needed, within a bound. False when the text does not fit
+// the bound.
+bool formatTime(const std::string& format, const std::tm& when, std::string& text) {
+  // A leading character keeps an empty expansion (an empty "%p") apart from a short buffer.
+  const std::string guarded = "|" + format;
+  const size_t bound = 64 * guarded.size() + 1024;
+  for (size_t size = 256; size <= bound; size *= 2) {
+    std::string buffer(size, '\0');
+    const size_t written = std::strftime(buffer.data(), buffer.size(), guarded.c_str(), &when);
+    if (written > 0) {
+      text = buffer.substr(1, written - 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool localNow(std::tm& now) {
+  const std::time_t seconds = std::time(nullptr);
+#if defined(_WIN32)
+  return localtime_s(&now, &seconds) == 0;
+#else
+  return localtime_r(&seconds, &now) != nullptr;
+#endif
+}
+
+// Writes the field's text where Word shows the field's result: the node after the comment, else
+// the comment's parent. A comment standing directly in `body` gets a text node after it instead,
+// since the body's text would be the whole page.
+void writeFieldResult(const DomNode& comment, const std::string& result, const DomNode& body) {
+  const DomNode next = comment.nextSibling();
+  if (!next.isNull() && isTextLike(next)) {
+    next.setNodeValue(result);
+  } else if (!next.isNull() && isElement(next)) {
+    next.setText(result);
+  } else if (comment.parentNode() == body) {
+    body.insertBefore(pageDocument(comment)->createTextNode(result), next);
+  } else {
+    comment.parentNode().setText(result);
+  }
+}
+
+}  // namespace
+
+void hideElement(const DomNode& element) {
+  if (!isElement(element)) return;
+  const std::string style = element.getAttribute("style");
+  if (style.find(kWordHiddenStyle) != std::string::npos) return;
+  element.setAttribute("style", std::string(kGenerationHiddenStyle) + ";" + style);
+}
+
+void showElement(const DomNode& element) {
+  if (!isElement(element)) return;
+  std::string style = element.getAttribute("style");
+  if (style.find(kGenerationHiddenStyle) == std::string::npos) return;
+  replaceAll(style, std::string(kGenerationHiddenStyle) + ";", "");
+  replaceAll(style, kGenerationHiddenStyle, "");
+  // An element that had no style before generation hid it gets none back.
+  if (style.empty()) {
+    element.removeAttribute("style");
+  } else {
+    element.setAttribute("style", style);
+  }
+}
+
+bool isHiddenByGeneration(const DomNode& element) {
+  return element.getAttribute("style").find(kGenerationHiddenStyle) != std::string::npos;
+}
+
+void hideRegion(const DomNode& element) { markRegionElements(element, hideElement); }
+
+void showRegion(const DomNode& element) { markRegionElements(element, showElement); }
+
+void markRegion(const DomNode& element, bool hide) {
+  if (!isElement(element)) return;
+  const ElementMark mark = hide ? hideElement : showElement;
+  // Depth-first in document order, without recursion: command elements nest as deep as the page.
+  std::vector<DomNode> pending{element};
+  while (!pending.empty()) {
+    const DomNode current = pending.back();
+    pending.pop_back();
+    if (hasTag(current, "tr")) markRow(current, mark);
+    std::vector<DomNode> walkNext;
+    for (const DomNode& child : current.childNodes()) {
+      if (isTextLike(child)) {
+        if (hide && !child.nodeValue().empty()) hideElement(wrapInSpan(child));
+      } else if (isCommand(child)) {
+        if (isDisplayCommand(child)) {
+          mark(child);
+        } else {
+          walkNext.push_back(child);
+        }
+      } else if (isElement(child)) {
+        if (hide) {
+          hideRegion(child);
+        } else {
+          showRegion(child);
+        }
+      }
+    }
+    pending.insert(pending.end(), walkNext.rbegin(), walkNext.rend());
+  }
+}
+
+std::vector<std::string> rowBottomBorders(const DomNode& templateRow) {
+  std::vector<std::string> borders;
+  const DomNode row =
+      hasTag(templateRow, "tr") ? templateRow : templateRow.selectSingleNode("./tr");
+  if (row.isNull()) return borders;
+  for (const DomNode& cell : row.selectNodes("./td[@style]")) {
+    const std::string style = cell.getAttribute("style");
+    const size_t at = findDeclaration(style, "border-bottom");
+    borders.push_back(at == std::string::npos ? std::string()
+                                              : style.substr(at, declarationEnd(style, at) - at));
+  }
+  return borders;
+}
+
+bool applyRowBottomBorders(const DomNode& table, const std::vector<std::string>& borders) {
+  bool borderless = false;
+  for (const DomNode& row : table.selectNodes(".//tr")) {
+    size_t position = 0;
+    for (const DomNode& cell : row.selectNodes("./td[@style]")) {
+      const size_t index = position++;
+      std::string style = cell.getAttribute("style");
+      if (findDeclaration(style, "border:none") != std::string::npos) borderless = true;
+      const size_t at = findDeclaration(style, "border-bottom");
+      // Cells beyond the template row's count keep their own border.
+      if (at == std::string::npos || index >= borders.size()) continue;
+      size_t end = declarationEnd(style, at);
+      if (borders[index].empty() && end < style.size()) ++end;  // drop the ";" with it
+      style.replace(at, end - at, borders[index]);
+      cell.setAttribute("style", style);
+    }
+  }
+  return borderless;
+}
+
+void markRowBorderless(const DomNode& row) {
+  const platform::DomNodeList rows =
+      hasTag(row, "tr") ? row.selectNodes("self::tr") : row.selectNodes("./tr");
+  for (const DomNode& each : rows) {
+    for (const DomNode& cell : each.selectNodes("./td[@style]")) {
+      const std::string style = cell.getAttribute("style");
+      if (style.rfind("border:none;", 0) == 0) continue;
+      cell.setAttribute("style", "border:none;" + style);
+    }
+  }
+}
+
+void renumberLists(const DomNode& body) {
+  const std::string nested = std::string(".//span[@QuireQuery]/span[@QuireQuery]/") + kListPattern;
+  DomNode first;
+  for (const DomNode& list : body.selectNodes(nested)) {
+    if (listShows(list, list.parentNode())) {
+      first = list;
+      break;
+    }
+  }
+  if (first.isNull()) return;
+  int running = listStart(first);
+  const std::string inSibling =
+      std::string("./") + kListPattern + " | .//span[@QuireQuery]/" + kListPattern;
+  for (DomNode sibling = first.parentNode().nextSibling(); !sibling.isNull();
+       sibling = sibling.nextSibling()) {
+    if (!isElement(sibling)) continue;
+    for (const DomNode& list : sibling.selectNodes(inSibling)) {
+      if (!listShows(list, sibling)) continue;
+      if (running < INT_MAX) ++running;
+      list.setAttribute("start", std::to_string(running));
+    }
+  }
+}
+
+std::string datePictureFormat(const std::string& picture, int month, int day) {
+  std::string format = picture;
+  replaceAll(format, "%", "%%");
+  static constexpr std::string_view kCodes[][2] = {
+      {"MMMM", "%B"}, {"MMM", "%b"},   {"MM", "%m"}, {"yyyy", "%Y"}, {"yy", "%y"}, {"dddd", "%A"},
+      {"dd", "%d"},   {"am/pm", "%p"}, {"h", "%I"},  {"HH", "%H"},   {"mm", "%M"}, {"ss", "%S"},
+  };
+  for (const auto& code : kCodes) replaceAll(format, code[0], code[1]);
+  const auto replaceSingle = [&format](char letter, int number) {
+    const size_t at = format.find(letter);
+    if (at == std::string::npos || (at > 0 && format[at - 1] == '%')) return;
+    format.replace(at, 1, std::to_string(number));
+  };
+  replaceSingle('M', month);
+  replaceSingle('d', day);
+  return format;
+}
+
+void convertDateFields(const DomNode& body, QuireStatus& status) {
+  status = QuireStatus();
+  std::tm now{};
+  const bool haveNow = localNow(now);
+  std::string failure;
+  try {
+    for (const DomNode& comment : body.selectNodes(".//comment()")) {
+      std::string picture;
+      if (!fieldPicture(comment.nodeValue(), picture) || picture.empty()) continue;
+      // A field whose place went with an earlier field's result is not there any more.
+      if (comment.parentNode().isNull()) continue;
+      std::string result;
+      if (!haveNow ||
+          !formatTime(datePictureFormat(picture, now.tm_mon + 1, now.tm_mday), now, result)) {
+        failure = "picture \"" + picture.substr(0, 80) + "\"";
+        continue;
+      }
+      writeFieldResult(comment, result, body);
+    }
+  } catch (const platform::ComError& error) {
+    failure = error.Description();
+  }
+  if (failure.empty()) return;
+  status = QuireStatus(kDateFieldFailureKind, HostMessageId{kDateFieldFailureMessage});
+  platform::Log(status.Text() + " (" + failure + ")", platform::kLogError);
+}
+
+double tabInterval(const DomNode& body) {
+  std::string_view value;
+  const std::string style = body.getAttribute("style");
+  double inches = 0;
+  if (!declarationValue(style, "tab-interval:", value) || !parseInches(value, inches) ||
+      !(inches > 0)) {
+    return kDefaultTabInterval;
+  }
+  return inches;
+}
+
+void indentLevel(const DomNode& element, double tabIntervalInches) {
+  if (!isElement(element)) return;
+  if (!std::isfinite(tabIntervalInches)) tabIntervalInches = kDefaultTabInterval;
+  for (const DomNode& node : element.selectNodes("descendant-or-self::*")) {
+    if (!isParagraphElement(node)) continue;
+    std::string style = node.getAttribute("style");
+    if (trimmed(style).empty()) {
+      node.setAttribute("style", inchesDeclaration("margin-left", tabIntervalInches));
+      continue;
+    }
+    const size_t at = findDeclaration(style, "margin-left:");
+    if (at == std::string::npos) {
+      if (style.back() != ';') style += ';';
+      node.setAttribute("style", style + inchesDeclaration("margin-left", tabIntervalInches));
+      continue;
+    }
+    const size_t start = at + std::string_view("margin-left:").size();
+    const size_t end = declarationEnd(style, start);
+    double margin = 0;
+    if (!parseInches(std::string_view(style).substr(start, end - start), margin)) margin = 0;
+    style.replace(at, end - at, inchesDeclaration("margin-left", margin + tabIntervalInches));
+    node.setAttribute("style", style);
+  }
+}

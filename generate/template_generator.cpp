@@ -1,0 +1,672 @@
+#include "generate/template_generator.h"
+
+#include <algorithm>
+#include <climits>
+#include <exception>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "commands/connector.h"
+#include "commands/field.h"
+#include "commands/general_source.h"
+#include "commands/replicator.h"
+#include "commands/stipulator.h"
+#include "domains/domain_registry.h"
+#include "foundation/host_hooks.h"
+#include "foundation/number_images.h"
+#include "foundation/text_helpers.h"
+#include "generate/error_collector.h"
+#include "generate/marker_kind.h"
+#include "generate/page_formatting.h"
+#include "generate/progress_sink.h"
+#include "model/quire_abstract_domain.h"
+#include "platform/com_error.h"
+#include "platform/config.h"
+#include "platform/log.h"
+
+namespace {
+
+using platform::DomNode;
+using platform::DomNodeList;
+
+constexpr const char* kQuery = "QuireQuery";
+constexpr const char* kTableMarker = "TABLEINFO:A:";
+constexpr const char* kAllCommands = ".//*[@QuireQuery]";
+constexpr const char* kCommandSpans = ".//span[@QuireQuery]";
+
+constexpr unsigned kEvaluatingMessage = 40095;
+constexpr unsigned kLimitRepeatFailed = 40127;
+constexpr unsigned kLimitFailed = 40129;
+constexpr unsigned kLimitWithoutMaster = 40134;
+constexpr unsigned kDisplayUnreadable = 40205;
+constexpr unsigned kRepeatUnreadable = 40210;
+constexpr unsigned kCommandFailed = 40440;
+constexpr unsigned kRepeatFailed = 40441;
+constexpr unsigned kMasterWithoutRepeat = 40528;
+
+constexpr uint32_t kInvalid = 39;
+constexpr uint32_t kNothingFound = 54;
+constexpr uint32_t kDomFailure = 62;
+constexpr uint32_t kFailed = 63;
+constexpr uint32_t kQuietPrePass = 64;
+
+std::string CommandText(const DomNode& element) { return element.getAttribute(kQuery); }
+MarkerKind KindOf(const std::string& text) { return classifyMarker(text, ""); }
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool IsRepeatText(const std::string& text) {
+  return !text.empty() && (text[0] == 'Q' || text[0] == 'R');
+}
+std::size_t NestedCommandCount(const DomNode& element) {
+  return element.selectNodes(kAllCommands).length();
+}
+bool IsElementNamed(const DomNode& node, const std::string& name) {
+  return node && node.nodeType() == platform::kDomElement && LowercaseCopy(node.nodeName()) == name;
+}
+
+// Puts the object context back as it was when the scope began: the bindings pushed for one
+// object (and any OPEN inside its copy) end with it.
+class ContextScope {
+ public:
+  explicit ContextScope(QuireBindingList& context) : context_(context), saved_(context) {}
+  ~ContextScope() { context_ = std::move(saved_); }
+  ContextScope(const ContextScope&) = delete;
+  ContextScope& operator=(const ContextScope&) = delete;
+
+ private:
+  QuireBindingList& context_;
+  QuireBindingList saved_;
+};
+
+// Where a MASTER's copies go: the MASTER element, or the table it holds when its command text
+// carries the table information; rows are repeated when that information says "1".
+struct MasterLayout {
+  DomNode container;
+  bool tableMode = false;
+};
+
+MasterLayout LayoutOf(const DomNode& master) {
+  MasterLayout layout{master, false};
+  const std::string text = CommandText(master);
+  const std::size_t marker = text.find(kTableMarker);
+  if (marker == std::string::npos) return layout;
+  const std::size_t flag = marker + std::char_traits<char>::length(kTableMarker);
+  layout.tableMode = flag < text.size() && text[flag] == '1';
+  if (marker > 0) {
+    const DomNode table = master.selectSingleNode("./table");
+    if (table) layout.container = table;
+  }
+  return layout;
+}
+
+// The REPEAT that a MASTER governs: its first command whose text is a REPEAT (copies keep the
+// REPEAT's text, so a copy found first gives the same command).
+DomNode RepeatOfMaster(const DomNode& master) {
+  for (const DomNode& element : master.selectNodes(kAllCommands)) {
+    if (IsRepeatText(CommandText(element))) return element;
+  }
+  return {};
+}
+
+std::string ReferenceOf(const QuireObject& object) {
+  QuireStatus status;
+  std::string reference = object.referenceText(status);
+  return status.IsOk() ? reference : std::string();
+}
+
+int ChildPosition(const DomNode& parent, const DomNode& child) {
+  int position = 0;
+  for (const DomNode& node : parent.childNodes()) {
+    if (node == child) return position;
+    ++position;
+  }
+  return -1;
+}
+
+DomNode PreviousElement(const DomNode& node) {
+  DomNode previous = node.previousSibling();
+  while (previous && previous.nodeType() != platform::kDomElement) {
+    previous = previous.previousSibling();
+  }
+  return previous;
+}
+
+// "FullName=" and the like: a STRING or FILENAME argument written without a value.
+bool HasEmptyTextValue(const Connector& connector) {
+  for (const Assignment& assignment : connector.assignments()) {
+    const int32_t type = assignment.argument().type();
+    if (type != QuireType::STRING && type != QuireType::FILENAME) continue;
+    QuireStatus status;
+    const std::string printed = assignment.print(status);
+    if (status.IsOk() && printed.size() == assignment.name().size() + 1) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> SplitAtCommas(std::string text) {
+  std::vector<std::string> items;
+  std::string item;
+  while (SplitHead(text, item, ',')) items.push_back(item);
+  items.push_back(item);
+  return items;
+}
+
+// The argument of `list` that `name` addresses by name or alias, ignoring case; null if none.
+const QuireAttribute* ArgumentNamed(const std::vector<QuireAttribute>& list,
+                                    const std::string& name) {
+  const std::string wanted = LowercaseCopy(name);
+  for (const QuireAttribute& argument : list) {
+    if (LowercaseCopy(argument.name()) == wanted) return &argument;
+    if (!argument.alias().empty() && LowercaseCopy(argument.alias()) == wanted) return &argument;
+  }
+  return nullptr;
+}
+
+// The argument list that every assignment of the locator addresses: selector arguments, then
+// the OPEN arguments, then the constructor arguments.
+const std::vector<QuireAttribute>* ChooseArgumentList(const QuireClass& cls,
+                                                      const std::vector<std::string>& items) {
+  const std::vector<QuireAttribute>* lists[] = {&cls.selectorArguments(), &cls.connectorArguments(),
+                                                &cls.constructorArguments()};
+  for (const std::vector<QuireAttribute>* list : lists) {
+    const bool all = std::all_of(items.begin(), items.end(), [list](const std::string& item) {
+      return ArgumentNamed(*list, Assignment::nameOf(item)) != nullptr;
+    });
+    if (all) return list;
+  }
+  return nullptr;
+}
+
+// The OPEN command `text` completed from the artifact locator, or `text` itself when the
+// command does not take the locator. False with `status` when the command cannot be read.
+bool CompleteOpenText(const std::string& text, const std::string& locator, std::string& completed,
+                      QuireStatus& status) {
+  completed = text;
+  const Connector connector(text, status);
+  // A data source's root container named by the locator could make the class known here; no
+  // domain of this library offers one, so an unreadable OPEN ends the pass.
+  if (!status.IsOk()) return false;
+  if (!HasEmptyTextValue(connector) || locator.empty()) return true;
+
+  std::string rest = locator;
+  std::string domainName;
+  std::string className;
+  if (!SplitHead(rest, domainName, ':') || !SplitHead(rest, className, ':')) return true;
+  const QuireClass cls = connector.getClass();
+  if (domainName != cls.domain().name() || rest.empty()) return true;
+
+  const std::vector<std::string> items = SplitAtCommas(rest);
+  const std::vector<QuireAttribute>* list = ChooseArgumentList(cls, items);
+  if (list == nullptr) return true;
+
+  std::vector<QuireAttribute> unassigned = *list;
+  std::vector<std::string> texts;
+  for (const std::string& item : items) {
+    // The locator's names were matched without regard to case; the command takes them exactly.
+    const QuireAttribute* argument = ArgumentNamed(*list, Assignment::nameOf(item));
+    if (argument == nullptr) return true;
+    const std::string exact = argument->name() + item.substr(item.find('='));
+    QuireStatus parseStatus;
+    const Assignment assignment(exact, unassigned, parseStatus);
+    if (parseStatus.IsOk()) texts.push_back(assignment.print(parseStatus));
+    if (!parseStatus.IsOk()) return true;
+  }
+  for (const Assignment& assignment : connector.assignments()) {
+    const std::string name = LowercaseCopy(assignment.name());
+    if (name != "username" && name != "password") continue;
+    QuireStatus printStatus;
+    texts.push_back(assignment.print(printStatus));
+  }
+
+  // The header "K:variable:domain:class:" stays as written.
+  std::size_t headerEnd = 0;
+  for (int field = 0; field < 4; ++field) headerEnd = text.find(':', headerEnd) + 1;
+  completed = text.substr(0, headerEnd);
+  for (std::size_t i = 0; i < texts.size(); ++i) completed += (i > 0 ? "," : "") + texts[i];
+  return true;
+}
+
+std::string OutlinePathOf(const std::string& templatePath) {
+  const std::size_t dot = templatePath.rfind('.');
+  return (dot == std::string::npos ? templatePath : templatePath.substr(0, dot)) + ".xml";
+}
+
+// The entries of the serialised outline (what lies between its opening and closing tags) when
+// the outline is longer than 20 characters, which an empty outline never is.
+std::optional<std::string> OutlineEntries(const std::string& xml) {
+  if (xml.size() <= 20) return std::nullopt;
+  const std::size_t begin = xml.find('>');
+  const std::size_t end = xml.rfind("</");
+  if (begin == std::string::npos || end == std::string::npos || end <= begin) return std::nullopt;
+  return xml.substr(begin + 1, end - begin - 1);
+}
+
+int ReadMaxRecursionLevel() {
+  const platform::ConfigSetting setting("MaxRecursionLevel");
+  bool valid = false;
+  const double level = ParseDecimal(setting.Value(), valid);
+  if (!valid || level < 1) return 0;
+  return level >= INT_MAX ? INT_MAX : static_cast<int>(level);
+}
+
+void RefreshWordDomain() {
+  DomainRegistry& registry = DomainRegistry::instance();
+  if (!registry.hasDomainNamed("Word")) return;
+  QuireStatus status;
+  registry.getDomain(status, "Word").refresh();
+}
+
+}  // namespace
+
+TemplateGenerator::TemplateGenerator(std::shared_ptr<platform::DomDocument> templateDocument,
+                                     std::string templatePath, ErrorCollector& errors,
+                                     ProgressSink* progress)
+    : document_(std::move(templateDocument)),
+      templatePath_(std::move(templatePath)),
+      errors_(errors),
+      progress_(progress) {}
+
+TemplateGenerator::~TemplateGenerator() = default;
+
+void TemplateGenerator::rewriteTemplateHyperlinks(const DomNode& /*body*/,
+                                                  const RequestTexts& /*request*/) {}
+
+bool TemplateGenerator::completePage(const RequestTexts& /*request*/) { return true; }
+
+DomNode TemplateGenerator::body() const {
+  if (!document_) return {};
+  const DomNode root = document_->documentElement();
+  return root ? root.selectSingleNode("body") : DomNode();
+}
+
+void TemplateGenerator::report(unsigned message, const QuireStatus* status) {
+  std::string text = HostString(message);
+  if (status != nullptr && !status->IsOk()) text += " (" + status->Text() + ")";
+  platform::Log(text, platform::kLogError);
+  errors_.add(text);
+}
+
+QuireStatus TemplateGenerator::generatePage(const std::string& locator,
+                                            const std::string& serverUrl,
+                                            const std::string& templateId,
+                                            std::optional<std::string>& outline) {
+  outline.reset();
+  request_ = RequestTexts{locator, serverUrl, templateId};
+  status_ = QuireStatus();
+  try {
+    outlinePath_ = OutlinePathOf(templatePath_);
+    outline_ = platform::DomDocument::Create();
+    outline_->loadXML("<outline></outline>");
+
+    const DomNode pageBody = body();
+    if (pageBody) {
+      const QuireStatus prePass = completeOpenCommands(pageBody);
+      if (!prePass.IsOk()) {
+        status_ = prePass;
+        if (prePass.Kind() != kQuietPrePass) platform::Log(prePass.Text(), platform::kLogError);
+        return status_;
+      }
+      rewriteTemplateHyperlinks(pageBody, request_);
+      prepareDomains(pageBody);
+      if (!status_.IsOk()) return status_;
+    }
+    if (!errors_.empty()) return status_;
+    if (progress_ != nullptr) progress_->report(HostString(kEvaluatingMessage), 10);
+
+    maxRecursionLevel_ = ReadMaxRecursionLevel();
+    if (pageBody) walk(pageBody);
+    if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
+      status_ = QuireStatus(kFailed, "Page completion");
+    }
+    outline = OutlineEntries(outline_->xml());
+  } catch (const platform::ComError& error) {
+    status_ = QuireStatus(kDomFailure, "Generation: ", error.Description());
+    report(kCommandFailed, &status_);
+    return status_;
+  } catch (const std::exception& error) {
+    status_ = QuireStatus(kDomFailure, "Generation: ", error.what());
+    report(kCommandFailed, &status_);
+    return status_;
+  }
+  RefreshWordDomain();
+  return status_;
+}
+
+QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
+  for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
+    const std::string text = CommandText(element);
+    if (KindOf(text) != MarkerKind::kOpen) continue;
+    QuireStatus status;
+    std::string completed;
+    if (!CompleteOpenText(text, request_.locator, completed, status)) return status;
+    if (completed != text) {
+      platform::Log("OPEN completed from the request: " + completed, platform::kLogDebug);
+      element.setAttribute(kQuery, completed);
+    }
+  }
+  return QuireStatus();
+}
+
+void TemplateGenerator::prepareDomains(const DomNode& pageBody) {
+  for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
+    const std::string text = CommandText(element);
+    if (KindOf(text) != MarkerKind::kOpen) continue;
+    QuireStatus status;
+    Connector connector(text, status);
+    if (status.IsOk()) connector.prepareExternalClasses(status);
+    if (!status.IsOk()) {
+      platform::Log("OPEN (" + text + "): " + status.Text(), platform::kLogError);
+      status_ = status;
+      return;
+    }
+  }
+}
+
+bool TemplateGenerator::walk(const DomNode& pageBody) {
+  countMasters(pageBody);
+  mastersDone_ = 0;
+  expansions_ = 0;
+  context_ = QuireBindingList();
+  int bound = 0;
+  processCommands(context_, pageBody, bound, true);
+  QuireStatus dateStatus;
+  convertDateFields(pageBody, dateStatus);
+  renumberLists(pageBody);
+  return true;
+}
+
+void TemplateGenerator::countMasters(const DomNode& pageBody) {
+  masterCount_ = 0;
+  for (const DomNode& child : pageBody.childNodes()) {
+    for (const DomNode& grandchild : child.childNodes()) {
+      if (grandchild.nodeType() != platform::kDomElement) continue;
+      bool master =
+          grandchild.hasAttribute(kQuery) && KindOf(CommandText(grandchild)) == MarkerKind::kMaster;
+      for (const DomNode& span : grandchild.selectNodes(kCommandSpans)) {
+        if (master) break;
+        master = KindOf(CommandText(span)) == MarkerKind::kMaster;
+      }
+      if (master) ++masterCount_;
+    }
+  }
+}
+
+// Visits the commands of `region` in document order. Commands inside a MASTER or LIMIT are
+// skipped here and reached through the expansion or the LIMIT's own processing. A step that
+// fails with a status adds message 40440 and gives its status to the generator; a failure
+// already reported further down returns false with nothing more.
+bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode& region,
+                                        int& boundCount, bool topLevel) {
+  const DomNodeList commands = region.selectNodes(kAllCommands);
+  for (std::size_t i = 0; i < commands.length(); ++i) {
+    const DomNode element = commands.item(i);
+    const std::string text = CommandText(element);
+    QuireStatus stepStatus;
+    bool done = true;
+    switch (KindOf(text)) {
+      case MarkerKind::kOpen:
+        done = processOpen(context, element, text, boundCount, stepStatus);
+        break;
+      case MarkerKind::kDisplay:
+        done = processDisplay(context, element, text, stepStatus);
+        break;
+      case MarkerKind::kMaster: {
+        const std::size_t nested = NestedCommandCount(element);
+        const DomNode repeat = commands.item(i + 1);
+        if (nested == 0 || !IsRepeatText(CommandText(repeat))) {
+          report(kMasterWithoutRepeat);
+          setStatus(QuireStatus(kFailed, HostMessageId{kMasterWithoutRepeat}));
+          return false;
+        }
+        i += nested;
+        done = expandMaster(context, element, repeat, topLevel, stepStatus);
+        break;
+      }
+      case MarkerKind::kLimit:
+        i += NestedCommandCount(element);
+        done = processLimit(context, element, text, boundCount, topLevel, stepStatus);
+        break;
+      default:  // REPEAT and LINK elements serve the MASTER before them.
+        break;
+    }
+    if (!done) {
+      if (!stepStatus.IsOk()) {
+        report(kCommandFailed, &stepStatus);
+        setStatus(stepStatus);
+      }
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TemplateGenerator::processOpen(QuireBindingList& context, const DomNode& element,
+                                    const std::string& text, int& boundCount,
+                                    QuireStatus& stepStatus) {
+  platform::Log("Processing OPEN", platform::kLogDebug);
+  const Connector connector(text, stepStatus);
+  if (stepStatus.IsOk()) {
+    const QuireObjectList objects = connector.evaluate(stepStatus, context);
+    if (stepStatus.IsOk()) {
+      for (const QuireObject& object : objects) {
+        context.prepend(QuireBinding(GeneralSource(connector.clone()), object));
+      }
+      boundCount += static_cast<int>(objects.size());
+    }
+  }
+  removeCommandElement(element);
+  return stepStatus.IsOk();
+}
+
+bool TemplateGenerator::processDisplay(QuireBindingList& context, const DomNode& element,
+                                       const std::string& text, QuireStatus& stepStatus) {
+  platform::Log("Process DISPLAY (" + text + ")", platform::kLogDebug);
+  const Field field(text, stepStatus);
+  if (stepStatus.IsOk() && !field.isValid()) stepStatus = QuireStatus(kInvalid, "Field");
+  if (!stepStatus.IsOk()) {
+    report(kDisplayUnreadable, &stepStatus);
+    return false;
+  }
+  const bool written = field.attribute().type() == QuireType::GRAPHIC
+                           ? writeGraphicValue(context, element, field)
+                           : writeDisplayValue(context, element, field, request_);
+  if (written) return true;
+  if (status_.IsOk()) status_ = QuireStatus(kFailed, "DISPLAY ", text);
+  stepStatus = status_;
+  return false;
+}
+
+bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& master,
+                                     const DomNode& repeat, bool topLevel,
+                                     QuireStatus& stepStatus) {
+  ++expansions_;
+  resetCurrentIndex();
+  const MasterLayout layout = LayoutOf(master);
+  const std::string repeatText = CommandText(repeat);
+  const Replicator replicator(repeatText, stepStatus);
+  if (stepStatus.IsOk() && !replicator.isValid()) stepStatus = QuireStatus(kInvalid, "Replicator");
+  if (!stepStatus.IsOk()) {
+    report(kRepeatUnreadable, &stepStatus);
+    return false;
+  }
+  platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);
+  QuireStatus printStatus;
+  platform::Log("Evaluating " + replicator.print(printStatus) + ".", platform::kLogDebug);
+  QuireObjectList objects = replicator.evaluate(stepStatus, context);
+  if (!stepStatus.IsOk()) {
+    if (stepStatus.Kind() != kNothingFound) {
+      report(kRepeatFailed, &stepStatus);
+      return false;
+    }
+    stepStatus = QuireStatus();
+    objects.clear();
+  }
+
+  // LINK elements beside the REPEAT stand in for the listed object they name; the others go.
+  std::unordered_map<std::string, DomNode> links;
+  std::unordered_set<std::string> listed;
+  for (const DomNode& child : layout.container.childNodes()) {
+    if (child == repeat || !child.hasAttribute(kQuery)) continue;
+    const std::string text = CommandText(child);
+    if (KindOf(text) != MarkerKind::kLink) continue;
+    if (listed.empty()) {
+      for (const QuireObject& object : objects) listed.insert(ReferenceOf(object));
+    }
+    QuireStatus makeStatus;
+    const QuireObject linked = QuireObject::makeObject(text, makeStatus);
+    const std::string reference = linked.isUndefined() ? std::string() : ReferenceOf(linked);
+    if (!reference.empty() && listed.count(reference) > 0) {
+      links.emplace(reference, child);
+    } else {
+      removeCommandElement(child);
+    }
+  }
+
+  if (topLevel) ++mastersDone_;
+
+  // In table mode the row written last carries the table's bottom border; the rows before it
+  // take the border of the row above the template (the template's own when there is none).
+  DomNode templateRow;
+  std::vector<std::string> lastBorders;
+  std::vector<std::string> innerBorders;
+  if (layout.tableMode) {
+    templateRow = repeat.selectSingleNode("./tr");
+    if (templateRow) {
+      lastBorders = rowBottomBorders(templateRow);
+      const DomNode above = PreviousElement(repeat);
+      innerBorders = IsElementNamed(above, "tr") ? rowBottomBorders(above) : lastBorders;
+    }
+  }
+  DomNode previousCopy;   // its row had the last border until this copy came
+  bool anchored = false;  // a LINK served an object: the following copies go after it
+
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    if (topLevel) reportProgress(i + 1, objects.size());
+    const QuireObject& object = objects[i];
+    DomNode target;
+    const auto link = links.empty() ? links.end() : links.find(ReferenceOf(object));
+    if (link != links.end()) {
+      target = link->second;
+      const DomNode parent = target.parentNode();
+      setCurrentIndex(parent, ChildPosition(parent, target));
+      anchored = true;
+    } else {
+      target = expandRepeatCopy(RepeatCopyRequest{object, replicator, master, layout.container,
+                                                  repeat, repeatText[0] == 'Q', !links.empty(),
+                                                  layout.tableMode});
+      if (!target) continue;
+      if (templateRow) {
+        if (previousCopy) applyRowBottomBorders(previousCopy, innerBorders);
+        if (applyRowBottomBorders(target, lastBorders)) markRowBorderless(target);
+        previousCopy = target;
+      }
+    }
+    ContextScope scope(context);
+    context.prepend(QuireBinding(GeneralSource(replicator.clone()), object, replicator.number()));
+    int bound = 0;
+    const int expansionsBefore = expansions_;
+    if (!processCommands(context, target, bound, false)) return false;
+    if (anchored && expansions_ != expansionsBefore) {
+      // A MASTER inside the object's content reset the current index; this one goes on after it.
+      const DomNode parent = target.parentNode();
+      setCurrentIndex(parent, ChildPosition(parent, target));
+    }
+  }
+
+  if (layout.tableMode) {
+    if (IsElementNamed(layout.container, "table")) showElement(layout.container);
+    for (const DomNode& table : layout.container.selectNodes(".//table")) showElement(table);
+  }
+  // The template of the copies stays, hidden: an OMIT or OTHERWISE LIMIT may ask it again.
+  hideElement(repeat);
+  markRegion(repeat, true);
+  resetCurrentIndex();
+  return true;
+}
+
+void TemplateGenerator::reportProgress(std::size_t index, std::size_t objectCount) {
+  const long long masters = std::max(masterCount_, mastersDone_);
+  if (progress_ == nullptr || objectCount == 0 || masters <= 0) return;
+  const long long count = static_cast<long long>(objectCount);
+  const long long percent = 10 + 90 * (mastersDone_ - 1) / masters +
+                            90 * static_cast<long long>(index) / (masters * count);
+  progress_->report("Generating Web Page", static_cast<int>(percent));
+}
+
+bool TemplateGenerator::showAndProcess(QuireBindingList& context, const DomNode& region,
+                                       int& boundCount, bool topLevel) {
+  markRegion(region, false);
+  return processCommands(context, region, boundCount, topLevel);
+}
+
+bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& limit,
+                                     const std::string& text, int& boundCount, bool topLevel,
+                                     QuireStatus& stepStatus) {
+  platform::Log("Process LIMIT (" + text + ")", platform::kLogDebug);
+  const Stipulator stipulator(text, stepStatus);
+  if (stepStatus.IsOk() && !stipulator.isValid()) stepStatus = QuireStatus(kInvalid, "Stipulator");
+  if (!stepStatus.IsOk()) return false;
+
+  if (stipulator.mode() == Stipulator::kNormal) {
+    QuireObjectList found = stipulator.evaluate(stepStatus, context);
+    if (!stepStatus.IsOk()) {
+      if (stepStatus.Kind() != kNothingFound) {
+        report(kLimitFailed, &stepStatus);
+        return false;
+      }
+      stepStatus = QuireStatus();
+      found.clear();
+    }
+    if (found.empty()) {
+      markRegion(limit, true);
+      return true;
+    }
+    ContextScope scope(context);
+    context.prepend(QuireBinding(GeneralSource(stipulator.clone()), found.front()));
+    return showAndProcess(context, limit, boundCount, topLevel);
+  }
+
+  // OMIT and OTHERWISE decide by whether the MASTER they govern has objects to repeat.
+  DomNode master;
+  const DomNode previous = PreviousElement(limit);
+  if (previous && previous.hasAttribute(kQuery)) {
+    const std::string previousText = CommandText(previous);
+    if (previousText.empty()) {
+      stepStatus = QuireStatus(kFailed, "QuireQuery attribute");
+      return false;
+    }
+    if (StartsWith(previousText, "M:")) master = previous;
+  }
+  for (const DomNode& span : limit.selectNodes(kCommandSpans)) {
+    if (master) break;
+    if (StartsWith(CommandText(span), "M:")) master = span;
+  }
+  if (!master) {
+    stepStatus = QuireStatus(kFailed, HostMessageId{kLimitWithoutMaster});
+    return false;
+  }
+  const DomNode repeat = RepeatOfMaster(master);
+  if (!repeat) {
+    stepStatus = QuireStatus(kFailed, "REPEAT of the MASTER");
+    report(kLimitRepeatFailed, &stepStatus);
+    return false;
+  }
+  const Replicator replicator(CommandText(repeat), stepStatus);
+  QuireObjectList objects;
+  if (stepStatus.IsOk()) objects = replicator.evaluate(stepStatus, context);
+  if (!stepStatus.IsOk()) {
+    if (stepStatus.Kind() != kNothingFound) {
+      report(kLimitRepeatFailed, &stepStatus);
+      return false;
+    }
+    stepStatus = QuireStatus();
+    objects.clear();
+  }
+  const bool show = (stipulator.mode() == Stipulator::kOtherwise) == objects.empty();
+  if (!show) {
+    markRegion(limit, true);
+    return true;
+  }
+  return showAndProcess(context, limit, boundCount, topLevel);
+}

@@ -1,0 +1,146 @@
+// TemplateGenerator: turns an annotated template (its commands in QuireQuery elements) into the
+// generated page, in place. OPEN binds objects, DISPLAY writes values, MASTER/REPEAT pairs are
+// expanded once per object, LIMIT narrows or hides regions. The page-specific writing is left to
+// six hooks that a derived generator implements (WebPageGenerator for the portal's pages).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "commands/quire_binding.h"
+#include "foundation/quire_status.h"
+#include "platform/dom/dom_document.h"
+#include "platform/dom/dom_node.h"
+
+class ErrorCollector;
+class Field;
+class ProgressSink;
+class Replicator;
+
+// The three texts a request hands to generatePage.
+struct RequestTexts {
+  std::string locator;     // the artifact locator, "Domain:Class:name=value,..."
+  std::string serverUrl;   // the portal's server address
+  std::string templateId;  // the template identifier
+};
+
+// What hook 1 needs to place one object's copy of a REPEAT element.
+struct RepeatCopyRequest {
+  const QuireObject& object;
+  const Replicator& replicator;
+  platform::DomNode master;     // the MASTER element
+  platform::DomNode container;  // the MASTER element, or its table in table mode
+  platform::DomNode repeat;     // the REPEAT element (the template of every copy)
+  bool kindQ;                   // the REPEAT's command text begins with "Q"
+  bool containerHasLinks;       // the container holds LINK elements
+  bool tableMode;
+};
+
+class TemplateGenerator {
+ public:
+  // Recursion stops here when "MaxRecursionLevel" sets no limit of its own.
+  static constexpr int kHardRecursionLimit = 64;
+
+  // `templateDocument` is the annotated template, rewritten in place into the page;
+  // `templatePath` is where it was loaded from. `errors` is owned by the caller and must outlive
+  // the generator; `progress` may be null. One request, one thread.
+  TemplateGenerator(std::shared_ptr<platform::DomDocument> templateDocument,
+                    std::string templatePath, ErrorCollector& errors,
+                    ProgressSink* progress = nullptr);
+  TemplateGenerator(const TemplateGenerator&) = delete;
+  TemplateGenerator& operator=(const TemplateGenerator&) = delete;
+  virtual ~TemplateGenerator();
+
+  // Generates the page: completes the OPEN commands from the locator, prepares their domains,
+  // walks the body and hands back the outline entries (the outline's inner XML, only when the
+  // serialised outline is longer than 20 characters). Returns the generator's status; messages
+  // for the error page go to the error collector. DOM failures end as a status, never a throw.
+  QuireStatus generatePage(const std::string& locator, const std::string& serverUrl,
+                           const std::string& templateId, std::optional<std::string>& outline);
+
+  const QuireStatus& status() const { return status_; }
+  const std::string& templatePath() const { return templatePath_; }
+  // The template path with its extension replaced by ".xml" (set by generatePage).
+  const std::string& outlinePath() const { return outlinePath_; }
+  int maxRecursionLevel() const { return maxRecursionLevel_; }
+  int masterCount() const { return masterCount_; }
+  int mastersDone() const { return mastersDone_; }
+
+ protected:
+  // Hook 1: builds and places the copy of `request.repeat` for one object and gives it back;
+  // the null node when no copy was made (the object is then skipped).
+  virtual platform::DomNode expandRepeatCopy(const RepeatCopyRequest& request) = 0;
+  // Hook 2: takes a processed command element out of the page.
+  virtual void removeCommandElement(const platform::DomNode& element) = 0;
+  // Hook 3: a LINK element at `position` among the children of `container` serves the object;
+  // the following copies come after it.
+  virtual void setCurrentIndex(const platform::DomNode& container, int position) = 0;
+  // Hook 4: no current index.
+  virtual void resetCurrentIndex() = 0;
+  // Hook 5: writes the value of a non-graphic DISPLAY into `element`; false (with the
+  // generator's status set) when it cannot.
+  virtual bool writeDisplayValue(QuireBindingList& context, const platform::DomNode& element,
+                                 const Field& field, const RequestTexts& request) = 0;
+  // Hook 6: the same for a graphic DISPLAY.
+  virtual bool writeGraphicValue(QuireBindingList& context, const platform::DomNode& element,
+                                 const Field& field) = 0;
+
+  // Rewrites the template hyperlinks of the body after the OPEN completion. Nothing here; the
+  // portal's generator overrides it.
+  virtual void rewriteTemplateHyperlinks(const platform::DomNode& body,
+                                         const RequestTexts& request);
+  // Completes the page after a successful walk (scripts, portal form, outline entries). Nothing
+  // here; the portal's generator overrides it. False (with the status set) on failure.
+  virtual bool completePage(const RequestTexts& request);
+
+  // Walks the commands of `region` (recursive): see template_generator.cpp.
+  bool processCommands(QuireBindingList& context, const platform::DomNode& region, int& boundCount,
+                       bool topLevel);
+
+  // The message's host string, with " (" + status text + ")" when a failing status is given,
+  // goes to the error collector and the log.
+  void report(unsigned message, const QuireStatus* status = nullptr);
+  void setStatus(const QuireStatus& status) { status_ = status; }
+
+  const std::shared_ptr<platform::DomDocument>& templateDocument() const { return document_; }
+  // Created by generatePage with "<outline></outline>".
+  const std::shared_ptr<platform::DomDocument>& outlineDocument() const { return outline_; }
+  // The "body" below the document element (null when there is none).
+  platform::DomNode body() const;
+  ErrorCollector& errors() const { return errors_; }
+  const RequestTexts& request() const { return request_; }
+
+ private:
+  QuireStatus completeOpenCommands(const platform::DomNode& body);
+  void prepareDomains(const platform::DomNode& body);
+  bool walk(const platform::DomNode& body);
+  void countMasters(const platform::DomNode& body);
+
+  bool processOpen(QuireBindingList& context, const platform::DomNode& element,
+                   const std::string& text, int& boundCount, QuireStatus& stepStatus);
+  bool processDisplay(QuireBindingList& context, const platform::DomNode& element,
+                      const std::string& text, QuireStatus& stepStatus);
+  bool expandMaster(QuireBindingList& context, const platform::DomNode& master,
+                    const platform::DomNode& repeat, bool topLevel, QuireStatus& stepStatus);
+  bool processLimit(QuireBindingList& context, const platform::DomNode& limit,
+                    const std::string& text, int& boundCount, bool topLevel,
+                    QuireStatus& stepStatus);
+  bool showAndProcess(QuireBindingList& context, const platform::DomNode& region, int& boundCount,
+                      bool topLevel);
+  void reportProgress(std::size_t index, std::size_t objectCount);
+
+  std::shared_ptr<platform::DomDocument> document_;
+  std::shared_ptr<platform::DomDocument> outline_;
+  std::string templatePath_;
+  std::string outlinePath_;
+  RequestTexts request_;
+  QuireStatus status_;
+  ErrorCollector& errors_;
+  ProgressSink* progress_;
+  QuireBindingList context_;  // the object context of the current walk
+  int maxRecursionLevel_ = 0;
+  int masterCount_ = 0;
+  int expansions_ = 0;  // MASTER expansions started in this walk
+  int mastersDone_ = 0;
+};

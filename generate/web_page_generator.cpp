@@ -1,0 +1,182 @@
+#include "generate/web_page_generator.h"
+
+#include <cctype>
+#include <vector>
+
+#include "commands/field.h"
+#include "commands/replicator.h"
+#include "foundation/host_hooks.h"
+#include "foundation/quire_status.h"
+#include "generate/page_formatting.h"
+#include "platform/log.h"
+
+namespace {
+
+using platform::DomNode;
+
+constexpr const char* kQuery = "QuireQuery";
+constexpr const char* kTableMarker = "TABLEINFO:A:";
+// Marks a REPEAT element made for the next recursion level.
+constexpr const char* kLevelAttribute = "QuireLevel";
+constexpr const char* kSubLevel = "Sub";
+constexpr unsigned kValueFailed = 40090;
+constexpr uint32_t kNothingFound = 54;
+
+// The lines of a text broken at "\r\n", "\n" or "\r".
+std::vector<std::string> LinesOf(const std::string& text) {
+  std::vector<std::string> lines(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      lines.emplace_back();
+    } else {
+      lines.back() += text[i];
+    }
+  }
+  return lines;
+}
+
+// One line: the element's text. Several: a span per line with a br between them, all inside the
+// element, so the paragraph (or body) around it keeps its structure.
+void WriteText(const DomNode& element, const std::string& text) {
+  if (text.find_first_of("\r\n") == std::string::npos) {
+    element.setText(text);
+    return;
+  }
+  const auto document = element.ownerDocument();
+  element.setText("");
+  const std::vector<std::string> lines = LinesOf(text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) element.appendChild(document->createElement("br"));
+    const DomNode span = document->createElement("span");
+    span.setText(lines[i]);
+    element.appendChild(span);
+  }
+}
+
+}  // namespace
+
+WebPageGenerator::WebPageGenerator(std::shared_ptr<platform::DomDocument> templateDocument,
+                                   std::string templatePath, ErrorCollector& errors,
+                                   ProgressSink* progress)
+    : TemplateGenerator(std::move(templateDocument), std::move(templatePath), errors, progress),
+      companionFolder_(companionFolderOf(this->templatePath())) {}
+
+std::string WebPageGenerator::companionFolderOf(const std::string& templatePath) {
+  std::size_t separator = templatePath.rfind('/');
+  if (separator == std::string::npos) separator = templatePath.rfind('\\');
+  const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+  std::string name = templatePath.substr(nameStart);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return templatePath.substr(0, nameStart) + name + "_files";
+}
+
+std::string WebPageGenerator::repeatTextAtLevel(const std::string& text, int level) {
+  // After the header "K:variable:domain:class:" comes the level field, when written.
+  std::size_t fieldStart = 0;
+  for (int field = 0; field < 4; ++field) {
+    const std::size_t colon = text.find(':', fieldStart);
+    if (colon == std::string::npos) return text;
+    fieldStart = colon + 1;
+  }
+  const std::string levelText = "^" + std::to_string(level);
+  if (text.compare(fieldStart, 1, "^") == 0) {
+    std::size_t digitsEnd = fieldStart + 1;
+    while (digitsEnd < text.size() && std::isdigit(static_cast<unsigned char>(text[digitsEnd]))) {
+      ++digitsEnd;
+    }
+    return text.substr(0, fieldStart) + levelText + text.substr(digitsEnd);
+  }
+  return text.substr(0, fieldStart) + levelText + ":" + text.substr(fieldStart);
+}
+
+DomNode WebPageGenerator::expandRepeatCopy(const RepeatCopyRequest& request) {
+  const DomNode copy = request.repeat.cloneNode(true);
+  if (currentIndex_ != -1 && current_) {
+    // After a LINK element served its object, the copies follow it in list order.
+    current_.parentNode().insertBefore(copy, current_.nextSibling());
+    current_ = copy;
+    ++currentIndex_;
+  } else {
+    request.repeat.parentNode().insertBefore(copy, request.repeat);
+  }
+  addSubLevel(request, copy);
+  return copy;
+}
+
+// A REPEAT whose parent variable is its own variable recurses: each copy holds a MASTER with a
+// copy of the REPEAT one level further down, indented one tab interval, until the level limit.
+void WebPageGenerator::addSubLevel(const RepeatCopyRequest& request, const DomNode& copy) {
+  const Replicator& replicator = request.replicator;
+  if (replicator.parentVariable() != replicator.variableName()) return;
+  const int level = replicator.number();
+  const int limit = maxRecursionLevel() > 0 ? maxRecursionLevel() : kHardRecursionLimit;
+  if (level >= limit) {
+    QuireStatus printStatus;
+    platform::Log("Recursion level " + std::to_string(level) + " reached the limit of " +
+                      std::to_string(limit) + ": no deeper level of " +
+                      replicator.print(printStatus),
+                  platform::kLogWarning);
+    return;
+  }
+  std::string masterText = request.master.getAttribute(kQuery);
+  const std::size_t marker = masterText.find(kTableMarker);
+  if (marker != std::string::npos && marker > 0) masterText.erase(marker);
+
+  const DomNode master = request.master.cloneNode(false);
+  master.setAttribute(kQuery, masterText);
+  const DomNode subLevel = request.repeat.cloneNode(true);
+  subLevel.setAttribute(kQuery, repeatTextAtLevel(request.repeat.getAttribute(kQuery), level + 1));
+  subLevel.setAttribute(kLevelAttribute, kSubLevel);
+  master.appendChild(subLevel);
+  copy.appendChild(master);
+  indentLevel(subLevel, tabInterval(body()));
+}
+
+void WebPageGenerator::removeCommandElement(const DomNode& element) {
+  const DomNode parent = element.parentNode();
+  if (parent) parent.removeChild(element);
+}
+
+void WebPageGenerator::setCurrentIndex(const DomNode& container, int position) {
+  currentIndex_ = position;
+  current_ = position < 0 ? DomNode() : container.childNodes().item(position);
+}
+
+void WebPageGenerator::resetCurrentIndex() {
+  currentIndex_ = -1;
+  current_ = DomNode();
+}
+
+bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNode& element,
+                                         const Field& field, const RequestTexts& /*request*/) {
+  QuireStatus status;
+  std::string linkText;
+  QuireObject reached;
+  const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
+  std::string shown;
+  if (value.isUndefined() && !status.IsOk()) {
+    if (status.Kind() != kNothingFound) {
+      QuireStatus printStatus;
+      platform::Log(
+          HostString(kValueFailed) + " " + field.print(printStatus) + " (" + status.Text() + ")",
+          platform::kLogError);
+      setStatus(status);
+      return false;
+    }
+  } else {
+    shown = value.displayText();
+  }
+  WriteText(element, shown);
+  return true;
+}
+
+bool WebPageGenerator::writeGraphicValue(QuireBindingList& /*context*/, const DomNode& element,
+                                         const Field& field) {
+  QuireStatus printStatus;
+  platform::Log("Pictures are written by a later step; the placeholder of " +
+                    field.print(printStatus) + " stays (" + element.nodeName() + ")",
+                platform::kLogDebug);
+  return true;
+}

@@ -1,0 +1,48 @@
+// WebPageGenerator: the generator of the portal's web pages. Places the copies of repeated
+// regions (with their recursive sub-levels), removes processed commands and writes plain values
+// into their placeholders.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "generate/template_generator.h"
+
+class WebPageGenerator : public TemplateGenerator {
+ public:
+  // As TemplateGenerator; the companion folder is derived from `templatePath`.
+  WebPageGenerator(std::shared_ptr<platform::DomDocument> templateDocument,
+                   std::string templatePath, ErrorCollector& errors,
+                   ProgressSink* progress = nullptr);
+
+  // The folder beside the template that holds its pictures: the template's folder, its file name
+  // without extension and "_files" (plan.htm in C:\t gives C:\t\plan_files).
+  const std::string& companionFolder() const { return companionFolder_; }
+  // The position among the container's children after which the next copy goes; -1 for none.
+  int currentIndex() const { return currentIndex_; }
+  // Running number of the generated pictures and image maps.
+  int imageCounter() const { return imageCounter_; }
+
+  static std::string companionFolderOf(const std::string& templatePath);
+  // A REPEAT command text with its level field set to `level` ("^level:" before the parent
+  // variable, replacing a level already written there).
+  static std::string repeatTextAtLevel(const std::string& text, int level);
+
+ protected:
+  platform::DomNode expandRepeatCopy(const RepeatCopyRequest& request) override;
+  void removeCommandElement(const platform::DomNode& element) override;
+  void setCurrentIndex(const platform::DomNode& container, int position) override;
+  void resetCurrentIndex() override;
+  bool writeDisplayValue(QuireBindingList& context, const platform::DomNode& element,
+                         const Field& field, const RequestTexts& request) override;
+  bool writeGraphicValue(QuireBindingList& context, const platform::DomNode& element,
+                         const Field& field) override;
+
+ private:
+  void addSubLevel(const RepeatCopyRequest& request, const platform::DomNode& copy);
+
+  std::string companionFolder_;
+  int currentIndex_ = -1;
+  platform::DomNode current_;  // the container's child at the current index
+  int imageCounter_ = 0;
+};

@@ -1,0 +1,384 @@
+// Template annotation: Word comments become QuireQuery command elements.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "domains/domain_registry.h"
+#include "foundation/host_hooks.h"
+#include "foundation/quire_status.h"
+#include "generate/marker_kind.h"
+#include "generate/template_annotator.h"
+#include "generate/vml_fallback_images.h"
+#include "model/quire_attribute.h"
+#include "model/quire_standard_domain.h"
+#include "platform/resource_module.h"
+
+namespace {
+
+using platform::DomDocument;
+using platform::DomNode;
+
+std::shared_ptr<DomDocument> Parsed(const std::string& xml) {
+  auto document = DomDocument::Create();
+  EXPECT_TRUE(document->loadXML(xml)) << document->parseError().reason;
+  return document;
+}
+
+std::shared_ptr<DomDocument> DataFile(const std::string& name) {
+  auto document = DomDocument::Create();
+  EXPECT_TRUE(document->load(XMLAGENT_SOURCE_DIR "/tests/generate/data/" + name))
+      << document->parseError().reason;
+  return document;
+}
+
+// Word's mark of comment `n` in the body text, as the conversion to XML leaves it.
+std::string Mark(int n, const std::string& label) {
+  const std::string id = std::to_string(n);
+  return "<span class=\"MsoCommentReference\"><span style=\"font-size:8.0pt\">"
+         "<span style=\"mso-special-character:comment\"></span><a class=\"msocomanchor\" "
+         "id=\"_anchor_" +
+         id + "\" href=\"#_msocom_" + id + "\" name=\"_msoanchor_" + id + "\">" + label +
+         "</a><span style=\"mso-special-character:comment\"></span></span></span>";
+}
+
+// A Word page: the section's paragraphs, then the comment list with one entry per text.
+std::string WordPage(const std::string& section, const std::vector<std::string>& commentTexts) {
+  std::string page = "<html><body><div class=\"Section1\">" + section +
+                     "</div><div style=\"mso-element:comment-list\"><hr class=\"msocomoff\"/>";
+  for (const std::string& text : commentTexts) {
+    page +=
+        "<div style=\"mso-element:comment\"><div class=\"msocomtxt\"><span><a name=\"c\"/>"
+        "</span><p class=\"MsoCommentText\"><span class=\"MsoCommentReference\"><span "
+        "style=\"mso-special-character:comment\"/></span>" +
+        text + "</p></div></div>";
+  }
+  return page + "</div></body></html>";
+}
+
+DomNode Command(const std::shared_ptr<DomDocument>& document, const std::string& text) {
+  return document->selectSingleNode("//*[@QuireQuery='" + text + "']");
+}
+
+size_t Count(const std::shared_ptr<DomDocument>& document, const std::string& pattern) {
+  return document->selectNodes(pattern).length();
+}
+
+// Notes: one class whose "body" attribute holds formatted text and whose "title" does not.
+class NotesDomain : public QuireStandardDomain {
+ public:
+  NotesDomain() : QuireStandardDomain("Notes") {}
+  void loadSchema(QuireStatus& status) override {
+    status = QuireStatus();
+    const QuireClass note = addClass("Note");
+    QuireAttribute body("body", QuireType::STRING, note);
+    body.setEffectiveType(9);
+    for (const QuireFeatureList which : {QuireFeatureList::kFirst, QuireFeatureList::kSecond}) {
+      note.attributeList(which) = {body, QuireAttribute("title", QuireType::STRING, note)};
+    }
+  }
+};
+
+class AnnotationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(platform::HostResources().Load(
+        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
+        << error;
+  }
+  static QuireStatus Annotate(const std::shared_ptr<DomDocument>& document, bool expectOk = true) {
+    QuireStatus status(1, "not run");
+    EXPECT_EQ(TemplateAnnotator(document).annotateTemplate(status), expectOk);
+    EXPECT_EQ(status.IsOk(), expectOk) << status.Message();
+    return status;
+  }
+};
+
+TEST(MarkerKindTest, ClassifiesByTextPrefixAndLabelForm) {
+  struct Case {
+    const char* text;
+    const char* label;
+    MarkerKind kind;
+  };
+  const Case cases[] = {
+      {"C:s:D:C:", "[OPEN1]", MarkerKind::kOpen},
+      {"N:s:D:C:", "[OPEN2]", MarkerKind::kOpen},
+      {"F:b:D:C::a:SAA:", "[DISPLAY3]", MarkerKind::kDisplay},
+      {"X:b:D:C::a:SAA:", "", MarkerKind::kDisplay},
+      {"M:x", "[MASTER4]", MarkerKind::kMaster},
+      {"R:x", "[REPEAT5]", MarkerKind::kRepeat},
+      {"Q:x", "", MarkerKind::kRepeat},
+      {"S:x", "[LIMIT6]", MarkerKind::kLimit},
+      {"L:x", "[LINK7]", MarkerKind::kLink},
+      {"", "", MarkerKind::kLink},
+      {"F:x", "[ENDDISP8]", MarkerKind::kEndDisplay},
+      {"M:x", "[ENDMAST9]", MarkerKind::kEndMaster},
+      {"Q:x", "[ENDREP10]", MarkerKind::kEndRepeat},
+      {"S:x", "[ENDLIM11]", MarkerKind::kEndLimit},
+      {"L:x", "[ENDLINK12]", MarkerKind::kEndLink},
+      {"F:x", "[AB13]", MarkerKind::kMismatch},
+      {"F:x", "[REPEAT14]", MarkerKind::kMismatch},
+      {"C:x", "[ENDOPEN15]", MarkerKind::kMismatch},
+      {"r:x", "[REPEAT16]", MarkerKind::kMismatch},
+      {"R:x", "[repeat17]", MarkerKind::kMismatch},
+      {"R:x", "[ENDLIM18]", MarkerKind::kMismatch},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(classifyMarker(c.text, c.label), c.kind) << c.text << " " << c.label;
+  }
+}
+
+TEST(MarkerKindTest, CommandTextIsTheLastOfTwoChildrenOrTheWholeTextWithoutTheLabel) {
+  const auto document = Parsed(
+      "<div><p><span>[OPEN1]</span>C:a</p><p><span><a>[OPEN1]</a></span>C:b<o:p/></p>"
+      "<p>C:c<span>[OPEN1]</span><o:p/></p><p><span>x</span>C:<b>d</b></p><p/></div>");
+  const auto paragraphs = document->selectNodes("div/p");
+  EXPECT_EQ(commandTextOf(paragraphs.item(0), "[OPEN1]"), "C:a");
+  EXPECT_EQ(commandTextOf(paragraphs.item(1), "[OPEN1]"), "C:b");
+  EXPECT_EQ(commandTextOf(paragraphs.item(2), "[OPEN1]"), "C:c");
+  EXPECT_EQ(commandTextOf(paragraphs.item(3), "[OPEN1]"), "xC:d");
+  EXPECT_EQ(commandTextOf(paragraphs.item(4), "[OPEN1]"), "");
+}
+
+TEST(MarkerKindTest, RecognisesCommentReferencesAndParagraphs) {
+  const auto document = Parsed(
+      "<div><span class='MsoCommentReference'/><span class='msocommentreference'/><span/>"
+      "<p/><P/><h1/><H6/><h12/><h0/><h/><hr/><h1x/>text</div>");
+  const auto nodes = document->documentElement().childNodes();
+  const std::vector<bool> reference = {true, false, false};
+  for (size_t i = 0; i < reference.size(); ++i) {
+    EXPECT_EQ(isCommentReference(nodes.item(i)), reference[i]);
+  }
+  const std::vector<bool> paragraph = {true,  true,  true,  true,  true,
+                                       false, false, false, false, false};
+  for (size_t i = 0; i < paragraph.size(); ++i) {
+    EXPECT_EQ(isParagraphElement(nodes.item(i + 3)), paragraph[i]) << nodes.item(i + 3).nodeName();
+  }
+}
+
+TEST_F(AnnotationTest, OlderMarkupTurnsEveryCommandIntoAnElement) {
+  const auto document = DataFile("shelf_older.htm");
+  Annotate(document);
+
+  const DomNode open = Command(document, "C:s:Library:Shelf:name=Fiction");
+  ASSERT_TRUE(open);
+  EXPECT_FALSE(open.hasChildNodes());
+  EXPECT_FALSE(open.hasAttribute("class"));
+  const DomNode name = Command(document, "F:s:Library:Shelf::name:SAA:");
+  ASSERT_TRUE(name);
+  EXPECT_EQ(name.text(), "<Name>");
+  EXPECT_EQ(name.parentNode().nodeName(), "h1");
+
+  // Nested REPEATs: each closed by the end mark with its own command text.
+  const DomNode books = Command(document, "R:b:Library:Book:s:Library:Shelf:N=books:");
+  const DomNode authors = Command(document, "R:a:Library:Author:b:Library:Book:N=authors:");
+  ASSERT_TRUE(books && authors);
+  EXPECT_TRUE(books.selectSingleNode(".//*[@QuireQuery='F:b:Library:Book::title:SAA:']"));
+  EXPECT_TRUE(
+      books.selectSingleNode(".//*[@QuireQuery='R:a:Library:Author:b:Library:Book:N=authors:']"));
+  EXPECT_NE(books.text().find("Next book."), std::string::npos);
+  EXPECT_EQ(authors.text(), "Written by:·<Author>");
+  EXPECT_EQ(Command(document, "S:g:Library:Shelf:s:Library:Shelf::floor = 1").text(),
+            "Ground floor.");
+
+  // Only the reviewer's comment is left, with its entry and the list's separator line.
+  const auto anchors = document->selectNodes("//a[@class='msocomanchor']");
+  ASSERT_EQ(anchors.length(), 1u);
+  EXPECT_EQ(anchors.item(0).text(), "[AB11]");
+  EXPECT_EQ(Count(document, "//p[@class='MsoCommentText']"), 1u);
+  EXPECT_EQ(Count(document, "//hr"), 1u);
+}
+
+// Every command element in document order with its enclosing commands and its text.
+std::vector<std::string> CommandOutline(const std::shared_ptr<DomDocument>& document) {
+  std::vector<std::string> outline;
+  for (const DomNode element : document->selectNodes("//*[@QuireQuery]")) {
+    std::string line = element.getAttribute("QuireQuery") + " = " + element.text();
+    for (DomNode up = element.parentNode(); up; up = up.parentNode()) {
+      if (up.nodeType() == platform::kDomElement && up.hasAttribute("QuireQuery")) {
+        line = up.getAttribute("QuireQuery") + " > " + line;
+      }
+    }
+    outline.push_back(line);
+  }
+  outline.push_back("breaks " + std::to_string(Count(document, "//br")));
+  outline.push_back("comments " + std::to_string(Count(document, "//p[@class='MsoCommentText']")));
+  return outline;
+}
+
+TEST_F(AnnotationTest, NewerMarkupAnnotatesLikeTheOlder) {
+  const auto older = DataFile("shelf_older.htm");
+  const auto newer = DataFile("shelf_newer.htm");
+  Annotate(older);
+  Annotate(newer);
+  EXPECT_EQ(CommandOutline(newer), CommandOutline(older));
+  EXPECT_EQ(CommandOutline(newer).size(), 9u);
+}
+
+TEST_F(AnnotationTest, TableMasterRepeatMovesWholeRows) {
+  const auto document = DataFile("table_master.htm");
+  Annotate(document);
+  const DomNode master =
+      Command(document, "M:b:Library:Book:s:Library:Shelf:N=books:TABLEINFO:A:2");
+  const DomNode rows = Command(document, "R:b:Library:Book:s:Library:Shelf:N=books:");
+  ASSERT_TRUE(master && rows);
+  EXPECT_TRUE(master.selectSingleNode("table"));
+  EXPECT_EQ(rows.parentNode().nodeName(), "table");
+  const auto moved = rows.childNodes();
+  ASSERT_EQ(moved.length(), 2u);
+  EXPECT_EQ(moved.item(0).nodeName(), "tr");
+  EXPECT_EQ(moved.item(0).text(), "<Title><Pages>");
+  EXPECT_EQ(moved.item(1).nodeName(), "tr");
+  EXPECT_EQ(rows.previousSibling().text(), "TitlePages");
+  EXPECT_EQ(rows.nextSibling().text(), "Total");
+  EXPECT_EQ(Count(document, "//a[@class='msocomanchor']"), 0u);
+}
+
+TEST_F(AnnotationTest, SplitPlaceholderRunsEndUpInOneSpan) {
+  const auto document = Parsed(WordPage(
+      "<p>Name: " + Mark(1, "[DISPLAY1]") + "&lt;<span class=\"SpellE\">Name</span>&gt;</p>",
+      {"F:b:Library:Book::title:SAA:"}));
+  Annotate(document);
+  const DomNode display = Command(document, "F:b:Library:Book::title:SAA:");
+  ASSERT_TRUE(display);
+  EXPECT_EQ(display.text(), "<<Name>");
+  EXPECT_EQ(display.parentNode().childNodes().length(), 2u);
+}
+
+TEST_F(AnnotationTest, OpenSharingItsPlaceLeavesTheNextMarkInASavedSpan) {
+  const std::string shared =
+      "<span class=\"MsoCommentReference\"><span style=\"font-size:8.0pt\"><span/>"
+      "<a class=\"msocomanchor\">[OPEN1]</a><span/><span/><a class=\"msocomanchor\">[DISPLAY2]</a>"
+      "<span/></span></span>";
+  const auto document =
+      Parsed(WordPage("<p>" + shared + "&lt;Name&gt;</p>",
+                      {"C:s:Library:Shelf:name=Fiction", "F:s:Library:Shelf::name:SAA:"}));
+  Annotate(document);
+  const DomNode paragraph = document->selectSingleNode("//div[@class='Section1']/p");
+  EXPECT_EQ(paragraph.xml(),
+            "<p><span QuireQuery=\"C:s:Library:Shelf:name=Fiction\"/>"
+            "<span QuireQuery=\"F:s:Library:Shelf::name:SAA:\">&lt;Name&gt;</span></p>");
+  // Both entries and then the separator line left the comment list.
+  EXPECT_FALSE(
+      document->selectSingleNode("//div[@style='mso-element:comment-list']").hasChildNodes());
+}
+
+TEST_F(AnnotationTest, LinkIsPairedWithItsEndLink) {
+  const std::string link = "L:b:Library:Book:code=B1";
+  const auto document = Parsed(WordPage(
+      "<p>" + Mark(1, "[LINK1]") + "<o:p/></p><p>Linked</p><p>" + Mark(2, "[ENDLINK2]") + "</p>",
+      {link, link}));
+  Annotate(document);
+  const DomNode element = Command(document, link);
+  ASSERT_TRUE(element);
+  EXPECT_EQ(element.text(), "Linked");
+  EXPECT_EQ(element.nextSibling().xml(), "<p><br/></p>");
+}
+
+TEST_F(AnnotationTest, UnpairedMarksAreRemovedWithoutCommandElements) {
+  const auto document = Parsed(WordPage(
+      "<p>" + Mark(1, "[ENDREP1]") + "</p><p>" + Mark(2, "[LIMIT2]") + "Kept text</p>",
+      {"R:b:Library:Book:s:Library:Shelf:N=books:", "S:g:Library:Shelf:s:Library:Shelf::x"}));
+  Annotate(document);
+  EXPECT_EQ(Count(document, "//*[@QuireQuery]"), 0u);
+  EXPECT_EQ(Count(document, "//a"), 0u);
+  EXPECT_EQ(document->selectSingleNode("//div[@class='Section1']").xml(),
+            "<div class=\"Section1\"><p><br/></p><p>Kept text</p></div>");
+}
+
+TEST_F(AnnotationTest, EmptiedParagraphGetsABreakOnlyAfterRepeatLimitAndLinkEnds) {
+  struct Case {
+    const char* start;
+    const char* end;
+    const char* text;
+    bool breaks;
+  };
+  const Case cases[] = {{"[REPEAT1]", "[ENDREP2]", "R:x", true},
+                        {"[LIMIT1]", "[ENDLIM2]", "S:x", true},
+                        {"[MASTER1]", "[ENDMAST2]", "M:x", false},
+                        {"[DISPLAY1]", "[ENDDISP2]", "F:x", false}};
+  for (const Case& c : cases) {
+    const auto document = Parsed(
+        WordPage("<p>" + Mark(1, c.start) + "Body</p><p id=\"end\">" + Mark(2, c.end) + "</p>",
+                 {c.text, c.text}));
+    Annotate(document);
+    EXPECT_EQ(Count(document, "//p[@id='end']/br"), c.breaks ? 1u : 0u) << c.end;
+    EXPECT_EQ(Count(document, "//a"), 0u) << c.end;
+  }
+}
+
+TEST_F(AnnotationTest, MismatchedLabelsAndExtraAnchorsStayInPlace) {
+  const auto document =
+      Parsed(WordPage("<p>" + Mark(1, "[AB1]") + "Reviewed</p><p>" + Mark(2, "[REPEAT2]") +
+                          "Text</p><p>" + Mark(3, "[DISPLAY3]") + "&lt;Name&gt;</p>",
+                      {"Looks fine", "F:b:Library:Book::title:SAA:"}));
+  const std::string before = document->xml();
+  Annotate(document);
+  EXPECT_EQ(document->xml(), before);
+}
+
+TEST_F(AnnotationTest, GraphicDisplayTakesTheShapeAndOtherVmlPicturesBecomeScripts) {
+  const auto document = DataFile("vml_picture.htm");
+  Annotate(document);
+  const DomNode cover = Command(document, "F:b:Library:Book::cover:GSA:");
+  ASSERT_TRUE(cover);
+  const auto parts = cover.childNodes();
+  ASSERT_EQ(parts.length(), 3u);
+  EXPECT_EQ(parts.item(0).nodeName(), "v:shapetype");
+  EXPECT_EQ(parts.item(1).nodeName(), "v:shape");
+  EXPECT_EQ(parts.item(2).nodeName(), "img");
+
+  const auto scripts = document->selectNodes("//SCRIPT");
+  ASSERT_EQ(scripts.length(), 1u);
+  EXPECT_EQ(scripts.item(0).previousSibling().nodeName(), "v:shape");
+  EXPECT_EQ(scripts.item(0).firstChild().nodeValue(),
+            "\rdocument.write(\"<![if !vml]><img width=40 height=40 src=shelf_files/image004.gif "
+            "v:shapes=_x0000_i1026/><![endif]>\")\r// ");
+  EXPECT_EQ(Count(document, "//img"), 2u);
+}
+
+TEST_F(AnnotationTest, FormattedTextAndXDisplaysAreWrappedAsBlocks) {
+  if (!DomainRegistry::instance().hasDomainNamed("Notes")) {
+    DomainRegistry::instance().registerDomain(std::make_unique<NotesDomain>());
+  }
+  const auto document = Parsed(WordPage(
+      "<p>" + Mark(1, "[DISPLAY1]") + "&lt;Body&gt;</p><p>" + Mark(2, "[DISPLAY2]") +
+          "&lt;Title&gt;</p><p>" + Mark(3, "[DISPLAY3]") + "&lt;Title&gt;</p>",
+      {"F:n:Notes:Note::body:SAA:", "F:n:Notes:Note::title:SAA:", "X:n:Notes:Note::title:SAA:"}));
+  Annotate(document);
+  EXPECT_EQ(Command(document, "F:n:Notes:Note::body:SAA:")
+                .parentNode()
+                .xml()
+                .rfind("<span><span QuireQuery=", 0),
+            0u);
+  EXPECT_EQ(Command(document, "F:n:Notes:Note::title:SAA:").parentNode().nodeName(), "p");
+  EXPECT_EQ(Command(document, "X:n:Notes:Note::title:SAA:").parentNode().nodeName(), "span");
+}
+
+TEST_F(AnnotationTest, DisplayOutsideACommentReferenceStopsThePass) {
+  const auto document = Parsed(WordPage(
+      "<p><span><span/><a class=\"msocomanchor\">[DISPLAY1]</a><span/></span>&lt;Name&gt;</p>"
+      "<p><v:shape/><img src=\"a.gif\"/></p>",
+      {"F:b:Library:Book::title:SAA:"}));
+  const QuireStatus status = Annotate(document, false);
+  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Message(), FormatHostMessage(HostString(40625), {"[DISPLAY1]"}));
+  EXPECT_EQ(Count(document, "//SCRIPT"), 0u);
+}
+
+TEST_F(AnnotationTest, DomFailureNamesTheLabelAndStillWrapsImages) {
+  // An anchor straight in the section: its "reference" becomes the root element, which the
+  // OPEN cannot copy beside itself.
+  const auto document = Parsed(WordPage(
+      "<p>a</p><p>b</p><a class=\"msocomanchor\">[OPEN1]</a><p><v:shape/><img src=\"a.gif\"/></p>",
+      {"C:s:Library:Shelf:name=Fiction"}));
+  const QuireStatus status = Annotate(document, false);
+  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Message().rfind("[OPEN1]:", 0), 0u) << status.Message();
+  EXPECT_GT(status.Message().size(), std::string("[OPEN1]:").size());
+  EXPECT_EQ(Count(document, "//SCRIPT"), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,359 @@
+// Generating pages from annotated templates over real folders and record files: OPEN completion,
+// MASTER/REPEAT expansion with LINK elements, table rows and recursion, LIMIT regions, progress,
+// the outline hand-back and the messages of failing commands.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "domains/domain_registry.h"
+#include "domains/file_sys_domain.h"
+#include "foundation/host_hooks.h"
+#include "foundation/quire_status.h"
+#include "generate/error_collector.h"
+#include "generate/progress_sink.h"
+#include "generate/web_page_generator.h"
+#include "model/quire_standard_domain.h"
+#include "platform/config.h"
+#include "platform/dom/dom_document.h"
+#include "platform/resource_module.h"
+
+namespace {
+
+using platform::DomNode;
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "walk_XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make " << pattern;
+    path_ = std::filesystem::canonical(pattern);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::string Path(const std::string& name = "") const {
+    return name.empty() ? path_.string() : (path_ / name).string();
+  }
+  std::string Write(const std::string& name, const std::string& bytes) const {
+    std::filesystem::create_directories((path_ / name).parent_path());
+    std::ofstream(path_ / name, std::ios::binary) << bytes;
+    return Path(name);
+  }
+  std::string MakeFolder(const std::string& name) const {
+    std::filesystem::create_directories(path_ / name);
+    return Path(name);
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct RecordingSink : ProgressSink {
+  void report(const std::string& /*message*/, int percent) override { percents.push_back(percent); }
+  std::vector<int> percents;
+};
+
+// A generator whose page completion writes `entries` into the outline.
+class OutlineWriter : public WebPageGenerator {
+ public:
+  using WebPageGenerator::WebPageGenerator;
+  std::string entries;
+
+ protected:
+  bool completePage(const RequestTexts& /*request*/) override {
+    std::string xml = "<outline>" + entries + "</outline>";
+    return outlineDocument()->loadXML(xml);
+  }
+};
+
+// A "Word" domain that counts its refreshes.
+class WordDomain : public QuireStandardDomain {
+ public:
+  WordDomain() : QuireStandardDomain("Word") {}
+  void loadSchema(QuireStatus& status) override { status = QuireStatus(); }
+  void refresh() override { ++refreshes; }
+  int refreshes = 0;
+};
+
+// Command texts over the file-system domain.
+std::string OpenFolder(const std::string& variable, const std::string& path) {
+  return "C:" + variable + ":FileSys:Directory:FullName=" + path;
+}
+const char* const kFilesByName =
+    "R:f:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleName";
+std::string Span(const std::string& command, const std::string& content = "x") {
+  return "<span QuireQuery=\"" + command + "\">" + content + "</span>";
+}
+std::string ShowName(const std::string& variable, const std::string& className = "File") {
+  return Span("F:" + variable + ":FileSys:" + className + "::SimpleName:SAA:", "&lt;Name&gt;");
+}
+// A MASTER over the files of "d", each shown as a paragraph with its name.
+std::string FileMaster(const std::string& extra = "") {
+  return Span("M:files", Span(kFilesByName, "<p>" + ShowName("f") + "</p>") + extra);
+}
+
+// The non-empty texts a browser would show, in document order.
+void CollectVisible(const DomNode& node, std::vector<std::string>& texts) {
+  for (const DomNode& child : node.childNodes()) {
+    if (child.nodeType() == platform::kDomText && !child.nodeValue().empty()) {
+      texts.push_back(child.nodeValue());
+    } else if (child.nodeType() == platform::kDomElement &&
+               child.getAttribute("style").find("display:none") == std::string::npos) {
+      CollectVisible(child, texts);
+    }
+  }
+}
+
+using Texts = std::vector<std::string>;
+
+class WalkTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    std::string error;
+    ASSERT_TRUE(platform::HostResources().Load(
+        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
+        << error;
+    DomainRegistry& registry = DomainRegistry::instance();
+    if (!registry.hasDomainNamed("FileSys")) {
+      registry.registerDomain(std::make_unique<FileSysDomain>());
+    }
+  }
+  void SetUp() override {
+    platform::ClearInitParametersForTesting();
+    unsetenv("MaxRecursionLevel");
+    for (const char* name : {"c.txt", "a.txt", "b.txt"})
+      folder.Write("list/" + std::string(name), name);
+  }
+  void TearDown() override { platform::ClearInitParametersForTesting(); }
+
+  QuireStatus Generate(const std::string& body, const std::string& locator = "",
+                       WebPageGenerator* custom = nullptr) {
+    document = platform::DomDocument::Create();
+    EXPECT_TRUE(document->loadXML("<html><body>" + body + "</body></html>"))
+        << document->parseError().reason;
+    errors = std::make_unique<ErrorCollector>("page.htm");
+    WebPageGenerator plain(document, folder.Path("page.htm"), *errors, &sink);
+    WebPageGenerator& generator = custom != nullptr ? *custom : plain;
+    return generator.generatePage(locator, "http://portal", "template", outline);
+  }
+  DomNode Body() const { return document->documentElement().selectSingleNode("body"); }
+  Texts Visible() const {
+    Texts texts;
+    CollectVisible(Body(), texts);
+    return texts;
+  }
+  std::string Folder(const std::string& name) const { return folder.Path(name); }
+
+  TempFolder folder;
+  RecordingSink sink;
+  std::shared_ptr<platform::DomDocument> document;
+  std::unique_ptr<ErrorCollector> errors;
+  std::optional<std::string> outline;
+};
+
+TEST_F(WalkTest, OpenWithAnEmptyValueIsCompletedFromTheArtifactLocator) {
+  const std::string page =
+      Span("C:d:FileSys:Directory:FullName=") + "<p>" + ShowName("d", "Directory") + "</p>";
+  const QuireStatus status = Generate(page, "FileSys:Directory:FullName=" + Folder("list"));
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(Visible(), Texts{"list"});
+  EXPECT_EQ(Body().selectNodes(".//span[@QuireQuery]").length(), 1u);  // the OPEN is gone
+
+  // A locator of another domain leaves the OPEN as written: it opens nothing and fails.
+  EXPECT_FALSE(Generate(page, "Kestrel:Directory:FullName=" + Folder("list")).IsOk());
+}
+
+TEST_F(WalkTest, RepeatCopiesFollowTheObjectListAndTheTemplateIsHidden) {
+  ASSERT_TRUE(Generate(Span(OpenFolder("d", Folder("list"))) + FileMaster()).IsOk());
+  EXPECT_EQ(Visible(), (Texts{"a.txt", "b.txt", "c.txt"}));
+}
+
+TEST_F(WalkTest, LinkElementsStandInForTheirObjectsAndUnlistedOnesAreRemoved) {
+  folder.Write("page.htm", "x");  // an existing file that the REPEAT does not list
+  QuireStatus status;
+  QuireAbstractDomain& domain = DomainRegistry::instance().getDomain(status, "FileSys");
+  FileSysDomain& fileSys = dynamic_cast<FileSysDomain&>(domain);
+  const std::string linkB =
+      fileSys.makeEntryObject(Folder("list/b.txt"), status).referenceText(status);
+  const std::string linkOther =
+      fileSys.makeEntryObject(Folder("page.htm"), status).referenceText(status);
+  const std::string links =
+      Span(linkB, "<p>linked " + ShowName("f") + "</p>") + Span(linkOther, "<p>gone</p>");
+  ASSERT_TRUE(Generate(Span(OpenFolder("d", Folder("list"))) + FileMaster(links)).IsOk());
+  EXPECT_EQ(Visible(), (Texts{"a.txt", "linked ", "b.txt", "c.txt"}));
+
+  // A MASTER inside the LINK (the records of b.txt) does not move the copies that follow it.
+  const std::string records =
+      Span("M:records", Span("R:r:FileSys:FileRecord:f:FileSys:File:N=Records:",
+                             Span("F:r:FileSys:FileRecord::Field01:SAA:")));
+  ASSERT_TRUE(Generate(Span(OpenFolder("d", Folder("list"))) +
+                       FileMaster(Span(linkB, "<p>linked " + records + "</p>")))
+                  .IsOk());
+  EXPECT_EQ(Visible(), (Texts{"a.txt", "linked ", "b.txt", "c.txt"}));
+}
+
+TEST_F(WalkTest, TableRowsKeepTheBottomBorderOnTheLastRow) {
+  const std::string row =
+      "<tr><td style=\"border-top:none;border-bottom:solid 1.5pt\">" + ShowName("f") + "</td></tr>";
+  const std::string table = "<table><tr><td style=\"border-bottom:none\">Name</td></tr>" +
+                            Span(kFilesByName, row) + "</table>";
+  ASSERT_TRUE(
+      Generate(Span(OpenFolder("d", Folder("list"))) + Span("M:rows:TABLEINFO:A:1", table)).IsOk());
+  EXPECT_EQ(Visible(), (Texts{"Name", "a.txt", "b.txt", "c.txt"}));
+  Texts styles;
+  for (const DomNode& cell : Body().selectNodes(".//table/span/tr/td")) {
+    styles.push_back(cell.getAttribute("style"));
+  }
+  ASSERT_EQ(styles.size(), 4u);  // three copies and the hidden template
+  EXPECT_EQ(styles[0], "border-top:none;border-bottom:none");
+  EXPECT_EQ(styles[1], "border-top:none;border-bottom:none");
+  EXPECT_EQ(styles[2], "border-top:none;border-bottom:solid 1.5pt");
+}
+
+TEST_F(WalkTest, RecursionStopsAtMaxRecursionLevelWithIndentedLevels) {
+  folder.MakeFolder("tree/a/b/c/d");
+  platform::BindInitParameter("MaxRecursionLevel", "2");
+  const std::string repeat = "R:d:FileSys:Directory:d:FileSys:Directory:N=Contents:";
+  const std::string page =
+      Span(OpenFolder("d", Folder("tree"))) +
+      Span("M:tree", Span(repeat, "<p>" + ShowName("d", "Directory") + "</p>"));
+  ASSERT_TRUE(Generate(page).IsOk());
+  EXPECT_EQ(Visible(), (Texts{"a", "b", "c"}));
+  const DomNode levelTwo = Body().selectSingleNode(".//p[span = 'c']");
+  ASSERT_FALSE(levelTwo.isNull());
+  EXPECT_EQ(levelTwo.getAttribute("style"), "margin-left:1.00in");
+}
+
+TEST_F(WalkTest, WithoutMaxRecursionLevelRecursionStopsAtTheHardLimit) {
+  std::string deep = "deep";
+  for (int level = 0; level < 70; ++level) deep += "/n";
+  folder.MakeFolder(deep);
+  const std::string repeat = "R:d:FileSys:Directory:d:FileSys:Directory:N=Contents:";
+  const std::string page =
+      Span(OpenFolder("d", Folder("deep"))) +
+      Span("M:loop", Span(repeat, "<p>" + ShowName("d", "Directory") + "</p>"));
+  ASSERT_TRUE(Generate(page).IsOk());
+  EXPECT_EQ(Visible().size(), static_cast<size_t>(TemplateGenerator::kHardRecursionLimit + 1));
+}
+
+TEST_F(WalkTest, PlainLimitHidesTheRegionOfObjectsItDoesNotAdmit) {
+  folder.MakeFolder("list/sub");
+  const std::string repeat =
+      "R:o:FileSys:DirectoryObject:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::"
+      "SimpleName";
+  const std::string limit =
+      Span("S:x:FileSys:File:o:FileSys:DirectoryObject::", "<p>file " + ShowName("x") + "</p>");
+  ASSERT_TRUE(
+      Generate(Span(OpenFolder("d", Folder("list"))) + Span("M:all", Span(repeat, limit))).IsOk());
+  EXPECT_EQ(Visible(), (Texts{"file ", "a.txt", "file ", "b.txt", "file ", "c.txt"}));
+}
+
+TEST_F(WalkTest, OmitAndOtherwiseFollowWhetherTheMasterHasObjects) {
+  folder.MakeFolder("empty");
+  for (const char* listed : {"list", "empty"}) {
+    const std::string page =
+        Span(OpenFolder("d", Folder(listed))) + "<div>" + FileMaster() +
+        Span("S:o:FileSys:File:d:FileSys:Directory:..OTHERWISE", "<p>nothing here</p>") +
+        "</div><div>" + FileMaster() +
+        Span("S:o:FileSys:File:d:FileSys:Directory:..OMIT", "<p>listing above</p>") + "</div>";
+    ASSERT_TRUE(Generate(page).IsOk()) << listed;
+    const Texts expected =
+        std::string(listed) == "list"
+            ? Texts{"a.txt", "b.txt", "c.txt", "a.txt", "b.txt", "c.txt", "listing above"}
+            : Texts{"nothing here"};
+    EXPECT_EQ(Visible(), expected) << listed;
+  }
+}
+
+TEST_F(WalkTest, ProgressRunsOverBothMastersOfFourObjects) {
+  folder.Write("list/d.txt", "d");
+  ASSERT_TRUE(Generate(Span(OpenFolder("d", Folder("list"))) + "<div>" + FileMaster() +
+                       FileMaster() + "</div>")
+                  .IsOk());
+  EXPECT_EQ(sink.percents, (std::vector<int>{10, 21, 32, 43, 55, 66, 77, 88, 100}));
+}
+
+TEST_F(WalkTest, OutlineIsHandedBackOnlyWhenLongerThanTwentyCharacters) {
+  for (const auto& [entries, expected] :
+       std::vector<std::pair<std::string, std::optional<std::string>>>{
+           {"", std::nullopt}, {"x", std::nullopt}, {"<e id=\"1\"/>", "<e id=\"1\"/>"}}) {
+    document = platform::DomDocument::Create();
+    ErrorCollector collector("page.htm");
+    OutlineWriter writer(document, folder.Path("page.htm"), collector);
+    writer.entries = entries;
+    ASSERT_TRUE(Generate("<p>plain</p>", "", &writer).IsOk());
+    EXPECT_EQ(outline, expected) << entries;
+  }
+}
+
+TEST_F(WalkTest, FailingCommandsReportTheirMessagesAndStopTheWalk) {
+  const std::string open = Span(OpenFolder("d", Folder("list")));
+  const struct {
+    std::string page;
+    unsigned message;
+  } cases[] = {
+      {open + Span("F:d:FileSys:Directory::NoSuchAttribute:SAA:"), 40205},
+      {open + Span("M:m", ShowName("d", "Directory")), 40528},
+      {open + "<p>x</p>" + Span("S:o:FileSys:File:d:FileSys:Directory:..OMIT"), 40134},
+  };
+  for (const auto& failing : cases) {
+    const QuireStatus status = Generate(failing.page + "<p>" + ShowName("d", "Directory") + "</p>");
+    EXPECT_FALSE(status.IsOk()) << failing.message;
+    std::string all;
+    for (const std::string& message : errors->messages()) all += message + "\n";
+    EXPECT_NE(all.find(HostString(failing.message)), std::string::npos) << all;
+    // The DISPLAY after the failing command is left as written.
+    EXPECT_EQ(Visible().back(), "<Name>") << failing.message;
+  }
+}
+
+TEST_F(WalkTest, OpenOfAnUnknownDomainEndsGenerationBeforeTheWalk) {
+  const QuireStatus status = Generate(Span("C:d:NoSuchDomain:Directory:FullName=/") + "<p>" +
+                                      ShowName("d", "Directory") + "</p>");
+  EXPECT_EQ(status.Kind(), 63u);
+  EXPECT_NE(status.Message().find("NoSuchDomain"), std::string::npos) << status.Message();
+  EXPECT_EQ(Visible(), (Texts{"x", "<Name>"}));  // nothing was walked
+  EXPECT_TRUE(sink.percents.empty());
+}
+
+TEST_F(WalkTest, RegisteredWordDomainIsRefreshedAfterGeneration) {
+  auto& word = dynamic_cast<WordDomain&>(
+      DomainRegistry::instance().registerDomain(std::make_unique<WordDomain>()));
+  ASSERT_TRUE(Generate("<p>plain</p>").IsOk());
+  EXPECT_EQ(word.refreshes, 1);
+  DomainRegistry::instance().removeDomain(word);
+}
+
+TEST_F(WalkTest, MultiLineValueBecomesSpansSeparatedByBreaks) {
+  const std::string file = folder.Write("notes.txt", "first line\r\nsecond line\nthird");
+  const std::string page = Span("C:t:FileSys:File:FullName=" + file) + "<p>" +
+                           Span("F:t:FileSys:File::Text:SAA:", "&lt;Text&gt;") + "</p>";
+  ASSERT_TRUE(Generate(page).IsOk());
+  const DomNode value = Body().selectSingleNode("p/span");
+  EXPECT_EQ(value.xml().substr(value.xml().find('>') + 1),
+            "<span>first line</span><br/><span>second line</span><br/><span>third</span></span>");
+}
+
+TEST_F(WalkTest, TenThousandRecordsGenerateOneRowEach) {
+  std::string records;
+  for (int i = 0; i < 10000; ++i) records += "key" + std::to_string(i) + " value\n";
+  const std::string file = folder.Write("records.txt", records);
+  const std::string page =
+      Span("C:t:FileSys:File:FullName=" + file) +
+      Span("M:records", Span("R:r:FileSys:FileRecord:t:FileSys:File:N=Records:",
+                             "<p>" + Span("F:r:FileSys:FileRecord::Field01:SAA:") + "</p>"));
+  ASSERT_TRUE(Generate(page).IsOk());
+  const Texts shown = Visible();
+  ASSERT_EQ(shown.size(), 10000u);
+  EXPECT_EQ(shown.front(), "key0");
+  EXPECT_EQ(shown.back(), "key9999");
+}
+
+}  // namespace
