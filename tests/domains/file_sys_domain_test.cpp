@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "domains/file_sys_object.h"
 #include "foundation/escaping.h"
 #include "foundation/quire_status.h"
 #include "model/domain_lookup.h"
@@ -84,23 +83,6 @@ class FileSysDomainTest : public ::testing::Test {
   TempFolder folder_;
 };
 
-TEST_F(FileSysDomainTest, ClassesCarryOwnAndInheritedMembersInBothLists) {
-  QuireStatus status;
-  const QuireClass file = domain_.fileClass();
-  EXPECT_TRUE(file.isSubclassOf(domain_.directoryObjectClass()));
-  for (const QuireFeatureList list : {QuireFeatureList::kFirst, QuireFeatureList::kSecond}) {
-    EXPECT_FALSE(file.findAttribute("SimpleName", status, list).isUndefined());
-    EXPECT_FALSE(file.findRelationship("ParentDirectory", QuireRelationship::kUnary, status, list)
-                     .isUndefined());
-    EXPECT_FALSE(domain_.directoryClass()
-                     .findRelationship("Contents", QuireRelationship::kNary, status, list)
-                     .isUndefined());
-  }
-  const QuireClass record = domain_.fileRecordClass();
-  EXPECT_FALSE(record.findAttribute("Field30", status).isUndefined());
-  EXPECT_TRUE(record.findAttribute("Field31", status).isUndefined());
-}
-
 TEST_F(FileSysDomainTest, ConstructorsCheckTheKindOfTheirPath) {
   const std::string file = folder_.Write("a.txt", "x");
   std::string lines;
@@ -112,7 +94,6 @@ TEST_F(FileSysDomainTest, ConstructorsCheckTheKindOfTheirPath) {
   EXPECT_EQ(lines, "Used empty file name\n");
   EXPECT_EQ(Text(Open("DirectoryObject", folder_.Path("none")), "FullName"),
             "<INVALID INPUT PATHNAME>");
-  EXPECT_EQ(Text(Open("File", folder_.Path(".") + "/a.txt"), "FullName"), file);
 }
 
 TEST_F(FileSysDomainTest, NamePartsAreComputedOncePerObject) {
@@ -134,10 +115,7 @@ TEST_F(FileSysDomainTest, ContentsListsEntriesByKindWithoutDotEntries) {
   folder_.MakeFolder("sub");
   folder_.Write("f.txt", "x");
   ASSERT_EQ(mkfifo(folder_.Path("pipe").c_str(), 0600), 0);
-  std::string lines;
-  const QuireObjectList entries = Related(Open("Directory", folder_.Path()), "Contents", &lines);
-  EXPECT_EQ(lines, "Inside contents, writeImage = 0\nit's a default\nstat result mode = " +
-                       std::to_string(S_IFIFO) + "\n");
+  const QuireObjectList entries = Related(Open("Directory", folder_.Path()), "Contents");
   std::vector<std::string> seen;
   QuireStatus status;
   for (const QuireObject& entry : entries) {
@@ -159,42 +137,22 @@ TEST_F(FileSysDomainTest, ContentsSkipsEntriesThatCannotBeMade) {
                 " does not exist.\n");
 }
 
-TEST_F(FileSysDomainTest, ParentDirectoryIsTheHoldingFolder) {
-  const QuireObject file = Open("File", folder_.Write("sub/f.txt", "x"));
-  QuireStatus status;
-  const QuireRelationship& parent =
-      file.getClass(status).findRelationship("ParentDirectory", QuireRelationship::kUnary, status);
-  QuireObject folder;
-  CapturedStderr([&] { folder = file.getUnaryRelatedObject(parent, status); });
-  EXPECT_EQ(folder.getClass(status).name(), "Directory");
-  EXPECT_EQ(Text(folder, "FullName"), folder_.Path("sub"));
-}
-
-TEST_F(FileSysDomainTest, FileTextAndGraphic) {
-  const QuireObject file = Open("File", folder_.Write("Pic.JPEG", "line\r\nnext\n"));
+TEST_F(FileSysDomainTest, FileTextEndsLinesInLineFeedsAndReportsAFileGone) {
+  const QuireObject file = Open("File", folder_.Write("t.txt", "line\r\nnext\n"));
   EXPECT_EQ(Text(file, "Text"), "line\nnext\n");
-  QuireStatus status;
-  const QuireAttribute& graphic = file.getClass(status).findAttribute("Graphic", status);
-  QuireAttributeValue value;
-  CapturedStderr([&] { value = file.getGraphicAttributeValue(graphic, "img", status); });
-  ASSERT_NE(value.graphic(), nullptr);
-  EXPECT_EQ(value.graphic()->path(), folder_.Path("Pic.JPEG"));
-  EXPECT_EQ(value.graphic()->format(), QuireGraphic::kJpg);
-  EXPECT_EQ(PictureFormatOfExtension("wmf"), QuireGraphic::kWmf);
-  EXPECT_EQ(PictureFormatOfExtension("tiff"), QuireGraphic::kOther);
-
-  std::filesystem::remove(folder_.Path("Pic.JPEG"));
+  std::filesystem::remove(folder_.Path("t.txt"));
   EXPECT_EQ(Text(file, "Text"), ">>ERROR: COULDN'T OPEN FILE<<");
 }
 
-TEST_F(FileSysDomainTest, RecordsAreFileRecordObjects) {
+TEST_F(FileSysDomainTest, RecordsAreFileRecordObjectsWithThirtyFields) {
+  QuireStatus status;
+  EXPECT_FALSE(domain_.fileRecordClass().findAttribute("Field30", status).isUndefined());
+  EXPECT_TRUE(domain_.fileRecordClass().findAttribute("Field31", status).isUndefined());
   const std::string path = folder_.Write("r.txt", "#FIELD_DELIMITER ,\na,1\nb,2,x\n");
   const QuireObjectList records = Related(Open("File", path), "Records");
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(Text(records[1], "Field03"), "x");
   EXPECT_EQ(Text(records[1], "UniqueKey"), "b");
-  EXPECT_EQ(Text(records[1], "Filename"), path);
-  EXPECT_EQ(Text(records[1], "Text"), "b,2,x");
   EXPECT_EQ(Text(records[0], "Field03"), "<FIELD INDEX OUT OF RANGE>");
 }
 
@@ -205,19 +163,17 @@ TEST_F(FileSysDomainTest, IdentifiersRoundTripThroughMakeObject) {
   const QuireObject file = QuireObject::makeObject(identifier, status);
   ASSERT_TRUE(status.IsOk()) << status.Text();
   EXPECT_EQ(file.referenceText(status), identifier);
-  EXPECT_EQ(file, Open("File", path));
 
   const QuireObject record = Related(file, "Records").at(0);
   const QuireObject again = QuireObject::makeObject(record.referenceText(status), status);
   ASSERT_TRUE(status.IsOk()) << status.Text();
   EXPECT_EQ(Text(again, "Field02"), "v");
 
-  std::string lines = CapturedStderr([&] {
+  CapturedStderr([&] {
     QuireObject::makeObject(
         "FileSys:FileRecord:Filename=" + EscapeNonAlphanumeric(path) + ",UniqueKey=zz", status);
   });
-  EXPECT_EQ(status.Kind(), 4u);
-  EXPECT_NE(lines.find("***makeObject returning undefined object***"), std::string::npos);
+  EXPECT_EQ(status.Kind(), 4u);  // no record has that key
 }
 
 }  // namespace

