@@ -4,6 +4,8 @@
 
 #include <string>
 
+class ProgressSink;
+
 // Creates the command and done events and the command thread (20,000,000-byte stack).
 void XmlAgentInit();
 // Stores the pair in the init-parameter table (first binding wins). No thread, no lock needed.
@@ -18,3 +20,7 @@ void XmlAgentClose();
 // Diagnostic for the command-line host: the outcome of the last generate command, 1 generated,
 // 0 failed, -1 not run (no parameter file, no agent, timed out).
 int XmlAgentLastGenerateOutcome();
+
+// Makes `sink` receive the progress of every page generated from now on, on the thread that
+// generates it; null reports nothing. Process-wide; the sink must outlive its use.
+void XmlAgentSetProgressSink(ProgressSink* sink);

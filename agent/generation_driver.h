@@ -14,10 +14,12 @@ struct GenerationInputs {
   std::string templateId;       // names the request in log lines
 };
 
-// Loads the document file into core.currentDocument and generates the page there; the outline
-// text, when there is one, goes to resultText. True when the page was generated without errors.
-// On failure the error-page text is kept as LastGenerationErrorText(). Runs on the thread that
-// serves the request.
+// Loads the document file (rewriting it in place into XML first when it is not well-formed),
+// makes it core.currentDocument, annotates it and generates the page there; the outline text, when
+// there is one, goes to resultText. The caller saves the page. True when no error was collected;
+// otherwise the error page is written beside the file (<name>ERR.<ext>) and its text kept as
+// LastGenerationErrorText(). Progress goes to the sink of XmlAgentSetProgressSink. Runs on the
+// thread that serves the request.
 bool GenerateDocument(AgentCore& core, const GenerationInputs& inputs,
                       std::optional<std::string>& resultText);
 

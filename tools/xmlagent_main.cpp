@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "agent/agent_entry.h"
+#include "generate/progress_sink.h"
 
 namespace fs = std::filesystem;
 
@@ -190,6 +191,39 @@ struct ReportStreams {
   }
 };
 
+// Shows the generation's progress: on a terminal one line that is rewritten in place, otherwise
+// one line per report. Called on the library's command thread while the host waits.
+class ProgressLine : public ProgressSink {
+ public:
+  explicit ProgressLine(std::FILE* stream) : stream_(stream), terminal_(isatty(fileno(stream))) {}
+
+  void report(const std::string& message, int percent) override {
+    std::string line = message + " " + std::to_string(percent) + "%";
+    if (!terminal_) {
+      std::fprintf(stream_, "%s\n", line.c_str());
+    } else {
+      const size_t length = line.size();
+      // Blanks wipe what a longer earlier line left behind.
+      if (line.size() < shown_) line.append(shown_ - line.size(), ' ');
+      std::fprintf(stream_, "\r%s", line.c_str());
+      shown_ = length;
+    }
+    std::fflush(stream_);
+  }
+
+  // Ends the rewritten line, so that what follows starts on a line of its own.
+  void Finish() {
+    if (terminal_ && shown_ > 0) std::fputc('\n', stream_);
+    shown_ = 0;
+    std::fflush(stream_);
+  }
+
+ private:
+  std::FILE* stream_;
+  bool terminal_;
+  size_t shown_ = 0;
+};
+
 int Run(const Options& options, ReportStreams& streams) {
   const fs::path home = Effective(options, "VISTAFOLD_HOME", options.home);
   const fs::path userData = fs::absolute(Effective(options, "USER_DATA", options.userData));
@@ -232,10 +266,14 @@ int Run(const Options& options, ReportStreams& streams) {
   XmlAgentSetInitParameter("timeout", options.timeout);
   if (options.log) XmlAgentSetInitParameter("ENABLELOGGING", "TRUE");
 
+  ProgressLine progress(streams.err);
+  XmlAgentSetProgressSink(&progress);
   XmlAgentInit();
   XmlAgentGenerate();
   const int outcome = XmlAgentLastGenerateOutcome();
   XmlAgentClose();
+  XmlAgentSetProgressSink(nullptr);
+  progress.Finish();
 
   const auto errorPageAfter = ModifiedTime(errorPage);
   const bool newErrorPage = errorPageAfter.has_value() && errorPageAfter != errorPageBefore;

@@ -129,7 +129,8 @@ TEST_F(RequestQueueTest, SynchronousModeSavesAWellFormedDocumentAndLeavesAnyOthe
   EXPECT_EQ(ReadFile(file), kPageAsSaved);
   EXPECT_EQ(log_.find("Queued request"), std::string::npos) << log_;
 
-  const std::string broken = "<html><p>unclosed &nbsp;</html>";
+  // The conversion leaves this text as it is, and it still does not load.
+  const std::string broken = "<html><p>unclosed</html>";
   const std::string brokenFile = folder_.Write("broken.htm", broken);
   Submit(brokenFile, "tpl/broken");
   EXPECT_FALSE(flag_) << "the driver's failure";
@@ -171,11 +172,10 @@ TEST_F(RequestQueueTest, DuplicateWhileProcessingTimesOutAtOnceAndALaterOneColle
 // it failed rather than taking the collected request for a generated page.
 TEST_F(RequestQueueTest, CollectedFailureWritesTheErrorTextAndIsReportedAsFailed) {
   UseQueue(2000);
-  const std::string broken = folder_.Write("broken.htm", "<html><p>a &nbsp; b</p></html>");
+  const std::string broken = folder_.Write("broken.htm", "<html><p>unclosed</html>");
   ASSERT_TRUE(SubmitUntilCollected(broken, "tpl/broken"));
   EXPECT_FALSE(LastCollectedRequestSucceeded());
-  EXPECT_NE(ReadFile(broken).find("The entity 'nbsp' is referenced but not defined."),
-            std::string::npos);
+  EXPECT_NE(ReadFile(broken).find("Error on line 1, position "), std::string::npos);
 
   const std::string good = folder_.Write("good.htm", kLoosePage);
   ASSERT_TRUE(SubmitUntilCollected(good, "tpl/good"));

@@ -26,7 +26,10 @@ const Keys kAllBooks = {"B1", "B2", "B3", "B4"};
 
 class PredicateTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { commands_test::LoadSampleHostStrings(); }
+  static void SetUpTestSuite() {
+    commands_test::LoadSampleHostStrings();
+    RegisteredLibrary();  // commands name the domain before any object is asked for
+  }
 
   static GeneralPredicate Parse(const std::string& text, QuireStatus& status) {
     CommandCursor cursor(text);

@@ -27,6 +27,7 @@ public final class XmlAgentHarness {
   private final Checks checks = new Checks();
   private final Installation inst;
   private final XmlAgent agent = new XmlAgent();
+  private Path sample;
 
   private XmlAgentHarness(Installation inst) {
     this.inst = inst;
@@ -35,7 +36,7 @@ public final class XmlAgentHarness {
   public static void main(String[] args) throws Exception {
     if (args.length != 2 || System.getProperty("xmlagent.sample") == null) {
       System.err.println("usage: java -Dxmlagent.sample=DIR XmlAgentHarness "
-          + "basics|sync|async|threads|exit|exit-check TEMP_DIR");
+          + "basics|sync|async|threads|exit|exit-check|demo TEMP_DIR");
       System.exit(2);
     }
     String scenario = args[0];
@@ -48,6 +49,7 @@ public final class XmlAgentHarness {
     Path root = scenario.equals("exit")
         ? temp.resolve("exit") : Files.createTempDirectory(temp, scenario + "-");
     XmlAgentHarness harness = new XmlAgentHarness(new Installation(root, sample));
+    harness.sample = sample;
     harness.checks.note("scenario " + scenario + " in " + root);
     switch (scenario) {
       case "basics" -> harness.basics();
@@ -55,6 +57,7 @@ public final class XmlAgentHarness {
       case "async" -> harness.async();
       case "threads" -> harness.threads();
       case "exit" -> harness.exitWhileBusy();
+      case "demo" -> harness.demo();
       default -> {
         System.err.println("unknown scenario " + scenario);
         System.exit(2);
@@ -136,6 +139,39 @@ public final class XmlAgentHarness {
     checks.check("the log has the ARTIFACT_LOCATOR debug line",
         inst.debugLinesOf(Installation.LOCATOR) == 1);
     checks.check("nothing is queued", !inst.logContains("Queued request for "));
+    checkNoJniWarnings();
+  }
+
+  /**
+   * The demo page: the Word-saved folder template about the sample data folder, whose OPEN is
+   * completed from the locator, generated on the command thread.
+   */
+  private void demo() throws Exception {
+    Path page = inst.generated.resolve("folder.htm");
+    Files.copy(sample.resolve("templates").resolve("folder.htm"), page);
+    Path data = sample.resolve("data");
+    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
+        "FILE_NAME=" + page,
+        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data,
+        "SERVER_URL=" + Installation.SERVER,
+        "TEMPLATE_ID=folder"), StandardCharsets.UTF_8);
+    inst.bind(agent, "0");
+    agent.init();
+    checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
+    agent.close();
+    checks.check("no error page is written",
+        !Files.exists(inst.generated.resolve("folderERR.htm")));
+    String text = new String(Files.readAllBytes(page), StandardCharsets.ISO_8859_1);
+    checks.check("the comments became commands", !text.contains("class=\"msocomanchor\""));
+    checks.check("the page shows the folder's location", text.contains(data.toString()));
+    int earlier = text.indexOf(">2.9.txt<");
+    int later = text.indexOf(">2.10.txt<");
+    checks.check("the file table lists 2.9.txt before 2.10.txt", earlier >= 0 && earlier < later,
+        earlier + " / " + later);
+    checks.check("the records of team.csv are listed",
+        text.contains(">Ann Archer<") && text.contains(">Dan Dyer<"));
+    checks.check("the log has the timing line",
+        inst.logContains("Template folder generated in "));
     checkNoJniWarnings();
   }
 

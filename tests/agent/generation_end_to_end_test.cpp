@@ -1,0 +1,213 @@
+// Whole requests through the library's entry points, as the portal makes them: a copy of the
+// sample installation, the demo template (Word-saved HTML with comment commands) as the document
+// file, and a folder of files that the page is about.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "agent/agent_entry.h"
+#include "domains/domain_loader.h"
+#include "foundation/host_hooks.h"
+#include "generate/progress_sink.h"
+#include "platform/config.h"
+#include "platform/dom/dom_document.h"
+#include "platform/log.h"
+#include "platform/resource_module.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::DomNode;
+using test_support::ReadFile;
+using test_support::WriteFile;
+using Texts = std::vector<std::string>;
+
+const char kDemoTemplate[] = XMLAGENT_SOURCE_DIR "/sample/templates/folder.htm";
+
+bool Hidden(const DomNode& element) {
+  return element.getAttribute("style").find("display:none") != std::string::npos;
+}
+
+// Whether a browser shows the element: neither it nor an ancestor is hidden.
+bool Shown(DomNode element) {
+  for (; !element.isNull() && element.nodeType() == platform::kDomElement;
+       element = element.parentNode()) {
+    if (Hidden(element)) return false;
+  }
+  return true;
+}
+
+// The host string; the agent unloads the resource module when it closes.
+std::string Host(unsigned id) {
+  std::string error;
+  EXPECT_TRUE(platform::HostResources().Load(
+      XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
+      << error;
+  return HostString(id);
+}
+
+struct RecordingSink : ProgressSink {
+  void report(const std::string& message, int percent) override {
+    messages.push_back(message);
+    percents.push_back(percent);
+  }
+  Texts messages;
+  std::vector<int> percents;
+};
+
+class GenerationEndToEndTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(XMLAGENT_SOURCE_DIR "/sample/install", home_, fs::copy_options::recursive);
+    fs::create_directories(data_ / "sub");
+    for (const char* name : {"2.10.txt", "2.9.txt", "b.md", "A.txt"}) WriteFile(data_ / name, name);
+    WriteFile(data_ / "team.csv",
+              "#FIELD_DELIMITER ,\n#KEY_FIELDS 1\nAnn,Architect\nBen,Developer\n");
+    setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+    ResetDomainLoadingForTesting();  // every request cycle here closes the agent, domains and all
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
+                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
+                                      {"USER_DATA", user_},
+                                      {"timeout", "0"}}) {
+      platform::BindInitParameter(name, value);
+    }
+  }
+  void TearDown() override {
+    XmlAgentSetProgressSink(nullptr);
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+    unsetenv("VISTAFOLD_REGISTRY_FILE");
+  }
+
+  // Generates the document file with the given template bytes through init, generate and close;
+  // gives XmlAgentLastGenerateOutcome.
+  int Generate(const std::string& templateBytes) {
+    WriteFile(document_, templateBytes);
+    test_support::WriteParameterFile(
+        user_, "FILE_NAME=" + document_.string() +
+                   "\nARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data_.string() +
+                   "\nSERVER_URL=http://portal\nTEMPLATE_ID=folder\n");
+    int outcome = -2;
+    test_support::CapturedStderr([&] {
+      XmlAgentInit();
+      XmlAgentGenerate();
+      outcome = XmlAgentLastGenerateOutcome();
+      XmlAgentClose();
+    });
+    return outcome;
+  }
+
+  std::shared_ptr<platform::DomDocument> Page() const {
+    auto page = platform::DomDocument::Create();
+    EXPECT_TRUE(page->load(document_.string())) << page->parseError().reason;
+    return page;
+  }
+
+  // The cell texts of the generated rows of the file table (the hidden template row left out).
+  std::vector<Texts> FileRows() const {
+    std::vector<Texts> rows;
+    for (const DomNode& copy :
+         Page()->documentElement().selectNodes(".//table/span[@QuireQuery]")) {
+      for (const DomNode& row : copy.selectNodes("tr")) {
+        if (!Shown(row)) continue;
+        Texts cells;
+        for (const DomNode& cell : row.selectNodes("td")) cells.push_back(cell.text());
+        rows.push_back(cells);
+      }
+    }
+    return rows;
+  }
+
+  test_support::TempFolder folder_;
+  fs::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
+           data_ = root_ / "data", document_ = root_ / "folder.htm",
+           errorPage_ = root_ / "folderERR.htm";
+};
+
+TEST_F(GenerationEndToEndTest, DemoPageListsTheFolderFilesInSortedOrderWithTheirValues) {
+  RecordingSink sink;
+  XmlAgentSetProgressSink(&sink);
+  ASSERT_EQ(Generate(ReadFile(kDemoTemplate)), 1);
+  EXPECT_FALSE(fs::exists(errorPage_));
+  // Names compare numerically where they hold numbers (2.9 before 2.10), otherwise without
+  // regard to case; the sub-folder is not a file.
+  EXPECT_EQ(FileRows(), (std::vector<Texts>{{"A.txt", "A", "txt"},
+                                            {"b.md", "b", "md"},
+                                            {"team.csv", "team", "csv"},
+                                            {"2.9.txt", "2.9", "txt"},
+                                            {"2.10.txt", "2.10", "txt"}}));
+
+  const std::shared_ptr<platform::DomDocument> page = Page();
+  const DomNode body = page->documentElement().selectSingleNode("body");
+  EXPECT_EQ(body.selectSingleNode(".//h1").text(), "Folder data");
+  // The OPEN took the folder from the locator; the comments and their marks are gone.
+  EXPECT_NE(body.text().find("Location: " + data_.string()), std::string::npos);
+  EXPECT_EQ(body.selectNodes(".//a[@class='msocomanchor']").length(), 0u);
+  Texts records;
+  for (const DomNode& item : body.selectNodes(".//ol/li")) {
+    if (Shown(item)) records.push_back(item.text());
+  }
+  EXPECT_EQ(records, (Texts{"Ann \xE2\x80\x93 Architect", "Ben \xE2\x80\x93 Developer"}));
+  EXPECT_NE(body.text().find("Subfolders: sub"), std::string::npos) << body.text();
+
+  ASSERT_FALSE(sink.percents.empty());
+  EXPECT_EQ(sink.messages.front(), Host(40095));
+  EXPECT_EQ(sink.percents.front(), 10);
+  EXPECT_EQ(sink.messages.back(), "Generating Web Page");
+}
+
+TEST_F(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideTheDocument) {
+  std::string bytes = ReadFile(kDemoTemplate);
+  const std::string display = "F:d:FileSys:Directory::FullName:SAA:";
+  const size_t at = bytes.find(display);
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at, display.size(), "F:d:FileSys:Directory::NoSuchAttribute:SAA:");
+  ASSERT_EQ(Generate(bytes), 0);
+  ASSERT_TRUE(fs::exists(errorPage_));
+  const std::string errors = ReadFile(errorPage_);
+  EXPECT_NE(errors.find(Host(40532) + document_.string()), std::string::npos) << errors;
+  EXPECT_NE(errors.find(Host(40205)), std::string::npos) << errors;
+  EXPECT_NE(errors.find("NoSuchAttribute"), std::string::npos) << errors;
+}
+
+TEST_F(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
+  const std::string demo = ReadFile(kDemoTemplate);
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"not HTML", "Quarterly figures\x01\x02 & more < less\r\n"},
+      {"empty", ""},
+      {"truncated", demo.substr(0, demo.size() / 2)},
+      {"cut inside a tag", demo.substr(0, demo.find("<table") + 9)},
+  };
+  for (const auto& bad : cases) {
+    fs::remove(errorPage_);
+    EXPECT_EQ(Generate(bad.bytes), 0) << bad.what;
+    ASSERT_TRUE(fs::exists(errorPage_)) << bad.what;
+    EXPECT_NE(ReadFile(errorPage_).find(Host(40532)), std::string::npos) << bad.what;
+  }
+}
+
+TEST_F(GenerationEndToEndTest, MissingDocumentFileGivesAnErrorPageAndKeepsNothing) {
+  test_support::WriteParameterFile(user_,
+                                   "FILE_NAME=" + document_.string() + "\nTEMPLATE_ID=folder\n");
+  int outcome = -2;
+  test_support::CapturedStderr([&] {
+    XmlAgentInit();
+    XmlAgentGenerate();
+    outcome = XmlAgentLastGenerateOutcome();
+    XmlAgentClose();
+  });
+  EXPECT_EQ(outcome, 0);
+  EXPECT_TRUE(fs::exists(errorPage_));
+  EXPECT_FALSE(fs::exists(document_));
+}
+
+}  // namespace
