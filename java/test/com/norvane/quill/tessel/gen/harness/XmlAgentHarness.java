@@ -158,10 +158,29 @@ public final class XmlAgentHarness {
     inst.bind(agent, "0");
     agent.init();
     checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
+    // The same template with a DISPLAY of an attribute the folder's files do not have.
+    Path broken = inst.generated.resolve("broken.htm");
+    String template = new String(Files.readAllBytes(page), StandardCharsets.ISO_8859_1);
+    Files.write(broken, new String(Files.readAllBytes(sample.resolve("templates").resolve("folder.htm")),
+        StandardCharsets.ISO_8859_1).replaceFirst(":NameMinusExtension:", ":NoSuchAttribute:")
+        .getBytes(StandardCharsets.ISO_8859_1));
+    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
+        "FILE_NAME=" + broken,
+        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data,
+        "SERVER_URL=" + Installation.SERVER,
+        "TEMPLATE_ID=broken"), StandardCharsets.UTF_8);
+    agent.generateFromLinkWithAParameterFile();
     agent.close();
-    checks.check("no error page is written",
+    checks.check("no error page is written for the good template",
         !Files.exists(inst.generated.resolve("folderERR.htm")));
-    String text = new String(Files.readAllBytes(page), StandardCharsets.ISO_8859_1);
+    Path errorPage = inst.generated.resolve("brokenERR.htm");
+    checks.check("the broken template gets an error page beside it", Files.exists(errorPage));
+    checks.check("the error page names the attribute", Files.exists(errorPage)
+        && new String(Files.readAllBytes(errorPage), StandardCharsets.ISO_8859_1)
+            .contains("NoSuchAttribute"));
+    checks.check("the log reports no timing line for the broken template",
+        !inst.logContains("Template broken generated in "));
+    String text = template;
     checks.check("the comments became commands", !text.contains("class=\"msocomanchor\""));
     checks.check("the page shows the folder's location", text.contains(data.toString()));
     int earlier = text.indexOf(">2.9.txt<");
