@@ -37,6 +37,9 @@ class WebPageGenerator : public TemplateGenerator {
                          const Field& field, const RequestTexts& request) override;
   bool writeGraphicValue(QuireBindingList& context, const platform::DomNode& element,
                          const Field& field) override;
+  void rewriteTemplateHyperlinks(const platform::DomNode& body,
+                                 const RequestTexts& request) override;
+  bool completePage(const RequestTexts& request) override;
 
  private:
   void addSubLevel(const RepeatCopyRequest& request, const platform::DomNode& copy);
