@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,39 +19,13 @@
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
-#include "platform/resource_module.h"
+#include "tests/common/test_support.h"
 
 namespace {
 
 using platform::DomNode;
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "walk_XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make " << pattern;
-    path_ = std::filesystem::canonical(pattern);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string Path(const std::string& name = "") const {
-    return name.empty() ? path_.string() : (path_ / name).string();
-  }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    std::filesystem::create_directories((path_ / name).parent_path());
-    std::ofstream(path_ / name, std::ios::binary) << bytes;
-    return Path(name);
-  }
-  std::string MakeFolder(const std::string& name) const {
-    std::filesystem::create_directories(path_ / name);
-    return Path(name);
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using test_support::TempFolder;
 
 struct RecordingSink : ProgressSink {
   void report(const std::string& /*message*/, int percent) override { percents.push_back(percent); }
@@ -116,10 +88,7 @@ using Texts = std::vector<std::string>;
 class WalkTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string error;
-    ASSERT_TRUE(platform::HostResources().Load(
-        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-        << error;
+    test_support::LoadSampleHostStrings();
     DomainRegistry& registry = DomainRegistry::instance();
     if (!registry.hasDomainNamed("FileSys")) {
       registry.registerDomain(std::make_unique<FileSysDomain>());

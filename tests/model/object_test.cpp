@@ -15,8 +15,7 @@
 #include "model/quire_object.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
-#include "platform/resource_module.h"
-#include "tests/platform/test_support.h"
+#include "tests/common/test_support.h"
 
 namespace {
 
@@ -83,10 +82,7 @@ void MakeFile(QuireObject& result, const QuireArgumentValues& values, QuireStatu
 class ObjectTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    std::string error;
-    ASSERT_TRUE(platform::HostResources().Load(
-        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-        << error;
+    test_support::LoadSampleHostStrings();
     unsetenv("QuireComSpec");
     unsetenv("ComSpec");
     for (const auto& [name, converting] :

@@ -11,8 +11,7 @@
 #include "model/undefined_domain.h"
 #include "platform/config.h"
 #include "platform/log.h"
-#include "platform/resource_module.h"
-#include "tests/platform/test_support.h"
+#include "tests/common/test_support.h"
 
 namespace {
 
@@ -38,12 +37,7 @@ class TestDomain : public QuireStandardDomain {
 
 class SchemaTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    std::string error;
-    ASSERT_TRUE(platform::HostResources().Load(
-        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-        << error;
-  }
+  static void SetUpTestSuite() { test_support::LoadSampleHostStrings(); }
   void SetUp() override { platform::ClearInitParametersForTesting(); }
   void TearDown() override { platform::ClearInitParametersForTesting(); }
 

@@ -10,8 +10,7 @@
 #include "model/quire_graphic.h"
 #include "model/quire_value.h"
 #include "platform/config.h"
-#include "platform/resource_module.h"
-#include "tests/platform/test_support.h"
+#include "tests/common/test_support.h"
 
 namespace {
 
@@ -19,12 +18,7 @@ using test_support::CapturedStderr;
 
 class ValueTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    std::string error;
-    ASSERT_TRUE(platform::HostResources().Load(
-        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-        << error;
-  }
+  static void SetUpTestSuite() { test_support::LoadSampleHostStrings(); }
   void SetUp() override { platform::ClearInitParametersForTesting(); }
 };
 

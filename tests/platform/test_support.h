@@ -2,13 +2,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <optional>
 #include <string>
 
 #include "foundation/host_hooks.h"
@@ -17,41 +14,11 @@
 #include "platform/log.h"
 #include "platform/registry.h"
 #include "platform/resource_module.h"
+#include "tests/common/test_support.h"
 
+// TempFolder, CapturedStderr, LoadSampleHostStrings and ScopedVariable come from the common
+// helpers, in this same namespace.
 namespace test_support {
-
-// A fresh folder under the temporary folder, removed with everything in it at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "test_XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "cannot make " << pattern;
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  // The folder itself, or the path of a file in it.
-  std::string Path(const std::string& name = "") const {
-    return name.empty() ? path_.string() : (path_ / name).string();
-  }
-  // Writes text byte for byte to the file name in the folder and gives its path.
-  std::string Write(const std::string& name, const std::string& text) const {
-    std::ofstream(path_ / name, std::ios::binary) << text;
-    return Path(name);
-  }
-
- private:
-  std::filesystem::path path_;
-};
-
-// Runs body and gives what it wrote to stderr.
-inline std::string CapturedStderr(const std::function<void()>& body) {
-  testing::internal::CaptureStderr();
-  body();
-  return testing::internal::GetCapturedStderr();
-}
 
 // Expects body to throw a ComError with this code and, unless description is empty, this text.
 inline void ExpectComError(const std::function<void()>& body, platform::HResult code,
@@ -86,28 +53,6 @@ inline ComErrorReport ComErrorOf(const std::function<void()>& body) {
   }
   return {};
 }
-
-// Sets an environment variable for the life of the object, then restores what was there.
-class ScopedVariable {
- public:
-  ScopedVariable(const std::string& name, const std::string& value) : name_(name) {
-    if (const char* previous = std::getenv(name.c_str())) previous_ = previous;
-    setenv(name.c_str(), value.c_str(), 1);
-  }
-  ~ScopedVariable() {
-    if (previous_) {
-      setenv(name_.c_str(), previous_->c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> previous_;
-};
 
 // A test of the configuration: no init parameters, a fresh log threshold, host strings from the
 // given lookup and a registry file in a temporary folder (missing until written); all undone at
