@@ -19,8 +19,6 @@ namespace {
 constexpr uint32_t kAnnotationFailure = 62;
 constexpr unsigned kDisplayOutsideReference = 40625;
 constexpr unsigned kUnexpectedError = 40530;
-// Attributes of this effective type hold HTML fragments, which a DISPLAY writes as a block.
-constexpr int32_t kFormattedTextType = 9;
 
 constexpr const char* kQueryAttribute = "QuireQuery";
 constexpr const char* kAnchorsPattern = "body/div//a[@class='msocomanchor']";

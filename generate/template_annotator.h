@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,9 @@
 #include "platform/dom/dom_document.h"
 
 class QuireStatus;
+
+// Attributes of this effective type hold HTML fragments, which a DISPLAY writes as a block.
+inline constexpr int32_t kFormattedTextType = 9;
 
 class TemplateAnnotator {
  public:

@@ -38,9 +38,15 @@ void wrapVmlFallbackImages(platform::DomDocument& document) {
     // A DISPLAY's picture is generated, so its placeholder stays as it is.
     if (classifyMarker(holder.getAttribute("QuireQuery"), "") == MarkerKind::kDisplay) continue;
     if (!FollowsVmlShape(image)) continue;
-    const DomNode script = document.createElement("SCRIPT");
-    holder.insertBefore(script, image.nextSibling());
-    script.appendChild(document.createComment(FallbackScript(image)));
-    holder.removeChild(image);
+    wrapFallbackImage(document, image);
   }
+}
+
+DomNode wrapFallbackImage(platform::DomDocument& document, const DomNode& image) {
+  const DomNode holder = image.parentNode();
+  const DomNode script = document.createElement("SCRIPT");
+  holder.insertBefore(script, image.nextSibling());
+  script.appendChild(document.createComment(FallbackScript(image)));
+  holder.removeChild(image);
+  return script;
 }

@@ -1,5 +1,246 @@
 // The completion of a generated page for the portal: its script blocks, the portal form, paths
 // relative to the page, and the outline entries of its portal links.
-#include "generate/web_page_generator.h"
+#include <chrono>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
 
-bool WebPageGenerator::completePage(const RequestTexts& /*request*/) { return true; }
+#include "foundation/quire_status.h"
+#include "foundation/text_helpers.h"
+#include "generate/link_texts.h"
+#include "generate/outline_entries.h"
+#include "generate/script_escaping.h"
+#include "generate/web_page_generator.h"
+#include "platform/com_error.h"
+#include "platform/log.h"
+
+namespace {
+
+using platform::DomDocument;
+using platform::DomNode;
+
+constexpr uint32_t kDomFailure = 62;
+constexpr const char* kGetPage = "javascript:getpage";
+constexpr const char* kGetUrl = "javascript:geturl";
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::string Slashed(std::string path) {
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+std::string BlanksAsPercent20(const std::string& text) {
+  std::string written;
+  for (const char c : text) written += c == ' ' ? std::string("%20") : std::string(1, c);
+  return written;
+}
+
+// The file name of a path without its folder and extension.
+std::string BaseName(const std::string& path) {
+  std::string name = Slashed(path);
+  name.erase(0, name.rfind('/') + 1);  // npos + 1 is 0: nothing erased
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name;
+}
+
+DomNode ElementWith(DomDocument& page, const std::string& tag,
+                    std::initializer_list<std::pair<const char*, const char*>> attributes) {
+  const DomNode element = page.createElement(tag);
+  for (const auto& [name, value] : attributes) element.setAttribute(name, value);
+  return element;
+}
+
+DomNode HeadOf(DomDocument& page, const DomNode& root) {
+  const DomNode head = root.selectSingleNode("head");
+  if (head) return head;
+  return root.insertBefore(page.createElement("head"), root.firstChild());
+}
+
+// The block that the portal fills with its navigation script; an existing one is kept.
+DomNode EnsureScriptBlock(DomDocument& page, const DomNode& head) {
+  const DomNode existing = head.selectSingleNode("script[@language='JavaScript']");
+  if (existing) return existing;
+  const DomNode script = ElementWith(page, "script", {{"language", "JavaScript"}});
+  script.appendChild(page.createComment(""));
+  return head.insertBefore(script, head.firstChild());
+}
+
+// The hidden form through which the portal's script posts its navigation; one per page.
+void EnsurePortalForm(DomDocument& page, const DomNode& body) {
+  if (body.selectSingleNode(".//form[@name='portal']")) return;
+  const DomNode form = ElementWith(page, "form", {{"name", "portal"}, {"method", "POST"}});
+  form.appendChild(
+      ElementWith(page, "input", {{"type", "hidden"}, {"name", "operation"}, {"value", "same"}}));
+  for (const char* name : {"templateID", "artifactID", "projectID"}) {
+    form.appendChild(
+        ElementWith(page, "input", {{"type", "hidden"}, {"name", name}, {"value", ""}}));
+  }
+  body.insertBefore(form, body.firstChild());
+}
+
+// The page's own script file, "<template name>.js", after the script block.
+void AddScriptFile(DomDocument& page, const DomNode& head, const DomNode& scriptBlock,
+                   const std::string& source) {
+  for (const DomNode& script : head.selectNodes("script")) {
+    if (script.getAttribute("src") == source) return;
+  }
+  const DomNode script =
+      ElementWith(page, "script", {{"language", "javaScript"}, {"type", "text/javascript"}});
+  script.setAttribute("src", source);
+  script.appendChild(page.createComment(""));
+  head.insertBefore(script, scriptBlock.nextSibling());
+}
+
+// The path of a file in the companion folder relative to the page ("./plan_files/image001.gif"),
+// or the empty text for a path elsewhere. Word writes the folder relative, with backslashes or
+// blanks as "%20"; absolute paths and file URLs also occur.
+std::string RelativeCompanionPath(const std::string& source, const std::string& companionFolder) {
+  std::string path = Slashed(source);
+  const std::string lower = LowercaseCopy(path);
+  if (StartsWith(lower, "file://")) {
+    path.erase(0, 7);
+    // "file:///C:/t" names "C:/t"; "file:///t" names "/t".
+    if (path.size() >= 3 && path[0] == '/' && path[2] == ':') path.erase(0, 1);
+  }
+  const std::string folder = Slashed(companionFolder);
+  const std::string folderName = folder.substr(folder.rfind('/') + 1);
+  const std::string written = "./" + BlanksAsPercent20(folderName) + "/";
+  for (const std::string& prefix :
+       {folder + "/", "./" + folderName + "/", folderName + "/",
+        "./" + BlanksAsPercent20(folderName) + "/", BlanksAsPercent20(folderName) + "/"}) {
+    if (StartsWith(path, prefix) && path.size() > prefix.size()) {
+      return written + path.substr(prefix.size());
+    }
+  }
+  return {};
+}
+
+void RewriteCompanionPaths(const DomNode& root, const std::string& companionFolder) {
+  for (const char* pattern :
+       {".//v:imagedata[@src]", ".//img[@src]", ".//SCRIPT[@src]", ".//script[@src]"}) {
+    for (const DomNode& element : root.selectNodes(pattern)) {
+      const std::string relative =
+          RelativeCompanionPath(element.getAttribute("src"), companionFolder);
+      if (!relative.empty()) element.setAttribute("src", relative);
+    }
+  }
+}
+
+// A script call's first argument and what follows it up to the end of the call.
+struct CallArguments {
+  std::string first;
+  std::string second;  // the second argument when it is quoted, else empty
+  std::string rest;    // from just after the first argument, e.g. ",'t','','0')"
+};
+
+// Reads a quoted argument at `at` (after blanks); false when there is none. `end` is just past it.
+bool QuotedAt(const std::string& text, std::size_t at, std::string& value, std::size_t& end) {
+  while (at < text.size() && text[at] == ' ') ++at;
+  if (at >= text.size() || (text[at] != '\'' && text[at] != '"')) return false;
+  const std::size_t close = text.find(text[at], at + 1);
+  if (close == std::string::npos) return false;
+  value = text.substr(at + 1, close - at - 1);
+  end = close + 1;
+  return true;
+}
+
+bool ParseCall(const std::string& href, CallArguments& call) {
+  const std::size_t open = href.find('(');
+  if (open == std::string::npos) return false;
+  std::size_t end = 0;
+  if (QuotedAt(href, open + 1, call.first, end)) {
+    call.rest = href.substr(end);
+  } else {
+    // An unquoted first argument runs up to the next "," or ")".
+    end = href.find_first_of(",)", open + 1);
+    if (end == std::string::npos) return false;
+    call.first = href.substr(open + 1, end - open - 1);
+    call.rest = href.substr(end);
+  }
+  if (call.rest.find(')') == std::string::npos) call.rest += ")";
+  std::size_t secondEnd = 0;
+  if (StartsWith(call.rest, ",")) QuotedAt(call.rest, 1, call.second, secondEnd);
+  return true;
+}
+
+// Every link that calls the portal's page script becomes an entry of the outline, and its call
+// is written again with the escaped target, so that no text of the page breaks out of it.
+void RegisterPortalLinks(WebPageGenerator& generator, const DomNode& root) {
+  for (const DomNode& link : root.selectNodes(".//a[@href]")) {
+    const std::string href = link.getAttribute("href");
+    const std::string lower = LowercaseCopy(href);
+    const bool getPage = StartsWith(lower, kGetPage);
+    if (!getPage && !StartsWith(lower, kGetUrl)) continue;
+    CallArguments call;
+    if (!ParseCall(href, call)) {
+      platform::Log("Portal link without its argument left as written: " + href,
+                    platform::kLogWarning);
+      continue;
+    }
+    const std::string shown = link.text();
+    const std::string target = decodeReference(call.first);
+    if (getPage) {
+      generator.registerOutlineEntry(shown.empty() ? call.first : shown, call.first, call.second,
+                                     "", "", "");
+      link.setAttribute("href",
+                        "javascript:getPage('" + EscapeScriptArgument(target) + "'" + call.rest);
+      continue;
+    }
+    if (isScriptUrl(target)) {
+      platform::Log("Script URL dropped from a getURL link: " + href, platform::kLogWarning);
+      link.removeAttribute("href");
+      continue;
+    }
+    const std::string url = normaliseUrl(Slashed(target));
+    const std::string id =
+        generator.registerOutlineEntry(shown.empty() ? url : shown, url, "", "", url, "");
+    link.setAttribute("href", "javascript:getProxy('" + EscapeScriptArgument(id) + "')");
+    // The call must run in this window, where the portal's script is; a new window has none.
+    link.setAttribute("target", "_self");
+  }
+}
+
+}  // namespace
+
+std::string WebPageGenerator::registerOutlineEntry(const std::string& label,
+                                                   const std::string& artifactId,
+                                                   const std::string& templ,
+                                                   const std::string& image, const std::string& url,
+                                                   const std::string& frame) {
+  if (!outlineDocument()) {
+    platform::Log("No outline to register " + label + " in: the page is not being generated",
+                  platform::kLogWarning);
+    return {};
+  }
+  return AppendOutlineEntry(*outlineDocument(), {label, artifactId, templ, image, url, frame},
+                            std::chrono::system_clock::now());
+}
+
+bool WebPageGenerator::completePage(const RequestTexts& /*request*/) {
+  try {
+    const std::shared_ptr<DomDocument>& page = templateDocument();
+    const DomNode root = page ? page->documentElement() : DomNode();
+    if (!root) {
+      setStatus(QuireStatus(kDomFailure, "Page completion: the page has no document element"));
+      return false;
+    }
+    const DomNode head = HeadOf(*page, root);
+    const DomNode scriptBlock = EnsureScriptBlock(*page, head);
+    const DomNode pageBody = body();
+    if (pageBody) EnsurePortalForm(*page, pageBody);
+    AddScriptFile(*page, head, scriptBlock, BaseName(templatePath()) + ".js");
+    RewriteCompanionPaths(root, companionFolder());
+    RegisterPortalLinks(*this, root);
+  } catch (const platform::ComError& error) {
+    setStatus(QuireStatus(kDomFailure, "Page completion: " + error.Description()));
+    return false;
+  }
+  return true;
+}

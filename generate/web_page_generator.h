@@ -3,6 +3,7 @@
 // into their placeholders.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,14 @@ class WebPageGenerator : public TemplateGenerator {
   // variable, replacing a level already written there).
   static std::string repeatTextAtLevel(const std::string& text, int level);
 
+  // Appends an entry to the outline that generatePage hands back (see generate/outline_entries.h
+  // for its attributes and contexts) and gives its id. Empty texts take the defaults (frame
+  // "main", image "#!--!image#"); a URL makes it a "static" entry. Valid during generatePage
+  // (the outline exists from its start); before that nothing is appended and the id is empty.
+  std::string registerOutlineEntry(const std::string& label, const std::string& artifactId,
+                                   const std::string& templ, const std::string& image,
+                                   const std::string& url, const std::string& frame);
+
  protected:
   platform::DomNode expandRepeatCopy(const RepeatCopyRequest& request) override;
   void removeCommandElement(const platform::DomNode& element) override;
@@ -43,6 +52,13 @@ class WebPageGenerator : public TemplateGenerator {
 
  private:
   void addSubLevel(const RepeatCopyRequest& request, const platform::DomNode& copy);
+  // The href (and target) of a URL link, by the link flags; a script URL gets none.
+  void writeUrlLink(const platform::DomNode& link, const std::string& valueText,
+                    const std::string& shown, const std::string& linkText, uint8_t flags,
+                    const RequestTexts& request);
+  // An HTML fragment in place of the element's content, its pictures copied beside the page.
+  // False (with the status set) when it does not parse.
+  bool writeFormattedText(const platform::DomNode& element, const std::string& html);
 
   std::string companionFolder_;
   int currentIndex_ = -1;

@@ -210,4 +210,48 @@ TEST_F(GenerationEndToEndTest, MissingDocumentFileGivesAnErrorPageAndKeepsNothin
   EXPECT_FALSE(fs::exists(document_));
 }
 
+TEST_F(GenerationEndToEndTest, PortalLinksOfThePageReachOutputTxtAsOutlineEntries) {
+  const std::string target = "FileSys:Directory:FullName=" + data_.string();
+  const std::string page =
+      "<html><head><title>Links</title></head><body><p><a href=\"javascript:getPage('" + target +
+      "','folder','','0','','','0')\">Data folder</a></p></body></html>";
+  // Served at once and through the consumer thread: both hand the outline back.
+  for (const char* timeout : {"0", "8000"}) {
+    // A bound init parameter keeps its first value: bind them all again with this timeout.
+    platform::ClearInitParametersForTesting();
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
+                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
+                                      {"USER_DATA", user_},
+                                      {"timeout", timeout}}) {
+      platform::BindInitParameter(name, value);
+    }
+    fs::remove(user_ / "generated" / "Output.txt");
+    ASSERT_EQ(Generate(page), 1) << timeout;
+    ASSERT_TRUE(fs::exists(user_ / "generated" / "Output.txt")) << timeout;
+    auto outline = platform::DomDocument::Create();
+    ASSERT_TRUE(
+        outline->loadXML("<outline>" + ReadFile(user_ / "generated" / "Output.txt") + "</outline>"))
+        << timeout;
+    const platform::DomNodeList entries = outline->documentElement().selectNodes("outline");
+    ASSERT_EQ(entries.length(), 1u) << timeout;
+    const DomNode entry = entries.item(0);
+    EXPECT_EQ(entry.getAttribute("text"), "Data folder");
+    EXPECT_FALSE(entry.getAttribute("id").empty());
+    EXPECT_EQ(entry.getAttribute("className"),
+              "com.norvane.portal.tree.portalTreeControlUserObject");
+    Texts contexts;
+    for (const DomNode& context : entry.selectNodes("context")) {
+      contexts.push_back(context.getAttribute("name") + "=" + context.getAttribute("value"));
+    }
+    EXPECT_EQ(contexts, (Texts{"artifactID=" + target, "template=folder", "nodeType=portal",
+                               "frame=main", "image=#!--!image#"}))
+        << timeout;
+    // The saved page calls the portal's script and carries its form.
+    const DomNode body = Page()->documentElement().selectSingleNode("body");
+    EXPECT_EQ(body.selectSingleNode(".//a").getAttribute("href"),
+              "javascript:getPage('" + target + "','folder','','0','','','0')");
+    EXPECT_EQ(body.firstChild().getAttribute("name"), "portal");
+  }
+}
+
 }  // namespace

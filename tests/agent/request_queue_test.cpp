@@ -27,7 +27,11 @@ using test_support::Count;
 using test_support::ReadFile;
 
 constexpr char kLoosePage[] = "<html>\n  <body>\n    <p>x</p>\n  </body>\n</html>\n";
-constexpr char kPageAsSaved[] = "<html><body><p>x</p></body></html>";
+// The loose page as generated and saved: well-formed, completed for the portal, its text kept.
+bool IsSavedPage(const std::string& text) {
+  return text.rfind("<html>", 0) == 0 && text.find("<p>x</p></body></html>") != std::string::npos &&
+         text.find("<form name=\"portal\"") != std::string::npos;
+}
 
 // A document file that is a named pipe: loading it blocks until Feed, keeping the consumer busy.
 class SlowDocument {
@@ -126,7 +130,7 @@ TEST_F(RequestQueueTest, SynchronousModeSavesAWellFormedDocumentAndLeavesAnyOthe
   const std::string file = folder_.Write("page.htm", kLoosePage);
   Submit(file, "tpl\\page");
   EXPECT_TRUE(flag_) << "the flag is the driver's success";
-  EXPECT_EQ(ReadFile(file), kPageAsSaved);
+  EXPECT_TRUE(IsSavedPage(ReadFile(file))) << ReadFile(file);
   EXPECT_EQ(log_.find("Queued request"), std::string::npos) << log_;
 
   // The conversion leaves this text as it is, and it still does not load.
@@ -165,7 +169,7 @@ TEST_F(RequestQueueTest, DuplicateWhileProcessingTimesOutAtOnceAndALaterOneColle
   EXPECT_EQ(log_.find("Queued request"), std::string::npos) << "collected, not queued again";
   EXPECT_NE(log_.find("Template tpl/slow generated in 2.345 seconds"), std::string::npos)
       << "the seconds since the request was queued: " << log_;
-  EXPECT_EQ(ReadFile(slow.Path()), kPageAsSaved);
+  EXPECT_TRUE(IsSavedPage(ReadFile(slow.Path()))) << ReadFile(slow.Path());
 }
 
 // A failed queued generation writes its error text over the document, and the caller learns that

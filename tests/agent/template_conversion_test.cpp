@@ -8,13 +8,14 @@
 #include <string>
 
 #include "agent/template_loading.h"
+#include "platform/html_to_xml.h"
 #include "test_support.h"
 
 namespace {
 
 const std::string kDynCom = "<style id=\"dynCom\" type=\"text/css\"><!-- --></style>";
 
-std::string Convert(const std::string& text) { return ConvertTemplateText(text, true); }
+std::string Convert(const std::string& text) { return platform::ConvertHtmlToXml(text, true); }
 
 struct Case {
   const char* name;
@@ -87,7 +88,7 @@ TEST(TemplateConversionTest, ConditionalsGoAndLeaveMarkers) {
       {"comment copied whole", "<!-- <p class=a>&nbsp; -->x", "<!-- <p class=a>&nbsp; -->x"},
   };
   ExpectConversions(std::begin(cases), std::end(cases));
-  EXPECT_EQ(ConvertTemplateText(
+  EXPECT_EQ(platform::ConvertHtmlToXml(
                 "a<!--[if gte vml 1]><v:shape/><![endif]-->b<![if !vml]>c<![endif]>", false),
             "abc");
 }
@@ -194,7 +195,7 @@ TEST_F(TemplateFileTest, WordTemplatesLoadAfterConversion) {
     std::filesystem::copy_file(std::string(XMLAGENT_TEST_DATA) + "/word/" + fixture.file, path);
     const std::string bytes = test_support::ReadFile(path);
     for (size_t cut = 0; cut < bytes.size(); cut += 61) {  // truncated anywhere: no over-read
-      EXPECT_LE(ConvertTemplateText(bytes.substr(0, cut), cut % 2).size(), 2 * cut + 64);
+      EXPECT_LE(platform::ConvertHtmlToXml(bytes.substr(0, cut), cut % 2).size(), 2 * cut + 64);
     }
     auto document = platform::DomDocument::Create();
     std::string message;

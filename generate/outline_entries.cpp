@@ -1,0 +1,62 @@
+#include "generate/outline_entries.h"
+
+#include <ctime>
+
+#include "generate/link_texts.h"
+#include "generate/script_escaping.h"
+
+namespace {
+
+using platform::DomNode;
+
+constexpr const char* kDefaultFrame = "main";
+constexpr const char* kDefaultImage = "#!--!image#";
+constexpr const char* kClassArchive = "file://portaltree.jar";
+constexpr const char* kClassName = "com.norvane.portal.tree.portalTreeControlUserObject";
+
+void AppendContext(platform::DomDocument& outline, const DomNode& entry, const std::string& name,
+                   const std::string& value) {
+  const DomNode context = outline.createElement("context");
+  context.setAttribute("name", name);
+  context.setAttribute("value", value);
+  entry.appendChild(context);
+}
+
+}  // namespace
+
+std::string OutlineIdAt(std::chrono::system_clock::time_point time) {
+  using namespace std::chrono;
+  // Floor, not truncation, so that moments before 1970 still give a valid millisecond.
+  const auto sinceEpoch = floor<milliseconds>(time.time_since_epoch());
+  const auto seconds = floor<std::chrono::seconds>(sinceEpoch);
+  const std::time_t whole = static_cast<std::time_t>(seconds.count());
+  std::tm utc{};
+  if (gmtime_r(&whole, &utc) == nullptr) return "0";
+  const long long millisecond = (sinceEpoch - seconds).count();
+  return std::to_string(utc.tm_year + 1900) + std::to_string(utc.tm_mon + 1) +
+         std::to_string(utc.tm_mday) + std::to_string(utc.tm_hour) + std::to_string(utc.tm_min) +
+         std::to_string(utc.tm_sec) + std::to_string(millisecond);
+}
+
+std::string AppendOutlineEntry(platform::DomDocument& outline, const OutlineEntryTexts& entry,
+                               std::chrono::system_clock::time_point time) {
+  const DomNode root = outline.documentElement();
+  const std::string id = OutlineIdAt(time);
+  const DomNode element = outline.createElement("outline");
+  element.setAttribute("text", decodeReference(entry.label));
+  element.setAttribute("id", id);
+  element.setAttribute("checkChildren", "false");
+  element.setAttribute("classArchive", kClassArchive);
+  element.setAttribute("className", kClassName);
+  if (!entry.url.empty()) AppendContext(outline, element, "url", entry.url);
+  AppendContext(outline, element, "artifactID",
+                EscapeScriptArgument(decodeReference(entry.artifactId)));
+  AppendContext(outline, element, "template", decodeReference(entry.templ));
+  AppendContext(outline, element, "nodeType", entry.url.empty() ? "portal" : "static");
+  AppendContext(outline, element, "frame",
+                entry.frame.empty() ? kDefaultFrame : decodeReference(entry.frame));
+  AppendContext(outline, element, "image",
+                entry.image.empty() ? kDefaultImage : decodeReference(entry.image));
+  root.appendChild(element);
+  return id;
+}

@@ -1,0 +1,30 @@
+// Entries of the outline: the tree description of a generated page's portal links that
+// generatePage hands back to the portal, one `outline` element per entry.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "platform/dom/dom_document.h"
+
+// The texts of one entry, as the registering code has them (references still encoded).
+struct OutlineEntryTexts {
+  std::string label;       // shown in the tree
+  std::string artifactId;  // the artifact the entry opens
+  std::string templ;       // the template that shows it
+  std::string image;       // the tree icon; empty for the portal's default
+  std::string url;         // a plain URL entry when not empty
+  std::string frame;       // the frame it opens in; empty for "main"
+};
+
+// The entry id for a moment: its UTC year, month, day, hour, minute, second and millisecond as
+// decimal numbers without separators or leading zeros (9 March 2007 08:05:03.045 gives
+// "20073985345"). Entries made within the same millisecond share it. Pure; any thread.
+std::string OutlineIdAt(std::chrono::system_clock::time_point time);
+
+// Appends an `outline` element for `entry` to the document element of `outline`, with the id of
+// `time`, and gives that id. Label, template, frame and image are decoded as references; the
+// artifact id is decoded and escaped for a single-quoted script argument. Raises
+// platform::ComError when the outline has no document element. One thread per document.
+std::string AppendOutlineEntry(platform::DomDocument& outline, const OutlineEntryTexts& entry,
+                               std::chrono::system_clock::time_point time);
