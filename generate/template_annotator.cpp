@@ -508,5 +508,5 @@ void TemplateAnnotator::removeCommentEntry(const DomNode& commentText) {
 bool TemplateAnnotator::yieldsFormattedText(const std::string& commandText) const {
   QuireStatus parsed;
   const Field field(commandText, parsed);
-  return parsed.IsOk() && field.attribute().effectiveType() == kFormattedTextType;
+  return parsed.IsOk() && field.attribute().effectiveType() == QuireType::FORMATTED_TEXT;
 }

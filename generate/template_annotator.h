@@ -13,9 +13,6 @@
 
 class QuireStatus;
 
-// Attributes of this effective type hold HTML fragments, which a DISPLAY writes as a block.
-inline constexpr int32_t kFormattedTextType = 9;
-
 class TemplateAnnotator {
  public:
   // Works on `document` in place; shares it with the caller. One thread at a time.

@@ -92,7 +92,7 @@ void WriteText(const DomNode& element, const std::string& text) {
 }
 
 bool IsFormattedText(const QuireAttribute& attribute) {
-  return attribute.effectiveType() == kFormattedTextType ||
+  return attribute.effectiveType() == QuireType::FORMATTED_TEXT ||
          attribute.name().find("FormattedText") != std::string::npos;
 }
 

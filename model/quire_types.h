@@ -19,6 +19,8 @@ inline constexpr int32_t FILENAME = 3;
 inline constexpr int32_t GRAPHIC = 4;
 inline constexpr int32_t WILDCARD = 5;
 inline constexpr int32_t UNDEFINED = 12;
+// The effective type of a STRING attribute whose texts are HTML fragments (formatted text).
+inline constexpr int32_t FORMATTED_TEXT = 9;
 }  // namespace QuireType
 
 // The ordered values that identify an object (constructor or selector arguments).

@@ -140,6 +140,11 @@ TEST_F(FileSysDomainTest, ContentsSkipsEntriesThatCannotBeMade) {
 TEST_F(FileSysDomainTest, FileTextEndsLinesInLineFeedsAndReportsAFileGone) {
   const QuireObject file = Open("File", folder_.Write("t.txt", "line\r\nnext\n"));
   EXPECT_EQ(Text(file, "Text"), "line\nnext\n");
+  // The same content as formatted text, marked so that DISPLAY writes it as an HTML fragment.
+  QuireStatus status;
+  const QuireAttribute& formatted = domain_.fileClass().findAttribute("FormattedText", status);
+  EXPECT_EQ(formatted.effectiveType(), QuireType::FORMATTED_TEXT);
+  EXPECT_EQ(Text(file, "FormattedText"), "line\nnext\n");
   std::filesystem::remove(folder_.Path("t.txt"));
   EXPECT_EQ(Text(file, "Text"), ">>ERROR: COULDN'T OPEN FILE<<");
 }
