@@ -9,7 +9,7 @@
 #include "commands/field.h"
 #include "commands/general_source.h"
 #include "commands/quire_binding.h"
-#include "commands/sort_specification.h"
+#include "commands/sort_order.h"
 #include "domains/domain_registry.h"
 #include "foundation/quire_status.h"
 #include "model/quire_domain_object.h"
@@ -195,7 +195,7 @@ bool MeasureParsing(int count) {
 
 bool MeasureSorting(BenchDomain& domain, int count, const std::string& keys) {
   QuireStatus status;
-  const SortSpecification ordering(keys, status);
+  const SortOrder ordering(keys, status);
   if (!status.IsOk()) {
     std::printf("sort keys %s: %s\n", keys.c_str(), status.Message().c_str());
     return false;

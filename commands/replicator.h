@@ -10,7 +10,7 @@
 
 #include "commands/general_predicate.h"
 #include "commands/navigation_path.h"
-#include "commands/sort_specification.h"
+#include "commands/sort_order.h"
 #include "commands/source.h"
 
 class Replicator : public Source {
@@ -30,7 +30,7 @@ class Replicator : public Source {
   const QuireClass& startClass() const { return startClass_; }
   const NavigationPath& path() const { return path_; }
   const GeneralPredicate& predicate() const { return predicate_; }
-  const std::optional<SortSpecification>& sortSpecification() const { return sort_; }
+  const std::optional<SortOrder>& sortOrder() const { return sort_; }
   bool caretFlag() const { return caret_; }
   bool kindFlag() const { return kind_ == 'Q'; }
   bool barFlag() const { return bar_; }
@@ -48,7 +48,7 @@ class Replicator : public Source {
   NavigationPath path_;
   GeneralPredicate predicate_;
   bool predicateColon_ = false;  // a ":" closed the predicate field (or stood in its place)
-  std::optional<SortSpecification> sort_;
+  std::optional<SortOrder> sort_;
   bool bar_ = false;
   std::unique_ptr<Replicator> nested_;
   std::string tableInformation_;

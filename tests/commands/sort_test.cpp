@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "commands/quire_binding.h"
-#include "commands/sort_specification.h"
+#include "commands/sort_order.h"
 #include "foundation/quire_status.h"
 #include "tests/commands/commands_test_support.h"
 
@@ -52,7 +52,7 @@ class SortTest : public testing::Test {
   // The keys of `keys`' objects after sorting by `text`.
   std::vector<std::string> Sorted(const std::string& text, const std::vector<std::string>& keys) {
     QuireStatus status;
-    const SortSpecification ordering(text, status);
+    const SortOrder ordering(text, status);
     EXPECT_TRUE(status.IsOk()) << text << ": " << status.Message();
     QuireObjectList objects;
     for (const std::string& key : keys) objects.push_back(marked_->ObjectOf(key));
@@ -81,16 +81,16 @@ TEST_F(SortTest, MalformedKeysFail) {
        {"", "U", ":A", ":A:Library:Book", ":A:Library:Book:title", ":A:Library:Book::title,",
         ":X:Library:Book::title", ":AS:Library:Book::title", ":A:Library:Book:Uauthor:name"}) {
     QuireStatus status;
-    const SortSpecification ordering(text, status);
+    const SortOrder ordering(text, status);
     EXPECT_EQ(status, QuireStatus(35, "Key")) << '"' << text << '"';
   }
 }
 
 TEST_F(SortTest, LookupFailuresKeepTheirStatus) {
   QuireStatus status;
-  const SortSpecification wrongStep(":A:Library:Book:N=shelf:name", status);
+  const SortOrder wrongStep(":A:Library:Book:N=shelf:name", status);
   EXPECT_EQ(status, QuireStatus(40, "Key"));
-  const SortSpecification unknownAttribute(":A:Library:Book::colour", status);
+  const SortOrder unknownAttribute(":A:Library:Book::colour", status);
   EXPECT_EQ(status, QuireStatus(37, HostMessageId{40302}, "colour"));
 }
 

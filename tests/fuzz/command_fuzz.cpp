@@ -4,7 +4,7 @@
 #include "commands/field.h"
 #include "commands/general_predicate.h"
 #include "commands/general_source.h"
-#include "commands/sort_specification.h"
+#include "commands/sort_order.h"
 #include "tests/commands/commands_test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CommandCursor cursor(text);
     if (const GeneralModifier m(cursor, type, status); status.IsOk()) m.print(printed);
   }
-  if (const SortSpecification s(text, status); status.IsOk()) s.print(printed);
+  if (const SortOrder s(text, status); status.IsOk()) s.print(printed);
   std::vector<QuireAttribute> unassigned = book.selectorArguments();
   if (const Assignment a(text, unassigned, status); status.IsOk()) a.print(printed);
   return 0;

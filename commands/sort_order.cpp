@@ -1,4 +1,4 @@
-#include "commands/sort_specification.h"
+#include "commands/sort_order.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -134,7 +134,7 @@ int CompareValues(const QuireValue& a, const QuireValue& b, const SortKey& key) 
 
 }  // namespace
 
-SortSpecification::SortSpecification(const std::string& text, QuireStatus& status) {
+SortOrder::SortOrder(const std::string& text, QuireStatus& status) {
   status = QuireStatus();
   const std::size_t dropped = !text.empty() && text[0] == 'U' ? 2 : 1;
   if (text.size() < dropped) {
@@ -154,7 +154,7 @@ SortSpecification::SortSpecification(const std::string& text, QuireStatus& statu
   }
 }
 
-std::string SortSpecification::print(QuireStatus& status) const {
+std::string SortOrder::print(QuireStatus& status) const {
   status = QuireStatus();
   std::string text = separator_;
   for (std::size_t i = 0; i < keys_.size(); ++i) {
@@ -168,7 +168,7 @@ std::string SortSpecification::print(QuireStatus& status) const {
   return text;
 }
 
-void SortSpecification::sort(QuireObjectList& objects, QuireStatus& status,
+void SortOrder::sort(QuireObjectList& objects, QuireStatus& status,
                              const QuireBindingList& /*bindings*/) const {
   status = QuireStatus();
   const std::size_t count = objects.size();

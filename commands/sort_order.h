@@ -1,4 +1,4 @@
-// SortSpecification: the ordering of a REPEAT's objects: an optional unique flag ("U") and keys
+// SortOrder: the ordering of a REPEAT's objects: an optional unique flag ("U") and keys
 // separated by ",", each "flags:domain:class:path:attribute" with the flags "A" (plain), "N"
 // (numbers and dotted versions), "F" (ignore case), "R" (descending).
 #pragma once
@@ -24,11 +24,11 @@ struct SortKey {
   QuireAttribute attribute;
 };
 
-class SortSpecification {
+class SortOrder {
  public:
   // Parses the whole of `text` ("U" and a separator, or one separator, then the keys). A flag
   // letter other than A, N, F, R: status 35 "Key"; a wrong step letter: status 40 "Key".
-  SortSpecification(const std::string& text, QuireStatus& status);
+  SortOrder(const std::string& text, QuireStatus& status);
 
   bool unique() const { return unique_; }
   const std::vector<SortKey>& keys() const { return keys_; }
