@@ -4,10 +4,7 @@
 // row; printed per N: seconds per request, pages per second, the time the driver itself logged,
 // and the peak resident set of the request's process.
 // Usage: generation_bench [installation folder]   (default: the sample installation)
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -19,11 +16,16 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench/host_requests.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using bench::LoggedSeconds;
+using bench::RunHost;
+using bench::SourceRoot;
+using bench::WriteText;
 
 constexpr int kDisplaysPerRow = 6;
 
@@ -54,54 +56,12 @@ std::string TemplateText() {
          "</div></body></html>\n";
 }
 
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
 void MakeFolder(const fs::path& folder, int files) {
   fs::create_directories(folder);
   for (int i = 0; i < files; ++i) {
     WriteText(folder / ("file" + std::to_string(i) + ".txt"), "line " + std::to_string(i));
   }
 }
-
-// Runs the host for one request; its output goes to the log folder. True when it exited with 0.
-bool RunHost(const fs::path& host, const std::vector<std::string>& arguments,
-             const fs::path& output) {
-  std::vector<char*> argv;
-  std::string program = host.string();
-  argv.push_back(program.data());
-  std::vector<std::string> copies = arguments;
-  for (std::string& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t child = 0;
-  const int failure = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (failure != 0) return false;
-  int status = 0;
-  if (waitpid(child, &status, 0) != child) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// The seconds of the last "generated in" line of the log, or -1.
-double LoggedSeconds(const fs::path& log) {
-  std::ifstream in(log);
-  std::string line;
-  double seconds = -1;
-  while (std::getline(in, line)) {
-    const size_t at = line.find(" generated in ");
-    if (at != std::string::npos) seconds = std::atof(line.c_str() + at + 14);
-  }
-  return seconds;
-}
-
-fs::path SourceRoot() { return fs::path(__FILE__).parent_path().parent_path(); }
 
 }  // namespace
 

@@ -6,9 +6,6 @@
 // process of its own. Printed: seconds per request, pages per second, the time the driver itself
 // logged, and the links and the written pictures that the page shows (they must be 1,000 and 100).
 // Usage: portal_bench [installation folder]   (default: the sample installation)
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,11 +18,16 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench/host_requests.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using bench::LoggedSeconds;
+using bench::RunHost;
+using bench::SourceRoot;
+using bench::WriteText;
 
 constexpr int kFiles = 1000;
 constexpr int kPictures = 100;
@@ -76,12 +78,6 @@ std::string ReadText(const fs::path& path) {
   return text.str();
 }
 
-void WriteText(const fs::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
 // kFiles files, every tenth of them a copy of the sample's logo.
 void MakeFolder(const fs::path& folder, const std::string& picture) {
   fs::create_directories(folder);
@@ -90,40 +86,6 @@ void MakeFolder(const fs::path& folder, const std::string& picture) {
     const std::string name = "file" + std::to_string(i) + (isPicture ? ".png" : ".txt");
     WriteText(folder / name, isPicture ? picture : "line " + std::to_string(i));
   }
-}
-
-// Runs the host for one request with its output in `output`. True when it exited with 0.
-bool RunHost(const fs::path& host, const std::vector<std::string>& arguments,
-             const fs::path& output) {
-  std::vector<char*> argv;
-  std::string program = host.string();
-  argv.push_back(program.data());
-  std::vector<std::string> copies = arguments;
-  for (std::string& argument : copies) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t child = 0;
-  const int failure = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (failure != 0) return false;
-  int status = 0;
-  if (waitpid(child, &status, 0) != child) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// The seconds of the last "generated in" line of the log, or -1.
-double LoggedSeconds(const fs::path& log) {
-  std::ifstream in(log);
-  std::string line;
-  double seconds = -1;
-  while (std::getline(in, line)) {
-    const size_t at = line.find(" generated in ");
-    if (at != std::string::npos) seconds = std::atof(line.c_str() + at + 14);
-  }
-  return seconds;
 }
 
 size_t Occurrences(const std::string& text, const std::string& part) {
@@ -141,8 +103,6 @@ size_t PicturesShown(const fs::path& folder, const std::string& page) {
   }
   return count;
 }
-
-fs::path SourceRoot() { return fs::path(__FILE__).parent_path().parent_path(); }
 
 }  // namespace
 
