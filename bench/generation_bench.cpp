@@ -93,15 +93,8 @@ int main(int argc, char** argv) {
     long peakKb = 0;
     for (int run = 0; run < runs; ++run) {
       fs::remove_all(userData);
-      const std::vector<std::string> arguments = {"--home",
-                                                  install.string(),
-                                                  "--user-data",
-                                                  userData.string(),
-                                                  "--log",
-                                                  "--template",
-                                                  templateFile.string(),
-                                                  "--locator",
-                                                  "FileSys:Directory:FullName=" + folder.string()};
+      const std::vector<std::string> arguments =
+          bench::FolderRequest(install, userData, templateFile, folder);
       const auto started = std::chrono::steady_clock::now();
       const bool ok = RunHost(host, arguments, work / "host-output.txt");
       total += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

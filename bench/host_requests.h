@@ -47,6 +47,21 @@ inline bool RunHost(const fs::path& host, const std::vector<std::string>& argume
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// The host's arguments for one logged request about `folder` on the installation `install`.
+inline std::vector<std::string> FolderRequest(const fs::path& install, const fs::path& userData,
+                                              const fs::path& templateFile,
+                                              const fs::path& folder) {
+  return {"--home",
+          install.string(),
+          "--user-data",
+          userData.string(),
+          "--log",
+          "--template",
+          templateFile.string(),
+          "--locator",
+          "FileSys:Directory:FullName=" + folder.string()};
+}
+
 // The seconds of the last "generated in" line of the log, or -1.
 inline double LoggedSeconds(const fs::path& log) {
   std::ifstream in(log);
