@@ -1,6 +1,7 @@
 // Whole requests through the library's entry points, as the portal makes them: a copy of the
 // sample installation, the demo template (Word-saved HTML with comment commands) as the document
-// file, and a folder of files that the page is about.
+// file, and a folder of files that the page is about. Progress and the error pages of documents
+// that give no page; the pages themselves are in tests/golden.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -13,7 +14,6 @@
 #include "foundation/host_hooks.h"
 #include "generate/progress_sink.h"
 #include "platform/config.h"
-#include "platform/dom/dom_document.h"
 #include "platform/log.h"
 #include "platform/resource_module.h"
 #include "test_support.h"
@@ -21,25 +21,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::DomNode;
 using test_support::ReadFile;
 using test_support::WriteFile;
 using Texts = std::vector<std::string>;
 
 const char kDemoTemplate[] = XMLAGENT_SOURCE_DIR "/sample/templates/folder.htm";
-
-bool Hidden(const DomNode& element) {
-  return element.getAttribute("style").find("display:none") != std::string::npos;
-}
-
-// Whether a browser shows the element: neither it nor an ancestor is hidden.
-bool Shown(DomNode element) {
-  for (; !element.isNull() && element.nodeType() == platform::kDomElement;
-       element = element.parentNode()) {
-    if (Hidden(element)) return false;
-  }
-  return true;
-}
 
 // The host string; the agent unloads the resource module when it closes.
 std::string Host(unsigned id) {
@@ -103,59 +89,17 @@ class GenerationEndToEndTest : public testing::Test {
     return outcome;
   }
 
-  std::shared_ptr<platform::DomDocument> Page() const {
-    auto page = platform::DomDocument::Create();
-    EXPECT_TRUE(page->load(document_.string())) << page->parseError().reason;
-    return page;
-  }
-
-  // The cell texts of the generated rows of the file table (the hidden template row left out).
-  std::vector<Texts> FileRows() const {
-    std::vector<Texts> rows;
-    for (const DomNode& copy :
-         Page()->documentElement().selectNodes(".//table/span[@QuireQuery]")) {
-      for (const DomNode& row : copy.selectNodes("tr")) {
-        if (!Shown(row)) continue;
-        Texts cells;
-        for (const DomNode& cell : row.selectNodes("td")) cells.push_back(cell.text());
-        rows.push_back(cells);
-      }
-    }
-    return rows;
-  }
-
   test_support::TempFolder folder_;
   fs::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
            data_ = root_ / "data", document_ = root_ / "folder.htm",
            errorPage_ = root_ / "folderERR.htm";
 };
 
-TEST_F(GenerationEndToEndTest, DemoPageListsTheFolderFilesInSortedOrderWithTheirValues) {
+TEST_F(GenerationEndToEndTest, DemoPageReportsProgressFromTheStartToTheLastObject) {
   RecordingSink sink;
   XmlAgentSetProgressSink(&sink);
   ASSERT_EQ(Generate(ReadFile(kDemoTemplate)), 1);
   EXPECT_FALSE(fs::exists(errorPage_));
-  // Names compare numerically where they hold numbers (2.9 before 2.10), otherwise without
-  // regard to case; the sub-folder is not a file.
-  EXPECT_EQ(FileRows(), (std::vector<Texts>{{"A.txt", "A", "txt"},
-                                            {"b.md", "b", "md"},
-                                            {"team.csv", "team", "csv"},
-                                            {"2.9.txt", "2.9", "txt"},
-                                            {"2.10.txt", "2.10", "txt"}}));
-
-  const std::shared_ptr<platform::DomDocument> page = Page();
-  const DomNode body = page->documentElement().selectSingleNode("body");
-  EXPECT_EQ(body.selectSingleNode(".//h1").text(), "Folder data");
-  // The OPEN took the folder from the locator; the comments and their marks are gone.
-  EXPECT_NE(body.text().find("Location: " + data_.string()), std::string::npos);
-  EXPECT_EQ(body.selectNodes(".//a[@class='msocomanchor']").length(), 0u);
-  Texts records;
-  for (const DomNode& item : body.selectNodes(".//ol/li")) {
-    if (Shown(item)) records.push_back(item.text());
-  }
-  EXPECT_EQ(records, (Texts{"Ann \xE2\x80\x93 Architect", "Ben \xE2\x80\x93 Developer"}));
-  EXPECT_NE(body.text().find("Subfolders: sub"), std::string::npos) << body.text();
-
   ASSERT_FALSE(sink.percents.empty());
   EXPECT_EQ(sink.messages.front(), Host(40095));
   EXPECT_EQ(sink.percents.front(), 10);
@@ -208,50 +152,6 @@ TEST_F(GenerationEndToEndTest, MissingDocumentFileGivesAnErrorPageAndKeepsNothin
   EXPECT_EQ(outcome, 0);
   EXPECT_TRUE(fs::exists(errorPage_));
   EXPECT_FALSE(fs::exists(document_));
-}
-
-TEST_F(GenerationEndToEndTest, PortalLinksOfThePageReachOutputTxtAsOutlineEntries) {
-  const std::string target = "FileSys:Directory:FullName=" + data_.string();
-  const std::string page =
-      "<html><head><title>Links</title></head><body><p><a href=\"javascript:getPage('" + target +
-      "','folder','','0','','','0')\">Data folder</a></p></body></html>";
-  // Served at once and through the consumer thread: both hand the outline back.
-  for (const char* timeout : {"0", "8000"}) {
-    // A bound init parameter keeps its first value: bind them all again with this timeout.
-    platform::ClearInitParametersForTesting();
-    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
-                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
-                                      {"USER_DATA", user_},
-                                      {"timeout", timeout}}) {
-      platform::BindInitParameter(name, value);
-    }
-    fs::remove(user_ / "generated" / "Output.txt");
-    ASSERT_EQ(Generate(page), 1) << timeout;
-    ASSERT_TRUE(fs::exists(user_ / "generated" / "Output.txt")) << timeout;
-    auto outline = platform::DomDocument::Create();
-    ASSERT_TRUE(
-        outline->loadXML("<outline>" + ReadFile(user_ / "generated" / "Output.txt") + "</outline>"))
-        << timeout;
-    const platform::DomNodeList entries = outline->documentElement().selectNodes("outline");
-    ASSERT_EQ(entries.length(), 1u) << timeout;
-    const DomNode entry = entries.item(0);
-    EXPECT_EQ(entry.getAttribute("text"), "Data folder");
-    EXPECT_FALSE(entry.getAttribute("id").empty());
-    EXPECT_EQ(entry.getAttribute("className"),
-              "com.norvane.portal.tree.portalTreeControlUserObject");
-    Texts contexts;
-    for (const DomNode& context : entry.selectNodes("context")) {
-      contexts.push_back(context.getAttribute("name") + "=" + context.getAttribute("value"));
-    }
-    EXPECT_EQ(contexts, (Texts{"artifactID=" + target, "template=folder", "nodeType=portal",
-                               "frame=main", "image=#!--!image#"}))
-        << timeout;
-    // The saved page calls the portal's script and carries its form.
-    const DomNode body = Page()->documentElement().selectSingleNode("body");
-    EXPECT_EQ(body.selectSingleNode(".//a").getAttribute("href"),
-              "javascript:getPage('" + target + "','folder','','0','','','0')");
-    EXPECT_EQ(body.firstChild().getAttribute("name"), "portal");
-  }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Links, URL values, formatted text and template hyperlinks written by DISPLAY, over "Memos".
+// Link texts, anchors, script URLs, escaping and formatted text written by DISPLAY, over "Memos";
+// the link kinds as pages show them are in tests/golden.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -198,38 +199,9 @@ class LinksTest : public ::testing::Test {
   std::optional<std::string> outline;
 };
 
-TEST_F(LinksTest, PortalPageLinkPassesTheValueTextWithBitEight) {
-  const DomNode link = GenerateLink(Show("text", "0aview"));
-  EXPECT_EQ(link.getAttribute("href"),
-            "javascript:getPage('Memos:Memo:title=Plan A','view','','1','Plan','','1')");
-
-  EXPECT_EQ(GenerateLink(Show("text", "02view")).getAttribute("href"),
-            "javascript:getPage('Memos:Memo:title=Plan A','view','','0','','','0')");
-}
-
 TEST_F(LinksTest, InPageLinkNamesTheAnchorOfTheReference) {
   SetMemo("title", "12 Main-Req #4");
   EXPECT_EQ(GenerateLink(Show("text", "01")).getAttribute("href"), "#MemosMemotitle12MainReq4");
-}
-
-TEST_F(LinksTest, UrlLinkWithoutBitEightGetsTheNormalisedValue) {
-  SetMemo("url", "c:\\docs\\a.htm");
-  DomNode link = GenerateLink(Show("url", "03"));
-  EXPECT_EQ(link.getAttribute("href"), "file://c:\\docs\\a.htm");
-  EXPECT_FALSE(outline.has_value());  // nothing registered
-
-  SetMemo("url", "http://host/docs/plan.htm");
-  link = GenerateLink(Show("url", "23"));
-  EXPECT_EQ(link.getAttribute("href"), "http://host/docs/plan.htm");
-  EXPECT_EQ(link.getAttribute("target"), "_new");
-}
-
-TEST_F(LinksTest, UrlLinkWithBitEightIsRegisteredInTheOutline) {
-  SetMemo("url", "c:\\docs\\a.htm");
-  const DomNode link = GenerateLink(Show("url", "2b"));
-  EXPECT_EQ(link.getAttribute("href"), "file://c:\\docs\\a.htm");
-  ASSERT_TRUE(outline.has_value());
-  EXPECT_NE(outline->find("value=\"file://c:/docs/a.htm\""), std::string::npos) << *outline;
 }
 
 TEST_F(LinksTest, ScriptUrlsAreDroppedWithALogLine) {
@@ -298,20 +270,6 @@ TEST_F(LinksTest, FormattedTextThatDoesNotParseFailsTheDisplay) {
   const std::string log = CapturedStderr([&] { status = Generate(Show("body")); });
   EXPECT_FALSE(status.IsOk());
   EXPECT_NE(log.find("The formatted text could not be parsed: "), std::string::npos) << log;
-}
-
-TEST_F(LinksTest, TemplateHyperlinksBecomeGetPageCalls) {
-  ASSERT_TRUE(Generate("<p><a href=\"$$Memos:Memo:3:key=N\\x27s%20one\">a</a>"
-                       "<a href=\"$$Memos:Memo\">c</a>"
-                       "<a href=\"$$D:C:x:name=&lt;b&gt;,&quot;q&quot;\">d</a></p>")
-                  .IsOk());
-  const platform::DomNodeList links = Body().selectNodes(".//a");
-  ASSERT_EQ(links.length(), 3u);
-  EXPECT_EQ(links.item(0).getAttribute("href"),
-            "JavaScript:getPage('Memos:Memo:key=N\\x27s one','','0','','','1')");
-  EXPECT_EQ(links.item(1).getAttribute("href"), "$$Memos:Memo");  // names no object
-  EXPECT_EQ(links.item(2).getAttribute("href"),
-            "JavaScript:getPage('D:C:name=\\x3Cb\\x3E,\\x22q\\x22','','0','','','1')");
 }
 
 }  // namespace

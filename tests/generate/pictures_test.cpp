@@ -1,4 +1,5 @@
-// Pictures in generated pages: "newimage" names, old pictures and DISPLAY of graphic values.
+// Picture files of generated pages ("newimage" names, old pictures) and DISPLAY of graphic values
+// where a page cannot show it: encoded folder names, missing pictures, image maps.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -180,43 +181,6 @@ class PictureDisplayTest : public ::testing::Test {
   std::optional<std::string> outline;
   std::string log;
 };
-
-TEST_F(PictureDisplayTest, PlaceholderSizeDrawsTheCopiedPictureAsShapeAndFallback) {
-  folder.Write("page_files/newimage004.gif", "older picture");
-  const std::string source = folder.Write("in/cover.gif", kGif2x3);
-  ASSERT_TRUE(Generate(source, Placeholder()).IsOk());
-
-  EXPECT_EQ(fs::file_size(folder.Path("page_files/newimage005.gif")), kGif2x3.size());
-  const DomNode shape = Find("body//v:shape");
-  ASSERT_TRUE(shape);
-  EXPECT_EQ(shape.getAttribute("style"), "width:90.00pt;height:60.00pt");
-  const DomNode data = shape.selectSingleNode("v:imagedata");
-  EXPECT_EQ(data.getAttribute("src"), "./page_files/newimage005.gif");
-
-  // The fallback image is written by a script for browsers without VML, in place of the old one.
-  EXPECT_FALSE(Find("body//img"));
-  const std::string script = FallbackScript();
-  EXPECT_TRUE(script.starts_with("\rdocument.write(\"<![if !vml]><img ")) << script;
-  EXPECT_NE(script.find("width=120.00 height=80.00"), std::string::npos) << script;
-  EXPECT_NE(script.find("src=./page_files/newimage005.gif"), std::string::npos) << script;
-  EXPECT_TRUE(script.ends_with("/><![endif]>\")\r// ")) << script;
-}
-
-TEST_F(PictureDisplayTest, InchesGiveThePixelsAtNinetySixDotsPerInch) {
-  const std::string source = folder.Write("in/cover.gif", kGif2x3);
-  ASSERT_TRUE(Generate(source, Placeholder("height:0.5in;width:1.25in")).IsOk());
-  EXPECT_EQ(Find("body//v:shape").getAttribute("style"), "width:90.00pt;height:36.00pt");
-  EXPECT_NE(FallbackScript().find("width=120.00 height=48.00"), std::string::npos);
-}
-
-TEST_F(PictureDisplayTest, APlainImagePlaceholderGetsTheSourceAndNaturalSize) {
-  const std::string source = folder.Write("in/cover.gif", kGif2x3);
-  ASSERT_TRUE(Generate(source, "<img src=\"old.gif\" width=\"50\" height=\"50\"/>").IsOk());
-  const DomNode image = Find("body//img");
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image.getAttribute("src"), "./page_files/newimage001.gif");
-  EXPECT_EQ(image.getAttribute("width") + "x" + image.getAttribute("height"), "2.00x3.00");
-}
 
 TEST_F(PictureDisplayTest, BlanksAndQuotesInTheFolderNameAreEncodedInTheSource) {
   const std::string source = folder.Write("in/cover.gif", kGif2x3);

@@ -1,4 +1,5 @@
-// Completing pages for the portal: script blocks, portal form, paths, outline entries, escaping.
+// Outline entries, their ids and the escaping of script arguments, and the script URLs that page
+// completion drops; what completed pages look like is in tests/golden.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -86,119 +87,22 @@ class PortalPageTest : public ::testing::Test {
     platform::ResetLogThresholdForTesting();
   }
 
-  // Generates a page (without commands) from `html` saved as page.htm in the folder.
-  void Generate(const std::string& html) {
+  // Generates a page (without commands) with `body`, saved as page.htm in the folder.
+  void GenerateBody(const std::string& body) {
     document = platform::DomDocument::Create();
-    ASSERT_TRUE(document->loadXML(html)) << document->parseError().reason;
+    ASSERT_TRUE(
+        document->loadXML("<html><head><title>t</title></head><body>" + body + "</body></html>"));
     ErrorCollector errors("page.htm");
     WebPageGenerator generator(document, folder.Path("page.htm"), errors);
     const QuireStatus status = generator.generatePage("", "http://portal", "template", outline);
     ASSERT_TRUE(status.IsOk()) << status.Text();
   }
-  void GenerateBody(const std::string& body) {
-    Generate("<html><head><title>t</title></head><body>" + body + "</body></html>");
-  }
   DomNode Root() const { return document->documentElement(); }
-  // The outline entries handed back, as a document.
-  std::shared_ptr<platform::DomDocument> Outline() const {
-    auto entries = platform::DomDocument::Create();
-    EXPECT_TRUE(entries->loadXML("<outline>" + outline.value_or("") + "</outline>"));
-    return entries;
-  }
-  DomNode Entry(std::size_t index) const {
-    return Outline()->documentElement().selectNodes("outline").item(index);
-  }
-  std::string Href(const std::string& id) const {
-    return Root().selectSingleNode(".//a[@id='" + id + "']").getAttribute("href");
-  }
 
   test_support::TempFolder folder{"portal"};
   std::shared_ptr<platform::DomDocument> document;
   std::optional<std::string> outline;
 };
-
-TEST_F(PortalPageTest, AddsTheScriptBlocksAndThePortalFormFirstInTheBody) {
-  GenerateBody("<p>text</p>");
-  const platform::DomNodeList scripts = Root().selectNodes("head/script");
-  ASSERT_EQ(scripts.length(), 2u);
-  EXPECT_EQ(scripts.item(1).getAttribute("src"), "page.js");
-
-  const DomNode form = Root().selectSingleNode("body").firstChild();
-  EXPECT_EQ(form.nodeName(), "form");
-  EXPECT_EQ(form.getAttribute("name"), "portal");
-  Texts inputs;
-  for (const DomNode& input : form.childNodes()) {
-    inputs.push_back(input.nodeName() + ":" + input.getAttribute("type") + ":" +
-                     input.getAttribute("name") + "=" + input.getAttribute("value"));
-  }
-  EXPECT_EQ(inputs, (Texts{"input:hidden:operation=same", "input:hidden:templateID=",
-                           "input:hidden:artifactID=", "input:hidden:projectID="}));
-  EXPECT_FALSE(outline.has_value());  // no portal link, no entry
-}
-
-TEST_F(PortalPageTest, KeepsAnExistingPortalFormAndScriptBlock) {
-  Generate(
-      "<html><head><script language=\"JavaScript\">var kept;</script></head><body><p>x</p>"
-      "<div><form name=\"portal\" method=\"POST\"><input name=\"mine\"/></form></div>"
-      "</body></html>");
-  EXPECT_EQ(Root().selectNodes(".//form").length(), 1u);
-  ASSERT_EQ(Root().selectNodes("head/script").length(), 2u);
-  EXPECT_EQ(Root().selectSingleNode("head/script").text(), "var kept;");
-}
-
-TEST_F(PortalPageTest, PathsIntoTheCompanionFolderBecomeRelativeToThePage) {
-  const std::string folderPath = folder.Path("page_files");
-  GenerateBody("<img id=\"absolute\" src=\"" + folderPath + "/image001.gif\"/>" +
-               "<img id=\"backslash\" src=\"page_files\\image002.png\"/>" +
-               "<img id=\"elsewhere\" src=\"" + folder.Path("other_files") + "/a.gif\"/>" +
-               "<img id=\"folderItself\" src=\"" + folderPath + "\"/>");
-  const auto source = [&](const std::string& id) {
-    return Root().selectSingleNode(".//*[@id='" + id + "']").getAttribute("src");
-  };
-  EXPECT_EQ(source("absolute"), "./page_files/image001.gif");
-  EXPECT_EQ(source("backslash"), "./page_files/image002.png");
-  EXPECT_EQ(source("elsewhere"), folder.Path("other_files") + "/a.gif");
-  EXPECT_EQ(source("folderItself"), folderPath);
-}
-
-TEST_F(PortalPageTest, GetPageLinksBecomePortalEntriesWithTheirCallRewritten) {
-  GenerateBody(
-      "<p><a id=\"plan\" href=\"javascript:getPage('FileSys:File:FullName=\\x2Ft\\x2Fplan.htm',"
-      "'folder','','1','Plan','','1')\">Plan</a></p>"
-      "<a id=\"bare\" href=\"JavaScript:GetPage('Doc:Note:N=n1')\"></a>");
-  EXPECT_EQ(
-      Href("plan"),
-      "javascript:getPage('FileSys:File:FullName=/t/plan.htm','folder','','1','Plan','','1')");
-  EXPECT_EQ(Href("bare"), "javascript:getPage('Doc:Note:N=n1')");
-
-  ASSERT_EQ(Outline()->documentElement().selectNodes("outline").length(), 2u);
-  // A link without text is labelled with its target.
-  EXPECT_EQ(Entry(1).getAttribute("text"), "Doc:Note:N=n1");
-}
-
-TEST_F(PortalPageTest, TargetTextsWithQuotesStayInsideTheScriptArgument) {
-  // A quote, a double quote, "<", a backslash and a line break, encoded in the target.
-  GenerateBody(
-      "<a id=\"evil\" href=\"javascript:getPage('Doc:Note:N=a\\x27);alert(1);//\\x22\\x3Cb"
-      "\\x5C\\x0Ae','t','','0','','','0')\">n</a>");
-  EXPECT_EQ(Href("evil"),
-            "javascript:getPage('Doc:Note:N=a\\x27);alert(1);//"
-            "\\x22\\x3Cb\\x5C\\x0Ae','t','','0','','','0')");
-  EXPECT_EQ(Contexts(Entry(0))[0],
-            "artifactID=Doc:Note:N=a\\x27);alert(1);//\\x22\\x3Cb\\x5C\\x0Ae");
-}
-
-TEST_F(PortalPageTest, GetUrlLinksBecomeStaticEntriesCalledThroughTheirId) {
-  GenerateBody(
-      "<a id=\"doc\" href=\"javascript:getURL('c:\\docs\\a.htm')\">Doc</a>"
-      "<a id=\"web\" href=\"javascript:getURL('http://x/y%3Fz')\"></a>");
-  ASSERT_EQ(Outline()->documentElement().selectNodes("outline").length(), 2u);
-  const DomNode doc = Entry(0);
-  EXPECT_EQ(Contexts(doc)[0], "url=file://c:/docs/a.htm");
-  EXPECT_EQ(Href("doc"), "javascript:getProxy('" + doc.getAttribute("id") + "')");
-  EXPECT_EQ(Root().selectSingleNode(".//a[@id='doc']").getAttribute("target"), "_self");
-  EXPECT_EQ(Contexts(Entry(1))[0], "url=http://x/y?z");
-}
 
 TEST_F(PortalPageTest, ScriptUrlsInGetUrlLinksAreDroppedWithoutAnEntry) {
   const std::string log = test_support::CapturedStderr([&] {
@@ -210,15 +114,6 @@ TEST_F(PortalPageTest, ScriptUrlsInGetUrlLinksAreDroppedWithoutAnEntry) {
   EXPECT_FALSE(Root().selectSingleNode(".//a[@id='encoded']").hasAttribute("href"));
   EXPECT_FALSE(outline.has_value());
   EXPECT_NE(log.find("Script URL dropped"), std::string::npos) << log;
-}
-
-TEST_F(PortalPageTest, MalformedPortalCallsAreLeftAsWritten) {
-  GenerateBody(
-      "<a id=\"noParen\" href=\"javascript:getPage\">a</a>"
-      "<a id=\"open\" href=\"javascript:getPage('never closed\">b</a>");
-  EXPECT_EQ(Href("noParen"), "javascript:getPage");
-  EXPECT_EQ(Href("open"), "javascript:getPage('never closed");
-  EXPECT_FALSE(outline.has_value());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Generating pages from annotated templates over real folders and record files: OPEN completion,
-// MASTER/REPEAT expansion with LINK elements, table rows and recursion, LIMIT regions, progress,
-// the outline hand-back and the messages of failing commands.
+// The generation walk's limits, failures and hand-backs over real folders and record files: an OPEN
+// that cannot be completed, the hard recursion limit, progress, the outline, failing commands, the
+// "Word" domain's refresh and ten thousand records. What pages look like is in tests/golden.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -127,77 +127,10 @@ class WalkTest : public ::testing::Test {
   std::optional<std::string> outline;
 };
 
-TEST_F(WalkTest, OpenWithAnEmptyValueIsCompletedFromTheArtifactLocator) {
+TEST_F(WalkTest, OpenCompletedFromALocatorOfAnotherDomainStaysAsWrittenAndFails) {
   const std::string page =
       Span("C:d:FileSys:Directory:FullName=") + "<p>" + ShowName("d", "Directory") + "</p>";
-  const QuireStatus status = Generate(page, "FileSys:Directory:FullName=" + Folder("list"));
-  ASSERT_TRUE(status.IsOk()) << status.Text();
-  EXPECT_EQ(Visible(), Texts{"list"});
-  EXPECT_EQ(Body().selectNodes(".//span[@QuireQuery]").length(), 1u);  // the OPEN is gone
-
-  // A locator of another domain leaves the OPEN as written: it opens nothing and fails.
   EXPECT_FALSE(Generate(page, "Kestrel:Directory:FullName=" + Folder("list")).IsOk());
-}
-
-TEST_F(WalkTest, RepeatCopiesFollowTheObjectListAndTheTemplateIsHidden) {
-  ASSERT_TRUE(Generate(Span(OpenFolder("d", Folder("list"))) + FileMaster()).IsOk());
-  EXPECT_EQ(Visible(), (Texts{"a.txt", "b.txt", "c.txt"}));
-}
-
-TEST_F(WalkTest, LinkElementsStandInForTheirObjectsAndUnlistedOnesAreRemoved) {
-  folder.Write("page.htm", "x");  // an existing file that the REPEAT does not list
-  QuireStatus status;
-  QuireAbstractDomain& domain = DomainRegistry::instance().getDomain(status, "FileSys");
-  FileSysDomain& fileSys = dynamic_cast<FileSysDomain&>(domain);
-  const std::string linkB =
-      fileSys.makeEntryObject(Folder("list/b.txt"), status).referenceText(status);
-  const std::string linkOther =
-      fileSys.makeEntryObject(Folder("page.htm"), status).referenceText(status);
-  const std::string links =
-      Span(linkB, "<p>linked " + ShowName("f") + "</p>") + Span(linkOther, "<p>gone</p>");
-  ASSERT_TRUE(Generate(Span(OpenFolder("d", Folder("list"))) + FileMaster(links)).IsOk());
-  EXPECT_EQ(Visible(), (Texts{"a.txt", "linked ", "b.txt", "c.txt"}));
-
-  // A MASTER inside the LINK (the records of b.txt) does not move the copies that follow it.
-  const std::string records =
-      Span("M:records", Span("R:r:FileSys:FileRecord:f:FileSys:File:N=Records:",
-                             Span("F:r:FileSys:FileRecord::Field01:SAA:")));
-  ASSERT_TRUE(Generate(Span(OpenFolder("d", Folder("list"))) +
-                       FileMaster(Span(linkB, "<p>linked " + records + "</p>")))
-                  .IsOk());
-  EXPECT_EQ(Visible(), (Texts{"a.txt", "linked ", "b.txt", "c.txt"}));
-}
-
-TEST_F(WalkTest, TableRowsKeepTheBottomBorderOnTheLastRow) {
-  const std::string row =
-      "<tr><td style=\"border-top:none;border-bottom:solid 1.5pt\">" + ShowName("f") + "</td></tr>";
-  const std::string table = "<table><tr><td style=\"border-bottom:none\">Name</td></tr>" +
-                            Span(kFilesByName, row) + "</table>";
-  ASSERT_TRUE(
-      Generate(Span(OpenFolder("d", Folder("list"))) + Span("M:rows:TABLEINFO:A:1", table)).IsOk());
-  EXPECT_EQ(Visible(), (Texts{"Name", "a.txt", "b.txt", "c.txt"}));
-  Texts styles;
-  for (const DomNode& cell : Body().selectNodes(".//table/span/tr/td")) {
-    styles.push_back(cell.getAttribute("style"));
-  }
-  ASSERT_EQ(styles.size(), 4u);  // three copies and the hidden template
-  EXPECT_EQ(styles[0], "border-top:none;border-bottom:none");
-  EXPECT_EQ(styles[1], "border-top:none;border-bottom:none");
-  EXPECT_EQ(styles[2], "border-top:none;border-bottom:solid 1.5pt");
-}
-
-TEST_F(WalkTest, RecursionStopsAtMaxRecursionLevelWithIndentedLevels) {
-  folder.MakeFolder("tree/a/b/c/d");
-  platform::BindInitParameter("MaxRecursionLevel", "2");
-  const std::string repeat = "R:d:FileSys:Directory:d:FileSys:Directory:N=Contents:";
-  const std::string page =
-      Span(OpenFolder("d", Folder("tree"))) +
-      Span("M:tree", Span(repeat, "<p>" + ShowName("d", "Directory") + "</p>"));
-  ASSERT_TRUE(Generate(page).IsOk());
-  EXPECT_EQ(Visible(), (Texts{"a", "b", "c"}));
-  const DomNode levelTwo = Body().selectSingleNode(".//p[span = 'c']");
-  ASSERT_FALSE(levelTwo.isNull());
-  EXPECT_EQ(levelTwo.getAttribute("style"), "margin-left:1.00in");
 }
 
 TEST_F(WalkTest, WithoutMaxRecursionLevelRecursionStopsAtTheHardLimit) {
@@ -210,35 +143,6 @@ TEST_F(WalkTest, WithoutMaxRecursionLevelRecursionStopsAtTheHardLimit) {
       Span("M:loop", Span(repeat, "<p>" + ShowName("d", "Directory") + "</p>"));
   ASSERT_TRUE(Generate(page).IsOk());
   EXPECT_EQ(Visible().size(), static_cast<size_t>(TemplateGenerator::kHardRecursionLimit + 1));
-}
-
-TEST_F(WalkTest, PlainLimitHidesTheRegionOfObjectsItDoesNotAdmit) {
-  folder.MakeFolder("list/sub");
-  const std::string repeat =
-      "R:o:FileSys:DirectoryObject:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::"
-      "SimpleName";
-  const std::string limit =
-      Span("S:x:FileSys:File:o:FileSys:DirectoryObject::", "<p>file " + ShowName("x") + "</p>");
-  ASSERT_TRUE(
-      Generate(Span(OpenFolder("d", Folder("list"))) + Span("M:all", Span(repeat, limit))).IsOk());
-  EXPECT_EQ(Visible(), (Texts{"file ", "a.txt", "file ", "b.txt", "file ", "c.txt"}));
-}
-
-TEST_F(WalkTest, OmitAndOtherwiseFollowWhetherTheMasterHasObjects) {
-  folder.MakeFolder("empty");
-  for (const char* listed : {"list", "empty"}) {
-    const std::string page =
-        Span(OpenFolder("d", Folder(listed))) + "<div>" + FileMaster() +
-        Span("S:o:FileSys:File:d:FileSys:Directory:..OTHERWISE", "<p>nothing here</p>") +
-        "</div><div>" + FileMaster() +
-        Span("S:o:FileSys:File:d:FileSys:Directory:..OMIT", "<p>listing above</p>") + "</div>";
-    ASSERT_TRUE(Generate(page).IsOk()) << listed;
-    const Texts expected =
-        std::string(listed) == "list"
-            ? Texts{"a.txt", "b.txt", "c.txt", "a.txt", "b.txt", "c.txt", "listing above"}
-            : Texts{"nothing here"};
-    EXPECT_EQ(Visible(), expected) << listed;
-  }
 }
 
 TEST_F(WalkTest, ProgressRunsOverBothMastersOfFourObjects) {
@@ -298,16 +202,6 @@ TEST_F(WalkTest, RegisteredWordDomainIsRefreshedAfterGeneration) {
   ASSERT_TRUE(Generate("<p>plain</p>").IsOk());
   EXPECT_EQ(word.refreshes, 1);
   DomainRegistry::instance().removeDomain(word);
-}
-
-TEST_F(WalkTest, MultiLineValueBecomesSpansSeparatedByBreaks) {
-  const std::string file = folder.Write("notes.txt", "first line\r\nsecond line\nthird");
-  const std::string page = Span("C:t:FileSys:File:FullName=" + file) + "<p>" +
-                           Span("F:t:FileSys:File::Text:SAA:", "&lt;Text&gt;") + "</p>";
-  ASSERT_TRUE(Generate(page).IsOk());
-  const DomNode value = Body().selectSingleNode("p/span");
-  EXPECT_EQ(value.xml().substr(value.xml().find('>') + 1),
-            "<span>first line</span><br/><span>second line</span><br/><span>third</span></span>");
 }
 
 TEST_F(WalkTest, TenThousandRecordsGenerateOneRowEach) {
