@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_text.h"
 #include "domains/domain_registry.h"
 #include "domains/file_sys_domain.h"
 #include "foundation/host_hooks.h"
@@ -61,7 +62,7 @@ std::string OpenFolder(const std::string& variable, const std::string& path) {
 const char* const kFilesByName =
     "R:f:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleName";
 std::string Span(const std::string& command, const std::string& content = "x") {
-  return "<span QuireQuery=\"" + command + "\">" + content + "</span>";
+  return std::string("<span ") + kCommandAttribute + "=\"" + command + "\">" + content + "</span>";
 }
 std::string ShowName(const std::string& variable, const std::string& className = "File") {
   return Span("F:" + variable + ":FileSys:" + className + "::SimpleName:SAA:", "&lt;Name&gt;");
