@@ -1,18 +1,16 @@
 #include "generate/template_annotator.h"
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 #include <vector>
 
 #include "commands/command_text.h"
 #include "commands/field.h"
 #include "commands/master_command.h"
-#include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
+#include "generate/exception_status.h"
 #include "generate/vml_fallback_images.h"
-#include "platform/com_error.h"
 
 using platform::DomNode;
 
@@ -20,7 +18,6 @@ namespace {
 
 constexpr uint32_t kAnnotationFailure = 62;
 constexpr unsigned kDisplayOutsideReference = 40625;
-constexpr unsigned kUnexpectedError = 40530;
 
 constexpr const char* kAnchorsPattern = "body/div//a[@class='msocomanchor']";
 constexpr const char* kCommentTextsPattern = "body/div/div//div/p[@class='MsoCommentText']";
@@ -191,12 +188,8 @@ bool TemplateAnnotator::annotateTemplate(QuireStatus& status) {
   if (runImageStep && document_) {
     try {
       wrapVmlFallbackImages(*document_);
-    } catch (const platform::ComError& error) {
-      if (status.IsOk()) status = QuireStatus(kAnnotationFailure, ":" + error.Description());
-    } catch (const std::exception&) {
-      if (status.IsOk()) {
-        status = QuireStatus(kAnnotationFailure, ":" + HostString(kUnexpectedError));
-      }
+    } catch (...) {
+      if (status.IsOk()) status = CurrentExceptionStatus(":");
     }
   }
   anchors_ = platform::DomNodeList();
@@ -238,10 +231,8 @@ bool TemplateAnnotator::annotateComments(QuireStatus& status) {
       }
       removeCommentEntry(commentTexts_.item(index));
     }
-  } catch (const platform::ComError& error) {
-    status = QuireStatus(kAnnotationFailure, label + ":" + error.Description());
-  } catch (const std::exception&) {
-    status = QuireStatus(kAnnotationFailure, label + ":" + HostString(kUnexpectedError));
+  } catch (...) {
+    status = CurrentExceptionStatus(label + ":");
   }
   return true;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <exception>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -20,10 +19,10 @@
 #include "foundation/number_images.h"
 #include "foundation/text_helpers.h"
 #include "generate/error_collector.h"
+#include "generate/exception_status.h"
 #include "generate/page_formatting.h"
 #include "generate/progress_sink.h"
 #include "model/quire_abstract_domain.h"
-#include "platform/com_error.h"
 #include "platform/config.h"
 #include "platform/log.h"
 
@@ -47,7 +46,6 @@ constexpr unsigned kMasterWithoutRepeat = 40528;
 
 constexpr uint32_t kInvalid = 39;
 constexpr uint32_t kNothingFound = 54;
-constexpr uint32_t kDomFailure = 62;
 constexpr uint32_t kFailed = 63;
 constexpr uint32_t kQuietPrePass = 64;
 
@@ -216,12 +214,8 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
       status_ = QuireStatus(kFailed, "Page completion");
     }
     outline = OutlineEntries(outline_->xml());
-  } catch (const platform::ComError& error) {
-    status_ = QuireStatus(kDomFailure, "Generation: ", error.Description());
-    report(kCommandFailed, &status_);
-    return status_;
-  } catch (const std::exception& error) {
-    status_ = QuireStatus(kDomFailure, "Generation: ", error.what());
+  } catch (...) {
+    status_ = CurrentExceptionStatus("Generation: ");
     report(kCommandFailed, &status_);
     return status_;
   }
