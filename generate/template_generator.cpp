@@ -136,6 +136,11 @@ std::optional<std::string> OutlineEntries(const std::string& xml) {
   return xml.substr(begin + 1, end - begin - 1);
 }
 
+// The failure of the OPEN `text`, named in the message so that the error page points at it.
+QuireStatus OpenFailure(const std::string& text, const QuireStatus& status) {
+  return QuireStatus(status.Kind(), "OPEN (" + text + "): ", status.Message());
+}
+
 int ReadMaxRecursionLevel() {
   const platform::ConfigSetting setting("MaxRecursionLevel");
   bool valid = false;
@@ -188,39 +193,53 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
   outline.reset();
   request_ = RequestTexts{locator, serverUrl, templateId};
   status_ = QuireStatus();
+  bool walked = false;
   try {
-    outlinePath_ = OutlinePathOf(templatePath_);
-    outline_ = platform::DomDocument::Create();
-    outline_->loadXML("<outline></outline>");
-
-    const DomNode pageBody = body();
-    if (pageBody) {
-      const QuireStatus prePass = completeOpenCommands(pageBody);
-      if (!prePass.IsOk()) {
-        status_ = prePass;
-        if (prePass.Kind() != kQuietPrePass) platform::Log(prePass.Text(), platform::kLogError);
-        return status_;
-      }
-      rewriteTemplateHyperlinks(pageBody, request_);
-      prepareDomains(pageBody);
-      if (!status_.IsOk()) return status_;
-    }
-    if (!errors_.empty()) return status_;
-    if (progress_ != nullptr) progress_->report(HostString(kEvaluatingMessage), 10);
-
-    maxRecursionLevel_ = ReadMaxRecursionLevel();
-    if (pageBody) walk(pageBody);
-    if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
-      status_ = QuireStatus(kFailed, "Page completion");
-    }
-    outline = OutlineEntries(outline_->xml());
+    walked = runPasses(outline);
   } catch (...) {
     status_ = CurrentExceptionStatus("Generation: ");
     report(kCommandFailed, &status_);
-    return status_;
   }
-  RefreshWordDomain();
+  if (!status_.IsOk()) endFailed();
+  if (walked) RefreshWordDomain();
   return status_;
+}
+
+bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
+  outlinePath_ = OutlinePathOf(templatePath_);
+  outline_ = platform::DomDocument::Create();
+  outline_->loadXML("<outline></outline>");
+
+  const DomNode pageBody = body();
+  if (pageBody) {
+    status_ = completeOpenCommands(pageBody);
+    if (!status_.IsOk()) return false;
+    rewriteTemplateHyperlinks(pageBody, request_);
+    status_ = prepareDomains(pageBody);
+    if (!status_.IsOk()) return false;
+  }
+  if (!errors_.empty()) return false;
+  if (progress_ != nullptr) progress_->report(HostString(kEvaluatingMessage), 10);
+
+  maxRecursionLevel_ = ReadMaxRecursionLevel();
+  if (pageBody) walk(pageBody);
+  if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
+    status_ = QuireStatus(kFailed, "Page completion");
+  }
+  outline = OutlineEntries(outline_->xml());
+  return true;
+}
+
+void TemplateGenerator::endFailed() {
+  // A failure that no step reported (an OPEN of the passes before the walk, the page
+  // completion) still makes the error page: the page is not generated.
+  if (status_.Kind() == kQuietPrePass) {
+    if (errors_.empty()) errors_.add(status_);  // already shown: the page only, no log line
+    return;
+  }
+  if (errors_.empty()) report(kCommandFailed, &status_);
+  platform::Log("The page " + templatePath_ + " was not generated: " + status_.Text(),
+                platform::kLogCriticalError);
 }
 
 QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
@@ -229,7 +248,9 @@ QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
     if (commandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     std::string completed;
-    if (!Connector::completeFromLocator(text, request_.locator, completed, status)) return status;
+    if (!Connector::completeFromLocator(text, request_.locator, completed, status)) {
+      return OpenFailure(text, status);
+    }
     if (completed != text) {
       platform::Log("OPEN completed from the request: " + completed, platform::kLogDebug);
       element.setAttribute(kCommandAttribute, completed);
@@ -238,19 +259,16 @@ QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
   return QuireStatus();
 }
 
-void TemplateGenerator::prepareDomains(const DomNode& pageBody) {
+QuireStatus TemplateGenerator::prepareDomains(const DomNode& pageBody) {
   for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
     const std::string text = CommandText(element);
     if (commandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     Connector connector(text, status);
     if (status.IsOk()) connector.prepareExternalClasses(status);
-    if (!status.IsOk()) {
-      platform::Log("OPEN (" + text + "): " + status.Text(), platform::kLogError);
-      status_ = status;
-      return;
-    }
+    if (!status.IsOk()) return OpenFailure(text, status);
   }
+  return QuireStatus();
 }
 
 bool TemplateGenerator::walk(const DomNode& pageBody) {
