@@ -28,6 +28,16 @@ class Connector : public Source {
   // makeObject).
   int completeness() const { return completeness_; }
 
+  // The OPEN text `text` completed from an artifact locator ("Domain:Class:name=value,..."):
+  // when the command leaves a STRING or FILENAME argument without a value ("FullName="), the
+  // locator names the command's domain and its names (any case) all address one argument list
+  // of the class (selector, OPEN, then constructor arguments), the assignments become the
+  // locator's, written with the class's names, followed by the command's own "username" and
+  // "password"; the header stays as written. Otherwise `completed` is `text`. False with `status`
+  // when `text` is no readable OPEN.
+  static bool completeFromLocator(const std::string& text, const std::string& locator,
+                                  std::string& completed, QuireStatus& status);
+
  private:
   std::vector<Assignment> assignments_;
   int completeness_ = 2;

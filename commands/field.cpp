@@ -1,6 +1,7 @@
 #include "commands/field.h"
 
 #include "commands/command_cursor.h"
+#include "commands/modifier_flags.h"
 #include "commands/quire_binding.h"
 #include "foundation/quire_status.h"
 #include "model/domain_lookup.h"
@@ -11,7 +12,7 @@ namespace {
 constexpr const char* kName = "Field";
 constexpr unsigned kWrongStartClass = 40209;
 
-bool CarriesText(uint8_t flags) { return (flags & 0x07) == 0x02; }
+bool CarriesText(uint8_t flags) { return modifier_flags::carriesText(flags); }
 
 }  // namespace
 

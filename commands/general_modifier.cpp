@@ -6,6 +6,7 @@
 #include "commands/command_cursor.h"
 #include "commands/graphic_modifier.h"
 #include "commands/link_modifier.h"
+#include "commands/modifier_flags.h"
 #include "commands/number_modifier.h"
 #include "commands/parse_limits.h"
 #include "commands/string_modifier.h"
@@ -13,10 +14,7 @@
 
 namespace {
 
-constexpr uint8_t kTextFlagMask = 0x07;
-constexpr uint8_t kTextFlagBits = 0x02;
-
-bool HasText(uint8_t flags) { return (flags & kTextFlagMask) == kTextFlagBits; }
+bool HasText(uint8_t flags) { return modifier_flags::carriesText(flags); }
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -1,10 +1,12 @@
 #include "commands/replicator.h"
 
+#include <cctype>
 #include <climits>
 
 #include "commands/command_cursor.h"
 #include "commands/parse_limits.h"
 #include "commands/quire_binding.h"
+#include "commands/table_information.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "model/domain_lookup.h"
@@ -16,7 +18,6 @@ namespace {
 constexpr unsigned kWrongStartClass = 40209;
 constexpr unsigned kNoPath = 40271;
 constexpr unsigned kNaryNotLast = 40352;
-constexpr const char* kTableMarker = "TABLEINFO:A:";
 
 // The whole number of `digits` (at least one digit, nothing else, no overflow).
 bool ReadCount(const std::string& digits, int32_t& number) {
@@ -92,7 +93,7 @@ Replicator::Replicator(const std::string& text, QuireStatus& status, int depth) 
     nestedText = rest.substr(bar + 1);
     rest.erase(bar);
   }
-  const std::size_t marker = rest.find(kTableMarker);
+  const std::size_t marker = findTableInformation(rest);
   if (marker != std::string::npos) {
     tableInformation_ = rest.substr(marker);
     rest.erase(marker);
@@ -259,4 +260,23 @@ QuireObjectList Replicator::evaluate(QuireStatus& status, const QuireBindingList
     if (!status.IsOk()) return {};
   }
   return objects;
+}
+
+std::string Replicator::textAtLevel(const std::string& text, int level) {
+  // After the header "K:variable:domain:class:" comes the level field, when written.
+  std::size_t fieldStart = 0;
+  for (int field = 0; field < 4; ++field) {
+    const std::size_t colon = text.find(':', fieldStart);
+    if (colon == std::string::npos) return text;
+    fieldStart = colon + 1;
+  }
+  const std::string levelText = "^" + std::to_string(level);
+  if (text.compare(fieldStart, 1, "^") == 0) {
+    std::size_t digitsEnd = fieldStart + 1;
+    while (digitsEnd < text.size() && std::isdigit(static_cast<unsigned char>(text[digitsEnd]))) {
+      ++digitsEnd;
+    }
+    return text.substr(0, fieldStart) + levelText + text.substr(digitsEnd);
+  }
+  return text.substr(0, fieldStart) + levelText + ":" + text.substr(fieldStart);
 }

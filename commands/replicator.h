@@ -38,6 +38,11 @@ class Replicator : public Source {
   int32_t number() const { return number_; }
   const std::string& tableInformation() const { return tableInformation_; }
 
+  // The REPEAT text `text` with its level field set to `level`: "^level:" after the header
+  // "K:variable:domain:class:", replacing a level already written there. A text without that
+  // header comes back unchanged. Read from the text alone, without looking up its classes.
+  static std::string textAtLevel(const std::string& text, int level);
+
  private:
   std::string parent_;
   bool numberGiven_ = false;

@@ -2,8 +2,7 @@
 
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
-#include "platform/com_error.h"
-#include "platform/com_factory.h"
+#include "generate/exception_status.h"
 #include "platform/config.h"
 #include "platform/file_io.h"
 #include "platform/own_strings.h"
@@ -12,9 +11,6 @@ namespace {
 
 constexpr unsigned kNoDocumentMessage = 40531;
 constexpr unsigned kHeadingMessage = 40532;
-
-// The page document is made through the factory, like every document of the library.
-[[maybe_unused]] const bool kDocumentClassRegistered = (platform::RegisterDomDocumentClass(), true);
 
 void ShowError(const std::string& text) { ShowMessageBox(HostString(54630), text); }
 
@@ -28,16 +24,10 @@ std::string ErrorPageTemplatePath() {
 void ErrorCollector::add(const QuireStatus& status) { messages_.push_back(status.Message()); }
 
 void ErrorCollector::writeErrorPage(const std::string& outputPath) {
+  if (!page_) page_ = platform::NewDomDocument();
   if (!page_) {
-    try {
-      page_ = std::dynamic_pointer_cast<platform::DomDocument>(
-          platform::ComFactory::Create("MSXML.DOMDocument"));
-    } catch (const platform::ComError&) {
-    }
-    if (!page_) {
-      ShowError(HostString(kNoDocumentMessage));
-      return;
-    }
+    ShowError(HostString(kNoDocumentMessage));
+    return;
   }
   try {
     // Reloaded for every page, so a second page of the same request does not repeat the first.
@@ -47,7 +37,8 @@ void ErrorCollector::writeErrorPage(const std::string& outputPath) {
       page_->loadXML("<html><body><div/></body></html>");
     }
     platform::DomNode root = page_->documentElement();
-    platform::DomNode list = root.isNull() ? platform::DomNode() : root.selectSingleNode("body/div");
+    platform::DomNode list =
+        root.isNull() ? platform::DomNode() : root.selectSingleNode("body/div");
     if (list.isNull()) {
       for (const std::string& message : messages_) ShowError(message);
       return;
@@ -62,8 +53,8 @@ void ErrorCollector::writeErrorPage(const std::string& outputPath) {
     }
     pageText_ = page_->xml();
     page_->save(outputPath);
-  } catch (const platform::ComError& error) {
-    ShowError(error.Description());
+  } catch (...) {
+    ShowError(CurrentExceptionStatus("").Message());
   }
 }
 

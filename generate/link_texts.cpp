@@ -3,12 +3,13 @@
 #include <array>
 #include <string_view>
 
+#include "commands/modifier_flags.h"
+
 namespace {
 
 constexpr std::size_t kAnchorLength = 39;
 constexpr std::string_view kNoName = "No Name";
 constexpr std::string_view kNotNamed = "-Not-Named-";
-constexpr uint8_t kShowsLinkText = 0x02;
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -120,7 +121,7 @@ std::string shownUrlText(const std::string& url) {
 std::string shownValueText(const std::string& valueText, const std::string& linkText,
                            uint8_t flags) {
   if (isUrlValue(valueText)) return shownUrlText(valueText);
-  if ((flags & kShowsLinkText) == 0) return valueText;
+  if ((flags & modifier_flags::kShowsReference) == 0) return valueText;
   const std::string reference = decodeReference(linkText);
   const std::size_t first = reference.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return std::string(kNotNamed);

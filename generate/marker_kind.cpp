@@ -1,43 +1,33 @@
 #include "generate/marker_kind.h"
 
-#include <iterator>
+#include <array>
 #include <string_view>
 
+#include "commands/command_text.h"
 #include "foundation/text_helpers.h"
 
 namespace {
 
-struct CommandForm {
+struct CommentLabels {
   MarkerKind kind;
-  std::string_view textPrefixes[2];
   std::string_view startLabel;
   std::string_view endLabel;  // empty: the command has no end mark
 };
 
-// In the order the text prefixes are tried; a text matching none is a LINK.
-constexpr CommandForm kForms[] = {
-    {MarkerKind::kOpen, {"C:", "N:"}, "[OPEN", ""},
-    {MarkerKind::kDisplay, {"F:", "X:"}, "[DISPLAY", "[ENDDISP"},
-    {MarkerKind::kMaster, {"M:", "M:"}, "[MASTER", "[ENDMAST"},
-    {MarkerKind::kRepeat, {"R:", "Q:"}, "[REPEAT", "[ENDREP"},
-    {MarkerKind::kLimit, {"S:", "S:"}, "[LIMIT", "[ENDLIM"},
-    {MarkerKind::kLink, {"", ""}, "[LINK", "[ENDLINK"},
-};
-
-const CommandForm& FormOfText(const std::string& text) {
-  for (const CommandForm& form : kForms) {
-    if (form.kind == MarkerKind::kLink) return form;
-    for (std::string_view prefix : form.textPrefixes) {
-      if (text.starts_with(prefix)) return form;
-    }
-  }
-  return kForms[std::size(kForms) - 1];
-}
+// In the order of CommandKind.
+constexpr std::array<CommentLabels, 6> kLabels = {{
+    {MarkerKind::kOpen, "[OPEN", ""},
+    {MarkerKind::kDisplay, "[DISPLAY", "[ENDDISP"},
+    {MarkerKind::kMaster, "[MASTER", "[ENDMAST"},
+    {MarkerKind::kRepeat, "[REPEAT", "[ENDREP"},
+    {MarkerKind::kLimit, "[LIMIT", "[ENDLIM"},
+    {MarkerKind::kLink, "[LINK", "[ENDLINK"},
+}};
 
 }  // namespace
 
 MarkerKind classifyMarker(const std::string& commandText, const std::string& label) {
-  const CommandForm& form = FormOfText(commandText);
+  const CommentLabels& form = kLabels[static_cast<std::size_t>(commandKindOf(commandText))];
   if (label.empty() || label.starts_with(form.startLabel)) return form.kind;
   if (!form.endLabel.empty() && label.starts_with(form.endLabel)) return endKindOf(form.kind);
   return MarkerKind::kMismatch;

@@ -22,9 +22,10 @@ enum class MarkerKind : int {
   kMismatch = 11,
 };
 
-// The kind of a comment whose command text and label are given. The text's first two characters
-// pick the command; the label must begin with that command's start form ("[REPEAT") or end form
-// ("[ENDREP"); an empty label goes by the text alone; any other label gives kMismatch. Pure.
+// The kind of a comment whose command text and label are given. The text's command kind
+// (commandKindOf) picks the command; the label must begin with that command's start form
+// ("[REPEAT") or end form ("[ENDREP"); an empty label goes by the text alone; any other label
+// gives kMismatch. Pure.
 MarkerKind classifyMarker(const std::string& commandText, const std::string& label);
 
 // The end kind that closes `start` (kEndMaster for kMaster ...); kMismatch for kinds with none.

@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "commands/command_text.h"
 #include "foundation/quire_status.h"
 #include "platform/com_error.h"
 #include "platform/dom/dom_document.h"
@@ -21,7 +23,7 @@ using platform::DomNode;
 
 namespace {
 
-constexpr const char* kCommandAttribute = "QuireQuery";
+const std::string kCommandSpan = std::string("span[@") + kCommandAttribute + "]";
 constexpr const char* kListPattern = "ol[@start >= 1 $and$ @type]";
 constexpr double kDefaultTabInterval = 0.5;
 constexpr uint32_t kDateFieldFailureKind = 63;
@@ -51,8 +53,7 @@ bool isCommand(const DomNode& node) {
 }
 
 bool isDisplayCommand(const DomNode& node) {
-  const std::string command = node.getAttribute(kCommandAttribute);
-  return command.rfind("F:", 0) == 0 || command.rfind("X:", 0) == 0;
+  return commandKindOf(node.getAttribute(kCommandAttribute)) == CommandKind::kDisplay;
 }
 
 // "p", or "h" followed by a number greater than 0.
@@ -187,8 +188,8 @@ void markRegionElements(const DomNode& element, ElementMark mark) {
   }
   // The element itself counts too: a plain element that holds only its text has no other place
   // where the marker could go.
-  for (const DomNode& node : element.selectNodes(
-           "descendant-or-self::span[@QuireQuery] | descendant-or-self::*[text() != '']")) {
+  for (const DomNode& node : element.selectNodes("descendant-or-self::" + kCommandSpan +
+                                                 " | descendant-or-self::*[text() != '']")) {
     mark(node);
   }
   for (const DomNode& row : element.selectNodes("descendant-or-self::tr")) markRow(row, mark);
@@ -387,7 +388,7 @@ void markRowBorderless(const DomNode& row) {
 }
 
 void renumberLists(const DomNode& body) {
-  const std::string nested = std::string(".//span[@QuireQuery]/span[@QuireQuery]/") + kListPattern;
+  const std::string nested = ".//" + kCommandSpan + "/" + kCommandSpan + "/" + kListPattern;
   DomNode first;
   for (const DomNode& list : body.selectNodes(nested)) {
     if (listShows(list, list.parentNode())) {
@@ -398,7 +399,7 @@ void renumberLists(const DomNode& body) {
   if (first.isNull()) return;
   int running = listStart(first);
   const std::string inSibling =
-      std::string("./") + kListPattern + " | .//span[@QuireQuery]/" + kListPattern;
+      std::string("./") + kListPattern + " | .//" + kCommandSpan + "/" + kListPattern;
   for (DomNode sibling = first.parentNode().nextSibling(); !sibling.isNull();
        sibling = sibling.nextSibling()) {
     if (!isElement(sibling)) continue;

@@ -1,16 +1,16 @@
 #include "generate/template_annotator.h"
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 #include <vector>
 
+#include "commands/command_text.h"
 #include "commands/field.h"
-#include "foundation/host_hooks.h"
+#include "commands/master_command.h"
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
+#include "generate/exception_status.h"
 #include "generate/vml_fallback_images.h"
-#include "platform/com_error.h"
 
 using platform::DomNode;
 
@@ -18,9 +18,7 @@ namespace {
 
 constexpr uint32_t kAnnotationFailure = 62;
 constexpr unsigned kDisplayOutsideReference = 40625;
-constexpr unsigned kUnexpectedError = 40530;
 
-constexpr const char* kQueryAttribute = "QuireQuery";
 constexpr const char* kAnchorsPattern = "body/div//a[@class='msocomanchor']";
 constexpr const char* kCommentTextsPattern = "body/div/div//div/p[@class='MsoCommentText']";
 constexpr const char* kAnchorInSpanPattern = ".//span/a[@class='msocomanchor']";
@@ -166,8 +164,8 @@ DomNode SplitBefore(const DomNode& top, const DomNode& mark) {
 // A list item, or a DISPLAY element: moved whole, never cut by a region around it.
 bool IsIndivisible(const DomNode& node) {
   if (IsElementNamed(node, "li")) return true;
-  return IsElementNamed(node, "span") && node.hasAttribute(kQueryAttribute) &&
-         classifyMarker(node.getAttribute(kQueryAttribute), "") == MarkerKind::kDisplay;
+  return IsElementNamed(node, "span") && node.hasAttribute(kCommandAttribute) &&
+         commandKindOf(node.getAttribute(kCommandAttribute)) == CommandKind::kDisplay;
 }
 
 // A list converted from Word carries the comment "list=true" first; its items move whole.
@@ -190,12 +188,8 @@ bool TemplateAnnotator::annotateTemplate(QuireStatus& status) {
   if (runImageStep && document_) {
     try {
       wrapVmlFallbackImages(*document_);
-    } catch (const platform::ComError& error) {
-      if (status.IsOk()) status = QuireStatus(kAnnotationFailure, ":" + error.Description());
-    } catch (const std::exception&) {
-      if (status.IsOk()) {
-        status = QuireStatus(kAnnotationFailure, ":" + HostString(kUnexpectedError));
-      }
+    } catch (...) {
+      if (status.IsOk()) status = CurrentExceptionStatus(":");
     }
   }
   anchors_ = platform::DomNodeList();
@@ -237,10 +231,8 @@ bool TemplateAnnotator::annotateComments(QuireStatus& status) {
       }
       removeCommentEntry(commentTexts_.item(index));
     }
-  } catch (const platform::ComError& error) {
-    status = QuireStatus(kAnnotationFailure, label + ":" + error.Description());
-  } catch (const std::exception&) {
-    status = QuireStatus(kAnnotationFailure, label + ":" + HostString(kUnexpectedError));
+  } catch (...) {
+    status = CurrentExceptionStatus(label + ":");
   }
   return true;
 }
@@ -283,7 +275,7 @@ void TemplateAnnotator::annotateOpen(const Mark& mark, const std::string& comman
     savedSpan_ = copy;
   }
   reference.removeAttribute("class");
-  reference.setAttribute(kQueryAttribute, commandText);
+  reference.setAttribute(kCommandAttribute, commandText);
   RemoveIfPresent(reference, reference.firstChild());
   const DomNode holder = reference.parentNode();
   if (holder && holder.childNodes().length() == 1) AppendBreak(*document_, holder);
@@ -301,8 +293,7 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
     status = QuireStatus(kAnnotationFailure, HostMessageId{kDisplayOutsideReference}, mark.label);
     return false;
   }
-  const bool graphic = commandText.find(":GAA") != std::string::npos ||
-                       commandText.find(":GSA") != std::string::npos;
+  const bool graphic = namesGraphicModifier(commandText);
 
   // The placeholder follows the mark; inside a bookmark span it may follow the bookmark.
   DomNode next = reference.nextSibling();
@@ -375,10 +366,10 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
     const DomNode image = element.selectSingleNode(".//img");
     if (image && image.parentNode()) element = image.parentNode();
   }
-  element.setAttribute(kQueryAttribute, commandText);
+  element.setAttribute(kCommandAttribute, commandText);
 
   const bool blockLevel =
-      commandText.starts_with("X") || (!graphic && yieldsFormattedText(commandText));
+      isAnchorLinkDisplay(commandText) || (!graphic && yieldsFormattedText(commandText));
   const DomNode before = mark.anchor.previousSibling();
   if (blockLevel && IsElement(before) && element.parentNode()) {
     const DomNode wrapper = before.cloneNode(false);
@@ -392,10 +383,7 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
 
 void TemplateAnnotator::annotateRegionStart(size_t index, const Mark& mark,
                                             const std::string& commandText, MarkerKind kind) {
-  const size_t tableInfo = commandText.find("TABLEINFO:A:");
-  if (kind == MarkerKind::kMaster && tableInfo != std::string::npos && tableInfo > 0) {
-    tableMaster_ = true;
-  }
+  if (kind == MarkerKind::kMaster && MasterCommand(commandText).hasTable()) tableMaster_ = true;
   DomNode parent = mark.parent;
   DomNode tableRow;
   if (kind == MarkerKind::kRepeat && tableMaster_) {
@@ -405,10 +393,10 @@ void TemplateAnnotator::annotateRegionStart(size_t index, const Mark& mark,
 
   const DomNode element = mark.reference.cloneNode(false);
   element.removeAttribute("class");
-  element.setAttribute(kQueryAttribute, commandText);
+  element.setAttribute(kCommandAttribute, commandText);
   encloseCommand(index, commandText, kind, element, mark.reference, tableRow);
 
-  if (kind == MarkerKind::kRepeat && commandText.starts_with("Q")) {
+  if (kind == MarkerKind::kRepeat && hasRepeatKindFlag(commandText)) {
     const DomNode before = mark.anchor.previousSibling();
     if (before && Parent(parent)) {
       const DomNode copy = before.cloneNode(false);

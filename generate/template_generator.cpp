@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <climits>
-#include <exception>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
 
+#include "commands/command_text.h"
 #include "commands/connector.h"
 #include "commands/field.h"
 #include "commands/general_source.h"
+#include "commands/master_command.h"
 #include "commands/replicator.h"
 #include "commands/stipulator.h"
 #include "domains/domain_registry.h"
@@ -18,11 +19,10 @@
 #include "foundation/number_images.h"
 #include "foundation/text_helpers.h"
 #include "generate/error_collector.h"
-#include "generate/marker_kind.h"
+#include "generate/exception_status.h"
 #include "generate/page_formatting.h"
 #include "generate/progress_sink.h"
 #include "model/quire_abstract_domain.h"
-#include "platform/com_error.h"
 #include "platform/config.h"
 #include "platform/log.h"
 
@@ -31,10 +31,8 @@ namespace {
 using platform::DomNode;
 using platform::DomNodeList;
 
-constexpr const char* kQuery = "QuireQuery";
-constexpr const char* kTableMarker = "TABLEINFO:A:";
-constexpr const char* kAllCommands = ".//*[@QuireQuery]";
-constexpr const char* kCommandSpans = ".//span[@QuireQuery]";
+const std::string kAllCommands = std::string(".//*[@") + kCommandAttribute + "]";
+const std::string kCommandSpans = std::string(".//span[@") + kCommandAttribute + "]";
 
 constexpr unsigned kEvaluatingMessage = 40095;
 constexpr unsigned kLimitRepeatFailed = 40127;
@@ -48,16 +46,11 @@ constexpr unsigned kMasterWithoutRepeat = 40528;
 
 constexpr uint32_t kInvalid = 39;
 constexpr uint32_t kNothingFound = 54;
-constexpr uint32_t kDomFailure = 62;
 constexpr uint32_t kFailed = 63;
 constexpr uint32_t kQuietPrePass = 64;
 
-std::string CommandText(const DomNode& element) { return element.getAttribute(kQuery); }
-MarkerKind KindOf(const std::string& text) { return classifyMarker(text, ""); }
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-bool IsRepeatText(const std::string& text) {
-  return !text.empty() && (text[0] == 'Q' || text[0] == 'R');
-}
+std::string CommandText(const DomNode& element) { return element.getAttribute(kCommandAttribute); }
+bool IsCommand(const DomNode& element) { return element.hasAttribute(kCommandAttribute); }
 std::size_t NestedCommandCount(const DomNode& element) {
   return element.selectNodes(kAllCommands).length();
 }
@@ -80,7 +73,7 @@ class ContextScope {
 };
 
 // Where a MASTER's copies go: the MASTER element, or the table it holds when its command text
-// carries the table information; rows are repeated when that information says "1".
+// carries the table information; rows are repeated when that information says so.
 struct MasterLayout {
   DomNode container;
   bool tableMode = false;
@@ -88,15 +81,11 @@ struct MasterLayout {
 
 MasterLayout LayoutOf(const DomNode& master) {
   MasterLayout layout{master, false};
-  const std::string text = CommandText(master);
-  const std::size_t marker = text.find(kTableMarker);
-  if (marker == std::string::npos) return layout;
-  const std::size_t flag = marker + std::char_traits<char>::length(kTableMarker);
-  layout.tableMode = flag < text.size() && text[flag] == '1';
-  if (marker > 0) {
-    const DomNode table = master.selectSingleNode("./table");
-    if (table) layout.container = table;
-  }
+  const MasterCommand command(CommandText(master));
+  if (!command.hasTable()) return layout;
+  layout.tableMode = command.repeatsTableRows();
+  const DomNode table = master.selectSingleNode("./table");
+  if (table) layout.container = table;
   return layout;
 }
 
@@ -104,7 +93,7 @@ MasterLayout LayoutOf(const DomNode& master) {
 // REPEAT's text, so a copy found first gives the same command).
 DomNode RepeatOfMaster(const DomNode& master) {
   for (const DomNode& element : master.selectNodes(kAllCommands)) {
-    if (IsRepeatText(CommandText(element))) return element;
+    if (hasRepeatLetter(CommandText(element))) return element;
   }
   return {};
 }
@@ -132,101 +121,6 @@ DomNode PreviousElement(const DomNode& node) {
   return previous;
 }
 
-// "FullName=" and the like: a STRING or FILENAME argument written without a value.
-bool HasEmptyTextValue(const Connector& connector) {
-  for (const Assignment& assignment : connector.assignments()) {
-    const int32_t type = assignment.argument().type();
-    if (type != QuireType::STRING && type != QuireType::FILENAME) continue;
-    QuireStatus status;
-    const std::string printed = assignment.print(status);
-    if (status.IsOk() && printed.size() == assignment.name().size() + 1) return true;
-  }
-  return false;
-}
-
-std::vector<std::string> SplitAtCommas(std::string text) {
-  std::vector<std::string> items;
-  std::string item;
-  while (SplitHead(text, item, ',')) items.push_back(item);
-  items.push_back(item);
-  return items;
-}
-
-// The argument of `list` that `name` addresses by name or alias, ignoring case; null if none.
-const QuireAttribute* ArgumentNamed(const std::vector<QuireAttribute>& list,
-                                    const std::string& name) {
-  const std::string wanted = LowercaseCopy(name);
-  for (const QuireAttribute& argument : list) {
-    if (LowercaseCopy(argument.name()) == wanted) return &argument;
-    if (!argument.alias().empty() && LowercaseCopy(argument.alias()) == wanted) return &argument;
-  }
-  return nullptr;
-}
-
-// The argument list that every assignment of the locator addresses: selector arguments, then
-// the OPEN arguments, then the constructor arguments.
-const std::vector<QuireAttribute>* ChooseArgumentList(const QuireClass& cls,
-                                                      const std::vector<std::string>& items) {
-  const std::vector<QuireAttribute>* lists[] = {&cls.selectorArguments(), &cls.connectorArguments(),
-                                                &cls.constructorArguments()};
-  for (const std::vector<QuireAttribute>* list : lists) {
-    const bool all = std::all_of(items.begin(), items.end(), [list](const std::string& item) {
-      return ArgumentNamed(*list, Assignment::nameOf(item)) != nullptr;
-    });
-    if (all) return list;
-  }
-  return nullptr;
-}
-
-// The OPEN command `text` completed from the artifact locator, or `text` itself when the
-// command does not take the locator. False with `status` when the command cannot be read.
-bool CompleteOpenText(const std::string& text, const std::string& locator, std::string& completed,
-                      QuireStatus& status) {
-  completed = text;
-  const Connector connector(text, status);
-  // A data source's root container named by the locator could make the class known here; no
-  // domain of this library offers one, so an unreadable OPEN ends the pass.
-  if (!status.IsOk()) return false;
-  if (!HasEmptyTextValue(connector) || locator.empty()) return true;
-
-  std::string rest = locator;
-  std::string domainName;
-  std::string className;
-  if (!SplitHead(rest, domainName, ':') || !SplitHead(rest, className, ':')) return true;
-  const QuireClass cls = connector.getClass();
-  if (domainName != cls.domain().name() || rest.empty()) return true;
-
-  const std::vector<std::string> items = SplitAtCommas(rest);
-  const std::vector<QuireAttribute>* list = ChooseArgumentList(cls, items);
-  if (list == nullptr) return true;
-
-  std::vector<QuireAttribute> unassigned = *list;
-  std::vector<std::string> texts;
-  for (const std::string& item : items) {
-    // The locator's names were matched without regard to case; the command takes them exactly.
-    const QuireAttribute* argument = ArgumentNamed(*list, Assignment::nameOf(item));
-    if (argument == nullptr) return true;
-    const std::string exact = argument->name() + item.substr(item.find('='));
-    QuireStatus parseStatus;
-    const Assignment assignment(exact, unassigned, parseStatus);
-    if (parseStatus.IsOk()) texts.push_back(assignment.print(parseStatus));
-    if (!parseStatus.IsOk()) return true;
-  }
-  for (const Assignment& assignment : connector.assignments()) {
-    const std::string name = LowercaseCopy(assignment.name());
-    if (name != "username" && name != "password") continue;
-    QuireStatus printStatus;
-    texts.push_back(assignment.print(printStatus));
-  }
-
-  // The header "K:variable:domain:class:" stays as written.
-  std::size_t headerEnd = 0;
-  for (int field = 0; field < 4; ++field) headerEnd = text.find(':', headerEnd) + 1;
-  completed = text.substr(0, headerEnd);
-  for (std::size_t i = 0; i < texts.size(); ++i) completed += (i > 0 ? "," : "") + texts[i];
-  return true;
-}
-
 std::string OutlinePathOf(const std::string& templatePath) {
   const std::size_t dot = templatePath.rfind('.');
   return (dot == std::string::npos ? templatePath : templatePath.substr(0, dot)) + ".xml";
@@ -240,6 +134,11 @@ std::optional<std::string> OutlineEntries(const std::string& xml) {
   const std::size_t end = xml.rfind("</");
   if (begin == std::string::npos || end == std::string::npos || end <= begin) return std::nullopt;
   return xml.substr(begin + 1, end - begin - 1);
+}
+
+// The failure of the OPEN `text`, named in the message so that the error page points at it.
+QuireStatus OpenFailure(const std::string& text, const QuireStatus& status) {
+  return QuireStatus(status.Kind(), "OPEN (" + text + "): ", status.Message());
 }
 
 int ReadMaxRecursionLevel() {
@@ -294,73 +193,82 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
   outline.reset();
   request_ = RequestTexts{locator, serverUrl, templateId};
   status_ = QuireStatus();
+  bool walked = false;
   try {
-    outlinePath_ = OutlinePathOf(templatePath_);
-    outline_ = platform::DomDocument::Create();
-    outline_->loadXML("<outline></outline>");
-
-    const DomNode pageBody = body();
-    if (pageBody) {
-      const QuireStatus prePass = completeOpenCommands(pageBody);
-      if (!prePass.IsOk()) {
-        status_ = prePass;
-        if (prePass.Kind() != kQuietPrePass) platform::Log(prePass.Text(), platform::kLogError);
-        return status_;
-      }
-      rewriteTemplateHyperlinks(pageBody, request_);
-      prepareDomains(pageBody);
-      if (!status_.IsOk()) return status_;
-    }
-    if (!errors_.empty()) return status_;
-    if (progress_ != nullptr) progress_->report(HostString(kEvaluatingMessage), 10);
-
-    maxRecursionLevel_ = ReadMaxRecursionLevel();
-    if (pageBody) walk(pageBody);
-    if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
-      status_ = QuireStatus(kFailed, "Page completion");
-    }
-    outline = OutlineEntries(outline_->xml());
-  } catch (const platform::ComError& error) {
-    status_ = QuireStatus(kDomFailure, "Generation: ", error.Description());
+    walked = runPasses(outline);
+  } catch (...) {
+    status_ = CurrentExceptionStatus("Generation: ");
     report(kCommandFailed, &status_);
-    return status_;
-  } catch (const std::exception& error) {
-    status_ = QuireStatus(kDomFailure, "Generation: ", error.what());
-    report(kCommandFailed, &status_);
-    return status_;
   }
-  RefreshWordDomain();
+  if (!status_.IsOk()) endFailed();
+  if (walked) RefreshWordDomain();
   return status_;
+}
+
+bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
+  outlinePath_ = OutlinePathOf(templatePath_);
+  outline_ = platform::DomDocument::Create();
+  outline_->loadXML("<outline></outline>");
+
+  const DomNode pageBody = body();
+  if (pageBody) {
+    status_ = completeOpenCommands(pageBody);
+    if (!status_.IsOk()) return false;
+    rewriteTemplateHyperlinks(pageBody, request_);
+    status_ = prepareDomains(pageBody);
+    if (!status_.IsOk()) return false;
+  }
+  if (!errors_.empty()) return false;
+  if (progress_ != nullptr) progress_->report(HostString(kEvaluatingMessage), 10);
+
+  maxRecursionLevel_ = ReadMaxRecursionLevel();
+  if (pageBody) walk(pageBody);
+  if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
+    status_ = QuireStatus(kFailed, "Page completion");
+  }
+  outline = OutlineEntries(outline_->xml());
+  return true;
+}
+
+void TemplateGenerator::endFailed() {
+  // A failure that no step reported (an OPEN of the passes before the walk, the page
+  // completion) still makes the error page: the page is not generated.
+  if (status_.Kind() == kQuietPrePass) {
+    if (errors_.empty()) errors_.add(status_);  // already shown: the page only, no log line
+    return;
+  }
+  if (errors_.empty()) report(kCommandFailed, &status_);
+  platform::Log("The page " + templatePath_ + " was not generated: " + status_.Text(),
+                platform::kLogCriticalError);
 }
 
 QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
   for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
     const std::string text = CommandText(element);
-    if (KindOf(text) != MarkerKind::kOpen) continue;
+    if (commandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     std::string completed;
-    if (!CompleteOpenText(text, request_.locator, completed, status)) return status;
+    if (!Connector::completeFromLocator(text, request_.locator, completed, status)) {
+      return OpenFailure(text, status);
+    }
     if (completed != text) {
       platform::Log("OPEN completed from the request: " + completed, platform::kLogDebug);
-      element.setAttribute(kQuery, completed);
+      element.setAttribute(kCommandAttribute, completed);
     }
   }
   return QuireStatus();
 }
 
-void TemplateGenerator::prepareDomains(const DomNode& pageBody) {
+QuireStatus TemplateGenerator::prepareDomains(const DomNode& pageBody) {
   for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
     const std::string text = CommandText(element);
-    if (KindOf(text) != MarkerKind::kOpen) continue;
+    if (commandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     Connector connector(text, status);
     if (status.IsOk()) connector.prepareExternalClasses(status);
-    if (!status.IsOk()) {
-      platform::Log("OPEN (" + text + "): " + status.Text(), platform::kLogError);
-      status_ = status;
-      return;
-    }
+    if (!status.IsOk()) return OpenFailure(text, status);
   }
+  return QuireStatus();
 }
 
 bool TemplateGenerator::walk(const DomNode& pageBody) {
@@ -382,10 +290,10 @@ void TemplateGenerator::countMasters(const DomNode& pageBody) {
     for (const DomNode& grandchild : child.childNodes()) {
       if (grandchild.nodeType() != platform::kDomElement) continue;
       bool master =
-          grandchild.hasAttribute(kQuery) && KindOf(CommandText(grandchild)) == MarkerKind::kMaster;
+          IsCommand(grandchild) && commandKindOf(CommandText(grandchild)) == CommandKind::kMaster;
       for (const DomNode& span : grandchild.selectNodes(kCommandSpans)) {
         if (master) break;
-        master = KindOf(CommandText(span)) == MarkerKind::kMaster;
+        master = commandKindOf(CommandText(span)) == CommandKind::kMaster;
       }
       if (master) ++masterCount_;
     }
@@ -404,17 +312,17 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
     const std::string text = CommandText(element);
     QuireStatus stepStatus;
     bool done = true;
-    switch (KindOf(text)) {
-      case MarkerKind::kOpen:
+    switch (commandKindOf(text)) {
+      case CommandKind::kOpen:
         done = processOpen(context, element, text, boundCount, stepStatus);
         break;
-      case MarkerKind::kDisplay:
+      case CommandKind::kDisplay:
         done = processDisplay(context, element, text, stepStatus);
         break;
-      case MarkerKind::kMaster: {
+      case CommandKind::kMaster: {
         const std::size_t nested = NestedCommandCount(element);
         const DomNode repeat = commands.item(i + 1);
-        if (nested == 0 || !IsRepeatText(CommandText(repeat))) {
+        if (nested == 0 || !hasRepeatLetter(CommandText(repeat))) {
           report(kMasterWithoutRepeat);
           setStatus(QuireStatus(kFailed, HostMessageId{kMasterWithoutRepeat}));
           return false;
@@ -423,7 +331,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
         done = expandMaster(context, element, repeat, topLevel, stepStatus);
         break;
       }
-      case MarkerKind::kLimit:
+      case CommandKind::kLimit:
         i += NestedCommandCount(element);
         done = processLimit(context, element, text, boundCount, topLevel, stepStatus);
         break;
@@ -507,9 +415,9 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   std::unordered_map<std::string, DomNode> links;
   std::unordered_set<std::string> listed;
   for (const DomNode& child : layout.container.childNodes()) {
-    if (child == repeat || !child.hasAttribute(kQuery)) continue;
+    if (child == repeat || !IsCommand(child)) continue;
     const std::string text = CommandText(child);
-    if (KindOf(text) != MarkerKind::kLink) continue;
+    if (commandKindOf(text) != CommandKind::kLink) continue;
     if (listed.empty()) {
       for (const QuireObject& object : objects) listed.insert(ReferenceOf(object));
     }
@@ -553,7 +461,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
       anchored = true;
     } else {
       target = expandRepeatCopy(RepeatCopyRequest{object, replicator, master, layout.container,
-                                                  repeat, repeatText[0] == 'Q', !links.empty(),
+                                                  repeat, replicator.kindFlag(), !links.empty(),
                                                   layout.tableMode});
       if (!target) continue;
       if (templateRow) {
@@ -630,17 +538,17 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
   // OMIT and OTHERWISE decide by whether the MASTER they govern has objects to repeat.
   DomNode master;
   const DomNode previous = PreviousElement(limit);
-  if (previous && previous.hasAttribute(kQuery)) {
+  if (previous && IsCommand(previous)) {
     const std::string previousText = CommandText(previous);
     if (previousText.empty()) {
-      stepStatus = QuireStatus(kFailed, "QuireQuery attribute");
+      stepStatus = QuireStatus(kFailed, kCommandAttribute, " attribute");
       return false;
     }
-    if (StartsWith(previousText, "M:")) master = previous;
+    if (commandKindOf(previousText) == CommandKind::kMaster) master = previous;
   }
   for (const DomNode& span : limit.selectNodes(kCommandSpans)) {
     if (master) break;
-    if (StartsWith(CommandText(span), "M:")) master = span;
+    if (commandKindOf(CommandText(span)) == CommandKind::kMaster) master = span;
   }
   if (!master) {
     stepStatus = QuireStatus(kFailed, HostMessageId{kLimitWithoutMaster});

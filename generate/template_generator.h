@@ -55,7 +55,9 @@ class TemplateGenerator {
   // Generates the page: completes the OPEN commands from the locator, prepares their domains,
   // walks the body and hands back the outline entries (the outline's inner XML, only when the
   // serialised outline is longer than 20 characters). Returns the generator's status; messages
-  // for the error page go to the error collector. DOM failures end as a status, never a throw.
+  // for the error page go to the error collector, which holds at least one whenever the status
+  // is not OK, and a failure is logged at the critical level. DOM failures end as a status,
+  // never a throw.
   QuireStatus generatePage(const std::string& locator, const std::string& serverUrl,
                            const std::string& templateId, std::optional<std::string>& outline);
 
@@ -112,8 +114,12 @@ class TemplateGenerator {
   const RequestTexts& request() const { return request_; }
 
  private:
+  // The passes of generatePage; false when generation ended before the walk.
+  bool runPasses(std::optional<std::string>& outline);
+  // A failed generation: collected when no step did, and logged.
+  void endFailed();
   QuireStatus completeOpenCommands(const platform::DomNode& body);
-  void prepareDomains(const platform::DomNode& body);
+  QuireStatus prepareDomains(const platform::DomNode& body);
   bool walk(const platform::DomNode& body);
   void countMasters(const platform::DomNode& body);
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "commands/command_text.h"
 #include "foundation/text_helpers.h"
-#include "generate/marker_kind.h"
 
 using platform::DomNode;
 
@@ -36,7 +36,7 @@ void wrapVmlFallbackImages(platform::DomDocument& document) {
     const DomNode holder = image.parentNode();
     if (!holder) continue;
     // A DISPLAY's picture is generated, so its placeholder stays as it is.
-    if (classifyMarker(holder.getAttribute("QuireQuery"), "") == MarkerKind::kDisplay) continue;
+    if (commandKindOf(holder.getAttribute(kCommandAttribute)) == CommandKind::kDisplay) continue;
     if (!FollowsVmlShape(image)) continue;
     wrapFallbackImage(document, image);
   }

@@ -8,6 +8,7 @@
 
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
+#include "generate/exception_status.h"
 #include "generate/link_texts.h"
 #include "generate/outline_entries.h"
 #include "generate/script_escaping.h"
@@ -238,8 +239,8 @@ bool WebPageGenerator::completePage(const RequestTexts& /*request*/) {
     AddScriptFile(*page, head, scriptBlock, BaseName(templatePath()) + ".js");
     RewriteCompanionPaths(root, companionFolder());
     RegisterPortalLinks(*this, root);
-  } catch (const platform::ComError& error) {
-    setStatus(QuireStatus(kDomFailure, "Page completion: " + error.Description()));
+  } catch (const platform::ComError&) {
+    setStatus(CurrentExceptionStatus("Page completion: "));
     return false;
   }
   return true;

@@ -1,9 +1,10 @@
 #include "generate/web_page_generator.h"
 
-#include <cctype>
 #include <vector>
 
+#include "commands/command_text.h"
 #include "commands/field.h"
+#include "commands/master_command.h"
 #include "commands/replicator.h"
 #include "foundation/quire_status.h"
 #include "generate/page_formatting.h"
@@ -13,8 +14,6 @@ namespace {
 
 using platform::DomNode;
 
-constexpr const char* kQuery = "QuireQuery";
-constexpr const char* kTableMarker = "TABLEINFO:A:";
 // Marks a REPEAT element made for the next recursion level.
 constexpr const char* kLevelAttribute = "QuireLevel";
 constexpr const char* kSubLevel = "Sub";
@@ -34,25 +33,6 @@ std::string WebPageGenerator::companionFolderOf(const std::string& templatePath)
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.erase(dot);
   return templatePath.substr(0, nameStart) + name + "_files";
-}
-
-std::string WebPageGenerator::repeatTextAtLevel(const std::string& text, int level) {
-  // After the header "K:variable:domain:class:" comes the level field, when written.
-  std::size_t fieldStart = 0;
-  for (int field = 0; field < 4; ++field) {
-    const std::size_t colon = text.find(':', fieldStart);
-    if (colon == std::string::npos) return text;
-    fieldStart = colon + 1;
-  }
-  const std::string levelText = "^" + std::to_string(level);
-  if (text.compare(fieldStart, 1, "^") == 0) {
-    std::size_t digitsEnd = fieldStart + 1;
-    while (digitsEnd < text.size() && std::isdigit(static_cast<unsigned char>(text[digitsEnd]))) {
-      ++digitsEnd;
-    }
-    return text.substr(0, fieldStart) + levelText + text.substr(digitsEnd);
-  }
-  return text.substr(0, fieldStart) + levelText + ":" + text.substr(fieldStart);
 }
 
 DomNode WebPageGenerator::expandRepeatCopy(const RepeatCopyRequest& request) {
@@ -84,14 +64,13 @@ void WebPageGenerator::addSubLevel(const RepeatCopyRequest& request, const DomNo
                   platform::kLogWarning);
     return;
   }
-  std::string masterText = request.master.getAttribute(kQuery);
-  const std::size_t marker = masterText.find(kTableMarker);
-  if (marker != std::string::npos && marker > 0) masterText.erase(marker);
-
+  const MasterCommand masterCommand(request.master.getAttribute(kCommandAttribute));
   const DomNode master = request.master.cloneNode(false);
-  master.setAttribute(kQuery, masterText);
+  master.setAttribute(kCommandAttribute, masterCommand.textWithoutTable());
   const DomNode subLevel = request.repeat.cloneNode(true);
-  subLevel.setAttribute(kQuery, repeatTextAtLevel(request.repeat.getAttribute(kQuery), level + 1));
+  subLevel.setAttribute(
+      kCommandAttribute,
+      Replicator::textAtLevel(request.repeat.getAttribute(kCommandAttribute), level + 1));
   subLevel.setAttribute(kLevelAttribute, kSubLevel);
   master.appendChild(subLevel);
   copy.appendChild(master);

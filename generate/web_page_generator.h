@@ -25,9 +25,6 @@ class WebPageGenerator : public TemplateGenerator {
   int imageCounter() const { return imageCounter_; }
 
   static std::string companionFolderOf(const std::string& templatePath);
-  // A REPEAT command text with its level field set to `level` ("^level:" before the parent
-  // variable, replacing a level already written there).
-  static std::string repeatTextAtLevel(const std::string& text, int level);
 
   // Appends an entry to the outline that generatePage hands back (see generate/outline_entries.h
   // for its attributes and contexts) and gives its id. Empty texts take the defaults (frame

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "commands/field.h"
+#include "commands/modifier_flags.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "generate/link_texts.h"
@@ -26,6 +27,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using modifier_flags::kInPageLink;
+using modifier_flags::kNewWindow;
+using modifier_flags::kPassValueOrRegister;
+using modifier_flags::kPortalPageLink;
+using modifier_flags::kThroughProxy;
+using modifier_flags::kUrlLink;
 using platform::DomNode;
 
 constexpr unsigned kPictureNotWritten = 40076;
@@ -33,15 +40,6 @@ constexpr unsigned kValueFailed = 40090;
 constexpr unsigned kFormattedTextUnreadable = 40529;
 constexpr uint32_t kNothingFound = 54;
 constexpr uint32_t kFormattedTextFailure = 63;
-
-// The link flags of a DISPLAY's modifier.
-constexpr uint8_t kLinkKindMask = 0x07;
-constexpr uint8_t kInPageLink = 1;
-constexpr uint8_t kPortalPageLink = 2;
-constexpr uint8_t kUrlLink = 3;
-constexpr uint8_t kPassValueOrRegister = 0x08;
-constexpr uint8_t kThroughProxy = 0x10;
-constexpr uint8_t kNewWindow = 0x20;
 
 constexpr const char* kPictureMissing = "<picture missing>";
 constexpr const char* kTemplateLinkPrefix = "$$";
@@ -297,7 +295,7 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
   if (IsFormattedText(field.attribute())) return writeFormattedText(element, valueText);
 
   const uint8_t flags = field.modifier().flags();
-  const uint8_t kind = flags & kLinkKindMask;
+  const uint8_t kind = modifier_flags::linkKindOf(flags);
   const std::string shown = shownValueText(valueText, linkText, flags);
   if (kind != kInPageLink && kind != kPortalPageLink && kind != kUrlLink) {
     WriteText(element, shown);

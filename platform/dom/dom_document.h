@@ -73,4 +73,9 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
 // defines it is linked in; calling it again is harmless. Any thread.
 void RegisterDomDocumentClass();
 
+// A new empty document made through ComFactory as "MSXML.DOMDocument", the way the library makes
+// every document it loads, generates or reports into; null when the factory has no such class or
+// its maker fails or makes something else. Any thread.
+std::shared_ptr<DomDocument> NewDomDocument();
+
 }  // namespace platform

@@ -120,6 +120,23 @@ TEST_F(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideThe
   EXPECT_NE(errors.find("NoSuchAttribute"), std::string::npos) << errors;
 }
 
+TEST_F(GenerationEndToEndTest, OpenThatCannotBeEvaluatedFailsWithTheErrorPage) {
+  const std::string open = "C:d:FileSys:Directory:FullName=";
+  for (const char* wrong :
+       {"C:d:FileSys:NoSuchClass:FullName=", "C:d:Kestrel:Directory:FullName="}) {
+    std::string bytes = ReadFile(kDemoTemplate);
+    const size_t at = bytes.find(open);
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, open.size(), wrong);
+    fs::remove(errorPage_);
+    EXPECT_EQ(Generate(bytes), 0) << wrong;
+    ASSERT_TRUE(fs::exists(errorPage_)) << wrong;
+    const std::string errors = ReadFile(errorPage_);
+    EXPECT_NE(errors.find(Host(40440)), std::string::npos) << errors;
+    EXPECT_NE(errors.find(wrong), std::string::npos) << errors;
+  }
+}
+
 TEST_F(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
   const std::string demo = ReadFile(kDemoTemplate);
   const struct {

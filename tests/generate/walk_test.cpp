@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/command_text.h"
 #include "domains/domain_registry.h"
 #include "domains/file_sys_domain.h"
 #include "foundation/host_hooks.h"
@@ -19,6 +20,7 @@
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
+#include "platform/log.h"
 #include "tests/common/test_support.h"
 
 namespace {
@@ -61,7 +63,7 @@ std::string OpenFolder(const std::string& variable, const std::string& path) {
 const char* const kFilesByName =
     "R:f:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleName";
 std::string Span(const std::string& command, const std::string& content = "x") {
-  return "<span QuireQuery=\"" + command + "\">" + content + "</span>";
+  return std::string("<span ") + kCommandAttribute + "=\"" + command + "\">" + content + "</span>";
 }
 std::string ShowName(const std::string& variable, const std::string& className = "File") {
   return Span("F:" + variable + ":FileSys:" + className + "::SimpleName:SAA:", "&lt;Name&gt;");
@@ -194,6 +196,54 @@ TEST_F(WalkTest, OpenOfAnUnknownDomainEndsGenerationBeforeTheWalk) {
   EXPECT_NE(status.Message().find("NoSuchDomain"), std::string::npos) << status.Message();
   EXPECT_EQ(Visible(), (Texts{"x", "<Name>"}));  // nothing was walked
   EXPECT_TRUE(sink.percents.empty());
+}
+
+// Every OPEN that cannot be evaluated fails the page: its error goes to the collector, whose
+// messages make the error page, and the log of a default installation carries it.
+TEST_F(WalkTest, OpenThatCannotBeEvaluatedIsCollectedAndLoggedAtTheDefaultLevel) {
+  platform::ResetLogThresholdForTesting();  // no "debugLevel": critical errors and notes only
+  const std::string locator = "FileSys:Directory:FullName=" + Folder("list");
+  const struct {
+    std::string open;
+    std::string named;  // what the error names
+  } cases[] = {
+      {"C:d:FileSys:NoSuchClass:FullName=", "NoSuchClass"},  // completed from the locator
+      {"C:d:NoSuchDomain:Directory:FullName=", "NoSuchDomain"},
+      {"C:d:FileSys:Directory:NoSuchArgument=x", "NoSuchArgument"},
+      {OpenFolder("d", Folder("no/such/folder")), "no/such/folder"},  // no object to make
+  };
+  for (const auto& c : cases) {
+    QuireStatus status;
+    const std::string log = test_support::CapturedStderr([&] {
+      status = Generate(Span(c.open) + "<p>" + ShowName("d", "Directory") + "</p>", locator);
+    });
+    EXPECT_FALSE(status.IsOk()) << c.open;
+    ASSERT_EQ(errors->messages().size(), 1u) << c.open;
+    EXPECT_EQ(errors->messages().front().rfind(HostString(40440), 0), 0u)
+        << errors->messages().front();
+    EXPECT_NE(errors->messages().front().find(c.named), std::string::npos)
+        << errors->messages().front();
+    EXPECT_NE(log.find(c.named), std::string::npos) << c.open << ": " << log;
+    EXPECT_EQ(Visible().back(), "<Name>") << c.open;  // the DISPLAY was never evaluated
+  }
+  platform::ResetLogThresholdForTesting();
+}
+
+// A page whose completion fails is not generated either.
+TEST_F(WalkTest, FailingPageCompletionIsCollected) {
+  class IncompletePage : public WebPageGenerator {
+   public:
+    using WebPageGenerator::WebPageGenerator;
+
+   protected:
+    bool completePage(const RequestTexts& /*request*/) override { return false; }
+  };
+  document = platform::DomDocument::Create();
+  ErrorCollector collector("page.htm");
+  IncompletePage generator(document, folder.Path("page.htm"), collector);
+  EXPECT_FALSE(Generate("<p>plain</p>", "", &generator).IsOk());
+  ASSERT_EQ(collector.messages().size(), 1u);
+  EXPECT_NE(collector.messages().front().find("Page completion"), std::string::npos);
 }
 
 TEST_F(WalkTest, RegisteredWordDomainIsRefreshedAfterGeneration) {

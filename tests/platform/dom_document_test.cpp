@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/com_error.h"
+#include "platform/com_factory.h"
 #include "test_support.h"
 
 namespace platform {
@@ -100,6 +101,28 @@ TEST_F(DomDocumentTest, SaveFailureRaisesTheSystemReason) {
   EXPECT_EQ(error.code, kE_FAIL);
   EXPECT_NE(error.description.find(missing), std::string::npos) << error.description;
   EXPECT_NE(error.description.find("No such file or directory"), std::string::npos);
+}
+
+// Every document of the library comes from the factory, so a host may replace the class; a
+// missing class or a maker of something else gives no document instead of a throw.
+TEST(NewDomDocumentTest, MakesAFreshDocumentThroughTheFactoryOrNone) {
+  const std::shared_ptr<DomDocument> first = NewDomDocument();
+  const std::shared_ptr<DomDocument> second = NewDomDocument();
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(first->documentElement().isNull());
+  ASSERT_TRUE(first->loadXML("<a/>"));
+  EXPECT_TRUE(second->documentElement().isNull());
+
+  struct Reregister {
+    ~Reregister() { RegisterDomDocumentClass(); }
+  } reregister;
+  ASSERT_TRUE(
+      ComFactory::Register("MSXML.DOMDocument", [] { return std::make_shared<ComObject>(); }));
+  EXPECT_EQ(NewDomDocument(), nullptr);
+  ASSERT_TRUE(ComFactory::Unregister("MSXML.DOMDocument"));
+  EXPECT_EQ(NewDomDocument(), nullptr);
 }
 
 }  // namespace
