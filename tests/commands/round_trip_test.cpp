@@ -68,6 +68,9 @@ const std::vector<std::string> kCanonicalTexts = {
     // ... table information, nested levels.
     "R:b:Library:Book:s:Library:Shelf:N=books:TABLEINFO:A:1",
     "R:b:Library:Book:s:Library:Shelf:N=books:::A:Library:Book::titleTABLEINFO:A:0",
+    "R:b:Library:Book:s:Library:Shelf:N=books:::A:Library:Book::title:TABLEINFO:A:0",
+    "R:b:Library:Book:s:Library:Shelf:N=books:==A:Library:Book::pages:N80.000::R:Library:Book::"
+    "pages:,A:Library:Book::title:|w:Library:Book:b:Library:Book:U=author.N=works:",
     "R:b:Library:Book:s:Library:Shelf:N=books:|w:Library:Book:b:Library:Book:U=author.N=works:",
     "R:b:Library:Book:s:Library:Shelf:N=books:|",
     "R:s:Library:Shelf:c:Library:Catalog:N=shelves:|b:Library:Book:s:Library:Shelf:N=books:"
