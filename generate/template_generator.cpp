@@ -298,6 +298,7 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
     outlinePath_ = OutlinePathOf(templatePath_);
     outline_ = platform::DomDocument::Create();
     outline_->loadXML("<outline></outline>");
+    outlineIds_ = OutlineIds();
 
     const DomNode pageBody = body();
     if (pageBody) {
