@@ -109,7 +109,9 @@ void loadDomainExtensions(QuireStatus& status) {
   if (!path.empty()) ReadExtensionFile(path, status);
 }
 
-void ResetDomainLoadingForTesting() {
+void ForgetDomainLoading() {
   domainsLoaded = false;
   extensionsLoaded = false;
 }
+
+void ResetDomainLoadingForTesting() { ForgetDomainLoading(); }

@@ -162,6 +162,35 @@ TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCol
                                        " could not be read: line 3: class expected");
 }
 
+TEST_F(DomainLoadingTest, AfterEveryDomainIsDeletedTheNextStartLoadsThemAgain) {
+  write("install/domains/Remote.dom");
+  write("install/domains/DOMAIN.EXT");
+  int schemaReads = 0;
+  int extensionReads = 0;
+  InstalledDomainReaders().schemaFile = [&](const std::string&, QuireStatus&) {
+    ++schemaReads;
+    return true;
+  };
+  InstalledDomainReaders().extensionFile = [&](const std::string&, QuireStatus&) {
+    ++extensionReads;
+    return true;
+  };
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE(start);
+    std::vector<QuireStatus> failures;
+    QuireStatus status;
+    loadDomains(failures);
+    loadDomainExtensions(status);
+    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(status.IsOk());
+    EXPECT_TRUE(registry().hasDomainNamed("FileSys"));
+    EXPECT_EQ(schemaReads, start);
+    EXPECT_EQ(extensionReads, start);
+    registry().deleteAllDomains();  // the agent's close
+    EXPECT_FALSE(registry().hasDomainNamed("FileSys"));
+  }
+}
+
 TEST_F(DomainLoadingTest, ExtensionFileUnderHomeHidesTheInstalledOne) {
   write("home/fminit/Domain.Ext");
   write("install/domains/DOMAIN.EXT");
