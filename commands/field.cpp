@@ -12,8 +12,6 @@ namespace {
 constexpr const char* kName = "Field";
 constexpr unsigned kWrongStartClass = 40209;
 
-bool CarriesText(uint8_t flags) { return modifier_flags::carriesText(flags); }
-
 }  // namespace
 
 Field::Field(const std::string& text, QuireStatus& status) {
@@ -55,7 +53,7 @@ Field::Field(const std::string& text, QuireStatus& status) {
   if (!status.IsOk()) return;
   parsedFlags_ = modifier_.flags();
   const std::size_t consumed = modifierText.size() - cursor.rest().size();
-  modifierColon_ = !CarriesText(parsedFlags_) && consumed > 0 && modifierText[consumed - 1] == ':';
+  modifierColon_ = consumed > 0 && modifierText[consumed - 1] == ':';
   if (kind_ == 'X') modifier_.setFlags(1);
   trailing_ = cursor.takeRest();
 }

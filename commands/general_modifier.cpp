@@ -106,8 +106,14 @@ GeneralModifier::GeneralModifier(CommandCursor& cursor, int32_t attributeType,
       return;
     }
     parsed->setFlags(flags);
-    // The text runs to the end of the whole command, so it may hold any character.
-    if (HasText(flags)) parsed->setText(cursor.takeRest());
+    if (HasText(flags)) {
+      // The text ends with the field: at its closing ":" (taken with it) or at the end.
+      std::string text;
+      cursor.takeField(':', text);
+      parsed->setText(text);
+      modifier_ = std::move(parsed);
+      return;
+    }
   }
   if (cursor.peek() == ':') {
     cursor.skip(1);

@@ -37,15 +37,22 @@ bool ParseFlagLetters(const std::string& letters, SortKey& key) {
   return true;
 }
 
-// One key: "flags:domain:class:path:attribute".
+// One key: "flags:domain:class:path:attribute", the attribute name ending at ":" or at the end
+// of the key's text (no attribute name holds a ":"); nothing may follow its ":".
 bool ParseKey(const std::string& text, SortKey& key, QuireStatus& status) {
   CommandCursor cursor(text);
   std::string flags;
   std::string className;
   std::string pathField;
+  std::string attributeName;
   if (!cursor.takeField(':', flags) || !ParseFlagLetters(flags, key) ||
       !cursor.takeField(':', key.domainName) || !cursor.takeField(':', className) ||
       !cursor.takeField(':', pathField) || cursor.empty()) {
+    status = QuireStatus(35, kKeyName);
+    return false;
+  }
+  key.closingColon = cursor.takeField(':', attributeName);
+  if (attributeName.empty() || !cursor.empty()) {
     status = QuireStatus(35, kKeyName);
     return false;
   }
@@ -57,7 +64,7 @@ bool ParseKey(const std::string& text, SortKey& key, QuireStatus& status) {
   key.path = NavigationPath::parse(pathField, reached, PathLookup::kKeyOrPrimary, "US", kKeyName,
                                    kKeyName, status);
   if (!status.IsOk()) return false;
-  key.attribute = reached.findAttribute(cursor.takeRest(), status, QuireFeatureList::kFirst);
+  key.attribute = reached.findAttribute(attributeName, status, QuireFeatureList::kFirst);
   return status.IsOk();
 }
 
@@ -163,7 +170,7 @@ std::string SortOrder::print(QuireStatus& status) const {
     if (!status.IsOk()) return {};
     if (i > 0) text += ',';
     text += key.flagText + ":" + key.cls.domain().name() + ":" + key.cls.name() + ":" + path + ":" +
-            key.attribute.name();
+            key.attribute.name() + (key.closingColon ? ":" : "");
   }
   return text;
 }

@@ -1,6 +1,7 @@
 // SortOrder: the ordering of a REPEAT's objects: an optional unique flag ("U") and keys
-// separated by ",", each "flags:domain:class:path:attribute" with the flags "A" (plain), "N"
-// (numbers and dotted versions), "F" (ignore case), "R" (descending).
+// separated by ",", each "flags:domain:class:path:attribute" (the attribute name optionally
+// closed by ":") with the flags "A" (plain), "N" (numbers and dotted versions), "F" (ignore
+// case), "R" (descending).
 #pragma once
 
 #include <string>
@@ -22,6 +23,7 @@ struct SortKey {
   QuireClass cls;
   NavigationPath path;
   QuireAttribute attribute;
+  bool closingColon = false;  // the attribute name was ended by ":", printed back
 };
 
 class SortOrder {

@@ -36,7 +36,9 @@ void LoadSchemaFiles(std::vector<QuireStatus>& failures) {
     if (AnsweredByRegisteredDomain(entry)) continue;
     const std::string path = folder + "/" + entry;
     if (!readSchema) {
-      platform::Log("No schema reader for " + path, platform::kLogDebug);
+      // Said at every log level: an installed domain that is left out must not go unnoticed.
+      platform::Log("Domain schema file not read: " + path + " (no schema reader is installed)",
+                    platform::kLogInformational);
       continue;
     }
     QuireStatus status;
@@ -65,7 +67,8 @@ void ReadExtensionFile(const std::string& path, QuireStatus& status) {
   }
   const auto& readExtensions = InstalledDomainReaders().extensionFile;
   if (!readExtensions) {
-    platform::Log("No extension reader for " + path, platform::kLogDebug);
+    platform::Log("Domain extension file not read: " + path + " (no extension reader is installed)",
+                  platform::kLogInformational);
     return;
   }
   QuireStatus readerStatus;
@@ -109,7 +112,9 @@ void loadDomainExtensions(QuireStatus& status) {
   if (!path.empty()) ReadExtensionFile(path, status);
 }
 
-void ResetDomainLoadingForTesting() {
+void ForgetDomainLoading() {
   domainsLoaded = false;
   extensionsLoaded = false;
 }
+
+void ResetDomainLoadingForTesting() { ForgetDomainLoading(); }

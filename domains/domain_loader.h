@@ -1,6 +1,6 @@
 // Filling the domain registry at start-up: the data-source domains, the schema files of the
 // installation's "domains" folder, the file-system domain, and then the extension file
-// DOMAIN.EXT. Each step runs at most once per process.
+// DOMAIN.EXT. Each step runs once, and again only after every domain was deleted.
 #pragma once
 
 #include <functional>
@@ -9,8 +9,9 @@
 
 #include "foundation/quire_status.h"
 
-// The readers that other parts of the library plug in. Until one is installed its step finds
-// nothing to read.
+// The readers that other parts of the library plug in. Until one is installed its step reads
+// nothing, and every schema file or DOMAIN.EXT it finds is named in the log (at every level) as
+// not read.
 struct DomainReaders {
   // Loads the data-source domains; appends one status per source that failed.
   std::function<void(std::vector<QuireStatus>& failures)> dataSources;
@@ -26,17 +27,22 @@ DomainReaders& InstalledDomainReaders();
 // Registers the file-system domain, then loads the data-source domains and every "*.dom" schema
 // file of "<install folder>/domains" that no registered domain already answers. Appends one
 // status (kind 62, message 40260 with the path and the reader's message) per schema file that
-// failed. Runs once per process; later calls do nothing.
+// failed. Runs once; later calls do nothing until every domain is deleted.
 void loadDomains(std::vector<QuireStatus>& failures);
 
 // Finds DOMAIN.EXT ("<HOME>/fminit" first, else "<install folder>/domains", the file name
 // compared in upper case) and hands it to the extension reader. A file that cannot be opened:
 // "unable to open <path>" on the error stream and kind 62, message 40443; a reader failure: kind
-// 62, message 40282 (path, message). No file anywhere is not an error. Runs once per process.
+// 62, message 40282 (path, message). No file anywhere is not an error. Runs once, as
+// loadDomains.
 void loadDomainExtensions(QuireStatus& status);
 
 // The folder that holds the installation's schema files and DOMAIN.EXT.
 std::string InstalledDomainsFolder();
+
+// Forgets that the once-only steps ran, so that the next start loads the domains and DOMAIN.EXT
+// again. Called when every domain is deleted (the agent's close).
+void ForgetDomainLoading();
 
 // Lets tests run the once-only steps again.
 void ResetDomainLoadingForTesting();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "domains/domain_loader.h"
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
 #include "model/domain_lookup.h"
@@ -75,6 +76,7 @@ void DomainRegistry::deleteAllDomains() {
   // Destroyed one by one from the end, so a domain never outlives the ones registered before it.
   while (!domains_.empty()) domains_.pop_back();
   DestroyUndefinedDomain();
+  ForgetDomainLoading();
 }
 
 std::vector<QuireAbstractDomain*> DomainRegistry::domains() const {

@@ -33,7 +33,8 @@ class DomainRegistry {
   void removeDomainNamed(const std::string& name);
   // Takes `domain` out of the list and destroys it (never the "Undefined" domain).
   void removeDomain(const QuireAbstractDomain& domain);
-  // Destroys every registered domain and then the "Undefined" domain. A second call does nothing
+  // Destroys every registered domain and then the "Undefined" domain, and lets the start-up
+  // loading run again (a restarted agent gets its domains back). A second call does nothing
   // more; a later lookup makes a fresh "Undefined" domain.
   void deleteAllDomains();
 

@@ -38,10 +38,18 @@ std::string OutlineIdAt(std::chrono::system_clock::time_point time) {
          std::to_string(utc.tm_sec) + std::to_string(millisecond);
 }
 
-std::string AppendOutlineEntry(platform::DomDocument& outline, const OutlineEntryTexts& entry,
+std::string OutlineIds::next(std::chrono::system_clock::time_point time) {
+  // At most 17 digits (year, then two digits each and three for the millisecond): it fits.
+  unsigned long long id = std::stoull(OutlineIdAt(time));
+  while (!given_.insert(id).second) ++id;
+  return std::to_string(id);
+}
+
+std::string AppendOutlineEntry(platform::DomDocument& outline, OutlineIds& ids,
+                               const OutlineEntryTexts& entry,
                                std::chrono::system_clock::time_point time) {
   const DomNode root = outline.documentElement();
-  const std::string id = OutlineIdAt(time);
+  const std::string id = ids.next(time);
   const DomNode element = outline.createElement("outline");
   element.setAttribute("text", decodeReference(entry.label));
   element.setAttribute("id", id);

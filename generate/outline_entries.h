@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <set>
 #include <string>
 
 #include "platform/dom/dom_document.h"
@@ -19,12 +20,25 @@ struct OutlineEntryTexts {
 
 // The entry id for a moment: its UTC year, month, day, hour, minute, second and millisecond as
 // decimal numbers without separators or leading zeros (9 March 2007 08:05:03.045 gives
-// "20073985345"). Entries made within the same millisecond share it. Pure; any thread.
+// "20073985345"). Pure; any thread.
 std::string OutlineIdAt(std::chrono::system_clock::time_point time);
 
-// Appends an `outline` element for `entry` to the document element of `outline`, with the id of
-// `time`, and gives that id. Label, template, frame and image are decoded as references; the
-// artifact id is decoded and escaped for a single-quoted script argument. Raises
+// The ids given out for the entries of one outline. The portal finds an entry by its id
+// (getProxy), so no two entries of a page may share one, though many are made within the same
+// millisecond.
+class OutlineIds {
+ public:
+  // The id of `time`; when that was given out already, the next number after it that was not.
+  std::string next(std::chrono::system_clock::time_point time);
+
+ private:
+  std::set<unsigned long long> given_;
+};
+
+// Appends an `outline` element for `entry` to the document element of `outline`, with the next
+// id of `ids` for `time`, and gives that id. Label, template, frame and image are decoded as
+// references; the artifact id is decoded and escaped for a single-quoted script argument. Raises
 // platform::ComError when the outline has no document element. One thread per document.
-std::string AppendOutlineEntry(platform::DomDocument& outline, const OutlineEntryTexts& entry,
+std::string AppendOutlineEntry(platform::DomDocument& outline, OutlineIds& ids,
+                               const OutlineEntryTexts& entry,
                                std::chrono::system_clock::time_point time);

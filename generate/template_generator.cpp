@@ -209,6 +209,7 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
   outlinePath_ = OutlinePathOf(templatePath_);
   outline_ = platform::DomDocument::Create();
   outline_->loadXML("<outline></outline>");
+  outlineIds_ = OutlineIds();
 
   const DomNode pageBody = body();
   if (pageBody) {

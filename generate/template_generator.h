@@ -10,6 +10,7 @@
 
 #include "commands/quire_binding.h"
 #include "foundation/quire_status.h"
+#include "generate/outline_entries.h"
 #include "platform/dom/dom_document.h"
 #include "platform/dom/dom_node.h"
 
@@ -108,6 +109,8 @@ class TemplateGenerator {
   const std::shared_ptr<platform::DomDocument>& templateDocument() const { return document_; }
   // Created by generatePage with "<outline></outline>".
   const std::shared_ptr<platform::DomDocument>& outlineDocument() const { return outline_; }
+  // The ids given out for the entries of that outline, made afresh with it.
+  OutlineIds& outlineIds() { return outlineIds_; }
   // The "body" below the document element (null when there is none).
   platform::DomNode body() const;
   ErrorCollector& errors() const { return errors_; }
@@ -138,6 +141,7 @@ class TemplateGenerator {
 
   std::shared_ptr<platform::DomDocument> document_;
   std::shared_ptr<platform::DomDocument> outline_;
+  OutlineIds outlineIds_;
   std::string templatePath_;
   std::string outlinePath_;
   RequestTexts request_;

@@ -220,7 +220,8 @@ std::string WebPageGenerator::registerOutlineEntry(const std::string& label,
                   platform::kLogWarning);
     return {};
   }
-  return AppendOutlineEntry(*outlineDocument(), {label, artifactId, templ, image, url, frame},
+  return AppendOutlineEntry(*outlineDocument(), outlineIds(),
+                            {label, artifactId, templ, image, url, frame},
                             std::chrono::system_clock::now());
 }
 

@@ -49,10 +49,10 @@ class WebPageGenerator : public TemplateGenerator {
 
  private:
   void addSubLevel(const RepeatCopyRequest& request, const platform::DomNode& copy);
-  // The href (and target) of a URL link, by the link flags; a script URL gets none.
+  // The href (and target) of a URL link, by the link flags; a script URL gets none. With bit 8
+  // the URL is registered as a "web:url:dynamic" entry, in frame "new" with bit 32.
   void writeUrlLink(const platform::DomNode& link, const std::string& valueText,
-                    const std::string& shown, const std::string& linkText, uint8_t flags,
-                    const RequestTexts& request);
+                    const std::string& shown, const std::string& linkText, uint8_t flags);
   // An HTML fragment in place of the element's content, its pictures copied beside the page.
   // False (with the status set) when it does not parse.
   bool writeFormattedText(const platform::DomNode& element, const std::string& html);

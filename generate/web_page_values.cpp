@@ -43,6 +43,9 @@ constexpr uint32_t kFormattedTextFailure = 63;
 
 constexpr const char* kPictureMissing = "<picture missing>";
 constexpr const char* kTemplateLinkPrefix = "$$";
+// The outline entry of a registered URL: its template and, for a new window, its frame.
+constexpr const char* kUrlEntryTemplate = "web:url:dynamic";
+constexpr const char* kNewWindowFrame = "new";
 
 std::string Lowercase(std::string text) {
   for (char& c : text) {
@@ -273,7 +276,7 @@ void CopyPictures(const DomNode& root, const std::string& companionFolder,
 }  // namespace
 
 bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNode& element,
-                                         const Field& field, const RequestTexts& request) {
+                                         const Field& field, const RequestTexts& /*request*/) {
   QuireStatus status;
   std::string linkText;
   QuireObject reached;
@@ -315,14 +318,14 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
     link.setAttribute("href", "javascript:getPage('" + EscapeScriptArgument(reference) + "','" +
                                   EscapeScriptArgument(modifierText) + rest);
   } else {
-    writeUrlLink(link, valueText, shown, linkText, flags, request);
+    writeUrlLink(link, valueText, shown, linkText, flags);
   }
   return true;
 }
 
 void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valueText,
                                     const std::string& shown, const std::string& linkText,
-                                    uint8_t flags, const RequestTexts& request) {
+                                    uint8_t flags) {
   if (Trimmed(valueText).empty()) {
     platform::Log("A URL link without a URL (" + shown + ") is written as text",
                   platform::kLogDebug);
@@ -338,8 +341,9 @@ void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valu
       LogDroppedScriptUrl(url);
       return;
     }
-    const std::string id = registerOutlineEntry(shown, linkText, request.templateId, "",
-                                                normaliseUrl(url), newWindow ? "new" : "");
+    const std::string id =
+        registerOutlineEntry(shown, linkText, kUrlEntryTemplate, "", normaliseUrl(url),
+                             newWindow ? kNewWindowFrame : "");
     if ((flags & kThroughProxy) != 0) {
       // No target here: "_new" would open an empty window, where the portal's getProxy does not
       // exist, and the call would fail there.

@@ -54,9 +54,9 @@ const auto kUnknownCase = static_cast<CaseRule>(9);
 TEST(ModifierParse, EveryFormPrintsBackAsWritten) {
   // The command round trips cover one form of each letter; these are the other settings.
   const std::vector<std::pair<std::string, int32_t>> cases = {
-      {"NIL", NUMBER},   {"NRC", NUMBER},        {"NWU", NUMBER},     {"GSL", GRAPHIC},
-      {"LPNIA", NUMBER}, {"LSBU", BOOLEAN},      {"LILSSCN", STRING}, {"BLff", BOOLEAN},
-      {"GAA", STRING},   {"SUNA0aa:b:c", STRING}};
+      {"NIL", NUMBER},   {"NRC", NUMBER},     {"NWU", NUMBER},     {"GSL", GRAPHIC},
+      {"LPNIA", NUMBER}, {"LSBU", BOOLEAN},   {"LILSSCN", STRING}, {"BLff", BOOLEAN},
+      {"GAA", STRING},   {"SUNA0aab", STRING}};
   for (const auto& [text, type] : cases) {
     QuireStatus status;
     const GeneralModifier modifier = Parse(text, type, status);
@@ -67,18 +67,24 @@ TEST(ModifierParse, EveryFormPrintsBackAsWritten) {
   }
 }
 
-TEST(ModifierParse, FieldEndsAtColonUnlessTheFlagsAskForText) {
-  std::string rest;
-  QuireStatus status;
-  const GeneralModifier flagged = Parse("SUA0c:trailing", STRING, status, &rest);
-  ASSERT_TRUE(status.IsOk());
-  EXPECT_EQ(flagged.get()->text(), "");
-  EXPECT_EQ(rest, "trailing");
-
-  const GeneralModifier withText = Parse("SUA1a:trailing", STRING, status, &rest);
-  ASSERT_TRUE(status.IsOk());
-  EXPECT_EQ(withText.get()->text(), ":trailing");
-  EXPECT_EQ(rest, "");
+TEST(ModifierParse, TheFieldAndItsTextEndAtTheClosingColon) {
+  // text, the modifier's text, what is left after the modifier's field
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"SUA0c:trailing", "", "trailing"},  // no text asked for
+      {"SUA1a:trailing", "", "trailing"},
+      {"SAA02DetailTpl:", "DetailTpl", ""},
+      {"SAA02DetailTpl:b:c", "DetailTpl", "b:c"},
+      {"SAA02DetailTpl", "DetailTpl", ""},  // no closing ":": the text runs to the end
+      {"SAA02a::", "a", ":"},               // only the first ":" closes the field
+  };
+  for (const auto& [text, modifierText, rest] : cases) {
+    std::string left;
+    QuireStatus status;
+    const GeneralModifier modifier = Parse(text, STRING, status, &left);
+    ASSERT_TRUE(status.IsOk()) << text << ": " << status.Message();
+    EXPECT_EQ(modifier.get()->text(), modifierText) << text;
+    EXPECT_EQ(left, rest) << text;
+  }
 }
 
 TEST(ModifierParse, StringModifierStandsForTheAttributeType) {

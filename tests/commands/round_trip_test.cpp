@@ -68,6 +68,9 @@ const std::vector<std::string> kCanonicalTexts = {
     // ... table information, nested levels.
     "R:b:Library:Book:s:Library:Shelf:N=books:TABLEINFO:A:1",
     "R:b:Library:Book:s:Library:Shelf:N=books:::A:Library:Book::titleTABLEINFO:A:0",
+    "R:b:Library:Book:s:Library:Shelf:N=books:::A:Library:Book::title:TABLEINFO:A:0",
+    "R:b:Library:Book:s:Library:Shelf:N=books:==A:Library:Book::pages:N80.000::R:Library:Book::"
+    "pages:,A:Library:Book::title:|w:Library:Book:b:Library:Book:U=author.N=works:",
     "R:b:Library:Book:s:Library:Shelf:N=books:|w:Library:Book:b:Library:Book:U=author.N=works:",
     "R:b:Library:Book:s:Library:Shelf:N=books:|",
     "R:s:Library:Shelf:c:Library:Catalog:N=shelves:|b:Library:Book:s:Library:Shelf:N=books:"
@@ -91,6 +94,8 @@ const std::vector<std::string> kCanonicalTexts = {
     "F:b:Library:Book::title:LISAA:",
     "F:b:Library:Book::title:SAA05:",
     "F:b:Library:Book::title:SAA02some:text",
+    "F:b:Library:Book::title:SAA02some:",
+    "F:b:Library:Book::title:SAA02",
     "F:b:Library:Book::title:SAA: pages",
     "F:n:Library:Novel:S=Book:title:SLA:",
 };
@@ -128,6 +133,12 @@ TEST_F(CommandTextTest, ParsedPartsLandInTheirAccessors) {
   EXPECT_EQ(field.modifier().flags(), 1);
   EXPECT_EQ(field.trailingText(), " trailing");
   EXPECT_EQ(field.attribute().getClass().name(), "Author");
+
+  // A modifier's text ends with its field: what follows the ":" is the trailing text.
+  const Field withText("F:b:Library:Book::title:SAA02DetailTpl: pages", status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(withText.modifier().get()->text(), "DetailTpl");
+  EXPECT_EQ(withText.trailingText(), " pages");
 
   EXPECT_EQ(Stipulator("S:o:Library:Book:b:Library:Book:..OMIT", status).mode(), Stipulator::kOmit);
 }

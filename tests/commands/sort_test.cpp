@@ -1,6 +1,8 @@
 // Sort keys: bad key texts fail with their status, and REPEAT's objects are ordered by the keys.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -80,6 +82,42 @@ TEST_F(SortTest, MalformedKeysFail) {
   for (const std::string text :
        {"", "U", ":A", ":A:Library:Book", ":A:Library:Book:title", ":A:Library:Book::title,",
         ":X:Library:Book::title", ":AS:Library:Book::title", ":A:Library:Book:Uauthor:name"}) {
+    QuireStatus status;
+    const SortOrder ordering(text, status);
+    EXPECT_EQ(status, QuireStatus(35, "Key")) << '"' << text << '"';
+  }
+}
+
+TEST_F(SortTest, KeysReadTheSameWithOrWithoutTheirClosingColon) {
+  const std::string written[] = {
+      ":A:Library:Book::title:",
+      ":R:Library:Book::pages:,A:Library:Book::title:",
+      ":R:Library:Book::pages,A:Library:Book::title:",
+      "U:A:Library:Book:U=author:name:",
+  };
+  const std::string bare[] = {
+      ":A:Library:Book::title",
+      ":R:Library:Book::pages,A:Library:Book::title",
+      ":R:Library:Book::pages,A:Library:Book::title",
+      "U:A:Library:Book:U=author:name",
+  };
+  for (std::size_t i = 0; i < std::size(written); ++i) {
+    QuireStatus status;
+    const SortOrder withColon(written[i], status);
+    ASSERT_TRUE(status.IsOk()) << written[i] << ": " << status.Text();
+    const SortOrder without(bare[i], status);
+    ASSERT_TRUE(status.IsOk()) << bare[i] << ": " << status.Text();
+    ASSERT_EQ(withColon.keys().size(), without.keys().size()) << written[i];
+    for (std::size_t k = 0; k < withColon.keys().size(); ++k) {
+      EXPECT_EQ(withColon.keys()[k].attribute.name(), without.keys()[k].attribute.name());
+      EXPECT_EQ(withColon.keys()[k].descending, without.keys()[k].descending);
+      EXPECT_EQ(withColon.keys()[k].path.steps().size(), without.keys()[k].path.steps().size());
+    }
+    EXPECT_EQ(withColon.print(status), written[i]);
+    EXPECT_EQ(without.print(status), bare[i]);
+  }
+  // No attribute name holds a ":": text after the closing one is not part of the key.
+  for (const std::string text : {":A:Library:Book::title:x", ":A:Library:Book:::"}) {
     QuireStatus status;
     const SortOrder ordering(text, status);
     EXPECT_EQ(status, QuireStatus(35, "Key")) << '"' << text << '"';

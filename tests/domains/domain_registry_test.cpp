@@ -13,7 +13,9 @@
 #include "model/domain_lookup.h"
 #include "model/quire_standard_domain.h"
 #include "model/undefined_domain.h"
+#include "platform/log.h"
 #include "platform/resource_module.h"
+#include "tests/domains/domains_test_support.h"
 
 namespace {
 
@@ -160,6 +162,59 @@ TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCol
   EXPECT_EQ(failures[0].Kind(), 62u);
   EXPECT_EQ(failures[0].Message(), "The domain schema " + path("install/domains/Remote.dom") +
                                        " could not be read: line 3: class expected");
+}
+
+TEST_F(DomainLoadingTest, AfterEveryDomainIsDeletedTheNextStartLoadsThemAgain) {
+  write("install/domains/Remote.dom");
+  write("install/domains/DOMAIN.EXT");
+  int schemaReads = 0;
+  int extensionReads = 0;
+  InstalledDomainReaders().schemaFile = [&](const std::string&, QuireStatus&) {
+    ++schemaReads;
+    return true;
+  };
+  InstalledDomainReaders().extensionFile = [&](const std::string&, QuireStatus&) {
+    ++extensionReads;
+    return true;
+  };
+  for (int start = 1; start <= 2; ++start) {
+    SCOPED_TRACE(start);
+    std::vector<QuireStatus> failures;
+    QuireStatus status;
+    loadDomains(failures);
+    loadDomainExtensions(status);
+    EXPECT_TRUE(failures.empty());
+    EXPECT_TRUE(status.IsOk());
+    EXPECT_TRUE(registry().hasDomainNamed("FileSys"));
+    EXPECT_EQ(schemaReads, start);
+    EXPECT_EQ(extensionReads, start);
+    registry().deleteAllDomains();  // the agent's close
+    EXPECT_FALSE(registry().hasDomainNamed("FileSys"));
+  }
+}
+
+TEST_F(DomainLoadingTest, FilesWithoutAReaderAreNamedInTheLogAtTheDefaultLevel) {
+  write("install/domains/Remote.dom");
+  write("install/domains/DOMAIN.EXT");
+  const domains_test::ScopedVariable defaultLevel("debugLevel", "1");
+  platform::ResetLogThresholdForTesting();
+  std::vector<QuireStatus> failures;
+  QuireStatus status;
+  const std::string log = domains_test::CapturedStderr([&] {
+    loadDomains(failures);
+    loadDomainExtensions(status);
+  });
+  platform::ResetLogThresholdForTesting();
+  EXPECT_TRUE(failures.empty());
+  EXPECT_TRUE(status.IsOk());
+  EXPECT_NE(log.find("Domain schema file not read: " + path("install/domains/Remote.dom") +
+                     " (no schema reader is installed)"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Domain extension file not read: " + path("install/domains/DOMAIN.EXT") +
+                     " (no extension reader is installed)"),
+            std::string::npos)
+      << log;
 }
 
 TEST_F(DomainLoadingTest, ExtensionFileUnderHomeHidesTheInstalledOne) {

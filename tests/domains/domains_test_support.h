@@ -8,6 +8,7 @@ namespace domains_test {
 
 using test_support::CapturedStderr;
 using test_support::LoadSampleHostStrings;
+using test_support::ScopedVariable;
 using test_support::TempFolder;
 
 }  // namespace domains_test

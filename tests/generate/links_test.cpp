@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "domains/domain_registry.h"
 #include "foundation/quire_status.h"
@@ -202,6 +203,28 @@ class LinksTest : public ::testing::Test {
 TEST_F(LinksTest, InPageLinkNamesTheAnchorOfTheReference) {
   SetMemo("title", "12 Main-Req #4");
   EXPECT_EQ(GenerateLink(Show("text", "01")).getAttribute("href"), "#MemosMemotitle12MainReq4");
+}
+
+TEST_F(LinksTest, RegisteredUrlsAreDynamicEntriesOpenedWhereTheLinkSays) {
+  SetMemo("url", "http://host/docs/plan.htm");
+  // flags, the entry's frame
+  for (const auto& [flags, frame] :
+       {std::pair<std::string, std::string>{"2b", "new"}, {"0b", "main"}, {"3b", "new"}}) {
+    SCOPED_TRACE(flags);
+    GenerateLink(Show("url", flags));
+    ASSERT_TRUE(outline.has_value());
+    auto entries = platform::DomDocument::Create();
+    ASSERT_TRUE(entries->loadXML("<outline>" + *outline + "</outline>"));
+    const DomNode entry = entries->documentElement().selectSingleNode("outline");
+    ASSERT_TRUE(entry);
+    std::map<std::string, std::string> contexts;
+    for (const DomNode& context : entry.selectNodes("context")) {
+      contexts[context.getAttribute("name")] = context.getAttribute("value");
+    }
+    EXPECT_EQ(contexts["url"], "http://host/docs/plan.htm");
+    EXPECT_EQ(contexts["template"], "web:url:dynamic");
+    EXPECT_EQ(contexts["frame"], frame);
+  }
 }
 
 TEST_F(LinksTest, ScriptUrlsAreDroppedWithALogLine) {

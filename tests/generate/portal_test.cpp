@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,19 +46,28 @@ Texts Contexts(const DomNode& entry) {
   return contexts;
 }
 
-TEST(OutlineIdTest, EntriesWithinTheSameMillisecondShareTheId) {
+TEST(OutlineIdTest, AnIdGivenOutAlreadyGivesWayToTheNextFreeNumber) {
   auto outline = EmptyOutline();
-  const std::string first =
-      AppendOutlineEntry(*outline, {"a", "a", "", "", "", ""}, March2007(45'100));
-  const std::string second =
-      AppendOutlineEntry(*outline, {"b", "b", "", "", "", ""}, March2007(45'900));
-  EXPECT_EQ(first, second);
-  EXPECT_NE(OutlineIdAt(March2007(46'000)), first);
+  OutlineIds ids;
+  const auto append = [&](long long microseconds) {
+    return AppendOutlineEntry(*outline, ids, {"a", "a", "", "", "", ""}, March2007(microseconds));
+  };
+  EXPECT_EQ(append(45'100), "20073985345");
+  EXPECT_EQ(append(45'900), "20073985346");  // the same millisecond
+  EXPECT_EQ(append(46'000), "20073985347");  // its own digits were given out just before
+  EXPECT_EQ(append(48'000), "20073985348");
+  EXPECT_EQ(OutlineIds().next(March2007(45'000)), "20073985345");  // another outline
+  Texts written;
+  for (const DomNode& entry : outline->documentElement().selectNodes("outline")) {
+    written.push_back(entry.getAttribute("id"));
+  }
+  EXPECT_EQ(written, (Texts{"20073985345", "20073985346", "20073985347", "20073985348"}));
 }
 
 TEST(OutlineEntryTest, WithoutUrlFrameOrImageIsAPortalEntryWithTheDefaults) {
   auto outline = EmptyOutline();
-  AppendOutlineEntry(*outline,
+  OutlineIds ids;
+  AppendOutlineEntry(*outline, ids,
                      {"Plan\\x20A", "FileSys:File:N=p\\x2Ehtm", "folder%2Ehtm", "", "", ""},
                      March2007(45'000));
   const DomNode entry = outline->documentElement().selectSingleNode("outline");
@@ -98,11 +108,30 @@ class PortalPageTest : public ::testing::Test {
     ASSERT_TRUE(status.IsOk()) << status.Text();
   }
   DomNode Root() const { return document->documentElement(); }
+  std::shared_ptr<platform::DomDocument> Outline() const {
+    auto entries = platform::DomDocument::Create();
+    EXPECT_TRUE(entries->loadXML("<outline>" + outline.value_or("") + "</outline>"));
+    return entries;
+  }
 
   test_support::TempFolder folder{"portal"};
   std::shared_ptr<platform::DomDocument> document;
   std::optional<std::string> outline;
 };
+
+TEST_F(PortalPageTest, EveryEntryOfAPageHasItsOwnId) {
+  // Registered one after the other, many of them within the same millisecond.
+  std::string links;
+  for (int i = 0; i < 50; ++i) {
+    links += "<a href=\"javascript:getPage('Doc:Note:N=n" + std::to_string(i) + "')\">n</a>";
+  }
+  GenerateBody(links);
+  const platform::DomNodeList entries = Outline()->documentElement().selectNodes("outline");
+  ASSERT_EQ(entries.length(), 50u);
+  std::set<std::string> ids;
+  for (const DomNode& entry : entries) ids.insert(entry.getAttribute("id"));
+  EXPECT_EQ(ids.size(), 50u);
+}
 
 TEST_F(PortalPageTest, ScriptUrlsInGetUrlLinksAreDroppedWithoutAnEntry) {
   const std::string log = test_support::CapturedStderr([&] {

@@ -191,6 +191,24 @@ public final class XmlAgentHarness {
         text.contains(">Ann Archer<") && text.contains(">Dan Dyer<"));
     checks.check("the log has the timing line",
         inst.logContains("Template folder generated in "));
+
+    // A restarted agent has the same domains as the first one: the page about the folder again.
+    Path again = inst.generated.resolve("again.htm");
+    Files.copy(sample.resolve("templates").resolve("folder.htm"), again);
+    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
+        "FILE_NAME=" + again,
+        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data,
+        "SERVER_URL=" + Installation.SERVER,
+        "TEMPLATE_ID=again"), StandardCharsets.UTF_8);
+    agent.init();
+    checks.check("generate after a restart returns 0",
+        agent.generateFromLinkWithAParameterFile() == 0);
+    agent.close();
+    checks.check("no error page is written after a restart",
+        !Files.exists(inst.generated.resolve("againERR.htm")));
+    String regenerated = new String(Files.readAllBytes(again), StandardCharsets.ISO_8859_1);
+    checks.check("the page made after a restart lists the folder's files",
+        regenerated.contains(">2.9.txt<") && regenerated.contains(">2.10.txt<"));
     checkNoJniWarnings();
   }
 
