@@ -67,8 +67,9 @@ class AgentService : private CommandServer, private RequestServer {
   // the host resource module. Nothing when the service is not up.
   void Shutdown();
 
-  // Serves one generate request: at once on the calling thread when the timeout is 0 (the page
-  // is saved by its document), otherwise through the request queue.
+  // Serves one generate request: at once on the calling thread when the timeout is 0, otherwise
+  // through the request queue. Either way the document file receives the page as the generation
+  // driver serialised it, in the code page that the page declares.
   Submission SubmitGenerateRequest(const PageRequest& request);
 
   // The start sequence succeeded and no shutdown followed.

@@ -72,10 +72,9 @@ Submission AgentService::GenerateAtOnce(const PageRequest& request) {
   if (!NewRequestDocument()) return submission;
   HandCredentialsToDomains(CredentialsOf(request));
   GenerationResult result = GeneratePage(request);
-  // A document without an element is a failed load; saving it would wipe the user's file.
-  if (result.document && result.document->documentElement()) {
-    result.document->save(request.fileName);  // a ComError leaves the request
-  }
+  // Also a page whose generation failed part way; without a page (no template loaded, or one in
+  // a code page that cannot write it) the user's file stays as it was.
+  if (result.page) WriteOutputFile(request.fileName, *result.page);  // a failure leaves the request
   submission.flag = result.generated;
   submission.outcome = result.generated ? 1 : 0;
   submission.resultText = std::move(result.outline);

@@ -16,6 +16,7 @@
 #include "generate/template_annotator.h"
 #include "generate/web_page_generator.h"
 #include "platform/com_error.h"
+#include "platform/dom/dom_document.h"
 #include "platform/log.h"
 
 namespace {
@@ -76,13 +77,10 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
   GenerationResult result;
   ErrorCollector errors(request.fileName);
   QuireStatus status;
+  std::shared_ptr<platform::DomDocument> document;
   try {
-    std::shared_ptr<platform::DomDocument> document =
-        LoadOrConvert(request.fileName, errors, status);
-    if (document) {
-      result.document = document;
-      AnnotateAndGenerate(document, request, progress, errors, status, result.outline);
-    }
+    document = LoadOrConvert(request.fileName, errors, status);
+    if (document) AnnotateAndGenerate(document, request, progress, errors, status, result.outline);
   } catch (const platform::ComError& error) {
     // The layers below report through statuses; a document call that still throws ends the
     // request here instead of leaving the command thread.
@@ -91,6 +89,16 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
   } catch (const std::exception& error) {
     status = QuireStatus(62, HostString(kUnexpectedErrorMessage) + ": " + error.what());
     errors.add(status);
+  }
+  if (document) {
+    // The page in the code page that it declares, however it is written afterwards; a code page
+    // that cannot write it fails the request, and the error names the code page.
+    try {
+      result.page = document->encodedXml();
+    } catch (const platform::ComError& error) {
+      status = QuireStatus(62, error.Description());
+      errors.add(status);
+    }
   }
   if (!errors.empty()) {
     errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));

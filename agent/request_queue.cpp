@@ -184,8 +184,9 @@ void RequestQueue::Serve(GenerationRequest& request) {
   GenerationResult result = server_.GeneratePage(request.page);
   request.resultText = std::move(result.outline);
   request.succeeded.store(result.generated);
-  if (result.generated && result.document) {
-    request.documentText = result.document->xml();
+  // The page's bytes as the synchronous mode writes them, in the code page that it declares.
+  if (result.generated && result.page) {
+    request.documentText = std::move(*result.page);
   } else {
     request.documentText = std::move(result.errorPageText);
   }
