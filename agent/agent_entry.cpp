@@ -1,23 +1,26 @@
+// The library's entry points: each reaches the agent service's one instance.
 #include "agent/agent_entry.h"
 
-#include "agent/command_thread.h"
+#include "agent/agent_service.h"
 #include "platform/config.h"
 
-// XmlAgentLastGenerateOutcome lives with the command thread, which records the outcome.
-
-void XmlAgentInit() { StartCommandThread(); }
+void XmlAgentInit() { AgentService::Instance().StartCommandThread(); }
 
 void XmlAgentSetInitParameter(const std::string& name, const std::string& value) {
   platform::BindInitParameter(name, value);
 }
 
 int XmlAgentGenerate() {
-  PostCommandAndWait(kCommandGenerate);
+  AgentService::Instance().PostCommandAndWait(kCommandGenerate);
   return 0;
 }
 
-void XmlAgentGetAncestors() { PostCommandAndWait(kCommandGetAncestors); }
+void XmlAgentGetAncestors() { AgentService::Instance().PostCommandAndWait(kCommandGetAncestors); }
 
-void XmlAgentRefresh() { PostCommandAndWait(kCommandRefresh); }
+void XmlAgentRefresh() { AgentService::Instance().PostCommandAndWait(kCommandRefresh); }
 
-void XmlAgentClose() { PostCommandAndWait(kCommandClose); }
+void XmlAgentClose() { AgentService::Instance().PostCommandAndWait(kCommandClose); }
+
+int XmlAgentLastGenerateOutcome() { return AgentService::Instance().LastGenerateOutcome(); }
+
+void XmlAgentSetProgressSink(ProgressSink* sink) { AgentService::Instance().SetProgressSink(sink); }

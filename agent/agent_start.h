@@ -1,24 +1,22 @@
-// The agent service's start sequence and the steps that undo it: the host resource module, the
-// data folders, the log file and its redirection of standard output and standard error.
-// Private to the agent library: agent.cpp, agent_commands.cpp and parameter_file.cpp use it.
+// The steps of the agent service's start sequence that need no state of their own: the host
+// resource module, the data folders and the timeout's conversion. The service runs them in order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-class AgentCore;
+// Loads the host resource module "Vistafold.rsc" from the home folder's domains/ folder, else from
+// the resource folder. Failures are shown in a message box; false then.
+bool LoadHostResourceModule();
 
-// Shows a message box titled with host string 54630 ("Vistafold" when the host has none). Any
-// thread.
-void ShowAgentMessage(const std::string& text);
+// Unloads the host resource module; later host strings are empty.
+void UnloadHostResourceModule();
 
-// Runs the start sequence once per process: success at once when the service is already up;
-// on success marks AgentService() initialised. Failures are shown or logged, never thrown.
-// Command thread only.
-void StartAgentService(AgentCore& core);
+// Prepares the installation's data folder (made with its missing ancestors, with logs/, samples/
+// and temp/, and a copy of the home folder's settings file that never overwrites one already
+// there). Nothing when the data folder is the home folder. Failures are shown; false then.
+bool PrepareDataFolders();
 
-// Closes the log file of the core (when one is open) after restoring descriptors 1 and 2 to what
-// they were before the log took them over. Safe to call when no log is open. Command thread.
-void CloseAgentLog(AgentCore& core);
-
-// Unloads the host resource module; later host strings are empty. Command thread.
-void UnloadAgentResources();
+// The "timeout" text as a 32-bit atol computes it: leading blanks, a sign, digits; saturated on
+// overflow.
+int32_t TimeoutFromText(const std::string& text);

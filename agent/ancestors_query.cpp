@@ -1,3 +1,4 @@
+// The ancestors query for the portal's tree.
 #include "agent/ancestors_query.h"
 
 // No data-source domain exists yet, so no artifact has ancestors to report.

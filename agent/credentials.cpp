@@ -1,20 +1,12 @@
+// The credentials kept for the data-source domains while a request is served.
 #include "agent/credentials.h"
 
-#include <mutex>
-
-namespace {
-
-std::mutex g_mutex;
-CredentialList g_credentials;
-
-}  // namespace
-
-void HandCredentialsToDomains(const CredentialList& credentials) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_credentials = credentials;
+void DomainCredentials::Hand(const CredentialList& credentials) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  credentials_ = credentials;
 }
 
-CredentialList CurrentDomainCredentials() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  return g_credentials;
+CredentialList DomainCredentials::Current() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return credentials_;
 }

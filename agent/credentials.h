@@ -1,6 +1,8 @@
-// The data-source credential of a request: (user name, password) pairs, at most one in practice.
+// The data-source credentials of a request: (user name, password) pairs, at most one in practice,
+// and the copy that the data sources use while a request is served.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <utility>
 
@@ -9,9 +11,14 @@
 using Credential = std::pair<std::string, std::string>;
 using CredentialList = CX_TUnbounded<Credential>;
 
-// Hands the credentials of the request about to be served to the data sources, which keep a copy.
-// Called on the thread that serves the request.
-void HandCredentialsToDomains(const CredentialList& credentials);
+// The credentials of the request being served, kept for the data-source domains. The serving
+// thread hands them over; any thread may read a copy.
+class DomainCredentials {
+ public:
+  void Hand(const CredentialList& credentials);
+  CredentialList Current() const;
 
-// The credentials last handed over (a copy).
-CredentialList CurrentDomainCredentials();
+ private:
+  mutable std::mutex mutex_;
+  CredentialList credentials_;
+};

@@ -1,9 +1,10 @@
+// Fills the domain registry at start-up and reports every loading failure.
 #include "agent/domain_loading.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "agent/agent_start.h"
+#include "agent/agent_message.h"
 #include "domains/domain_loader.h"
 #include "domains/domain_registry.h"
 #include "foundation/host_hooks.h"

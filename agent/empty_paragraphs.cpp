@@ -1,3 +1,4 @@
+// The clean-up of a written page: the empty-paragraph markup put back.
 #include "agent/empty_paragraphs.h"
 
 #include <string_view>

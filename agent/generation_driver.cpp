@@ -1,12 +1,10 @@
+// The generation driver: load or convert, annotate, generate, error page, timing.
 #include "agent/generation_driver.h"
 
-#include <atomic>
 #include <chrono>
 #include <exception>
-#include <mutex>
 
-#include "agent/agent.h"
-#include "agent/agent_entry.h"
+#include "agent/document_object.h"
 #include "agent/template_conversion.h"
 #include "agent/template_loading.h"
 #include "foundation/host_hooks.h"
@@ -18,7 +16,6 @@
 #include "generate/template_annotator.h"
 #include "generate/web_page_generator.h"
 #include "platform/com_error.h"
-#include "platform/com_factory.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
 
@@ -26,24 +23,6 @@ namespace {
 
 constexpr unsigned kCannotCreateDocumentMessage = 40531;
 constexpr unsigned kUnexpectedErrorMessage = 40530;
-
-std::mutex g_lastErrorMutex;
-std::string g_lastErrorText;
-std::atomic<ProgressSink*> g_progressSink{nullptr};
-
-void RememberError(std::string text) {
-  std::lock_guard<std::mutex> lock(g_lastErrorMutex);
-  g_lastErrorText = std::move(text);
-}
-
-std::shared_ptr<platform::DomDocument> NewDocument() {
-  try {
-    return std::dynamic_pointer_cast<platform::DomDocument>(
-        platform::ComFactory::Create("MSXML.DOMDocument"));
-  } catch (const platform::ComError&) {
-    return nullptr;
-  }
-}
 
 // A conversion failure of a missing file carries no message; the page then names the kind.
 std::string ConversionFailureText(const std::string& fileName, const QuireStatus& status) {
@@ -55,7 +34,7 @@ std::string ConversionFailureText(const std::string& fileName, const QuireStatus
 // document or null, with the reason in `errors` and `status`.
 std::shared_ptr<platform::DomDocument> LoadOrConvert(const std::string& fileName,
                                                      ErrorCollector& errors, QuireStatus& status) {
-  std::shared_ptr<platform::DomDocument> document = NewDocument();
+  std::shared_ptr<platform::DomDocument> document = NewDocumentObject();
   if (!document) {
     status = QuireStatus(62, HostString(kCannotCreateDocumentMessage));
     errors.add(status);
@@ -78,35 +57,30 @@ std::shared_ptr<platform::DomDocument> LoadOrConvert(const std::string& fileName
 
 // Annotates the loaded template and generates the page in it; every failure goes to `errors`.
 void AnnotateAndGenerate(const std::shared_ptr<platform::DomDocument>& document,
-                         const GenerationInputs& inputs, ErrorCollector& errors,
-                         QuireStatus& status, std::optional<std::string>& resultText) {
+                         const PageRequest& request, ProgressSink* progress, ErrorCollector& errors,
+                         QuireStatus& status, std::optional<std::string>& outline) {
   TemplateAnnotator annotator(document);
   if (!annotator.annotateTemplate(status)) {
     errors.add(status);
     return;
   }
-  WebPageGenerator generator(document, inputs.fileName, errors, g_progressSink.load());
+  WebPageGenerator generator(document, request.fileName, errors, progress);
   RemoveOldPictures(generator.companionFolder());
-  status = generator.generatePage(inputs.artifactLocator, inputs.serverUrl, inputs.templateId,
-                                  resultText);
+  status = generator.generatePage(request.artifactLocator, request.serverUrl, request.templateId,
+                                  outline);
 }
 
 }  // namespace
 
-void XmlAgentSetProgressSink(ProgressSink* sink) { g_progressSink.store(sink); }
-
-bool GenerateDocument(AgentCore& core, const GenerationInputs& inputs,
-                      std::optional<std::string>& resultText) {
+GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress) {
   const auto started = std::chrono::steady_clock::now();
-  ErrorCollector errors(inputs.fileName);
+  GenerationResult result;
+  ErrorCollector errors(request.fileName);
   QuireStatus status;
+  std::shared_ptr<platform::DomDocument> document;
   try {
-    std::shared_ptr<platform::DomDocument> document =
-        LoadOrConvert(inputs.fileName, errors, status);
-    if (document) {
-      core.currentDocument = document;
-      AnnotateAndGenerate(document, inputs, errors, status, resultText);
-    }
+    document = LoadOrConvert(request.fileName, errors, status);
+    if (document) AnnotateAndGenerate(document, request, progress, errors, status, result.outline);
   } catch (const platform::ComError& error) {
     // The layers below report through statuses; a document call that still throws ends the
     // request here instead of leaving the command thread.
@@ -116,21 +90,27 @@ bool GenerateDocument(AgentCore& core, const GenerationInputs& inputs,
     status = QuireStatus(62, HostString(kUnexpectedErrorMessage) + ": " + error.what());
     errors.add(status);
   }
+  if (document) {
+    // The page in the code page that it declares, however it is written afterwards; a code page
+    // that cannot write it fails the request, and the error names the code page.
+    try {
+      result.page = document->encodedXml();
+    } catch (const platform::ComError& error) {
+      status = QuireStatus(62, error.Description());
+      errors.add(status);
+    }
+  }
   if (!errors.empty()) {
-    errors.writeErrorPage(ErrorCollector::errorPagePath(inputs.fileName));
-    RememberError(errors.pageText());
+    errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
+    result.errorPageText = errors.pageText();
   }
   if (status.IsOk()) {
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     platform::Log(
-        "Template " + inputs.templateId + " generated in " + CX_Image(seconds, 10, 3) + " seconds",
+        "Template " + request.templateId + " generated in " + CX_Image(seconds, 10, 3) + " seconds",
         platform::kLogInformational);
   }
-  return errors.empty();
-}
-
-std::string LastGenerationErrorText() {
-  std::lock_guard<std::mutex> lock(g_lastErrorMutex);
-  return g_lastErrorText;
+  result.generated = errors.empty();
+  return result;
 }

@@ -1,3 +1,4 @@
+// The parameter file read and the output file written in the user-data folder.
 #include "agent/parameter_file.h"
 
 #include <fcntl.h>
@@ -10,7 +11,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "agent/agent_start.h"
+#include "agent/agent_message.h"
 #include "foundation/host_hooks.h"
 #include "platform/config.h"
 #include "platform/file_io.h"
@@ -73,7 +74,7 @@ std::string_view CleanLine(std::string_view line) {
   return line;
 }
 
-std::string* FieldOf(RequestParameters& parameters, std::string_view key) {
+std::string* FieldOf(PageRequest& parameters, std::string_view key) {
   if (key == kFileNameKey) return &parameters.fileName;
   if (key == kArtifactLocatorKey) return &parameters.artifactLocator;
   if (key == kServerUrlKey) return &parameters.serverUrl;
@@ -84,7 +85,7 @@ std::string* FieldOf(RequestParameters& parameters, std::string_view key) {
 }
 
 void ApplyLine(std::string_view line, const std::vector<std::string>& keys,
-               RequestParameters& parameters) {
+               PageRequest& parameters) {
   for (const std::string& key : keys) {
     if (key.empty() || line.find(key) == std::string_view::npos) continue;
     std::string* field = FieldOf(parameters, key);
@@ -128,10 +129,10 @@ std::string OutputFilePath() {
   return userData.empty() ? "" : userData + "/" + kOutputFileName;
 }
 
-RequestParameters ReadParameterFile(const std::string& path, const std::vector<std::string>& keys,
-                                    bool trimPasswordValue) {
+PageRequest ReadParameterFile(const std::string& path, const std::vector<std::string>& keys,
+                              bool trimPasswordValue) {
   const std::string text = ReadRegularFile(path);
-  RequestParameters parameters;
+  PageRequest parameters;
   std::string_view rest = text;
   while (!rest.empty()) {
     size_t end = rest.find('\n');
@@ -142,14 +143,7 @@ RequestParameters ReadParameterFile(const std::string& path, const std::vector<s
   return parameters;
 }
 
-CredentialList CredentialsOf(const RequestParameters& parameters) {
-  CredentialList credentials;
-  if (!parameters.passwordName.empty()) {
-    credentials.Append(Credential(parameters.passwordName, parameters.passwordValue));
-  }
-  return credentials;
-}
-
 void WriteOutputFile(const std::string& path, const std::string& text) {
-  if (int failure = platform::ReplaceFile(path, text)) throw FileError("Cannot replace", path, failure);
+  if (int failure = platform::ReplaceFile(path, text))
+    throw FileError("Cannot replace", path, failure);
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "agent/credentials.h"
+#include "agent/page_request.h"
 
 // The keys in the order in which they are tried against a line.
 inline constexpr const char* kFileNameKey = "FILE_NAME";
@@ -14,16 +14,6 @@ inline constexpr const char* kServerUrlKey = "SERVER_URL";
 inline constexpr const char* kTemplateIdKey = "TEMPLATE_ID";
 inline constexpr const char* kPasswordNameKey = "PASSWORD_NAME";
 inline constexpr const char* kPasswordValueKey = "PASSWORD_VALUE";
-
-// What a parameter file says. Missing keys leave their value empty.
-struct RequestParameters {
-  std::string fileName;
-  std::string artifactLocator;
-  std::string serverUrl;
-  std::string templateId;
-  std::string passwordName;
-  std::string passwordValue;
-};
 
 // <user data>/generated/ParameterFile.txt when USER_DATA is set and that file exists; otherwise
 // the empty text (a missing file is also shown in a message box with host message 40188).
@@ -37,11 +27,8 @@ std::string OutputFilePath();
 // empty; a later line wins. `trimPasswordValue` removes leading and trailing white space from
 // PASSWORD_VALUE (the generate command does, the ancestors command does not). Throws
 // std::runtime_error when the file cannot be opened or read.
-RequestParameters ReadParameterFile(const std::string& path, const std::vector<std::string>& keys,
-                                    bool trimPasswordValue);
-
-// The credential list of the request: one pair when the user name is not empty, else none.
-CredentialList CredentialsOf(const RequestParameters& parameters);
+PageRequest ReadParameterFile(const std::string& path, const std::vector<std::string>& keys,
+                              bool trimPasswordValue);
 
 // Creates or truncates the output file and writes the text (nothing for an empty text), replacing
 // the file through a temporary file beside it. Throws std::runtime_error on failure.

@@ -1,157 +1,35 @@
+// The request list, its caller side and its consumer thread.
 #include "agent/request_queue.h"
 
 #include <chrono>
 #include <exception>
-#include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <utility>
 
-#include "agent/agent.h"
 #include "agent/ancestors_query.h"
+#include "agent/document_object.h"
 #include "agent/domain_loading.h"
 #include "agent/empty_paragraphs.h"
-#include "agent/generation_driver.h"
 #include "agent/parameter_file.h"
-#include "foundation/host_hooks.h"
 #include "foundation/number_images.h"
 #include "platform/com_apartment.h"
-#include "platform/com_error.h"
-#include "platform/com_factory.h"
-#include "platform/dom/dom_document.h"
 #include "platform/log.h"
-#include "platform/named_mutex.h"
-#include "platform/thread.h"
-#include "platform/wake_signal.h"
 
 namespace {
 
 using platform::Log;
-using RequestHandle = std::shared_ptr<GenerationRequest>;
 
 constexpr char kRequestListMutexName[] = "requestListMutex";
 constexpr char kConsumerMutexName[] = "consumerMutex";
-constexpr char kDocumentProgId[] = "MSXML.DOMDocument";
 constexpr char kAncestorsFileName[] = "GetAncestor";
 constexpr uint32_t kListWaitMs = 10000;
 constexpr int kPickUpPolls = 40;
 constexpr auto kPickUpPollInterval = std::chrono::milliseconds(50);
 constexpr int64_t kAbandonedAfterMs = 600 * 1000;
-constexpr unsigned kCannotCreateDocumentMessage = 40531;
-
-// Process-wide and never destroyed, so that a consumer still parked at exit meets no dead state.
-struct QueueState {
-  // Guarded by the named mutex "requestListMutex". Callers keep their own handle to a request, so
-  // the consumer may drop one from the list while a caller still reads it.
-  CX_TUnbounded<RequestHandle> list;
-
-  std::mutex controlMutex;  // serialises starting and stopping the consumer, and the handles
-  // A named mutex lives while a handle to it does; these keep the two alive for the process.
-  platform::NamedMutex requestListMutex;
-  platform::NamedMutex consumerMutex;
-  platform::Thread consumer;
-  platform::WakeSignal wake;
-  std::atomic<bool> run{false};
-  std::atomic<bool> consumerAlive{false};
-
-  std::mutex clockMutex;
-  MillisecondClock clock;
-};
-
-QueueState& State() {
-  static QueueState* state = new QueueState;
-  return *state;
-}
-
-int64_t NowMs() {
-  MillisecondClock clock;
-  {
-    std::lock_guard<std::mutex> lock(State().clockMutex);
-    clock = State().clock;
-  }
-  if (clock) return clock();
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 bool Owned(platform::WaitResult result) {
   return result == platform::WaitResult::kSignaled || result == platform::WaitResult::kAbandoned;
-}
-
-// Registers the document class at load time; this reference also links it in from the static
-// platform library, whose own start-up registration would otherwise be left out.
-[[maybe_unused]] const bool kDocumentClassRegistered = (platform::RegisterDomDocumentClass(), true);
-
-// A new document object, or null (with the level-1 line) when it cannot be made. The ProgID is
-// fixed and not a class id, so no "{" form needs handling.
-std::shared_ptr<platform::DomDocument> NewDocumentObject() {
-  std::shared_ptr<platform::DomDocument> document;
-  try {
-    document = std::dynamic_pointer_cast<platform::DomDocument>(
-        platform::ComFactory::Create(kDocumentProgId));
-  } catch (const platform::ComError&) {
-  }
-  if (!document) Log(HostString(kCannotCreateDocumentMessage), platform::kLogCriticalError);
-  return document;
-}
-
-// Drops the core's current document when the operation ends, also when a save throws.
-class CurrentDocumentRelease {
- public:
-  explicit CurrentDocumentRelease(AgentCore& core) : core_(core) {}
-  ~CurrentDocumentRelease() { core_.currentDocument.reset(); }
-  CurrentDocumentRelease(const CurrentDocumentRelease&) = delete;
-  CurrentDocumentRelease& operator=(const CurrentDocumentRelease&) = delete;
-
- private:
-  AgentCore& core_;
-};
-
-bool GenerateAtOnce(const GenerationInputs& inputs, const CredentialList& credentials,
-                    std::optional<std::string>& resultText) {
-  std::shared_ptr<platform::DomDocument> document = NewDocumentObject();
-  if (!document) return false;
-  AgentCore* core = AgentCore::Current();
-  if (core == nullptr) return false;
-  core->currentDocument = std::move(document);
-  CurrentDocumentRelease release(*core);
-  HandCredentialsToDomains(credentials);
-  const bool generated = GenerateDocument(*core, inputs, resultText);
-  // A document without an element is a failed load; saving it would wipe the user's file.
-  if (core->currentDocument && core->currentDocument->documentElement()) {
-    core->currentDocument->save(inputs.fileName);  // a ComError leaves the operation
-  }
-  if (resultText) Log("Returning tree xml \n" + *resultText, platform::kLogDebug);
-  return generated;
-}
-
-// Under "requestListMutex": the unfinished request for the same page, or a new queued one.
-RequestHandle FindOrQueue(const GenerationInputs& inputs, const CredentialList& credentials,
-                          bool& queuedNow) {
-  CX_TUnbounded<RequestHandle>& list = State().list;
-  for (uint32_t i = 0; i < list.Length(); ++i) {
-    const RequestHandle& candidate = list[i];
-    if (candidate->artifactLocator == inputs.artifactLocator &&
-        candidate->templateId == inputs.templateId &&
-        candidate->state.load() != RequestState::kCollected) {
-      queuedNow = false;
-      return candidate;
-    }
-  }
-  auto request = std::make_shared<GenerationRequest>();
-  request->fileName = inputs.fileName;
-  request->artifactLocator = inputs.artifactLocator;
-  request->serverUrl = inputs.serverUrl;
-  request->templateId = inputs.templateId;
-  request->credentials = credentials;
-  request->owner = AgentCore::Current();
-  request->queuedAtMs = NowMs();
-  list.Append(request);
-  Log("Queued request for " + request->templateId, platform::kLogDebug);
-  State().wake.Resume();
-  queuedNow = true;
-  return request;
 }
 
 void AwaitConsumer(const GenerationRequest& request, int32_t timeoutMs) {
@@ -167,65 +45,111 @@ void AwaitConsumer(const GenerationRequest& request, int32_t timeoutMs) {
   }
 }
 
-// Set by the caller that collects a request: what its generation came to.
-thread_local bool t_last_collected_succeeded = false;
+}  // namespace
+
+std::string NormaliseTemplateId(const std::string& templateId) {
+  std::string normalised = templateId;
+  for (char& c : normalised) {
+    if (c == '\\') c = '/';
+  }
+  return normalised;
+}
+
+void RequestQueue::SetClockForTesting(MillisecondClock clock) {
+  std::lock_guard<std::mutex> lock(clockMutex_);
+  clock_ = std::move(clock);
+}
+
+int64_t RequestQueue::NowMs() {
+  MillisecondClock clock;
+  {
+    std::lock_guard<std::mutex> lock(clockMutex_);
+    clock = clock_;
+  }
+  if (clock) return clock();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Under "requestListMutex": the unfinished request for the same page, or a new queued one.
+RequestQueue::RequestHandle RequestQueue::FindOrQueue(const PageRequest& page, bool& queuedNow) {
+  const std::string templateId = NormaliseTemplateId(page.templateId);
+  for (uint32_t i = 0; i < list_.Length(); ++i) {
+    const RequestHandle& candidate = list_[i];
+    if (candidate->page.artifactLocator == page.artifactLocator &&
+        candidate->page.templateId == templateId &&
+        candidate->state.load() != RequestState::kCollected) {
+      queuedNow = false;
+      return candidate;
+    }
+  }
+  auto request = std::make_shared<GenerationRequest>();
+  request->page = page;
+  request->page.templateId = templateId;
+  request->queuedAtMs = NowMs();
+  list_.Append(request);
+  Log("Queued request for " + templateId, platform::kLogDebug);
+  wake_.Resume();
+  queuedNow = true;
+  return request;
+}
 
 // Takes the finished request's result and writes its document over the file.
-void Collect(GenerationRequest& request, std::optional<std::string>& resultText) {
-  t_last_collected_succeeded = request.succeeded.load();
+void RequestQueue::Collect(GenerationRequest& request, Submission& submission) {
+  submission.outcome = request.succeeded.load() ? 1 : 0;
   const double seconds = static_cast<double>(NowMs() - request.queuedAtMs) / 1000.0;
-  Log("Template " + request.templateId + " generated in " + CX_Image(seconds, 10, 3) + " seconds",
+  Log("Template " + request.page.templateId + " generated in " + CX_Image(seconds, 10, 3) +
+          " seconds",
       platform::kLogInformational);
-  resultText = std::move(request.resultText);
+  submission.resultText = std::move(request.resultText);
   request.resultText.reset();
   // An empty text means the consumer produced nothing; writing it would wipe the user's file.
   if (request.documentText.empty()) return;
   try {
-    WriteOutputFile(request.fileName, request.documentText);
+    WriteOutputFile(request.page.fileName, request.documentText);
   } catch (const std::runtime_error& error) {
     Log("Cannot write the generated document: " + std::string(error.what()), platform::kLogError);
     return;
   }
-  if (request.succeeded.load() && !RestoreEmptyParagraphs(request.fileName)) {
-    Log("Cannot restore empty paragraphs in " + request.fileName, platform::kLogError);
+  if (request.succeeded.load() && !RestoreEmptyParagraphs(request.page.fileName)) {
+    Log("Cannot restore empty paragraphs in " + request.page.fileName, platform::kLogError);
   }
 }
 
-bool SubmitQueued(const GenerationInputs& inputs, const std::string& rawTemplateId,
-                  const CredentialList& credentials, std::optional<std::string>& resultText) {
-  bool timedOut = true;
+Submission RequestQueue::SubmitGenerateRequest(const PageRequest& page, int32_t timeoutMs) {
+  Submission submission;
   RequestHandle request;
   bool queuedNow = false;
   platform::NamedMutex listMutex = platform::NamedMutex::Open(kRequestListMutexName);
   if (Owned(listMutex.Wait(kListWaitMs))) {
-    request = FindOrQueue(inputs, credentials, queuedNow);
+    request = FindOrQueue(page, queuedNow);
     listMutex.Release();
   }
-  if (queuedNow) AwaitConsumer(*request, AgentService().timeoutMs);
+  if (queuedNow) AwaitConsumer(*request, timeoutMs);
   RequestState done = RequestState::kDone;
   // Claiming the request before writing keeps two callers from collecting it twice.
   if (request && request->state.compare_exchange_strong(done, RequestState::kCollected)) {
-    Collect(*request, resultText);
-    timedOut = false;
+    Collect(*request, submission);
+    submission.flag = false;
   }
-  if (timedOut) {
-    Log("Request timed out " + rawTemplateId, platform::kLogDebug);
-  } else if (resultText) {
-    Log("Returning tree xml " + *resultText, platform::kLogDebug);
+  if (submission.flag) {
+    Log("Request timed out " + page.templateId, platform::kLogDebug);
+  } else if (submission.resultText) {
+    Log("Returning tree xml " + *submission.resultText, platform::kLogDebug);
   }
-  return timedOut;
+  return submission;
 }
 
 // Under "requestListMutex": drops at most one finished request met before the first pending
 // one, and gives that pending request (null when there is none).
-RequestHandle PrunePass() {
-  CX_TUnbounded<RequestHandle>& list = State().list;
+RequestQueue::RequestHandle RequestQueue::PrunePass() {
   const int64_t now = NowMs();
   RequestHandle pending;
   bool picked = false;
   uint32_t pickedIndex = 0;
-  for (uint32_t i = 0; i < list.Length(); ++i) {
-    const RequestHandle& request = list[i];
+  for (uint32_t i = 0; i < list_.Length(); ++i) {
+    const RequestHandle& request = list_[i];
     const RequestState state = request->state.load();
     if (state == RequestState::kQueued) {
       pending = request;
@@ -239,56 +163,49 @@ RequestHandle PrunePass() {
     }
   }
   if (picked) {
-    Log("Consumer thread deleting request " + list[pickedIndex]->templateId, platform::kLogDebug);
-    list.Remove(pickedIndex);
+    Log("Consumer thread deleting request " + list_[pickedIndex]->page.templateId,
+        platform::kLogDebug);
+    list_.Remove(pickedIndex);
   }
   return pending;
 }
 
-void Serve(GenerationRequest& request, AgentCore& core,
-           std::shared_ptr<platform::DomDocument> document) {
+void RequestQueue::Serve(GenerationRequest& request) {
   request.state.store(RequestState::kProcessing);
-  HandCredentialsToDomains(request.credentials);
-  if (request.fileName == kAncestorsFileName) {
-    Log("Consumer thread processing getAncestors request for " + request.artifactLocator,
+  server_.HandCredentialsToDomains(CredentialsOf(request.page));
+  if (request.page.fileName == kAncestorsFileName) {
+    Log("Consumer thread processing getAncestors request for " + request.page.artifactLocator,
         platform::kLogDebug);
-    request.resultText = AncestorsOf(request.artifactLocator);
+    request.resultText = AncestorsOf(request.page.artifactLocator);
     return;
   }
-  Log("Consumer thread processing GenerateFromLink request for " + request.templateId,
+  Log("Consumer thread processing GenerateFromLink request for " + request.page.templateId,
       platform::kLogDebug);
-  // The driver works on the core's current document, so the fresh object becomes it.
-  core.currentDocument = std::move(document);
-  CurrentDocumentRelease release(core);
-  const GenerationInputs inputs{request.fileName, request.artifactLocator, request.serverUrl,
-                                request.templateId};
-  std::optional<std::string> resultText;
-  const bool generated = GenerateDocument(core, inputs, resultText);
-  request.resultText = std::move(resultText);
-  request.succeeded.store(generated);
-  if (generated && core.currentDocument) {
-    request.documentText = core.currentDocument->xml();
+  GenerationResult result = server_.GeneratePage(request.page);
+  request.resultText = std::move(result.outline);
+  request.succeeded.store(result.generated);
+  // The page's bytes as the synchronous mode writes them, in the code page that it declares.
+  if (result.generated && result.page) {
+    request.documentText = std::move(*result.page);
   } else {
-    request.documentText = LastGenerationErrorText();
+    request.documentText = std::move(result.errorPageText);
   }
 }
 
 // Serves one request under "consumerMutex". False when the thread must end.
-bool ServeUnderConsumerMutex(GenerationRequest& request) {
+bool RequestQueue::ServeUnderConsumerMutex(GenerationRequest& request) {
   platform::NamedMutex consumerMutex = platform::NamedMutex::Open(kConsumerMutexName);
   if (!Owned(consumerMutex.Wait(platform::kInfinite))) return false;
-  AgentCore* core = AgentCore::Current();
-  std::shared_ptr<platform::DomDocument> document;
-  if (core != nullptr) document = NewDocumentObject();
-  if (!document) {
+  // A fresh document object per request: without one the request cannot be served.
+  if (!server_.AgentOpen() || !NewRequestDocument()) {
     consumerMutex.Release();
     return false;
   }
   try {
-    Serve(request, *core, std::move(document));
+    Serve(request);
   } catch (const std::exception& error) {
     // A request that fails this way keeps an empty document text, so its file stays as it was.
-    Log("Consumer thread failed on " + request.templateId + ": " + error.what(),
+    Log("Consumer thread failed on " + request.page.templateId + ": " + error.what(),
         platform::kLogCriticalError);
     request.succeeded.store(false);
     request.documentText.clear();
@@ -298,21 +215,20 @@ bool ServeUnderConsumerMutex(GenerationRequest& request) {
   return true;
 }
 
-void ConsumerMain() {
-  QueueState& state = State();
+void RequestQueue::ConsumerMain() {
   // Document objects need an initialised apartment on the thread that makes them.
   const platform::HResult apartment = platform::CoInitializeApartment();
   FillDomainRegistry();
-  while (state.run.load() && AgentCore::Current() != nullptr) {
+  while (run_.load() && server_.AgentOpen()) {
     platform::NamedMutex listMutex = platform::NamedMutex::Open(kRequestListMutexName);
     if (!Owned(listMutex.Wait(kListWaitMs))) {
-      state.wake.Suspend();
+      wake_.Suspend();
       continue;
     }
     RequestHandle pending = PrunePass();
     listMutex.Release();
     if (!pending) {
-      state.wake.Suspend();
+      wake_.Suspend();
       continue;
     }
     if (!ServeUnderConsumerMutex(*pending)) break;
@@ -320,96 +236,61 @@ void ConsumerMain() {
   if (apartment == platform::kS_OK || apartment == platform::kS_FALSE) {
     platform::CoUninitializeApartment();
   }
-  state.consumerAlive.store(false);
+  consumerAlive_.store(false);
 }
 
-}  // namespace
-
-std::string NormaliseTemplateId(const std::string& templateId) {
-  std::string normalised = templateId;
-  for (char& c : normalised) {
-    if (c == '\\') c = '/';
-  }
-  return normalised;
-}
-
-void SetRequestClockForTesting(MillisecondClock clock) {
-  std::lock_guard<std::mutex> lock(State().clockMutex);
-  State().clock = std::move(clock);
-}
-
-bool SubmitGenerateRequest(const std::string& fileName, const std::string& artifactLocator,
-                           const std::string& serverUrl, const std::string& templateId,
-                           const CredentialList& credentials,
-                           std::optional<std::string>& resultText) {
-  resultText.reset();
-  if (AgentService().timeoutMs == 0) {
-    return GenerateAtOnce({fileName, artifactLocator, serverUrl, templateId}, credentials,
-                          resultText);
-  }
-  return SubmitQueued({fileName, artifactLocator, serverUrl, NormaliseTemplateId(templateId)},
-                      templateId, credentials, resultText);
-}
-
-void StartConsumerThread() {
-  QueueState& state = State();
-  std::lock_guard<std::mutex> lock(state.controlMutex);
-  if (state.consumerAlive.load()) return;
-  if (state.consumer.Joinable()) state.consumer.Join();  // a consumer that ended on its own
-  state.run.store(true);
-  state.consumerAlive.store(true);
+void RequestQueue::StartConsumerThread() {
+  std::lock_guard<std::mutex> lock(controlMutex_);
+  if (consumerAlive_.load()) return;
+  if (consumer_.Joinable()) consumer_.Join();  // a consumer that ended on its own
+  run_.store(true);
+  consumerAlive_.store(true);
   platform::ThreadOptions options;
   options.priority = platform::ThreadPriority::kHighest;
-  if (!state.consumer.Start(ConsumerMain, options)) {
-    state.run.store(false);
-    state.consumerAlive.store(false);
-    Log("Cannot start the consumer thread: " + state.consumer.Error(), platform::kLogCriticalError);
+  if (!consumer_.Start([this] { ConsumerMain(); }, options)) {
+    run_.store(false);
+    consumerAlive_.store(false);
+    Log("Cannot start the consumer thread: " + consumer_.Error(), platform::kLogCriticalError);
   }
 }
 
-void StopConsumerThread() {
-  QueueState& state = State();
-  std::lock_guard<std::mutex> lock(state.controlMutex);
-  if (!state.consumer.Joinable()) return;
-  state.run.store(false);
-  state.wake.Resume();
-  state.consumer.Join();
+void RequestQueue::StopConsumerThread() {
+  std::lock_guard<std::mutex> lock(controlMutex_);
+  if (!consumer_.Joinable()) return;
+  run_.store(false);
+  wake_.Resume();
+  consumer_.Join();
   // Nobody serves the remaining requests any more. Without the list mutex nobody can reach the
   // list either; when it is held elsewhere for too long they stay for a later consumer or stop.
   platform::NamedMutex listMutex = platform::NamedMutex::Open(kRequestListMutexName);
   if (!listMutex.Valid()) {
-    state.list.Clear();
+    list_.Clear();
   } else if (Owned(listMutex.Wait(kListWaitMs))) {
-    state.list.Clear();
+    list_.Clear();
     listMutex.Release();
   }
 }
 
-bool LastCollectedRequestSucceeded() { return t_last_collected_succeeded; }
-
-bool ConsumerThreadRunning() { return State().consumerAlive.load(); }
-
-bool CreateRequestMutexes() {
-  QueueState& state = State();
-  std::lock_guard<std::mutex> lock(state.controlMutex);
-  state.requestListMutex = platform::NamedMutex::Create(kRequestListMutexName, false);
-  if (!state.requestListMutex.Valid()) {
+bool RequestQueue::CreateRequestMutexes() {
+  std::lock_guard<std::mutex> lock(controlMutex_);
+  requestListMutex_ = platform::NamedMutex::Create(kRequestListMutexName, false);
+  if (!requestListMutex_.Valid()) {
     Log("Cannot create Mutex for request list", platform::kLogNotice);
     return false;
   }
-  state.consumerMutex = platform::NamedMutex::Create(kConsumerMutexName, false);
-  if (!state.consumerMutex.Valid()) {
+  consumerMutex_ = platform::NamedMutex::Create(kConsumerMutexName, false);
+  if (!consumerMutex_.Valid()) {
     Log("Cannot create Mutex for consumer thread", platform::kLogNotice);
     return false;
   }
   return true;
 }
 
-size_t PendingRequestCount() {
+size_t RequestQueue::PendingRequestCount() {
   platform::NamedMutex listMutex = platform::NamedMutex::Open(kRequestListMutexName);
-  if (!listMutex.Valid()) return State().list.Length();
+  if (!listMutex.Valid()) return list_.Length();
   if (!Owned(listMutex.Wait(kListWaitMs))) return 0;
-  const size_t count = State().list.Length();
+  const size_t count = list_.Length();
   listMutex.Release();
   return count;
 }

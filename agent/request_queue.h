@@ -1,35 +1,58 @@
-// Generate requests, served either at once on the calling thread (synchronous mode, timeout 0) or
-// through a request list and a consumer thread (asynchronous mode), where the caller waits a
-// bounded time and a later identical request collects a late result.
+// The request queue of the asynchronous mode: a request list served by a consumer thread, where
+// the caller waits a bounded time and a later identical request collects a late result. The
+// agent service owns the one queue; the queue reaches the service only through RequestServer.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <atomic>
+#include <mutex>
 #include <optional>
 #include <string>
 
 #include "agent/credentials.h"
+#include "agent/generation_driver.h"
+#include "agent/page_request.h"
 #include "foundation/cx_unbounded.h"
-
-class AgentCore;
+#include "platform/named_mutex.h"
+#include "platform/thread.h"
+#include "platform/wake_signal.h"
 
 enum class RequestState : uint8_t { kQueued = 0, kProcessing = 1, kDone = 2, kCollected = 3 };
 
 // One queued request, owned by the request list.
 struct GenerationRequest {
-  std::string fileName;
-  std::string artifactLocator;
-  std::string serverUrl;
-  std::string templateId;  // every backslash replaced by "/"
-  CredentialList credentials;
+  PageRequest page;          // its template id with every backslash replaced by "/"
   std::string documentText;  // the generated document, or the error-page text on failure
   std::optional<std::string> resultText;
-  AgentCore* owner = nullptr;
   int64_t queuedAtMs = 0;
   std::atomic<RequestState> state{RequestState::kQueued};
   std::atomic<bool> succeeded{false};
+};
+
+// What a generate request came to, as its caller sees it.
+struct Submission {
+  // The flag that the generate command passes on: in asynchronous mode true when the request
+  // timed out, in synchronous mode the generation driver's success.
+  bool flag = true;
+  // 1 generated, 0 failed, -1 not known to this caller (timed out).
+  int outcome = -1;
+  // The outline text for Output.txt, when there is one.
+  std::optional<std::string> resultText;
+};
+
+// What the consumer thread needs from the service that owns the queue. Called on the consumer
+// thread.
+class RequestServer {
+ public:
+  virtual ~RequestServer() = default;
+  // Whether the agent on whose behalf requests are served is open; the consumer ends when not.
+  virtual bool AgentOpen() const = 0;
+  // Hands the credentials of the request about to be served to the data sources.
+  virtual void HandCredentialsToDomains(const CredentialList& credentials) = 0;
+  // Generates the page of the request.
+  virtual GenerationResult GeneratePage(const PageRequest& request) = 0;
 };
 
 // The template id as requests compare it: every backslash replaced by "/".
@@ -37,35 +60,63 @@ std::string NormaliseTemplateId(const std::string& templateId);
 
 // Milliseconds of a monotonic clock; replaceable so that tests can move time.
 using MillisecondClock = std::function<int64_t()>;
-void SetRequestClockForTesting(MillisecondClock clock);  // null restores the real clock
 
-// Serves one generate request (called by the generate command on the command thread). resultText
-// is reset first and receives the outline text when there is one; the caller writes it to
-// Output.txt. Returns, in asynchronous mode, true when the request timed out; in synchronous mode
-// the generation driver's success. Uses AgentService().timeoutMs.
-bool SubmitGenerateRequest(const std::string& fileName, const std::string& artifactLocator,
-                           const std::string& serverUrl, const std::string& templateId,
-                           const CredentialList& credentials,
-                           std::optional<std::string>& resultText);
+class RequestQueue {
+ public:
+  explicit RequestQueue(RequestServer& server) : server_(server) {}
+  // Stops the consumer thread when one runs.
+  ~RequestQueue() { StopConsumerThread(); }
+  RequestQueue(const RequestQueue&) = delete;
+  RequestQueue& operator=(const RequestQueue&) = delete;
 
-// Whether the request that the calling thread last collected in asynchronous mode had been
-// generated (false when its error-page text was written over the document instead).
-bool LastCollectedRequestSucceeded();
+  // Creates the named mutexes "requestListMutex" and "consumerMutex" when missing (this queue
+  // keeps them alive); false (with the level-4 log line) when one cannot be created.
+  bool CreateRequestMutexes();
 
-// Starts the consumer thread (highest normal priority) when none runs; it first fills the domain
-// registry, then serves the request list. Called by the agent's start sequence in asynchronous
-// mode.
-void StartConsumerThread();
+  // Starts the consumer thread (highest normal priority) when none runs; it first fills the
+  // domain registry, then serves the list while the agent is open.
+  void StartConsumerThread();
+  // Clears the run flag, resumes the consumer thread, waits for it to end and drops the requests
+  // nobody serves any more; nothing when none runs.
+  void StopConsumerThread();
+  bool ConsumerThreadRunning() const { return consumerAlive_.load(); }
 
-// Clears the run flag, resumes the consumer thread and waits for it to end; nothing when none
-// runs. Called by the agent's shutdown.
-void StopConsumerThread();
+  // The caller's side of a request: queues it (or finds the unfinished identical one), waits at
+  // most 2 s for the consumer to take it and then at most timeoutMs for it to finish, and when
+  // it is done collects it: writes its document text over its file and hands back its result.
+  // Runs on the command thread.
+  Submission SubmitGenerateRequest(const PageRequest& request, int32_t timeoutMs);
 
-bool ConsumerThreadRunning();
+  // Number of requests in the list (for tests and diagnostics).
+  size_t PendingRequestCount();
 
-// Creates the named mutexes "requestListMutex" and "consumerMutex" when missing; false (with the
-// level-4 log line) when one cannot be created.
-bool CreateRequestMutexes();
+  void SetClockForTesting(MillisecondClock clock);  // null restores the real clock
 
-// Number of requests in the list (for tests and diagnostics).
-size_t PendingRequestCount();
+ private:
+  using RequestHandle = std::shared_ptr<GenerationRequest>;
+
+  int64_t NowMs();
+  RequestHandle FindOrQueue(const PageRequest& request, bool& queuedNow);
+  void Collect(GenerationRequest& request, Submission& submission);
+  RequestHandle PrunePass();
+  void Serve(GenerationRequest& request);
+  bool ServeUnderConsumerMutex(GenerationRequest& request);
+  void ConsumerMain();
+
+  RequestServer& server_;
+  // Guarded by the named mutex "requestListMutex". Callers keep their own handle to a request, so
+  // the consumer may drop one from the list while a caller still reads it.
+  CX_TUnbounded<RequestHandle> list_;
+
+  std::mutex controlMutex_;  // serialises starting and stopping the consumer, and the handles
+  // A named mutex lives while a handle to it does; these keep the two alive for the queue.
+  platform::NamedMutex requestListMutex_;
+  platform::NamedMutex consumerMutex_;
+  platform::Thread consumer_;
+  platform::WakeSignal wake_;
+  std::atomic<bool> run_{false};
+  std::atomic<bool> consumerAlive_{false};
+
+  std::mutex clockMutex_;
+  MillisecondClock clock_;
+};

@@ -1,3 +1,4 @@
+// Loading a template file, with a readable account of a parse failure.
 #include "agent/template_loading.h"
 
 bool LoadTemplate(platform::DomDocument& document, const std::string& path, std::string& message) {

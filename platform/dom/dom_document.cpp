@@ -103,25 +103,35 @@ bool DomDocument::Parse(std::string utf8, const std::string& url) {
   return true;
 }
 
-void DomDocument::save(const std::string& path) const {
-  std::string text = tree_->Serialised(true);
-
+// The document in the encoding of its declaration; false with the reason when it cannot be.
+bool DomDocument::Encode(std::string& bytes, std::string& reason) const {
+  bytes = tree_->Serialised(true);
   std::string encoding;
   for (const pugi::xml_node child : tree_->document.children()) {
     if (child.type() == pugi::node_declaration) encoding = child.attribute("encoding").value();
   }
+  if (encoding.empty() || IsUtf8(encoding)) return true;
   std::string encoded;
-  if (!encoding.empty() && !IsUtf8(encoding)) {
-    std::string reason;
-    if (!EncodeXmlText(text, encoding, encoded, reason)) {
-      throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + reason);
-    }
-    text.swap(encoded);
-  }
+  if (!EncodeXmlText(bytes, encoding, encoded, reason)) return false;
+  bytes.swap(encoded);
+  return true;
+}
+
+void DomDocument::save(const std::string& path) const {
+  std::string text;
+  std::string reason;
+  if (!Encode(text, reason)) throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + reason);
   const int failure = ReplaceFile(path, text);
   if (failure != 0) {
     throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + SystemErrorText(failure) + ".");
   }
+}
+
+std::string DomDocument::encodedXml() const {
+  std::string text;
+  std::string reason;
+  if (!Encode(text, reason)) throw ComError(kE_FAIL, reason);
+  return text;
 }
 
 std::string DomDocument::xml() const { return asNode().xml(); }

@@ -35,6 +35,11 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   // (UTF-8 when it has none; no declaration is added), through a temporary file beside the target
   // that is renamed over it. Raises ComError(kE_FAIL) with the system's reason on failure.
   void save(const std::string& path) const;
+  // The bytes that save writes: the document serialised raw in the encoding of its XML
+  // declaration (UTF-8 when it has none), the declaration kept whole. Raises ComError(kE_FAIL)
+  // with the reason when the text cannot be written in that encoding (one that the layer cannot
+  // write is named).
+  std::string encodedXml() const;
   // The whole document serialised raw in UTF-8 (the declaration, when present, loses its encoding).
   std::string xml() const;
 
@@ -61,6 +66,7 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
  private:
   std::shared_ptr<DomTree> NewTree();
   bool Parse(std::string utf8, const std::string& url);
+  bool Encode(std::string& bytes, std::string& reason) const;
   bool Refuse(DomParseError error);
   DomNode Detached(pugi::xml_node_type type, const std::string& value, const char* operation);
 

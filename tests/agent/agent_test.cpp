@@ -1,5 +1,3 @@
-#include "agent/agent.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -8,8 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "agent/agent_service.h"
 #include "agent/credentials.h"
-#include "agent/request_queue.h"
 #include "foundation/host_hooks.h"
 #include "platform/config.h"
 #include "platform/log.h"
@@ -29,11 +27,13 @@ void Bind(const std::string& name, const std::string& value) {
   platform::BindInitParameter(name, value);
 }
 
-// Starts an agent, runs check while it is up, shuts it down; gives what was shown on stderr.
-std::string RunAgent(const std::function<void(Agent&)>& check = [](Agent&) {}) {
+// Opens an agent, runs check while it is up, closes it; gives what was shown on stderr.
+std::string RunAgent(
+    AgentService& service, const std::function<void()>& check = [] {}) {
   return test_support::CapturedStderr([&] {
-    Agent agent("My agent");
-    check(agent);
+    service.OpenAgent();
+    check();
+    service.CloseAgent();
   });
 }
 
@@ -81,21 +81,22 @@ class AgentTest : public testing::Test {
   test_support::TempFolder folder_;
   fs::path root_ = folder_.Path(), home_ = root_ / "home", data_ = root_ / "data",
            user_ = root_ / "user";
+  AgentService service_;
 };
 
 TEST_F(AgentTest, MissingHomeIsShownAndLeavesTheServiceDown) {
-  EXPECT_EQ(RunAgent([](Agent&) { EXPECT_FALSE(AgentService().initialised); }),
+  EXPECT_EQ(RunAgent(service_, [this] { EXPECT_FALSE(service_.Initialised()); }),
             "[Vistafold] Cannot find registry entry for VISTAFOLD_HOME\n");
 }
 
 TEST_F(AgentTest, DataFolderIsMadeWithItsAncestorsAndTheSettingsCopyNeverOverwrites) {
   data_ = root_ / "a" / "b" / "c";
   BindInstallation();
-  RunAgent();
+  RunAgent(service_);
   EXPECT_EQ(ReadFile(data_ / "vistafold.ini"), kSettingsText);
 
   WriteFile(data_ / "vistafold.ini", "[Settings]\nmine=1\n");
-  RunAgent();
+  RunAgent(service_);
   EXPECT_EQ(ReadFile(data_ / "vistafold.ini"), "[Settings]\nmine=1\n");
 }
 
@@ -104,8 +105,8 @@ TEST_F(AgentTest, AMissingResourceModuleIsShownAndStopsTheStart) {
   fs::remove(Module());
   Bind("ENABLELOGGING", "no");
   BindInstallation();
-  const std::string shown = RunAgent([](Agent&) {
-    EXPECT_FALSE(AgentService().initialised);
+  const std::string shown = RunAgent(service_, [this] {
+    EXPECT_FALSE(service_.Initialised());
     EXPECT_EQ(HostString(40188), "");
   });
   EXPECT_EQ(shown, "[Vistafold] Cannot find registry entry for VISTAFOLD_RESOURCE\n");
@@ -119,11 +120,10 @@ TEST_F(AgentTest, LogFileIsAppendedToAndReleasedAtAShutdownThatRunsOnce) {
   fs::create_directories(user_ / "logs");
   WriteFile(user_ / "logs" / "xmlagent.log", older + "\n");
   BindInstallation();
-  {
-    Agent agent("My agent");
-    agent.Shutdown();
-    agent.Shutdown();
-  }
+  service_.OpenAgent();
+  service_.Shutdown();
+  service_.Shutdown();
+  service_.CloseAgent();
   const std::string log = LogText();
   ASSERT_EQ(log.substr(0, older.size() + 1), older + "\n");
   const size_t initializing = log.find(" Informational: Vistafold XML Agent Initializing\n");
@@ -152,18 +152,18 @@ TEST_P(AgentCommandTest, ModeIsSetByTheTimeoutAndTheCommandsAnswerInIt) {
                                               "\nTEMPLATE_ID=t1\n"
                                               "PASSWORD_NAME=ann\nPASSWORD_VALUE=  pw  \n");
   WriteFile(output, "stale result");
-  RunAgent([&](Agent& agent) {
-    EXPECT_EQ(AgentService().timeoutMs, synchronous ? 0 : 8000);
-    EXPECT_EQ(ConsumerThreadRunning(), !synchronous);
-    EXPECT_EQ(agent.Generate(), synchronous);
+  RunAgent(service_, [&] {
+    EXPECT_EQ(service_.TimeoutMs(), synchronous ? 0 : 8000);
+    EXPECT_EQ(service_.ConsumerThreadRunning(), !synchronous);
+    EXPECT_EQ(service_.Generate(), synchronous);
     EXPECT_EQ(ReadFile(output), "");
-    ASSERT_EQ(CurrentDomainCredentials().Length(), 1u);
-    EXPECT_EQ(CurrentDomainCredentials()[0], Credential("ann", "pw"));
+    ASSERT_EQ(service_.CurrentDomainCredentials().Length(), 1u);
+    EXPECT_EQ(service_.CurrentDomainCredentials()[0], Credential("ann", "pw"));
     fs::remove(output);
-    agent.GetAncestors();
+    service_.GetAncestors();
     EXPECT_TRUE(fs::exists(output));
   });
-  EXPECT_FALSE(ConsumerThreadRunning());
+  EXPECT_FALSE(service_.ConsumerThreadRunning());
   const std::string log = LogText();
   const size_t diabling = log.find(" Informational: Diabling asynchronous mode\n");
   EXPECT_EQ(diabling != std::string::npos, synchronous);

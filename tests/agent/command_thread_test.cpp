@@ -1,5 +1,3 @@
-#include "agent/command_thread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "agent/agent_entry.h"
+#include "agent/agent_service.h"
 #include "platform/config.h"
 #include "platform/log.h"
 #include "test_support.h"
@@ -35,7 +34,7 @@ bool ReturnsWithin(std::chrono::milliseconds limit, std::function<void()> call) 
 }
 
 bool PostReturnsWithin(std::chrono::milliseconds limit, AgentCommand command) {
-  return ReturnsWithin(limit, [command] { PostCommandAndWait(command); });
+  return ReturnsWithin(limit, [command] { AgentService::Instance().PostCommandAndWait(command); });
 }
 
 class CommandThreadTest : public testing::Test {
@@ -63,22 +62,22 @@ TEST_F(CommandThreadTest, PostsWithoutARunningThreadReturnAtOnceAndAStartServesA
   EXPECT_TRUE(PostReturnsWithin(2s, kCommandGenerate)) << "before start";
   EXPECT_EQ(XmlAgentLastGenerateOutcome(), -1);
 
-  StartCommandThread();
-  StartCommandThread();  // a second start while one runs changes nothing
+  AgentService::Instance().StartCommandThread();
+  AgentService::Instance().StartCommandThread();  // a second start while one runs changes nothing
   EXPECT_TRUE(PostReturnsWithin(10s, kCommandRefresh));
   ASSERT_TRUE(PostReturnsWithin(10s, kCommandClose));
   EXPECT_TRUE(PostReturnsWithin(2s, kCommandRefresh)) << "after close";
 }
 
 TEST_F(CommandThreadTest, ConcurrentPostersAreServedOneAtATimeAndAllReturn) {
-  StartCommandThread();
+  AgentService::Instance().StartCommandThread();
   auto returned = std::make_shared<std::atomic<int>>(0);
   EXPECT_TRUE(ReturnsWithin(60s, [returned] {
     std::vector<std::thread> posters;
     for (int t = 0; t < 8; ++t) {
       posters.emplace_back([returned] {
         for (int i = 0; i < 100; ++i) {
-          PostCommandAndWait(kCommandRefresh);
+          AgentService::Instance().PostCommandAndWait(kCommandRefresh);
           ++*returned;
         }
       });
@@ -98,7 +97,7 @@ TEST_F(CommandThreadTest,
   platform::BindInitParameter("debugLevel", "2");
   test_support::WriteParameterFile(user, "FILE_NAME=" + user + "/plain.htm\nTEMPLATE_ID=plain\n");
   fs::copy_file(XMLAGENT_SOURCE_DIR "/sample/templates/plain.htm", user + "/plain.htm");
-  StartCommandThread();
+  AgentService::Instance().StartCommandThread();
   fs::create_directories(Output() / "occupied");  // writing the result throws
   int outcome = -2;
   const std::string log = test_support::CapturedStderr([&] { outcome = GenerateOutcome(); });

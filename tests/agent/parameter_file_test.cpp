@@ -37,7 +37,7 @@ class ParameterFileTest : public testing::Test {
     platform::HostResources().Unload();
   }
 
-  RequestParameters Read(const std::string& text, bool generate = true) {
+  PageRequest Read(const std::string& text, bool generate = true) {
     return ReadParameterFile(folder_.Write("ParameterFile.txt", text),
                              generate ? kGenerateKeys : kAncestorsKeys, generate);
   }
@@ -88,7 +88,7 @@ TEST_F(ParameterFileTest, LineRulesGiveTheExpectedValues) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const RequestParameters p = Read(c.text, c.generate);
+    const PageRequest p = Read(c.text, c.generate);
     EXPECT_EQ((Fields{p.fileName, p.artifactLocator, p.serverUrl, p.templateId, p.passwordName,
                       p.passwordValue}),
               c.expected);

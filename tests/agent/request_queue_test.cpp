@@ -1,3 +1,4 @@
+// The request queue as the agent service serves through it, and the synchronous mode beside it.
 #include "agent/request_queue.h"
 
 #include <fcntl.h>
@@ -13,8 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "agent/agent.h"
-#include "agent/generation_driver.h"
+#include "agent/agent_service.h"
 #include "platform/config.h"
 #include "platform/log.h"
 #include "test_support.h"
@@ -70,35 +70,47 @@ class SlowDocument {
   std::string path_;
 };
 
+// A service on the sample installation (home and data folder in one, no log file), opened in the
+// mode that the test asks for.
 class RequestQueueTest : public testing::Test {
  protected:
   void SetUp() override {
     platform::ClearInitParametersForTesting();
     platform::BindInitParameter("debugLevel", "5");
+    platform::BindInitParameter("VISTAFOLD_HOME", XMLAGENT_SOURCE_DIR "/sample/install");
+    platform::BindInitParameter("VISTAFOLD_DATA", XMLAGENT_SOURCE_DIR "/sample/install");
     platform::ResetLogThresholdForTesting();
-    ASSERT_TRUE(CreateRequestMutexes());
-    SetRequestClockForTesting([this] { return now_.load(); });
-    core_ = std::make_unique<AgentCore>();
+    service_.Queue().SetClockForTesting([this] { return now_.load(); });
   }
 
   void TearDown() override {
-    StopConsumerThread();
-    SetRequestClockForTesting(nullptr);
-    AgentService().timeoutMs = 8000;
+    service_.CloseAgent();
+    service_.Queue().SetClockForTesting(nullptr);
     platform::ClearInitParametersForTesting();
     platform::ResetLogThresholdForTesting();
   }
 
+  // Opens the agent with this timeout: 0 generates at once, any other through the consumer.
   void UseQueue(int32_t timeoutMs) {
-    AgentService().timeoutMs = timeoutMs;
-    StartConsumerThread();
+    platform::BindInitParameter("timeout", std::to_string(timeoutMs));
+    service_.OpenAgent();
+    ASSERT_TRUE(service_.Initialised());
+    ASSERT_EQ(service_.ConsumerThreadRunning(), timeoutMs != 0);
   }
 
   // Submits one request; flag_ holds the returned flag (synchronous: generated; asynchronous:
-  // timed out) and log_ what was logged during the call.
+  // timed out), outcome_ what the caller learnt of its generation, log_ what was logged.
   void Submit(const std::string& file, const std::string& templateId) {
     const size_t mark = Log().size();
-    flag_ = SubmitGenerateRequest(file, "artifact:1", "http://portal", templateId, {}, result_);
+    PageRequest request;
+    request.fileName = file;
+    request.artifactLocator = "artifact:1";
+    request.serverUrl = "http://portal";
+    request.templateId = templateId;
+    const Submission submission = service_.SubmitGenerateRequest(request);
+    flag_ = submission.flag;
+    outcome_ = submission.outcome;
+    result_ = submission.resultText;
     log_ = stderr_.Since(mark);
   }
 
@@ -117,16 +129,17 @@ class RequestQueueTest : public testing::Test {
   std::string Log() const { return stderr_.Since(0); }
 
   std::atomic<int64_t> now_{5'000'000};
-  std::unique_ptr<AgentCore> core_;
   test_support::TempFolder folder_;
   std::optional<std::string> result_;
   bool flag_ = true;
+  int outcome_ = -1;
   std::string log_;
   test_support::StderrToFile stderr_{folder_.Path("stderr.txt")};
+  AgentService service_;
 };
 
 TEST_F(RequestQueueTest, SynchronousModeSavesAWellFormedDocumentAndLeavesAnyOtherUntouched) {
-  AgentService().timeoutMs = 0;
+  UseQueue(0);
   const std::string file = folder_.Write("page.htm", kLoosePage);
   Submit(file, "tpl\\page");
   EXPECT_TRUE(flag_) << "the flag is the driver's success";
@@ -139,7 +152,8 @@ TEST_F(RequestQueueTest, SynchronousModeSavesAWellFormedDocumentAndLeavesAnyOthe
   Submit(brokenFile, "tpl/broken");
   EXPECT_FALSE(flag_) << "the driver's failure";
   EXPECT_EQ(ReadFile(brokenFile), broken);
-  EXPECT_NE(LastGenerationErrorText().find("Error on line 1, position "), std::string::npos);
+  EXPECT_NE(service_.LastGenerationErrorText().find("Error on line 1, position "),
+            std::string::npos);
 }
 
 // While the consumer works on a request, a repeat of it times out at once; once done, a repeat
@@ -161,7 +175,7 @@ TEST_F(RequestQueueTest, DuplicateWhileProcessingTimesOutAtOnceAndALaterOneColle
   EXPECT_TRUE(flag_);
   EXPECT_NE(log_.find("Request timed out tpl/slow"), std::string::npos) << log_;
   EXPECT_EQ(log_.find("Queued request"), std::string::npos) << log_;
-  EXPECT_EQ(PendingRequestCount(), 1u);
+  EXPECT_EQ(service_.Queue().PendingRequestCount(), 1u);
 
   now_ += 2'345;
   ASSERT_TRUE(slow.Feed(kLoosePage));
@@ -178,12 +192,12 @@ TEST_F(RequestQueueTest, CollectedFailureWritesTheErrorTextAndIsReportedAsFailed
   UseQueue(2000);
   const std::string broken = folder_.Write("broken.htm", "<html><p>unclosed</html>");
   ASSERT_TRUE(SubmitUntilCollected(broken, "tpl/broken"));
-  EXPECT_FALSE(LastCollectedRequestSucceeded());
+  EXPECT_EQ(outcome_, 0) << "collected, and known to have failed";
   EXPECT_NE(ReadFile(broken).find("Error on line 1, position "), std::string::npos);
 
   const std::string good = folder_.Write("good.htm", kLoosePage);
   ASSERT_TRUE(SubmitUntilCollected(good, "tpl/good"));
-  EXPECT_TRUE(LastCollectedRequestSucceeded());
+  EXPECT_EQ(outcome_, 1) << "collected, and known to be generated";
 }
 
 TEST_F(RequestQueueTest, UncollectedRequestIsDeletedOnAPassMoreThan600SecondsAfterQueueing) {

@@ -1,0 +1,146 @@
+// The agent service's life: its one instance, the command thread's commands, the agent's opening
+// with the start sequence, and its shutdown and closing.
+#include "agent/agent_service.h"
+
+#include <cstdlib>
+
+#include "agent/agent_start.h"
+#include "agent/domain_loading.h"
+#include "domains/domain_registry.h"
+#include "platform/config.h"
+#include "platform/log.h"
+
+namespace {
+
+// The unload step is registered again after each opening of the agent (see RegisterUnloadStep);
+// this caps the registrations of a process that opens and closes the agent without end.
+constexpr int kMaxUnloadRegistrations = 32;
+
+void UnloadAtExit() { AgentService::Instance().StopCommandThreadAtUnload(); }
+
+}  // namespace
+
+AgentService& AgentService::Instance() {
+  static AgentService* service = new AgentService;
+  return *service;
+}
+
+AgentService::~AgentService() {
+  commandThread_.StopAtUnload();
+  CloseAgent();
+}
+
+// Exit handlers and static destructors run in the reverse order of their registration, so the
+// unload step is registered again once the agent has built the statics that its shutdown uses
+// (the log, the host resources, the domains): it then runs before any of them is destroyed.
+void AgentService::RegisterUnloadStep() {
+  if (unloadRegistrations_.fetch_add(1) >= kMaxUnloadRegistrations) return;
+  std::atexit(UnloadAtExit);
+}
+
+void AgentService::StartCommandThread() {
+  if (commandThread_.Start()) std::call_once(firstStart_, [this] { RegisterUnloadStep(); });
+}
+
+void AgentService::PostCommandAndWait(AgentCommand command) { commandThread_.PostAndWait(command); }
+
+void AgentService::StopCommandThreadAtUnload() { commandThread_.StopAtUnload(); }
+
+void AgentService::Posting(AgentCommand command) {
+  if (command == kCommandGenerate) lastGenerateOutcome_.store(-1);
+}
+
+void AgentService::Serve(int32_t command) {
+  switch (command) {
+    case kCommandGenerate:
+    case kCommandGetAncestors: {
+      const bool opening = agent_ == nullptr;
+      if (opening) OpenAgent();
+      // Once the agent has been opened, whatever the command then does.
+      struct Registration {
+        AgentService* service;
+        ~Registration() {
+          if (service != nullptr) service->RegisterUnloadStep();
+        }
+      } registration{opening ? this : nullptr};
+      if (command == kCommandGenerate) {
+        Generate();
+      } else {
+        GetAncestors();
+      }
+      break;
+    }
+    case kCommandClose:
+      CloseAgent();
+      break;
+    case kCommandRefresh:
+      Refresh();
+      break;
+    default:
+      break;
+  }
+}
+
+void AgentService::OpenAgent() {
+  if (agent_ != nullptr) return;
+  agent_ = std::make_unique<Agent>("My agent");
+  if (!agent_->HasCore()) return;
+  agentOpen_.store(true);
+  Start();
+}
+
+void AgentService::Start() {
+  if (initialised_) return;
+  if (!LoadHostResourceModule()) return;
+  const std::string timeout = platform::GetConfigValue("timeout");
+  PrepareDataFolders();  // failures are shown; the start goes on
+  log_.Open();
+  if (!timeout.empty()) {
+    timeoutMs_ = TimeoutFromText(timeout);
+    if (timeoutMs_ == 0) {
+      platform::Log("Diabling asynchronous mode", platform::kLogInformational);
+    }
+  }
+  platform::Log("Vistafold XML Agent Initializing", platform::kLogInformational);
+  if (timeoutMs_ == 0) {
+    FillDomainRegistry();
+  } else if (!queue_.ConsumerThreadRunning()) {
+    queue_.StartConsumerThread();
+  }
+  if (!queue_.CreateRequestMutexes()) {
+    // Nothing of a start that ends here may keep running behind a service that is not up.
+    queue_.StopConsumerThread();
+    log_.Close();
+    UnloadHostResourceModule();
+    return;
+  }
+  initialised_ = true;
+}
+
+void AgentService::Refresh() {
+  if (agentOpen_.load() && initialised_) DomainRegistry::instance().cleanAllDomains();
+}
+
+void AgentService::Shutdown() {
+  if (!agentOpen_.load() || !initialised_) return;
+  queue_.StopConsumerThread();
+  DomainRegistry::instance().cleanAllDomains();
+  DomainRegistry::instance().deleteAllDomains();
+  platform::Log("Vistafold XML Agent Unloading", platform::kLogInformational);
+  log_.Close();
+  UnloadHostResourceModule();
+  initialised_ = false;
+}
+
+void AgentService::CloseAgent() {
+  if (agent_ == nullptr) return;
+  // The agent and its apartment go even when the shutdown throws.
+  struct Release {
+    AgentService& service;
+    ~Release() {
+      service.agentOpen_.store(false);
+      service.agent_.reset();
+    }
+  } release{*this};
+  Shutdown();
+}

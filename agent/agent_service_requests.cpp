@@ -1,0 +1,103 @@
+// The agent service's requests: the generate and ancestors commands with their parameter and
+// output files, the synchronous mode, and what every generation leaves behind (the last error).
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "agent/agent_service.h"
+#include "agent/ancestors_query.h"
+#include "agent/document_object.h"
+#include "agent/parameter_file.h"
+#include "platform/log.h"
+
+int AgentService::Generate() {
+  lastGenerateOutcome_.store(0);  // stays "failed" when what follows throws
+  if (!agentOpen_.load()) {
+    lastGenerateOutcome_.store(-1);
+    return -1;
+  }
+  const std::string parameterFile = ParameterFilePath();
+  if (parameterFile.empty()) {
+    lastGenerateOutcome_.store(-1);
+    return -1;
+  }
+  const PageRequest request =
+      ReadParameterFile(parameterFile,
+                        {kFileNameKey, kArtifactLocatorKey, kServerUrlKey, kTemplateIdKey,
+                         kPasswordNameKey, kPasswordValueKey},
+                        true);
+  platform::Log(request.fileName, platform::kLogDebug);
+  platform::Log(request.artifactLocator, platform::kLogDebug);
+
+  const Submission submission = SubmitGenerateRequest(request);
+  const std::string outputFile = OutputFilePath();
+  if (outputFile.empty()) {
+    platform::Log("Tree.txt file is not in the USER_DATA path ", platform::kLogDebug);
+  } else {
+    WriteOutputFile(outputFile, submission.resultText.value_or(""));
+  }
+  lastGenerateOutcome_.store(submission.outcome);
+  return submission.flag ? 1 : 0;
+}
+
+void AgentService::GetAncestors() {
+  if (!agentOpen_.load()) return;
+  const std::string parameterFile = ParameterFilePath();
+  const std::string outputFile = OutputFilePath();
+  if (parameterFile.empty()) {
+    platform::Log("parameter.txt file is not in the USER_DATA path ", platform::kLogDebug);
+    return;
+  }
+  const PageRequest request = ReadParameterFile(
+      parameterFile, {kArtifactLocatorKey, kPasswordNameKey, kPasswordValueKey}, false);
+  HandCredentialsToDomains(CredentialsOf(request));
+  const std::optional<std::string> ancestors = AncestorsOf(request.artifactLocator);
+  if (outputFile.empty()) {
+    platform::Log("output.txt file is not in the USER_DATA path ", platform::kLogDebug);
+    return;
+  }
+  WriteOutputFile(outputFile, ancestors.value_or(""));
+}
+
+Submission AgentService::SubmitGenerateRequest(const PageRequest& request) {
+  if (timeoutMs_ == 0) return GenerateAtOnce(request);
+  return queue_.SubmitGenerateRequest(request, timeoutMs_);
+}
+
+Submission AgentService::GenerateAtOnce(const PageRequest& request) {
+  Submission submission;
+  submission.flag = false;
+  submission.outcome = 0;
+  if (!NewRequestDocument()) return submission;
+  HandCredentialsToDomains(CredentialsOf(request));
+  GenerationResult result = GeneratePage(request);
+  // Also a page whose generation failed part way; without a page (no template loaded, or one in
+  // a code page that cannot write it) the user's file stays as it was.
+  if (result.page) WriteOutputFile(request.fileName, *result.page);  // a failure leaves the request
+  submission.flag = result.generated;
+  submission.outcome = result.generated ? 1 : 0;
+  submission.resultText = std::move(result.outline);
+  if (submission.resultText) {
+    platform::Log("Returning tree xml \n" + *submission.resultText, platform::kLogDebug);
+  }
+  return submission;
+}
+
+void AgentService::HandCredentialsToDomains(const CredentialList& credentials) {
+  credentials_.Hand(credentials);
+}
+
+GenerationResult AgentService::GeneratePage(const PageRequest& request) {
+  GenerationResult result = GenerateDocument(request, progressSink_.load());
+  if (!result.generated) {
+    std::lock_guard<std::mutex> lock(lastErrorMutex_);
+    lastErrorText_ = result.errorPageText;
+  }
+  return result;
+}
+
+std::string AgentService::LastGenerationErrorText() const {
+  std::lock_guard<std::mutex> lock(lastErrorMutex_);
+  return lastErrorText_;
+}
