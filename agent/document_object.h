@@ -1,13 +1,11 @@
-// Document objects made through the class factory, as the generation of one request needs them.
+// The document object a request needs before it is served: made through the DOM layer, with the
+// log line the agent gives when none can be made.
 #pragma once
 
 #include <memory>
 
 #include "platform/dom/dom_document.h"
 
-// A new document object of "MSXML.DOMDocument", or null when none can be made.
-std::shared_ptr<platform::DomDocument> NewDocumentObject();
-
-// As NewDocumentObject, logging host message 40531 at level 1 when none can be made: a request
-// that finds no document object cannot be served.
+// As platform::NewDomDocument, logging host message 40531 at level 1 when none can be made: a
+// request that finds no document object cannot be served.
 std::shared_ptr<platform::DomDocument> NewRequestDocument();

@@ -34,7 +34,7 @@ std::string ConversionFailureText(const std::string& fileName, const QuireStatus
 // document or null, with the reason in `errors` and `status`.
 std::shared_ptr<platform::DomDocument> LoadOrConvert(const std::string& fileName,
                                                      ErrorCollector& errors, QuireStatus& status) {
-  std::shared_ptr<platform::DomDocument> document = NewDocumentObject();
+  std::shared_ptr<platform::DomDocument> document = platform::NewDomDocument();
   if (!document) {
     status = QuireStatus(62, HostString(kCannotCreateDocumentMessage));
     errors.add(status);
