@@ -35,12 +35,12 @@ Assignment::Assignment(const std::string& text, std::vector<QuireAttribute>& una
   status = QuireStatus();
   const std::size_t equals = text.find('=');
   if (equals == std::string::npos) {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   name_ = text.substr(0, equals);
   if (unassigned.empty()) {
-    status = QuireStatus(49, kName);
+    status = QuireStatus(kNoArgumentToAssign, kName);
     return;
   }
   auto matched = unassigned.end();
@@ -51,7 +51,7 @@ Assignment::Assignment(const std::string& text, std::vector<QuireAttribute>& una
     if (!it->alias().empty() && it->alias() == name_) matched = it;
   }
   if (matched == unassigned.end()) {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   argument_ = *matched;
@@ -65,11 +65,11 @@ Assignment::Assignment(const std::string& text, std::vector<QuireAttribute>& una
         argument_.type() == QuireType::FILENAME ? QuireType::FILENAME : QuireType::STRING;
     primary_ = GeneralPrimary(cursor, status, textType);
     // Whatever the primary left unread would be lost on printing.
-    if (status.IsOk() && !cursor.empty()) status = QuireStatus(35, kName);
+    if (status.IsOk() && !cursor.empty()) status = QuireStatus(kSyntaxError, kName);
     return;
   }
   if (!IsLiteralOf(value, argument_.type())) {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   literal_ = value;

@@ -10,9 +10,10 @@
 
 class Assignment {
  public:
-  // Parses one assignment text; `unassigned` holds the arguments not yet taken (by name first,
-  // then by alias) and loses the one matched. No match: status 35 "Assignment"; nothing left:
-  // status 49 "Assignment"; an argument type without literal form: status 35 "Assignment".
+  // Parses one assignment text; `unassigned` holds the arguments not yet taken (by name first, then
+  // by alias) and loses the one matched. No match: kSyntaxError "Assignment"; nothing left:
+  // kNoArgumentToAssign "Assignment"; an argument type without literal form: kSyntaxError
+  // "Assignment".
   Assignment(const std::string& text, std::vector<QuireAttribute>& unassigned,
              QuireStatus& status);
 

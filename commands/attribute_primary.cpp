@@ -18,25 +18,25 @@ AttributePrimary::AttributePrimary(CommandCursor& cursor, QuireStatus& status) {
   cursor.takeLetter(letter);
   std::string domainName, className, pathField, attributeName;
   if (letter != 'A' || !cursor.takeField(':', variable_)) {
-    status = QuireStatus(35, "AttributePrimary/1");
+    status = QuireStatus(kSyntaxError, "AttributePrimary/1");
     return;
   }
   if (!cursor.takeField(':', domainName)) {
-    status = QuireStatus(35, "AttributePrimary/2");
+    status = QuireStatus(kSyntaxError, "AttributePrimary/2");
     return;
   }
   if (!cursor.takeField(':', className)) {
-    status = QuireStatus(35, "AttributePrimary/3");
+    status = QuireStatus(kSyntaxError, "AttributePrimary/3");
     return;
   }
   if (!cursor.takeField(':', pathField)) {
-    status = QuireStatus(35, "AttributePrimary/4");
+    status = QuireStatus(kSyntaxError, "AttributePrimary/4");
     return;
   }
   // The attribute is the primary's last field: it may also end with the text.
   cursor.takeField(':', attributeName);
   if (attributeName.empty()) {
-    status = QuireStatus(35, "AttributePrimary/5");
+    status = QuireStatus(kSyntaxError, "AttributePrimary/5");
     return;
   }
 
@@ -49,7 +49,8 @@ AttributePrimary::AttributePrimary(CommandCursor& cursor, QuireStatus& status) {
                                 "AttributePrimary/6", status);
   if (!status.IsOk()) return;
   attribute_ = reached.findAttribute(attributeName, status);
-  if (!status.IsOk()) status = QuireStatus(38, "AttributePrimary: ", attributeName);
+  if (!status.IsOk())
+    status = QuireStatus(kUnknownAttributeInExpression, "AttributePrimary: ", attributeName);
 }
 
 std::unique_ptr<Primary> AttributePrimary::clone() const {
@@ -63,7 +64,7 @@ QuireAttributeValue AttributePrimary::evaluate(QuireStatus& status, const QuireO
   if (!variable_.empty()) {
     const QuireBinding* binding = bindings.find(variable_);
     if (binding == nullptr) {
-      status = QuireStatus(42, variable_);
+      status = QuireStatus(kUnboundVariable, variable_);
       return QuireAttributeValue();
     }
     start = &binding->object();
@@ -74,13 +75,13 @@ QuireAttributeValue AttributePrimary::evaluate(QuireStatus& status, const QuireO
   for (const QuireRelationship& step : path_.steps()) {
     if (step.kind() == QuireRelationship::kSuperclassLink) continue;
     if (step.kind() != QuireRelationship::kUnary) {
-      status = QuireStatus(40, kName);
+      status = QuireStatus(kNavigationError, kName);
       return QuireAttributeValue();
     }
     QuireObject next = object->getUnaryRelatedObject(step, status);
     if (!status.IsOk()) return QuireAttributeValue();
     if (next.isUndefined()) {
-      status = QuireStatus(63, HostMessageId{40448});
+      status = QuireStatus(kEvaluationError, host_message::kExpectedClassNotReached);
       return QuireAttributeValue();
     }
     moved = std::move(next);
@@ -96,7 +97,7 @@ std::string AttributePrimary::print(QuireStatus& status) const {
   for (const QuireRelationship& step : path_.steps()) {
     if (step.kind() != QuireRelationship::kSuperclassLink &&
         step.kind() != QuireRelationship::kUnary) {
-      status = QuireStatus(40, kName);
+      status = QuireStatus(kNavigationError, kName);
       return {};
     }
   }

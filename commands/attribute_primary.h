@@ -13,18 +13,20 @@
 
 class AttributePrimary : public Primary {
  public:
-  // Parses one attribute primary from the front of `cursor`. A wrong letter or no ":" after
-  // the variable: status 35 "AttributePrimary/1"; after the domain, class or path: ".../2",
-  // ".../3", ".../4"; no attribute name: ".../5"; a path step without "=": ".../6"; a step
-  // letter other than "U" or "S": 40 "AttributePrimary"; an unknown attribute: 38
-  // "AttributePrimary: " and the name; unknown domain or class: the lookup's status.
+  // Parses one attribute primary from the front of `cursor`. A wrong letter or no ":" after the
+  // variable: kSyntaxError "AttributePrimary/1"; after the domain, class or path: ".../2", ".../3",
+  // ".../4"; no attribute name: ".../5"; a path step without "=": ".../6"; a step letter other than
+  // "U" or "S": kNavigationError "AttributePrimary"; an unknown attribute:
+  // kUnknownAttributeInExpression "AttributePrimary: " and the name; unknown domain or class: the
+  // lookup's status.
   AttributePrimary(CommandCursor& cursor, QuireStatus& status);
 
   std::unique_ptr<Primary> clone() const override;
-  // The attribute's value of the start object (the variable's bound object, else `candidate`)
-  // after walking the path. Failures give UNDEFINED with the status: 42 and the variable name
-  // when it is not bound, 40 "AttributePrimary" for a step of another kind, 63 (message 40448)
-  // when navigation reaches the undefined object, else the object model's status.
+  // The attribute's value of the start object (the variable's bound object, else `candidate`) after
+  // walking the path. Failures give UNDEFINED with the status: kUnboundVariable and the variable
+  // name when it is not bound, kNavigationError "AttributePrimary" for a step of another kind,
+  // kEvaluationError (host_message::kExpectedClassNotReached) when navigation reaches the undefined
+  // object, else the object model's status.
   QuireAttributeValue evaluate(QuireStatus& status, const QuireObject& candidate,
                                const QuireBindingList& bindings) const override;
   // "A" variable ":" domain ":" class ":" steps ":" attribute, with canonical names and without

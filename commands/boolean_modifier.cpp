@@ -9,7 +9,7 @@ std::unique_ptr<BooleanModifier> BooleanModifier::parse(CommandCursor& cursor,
   CaseRule rule = CaseRule::kAsIs;
   cursor.takeLetter(caseLetter);
   if (!CaseRuleFromLetter(caseLetter, rule)) {
-    status = QuireStatus(35, "GeneralModifier");
+    status = QuireStatus(kSyntaxError, "GeneralModifier");
     return nullptr;
   }
   return std::make_unique<BooleanModifier>(rule);
@@ -23,7 +23,7 @@ std::string BooleanModifier::print(QuireStatus& status) const {
   status = QuireStatus();
   const char caseLetter = CaseRuleLetter(case_);
   if (caseLetter == '\0') {
-    status = QuireStatus(36, "BooleanModifier");
+    status = QuireStatus(kNoTextForm, "BooleanModifier");
     return {};
   }
   return {'B', caseLetter};
@@ -33,12 +33,12 @@ QuireAttributeValue BooleanModifier::apply(const QuireAttributeValue& value,
                                            QuireStatus& status) const {
   status = QuireStatus();
   if (value.type() != QuireType::BOOLEAN) {
-    status = QuireStatus(44, "BooleanModifier");
+    status = QuireStatus(kNotABooleanValue, "BooleanModifier");
     return value;
   }
   std::string text = value.booleanValue() ? "true" : "false";
   if (!ApplyCaseRule(case_, text)) {
-    status = QuireStatus(63, "StringModifier");
+    status = QuireStatus(kEvaluationError, "StringModifier");
     return value;
   }
   QuireAttributeValue result = value;

@@ -50,7 +50,7 @@ bool FirstAssignedText(const std::string& assignments, std::string& text) {
 }
 
 // Replaces every "${name}" reference by the setting's value; a name without value sets status
-// 45 and leaves that reference as it is.
+// kUndefinedSetting and leaves that reference as it is.
 std::string ExpandSettings(const std::string& text, QuireStatus& status) {
   std::string result = text;
   std::size_t from = 0;
@@ -61,7 +61,7 @@ std::string ExpandSettings(const std::string& text, QuireStatus& status) {
     if (end == std::string::npos) break;
     const platform::ConfigSetting setting(result.substr(start + 2, end - start - 2));
     if (!setting.Found() || setting.Value().empty()) {
-      status = QuireStatus(45, "Connector args");
+      status = QuireStatus(kUndefinedSetting, "Connector args");
       from = end + 1;
       continue;
     }
@@ -125,7 +125,7 @@ std::unique_ptr<Source> Connector::clone() const { return std::make_unique<Conne
 std::string Connector::print(QuireStatus& status) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, "Connector");
+    status = QuireStatus(kUnsupportedOperation, "Connector");
     return {};
   }
   std::string text = printHeader();
@@ -141,7 +141,7 @@ QuireObjectList Connector::evaluate(QuireStatus& status, const QuireBindingList&
                                     int /*extra*/) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, "Connector");
+    status = QuireStatus(kUnsupportedOperation, "Connector");
     return {};
   }
   QuireArgumentValues values;

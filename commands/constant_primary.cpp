@@ -41,7 +41,7 @@ ConstantPrimary::ConstantPrimary(CommandCursor& cursor, QuireStatus& status, int
     case 'N': {
       float number = 0;
       if (!ReadNumber(field, number)) {
-        status = QuireStatus(35, kName);
+        status = QuireStatus(kSyntaxError, kName);
         return;
       }
       value_ = QuireValue(number);
@@ -52,13 +52,13 @@ ConstantPrimary::ConstantPrimary(CommandCursor& cursor, QuireStatus& status, int
       return;
     case 'G':
       if (field.empty()) {
-        status = QuireStatus(35, kName);
+        status = QuireStatus(kSyntaxError, kName);
         return;
       }
       value_ = QuireValue(QuireGraphic::fromConstant(field));
       return;
     default:
-      status = QuireStatus(35, kName);
+      status = QuireStatus(kSyntaxError, kName);
       return;
   }
 }
@@ -90,7 +90,7 @@ std::string ConstantPrimary::print(QuireStatus& status) const {
     case QuireType::GRAPHIC:
       return "G" + value_.graphic()->text();
     default:
-      status = QuireStatus(36, kName);
+      status = QuireStatus(kNoTextForm, kName);
       return {};
   }
 }

@@ -12,7 +12,7 @@
 class ConstantPrimary : public Primary {
  public:
   // Parses one constant from the front of `cursor`. A wrong letter, an unreadable or
-  // out-of-range number, or an empty "G" text: status 35 "ConstantPrimary". `textType`
+  // out-of-range number, or an empty "G" text: kSyntaxError "ConstantPrimary". `textType`
   // FILENAME makes an "S" constant a FILENAME value.
   ConstantPrimary(CommandCursor& cursor, QuireStatus& status, int32_t textType = QuireType::STRING);
   // A constant holding `value` (for commands built in code).
@@ -23,7 +23,7 @@ class ConstantPrimary : public Primary {
   QuireAttributeValue evaluate(QuireStatus& status, const QuireObject& candidate,
                                const QuireBindingList& bindings) const override;
   // "T"/"F", "N" and the three-digit number text, "S" and the escaped text, "G" and the path,
-  // without the ending ":". A value of another type: status 36 "ConstantPrimary" and "".
+  // without the ending ":". A value of another type: kNoTextForm "ConstantPrimary" and "".
   std::string print(QuireStatus& status) const override;
 
   const QuireValue& value() const { return value_; }

@@ -10,7 +10,6 @@
 namespace {
 
 constexpr const char* kName = "Field";
-constexpr unsigned kWrongStartClass = 40209;
 
 }  // namespace
 
@@ -20,7 +19,7 @@ Field::Field(const std::string& text, QuireStatus& status) {
   char letter = '\0';
   cursor.takeLetter(letter);
   if ((letter != 'F' && letter != 'X') || cursor.peek() != ':') {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   cursor.skip(1);
@@ -31,7 +30,7 @@ Field::Field(const std::string& text, QuireStatus& status) {
   if (!cursor.takeField(':', variable_) || !cursor.takeField(':', domainName_) ||
       !cursor.takeField(':', className) || !cursor.takeField(':', pathField) ||
       !cursor.takeField(':', attributeName)) {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   QuireAbstractDomain& domain = FindDomain(status, domainName_);
@@ -65,7 +64,7 @@ bool Field::isValid() const {
 std::string Field::print(QuireStatus& status) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, kName);
+    status = QuireStatus(kUnsupportedOperation, kName);
     return {};
   }
   std::string text = std::string(1, kind_) + ":" + variable_ + ":" + class_.domain().name() + ":" +
@@ -84,13 +83,13 @@ std::string Field::print(QuireStatus& status) const {
 std::string Field::displayName(QuireStatus& status) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, kName);
+    status = QuireStatus(kUnsupportedOperation, kName);
     return "<INVALID FIELD>";
   }
   std::string name = "<" + variable_ + ".";
   for (const QuireRelationship& step : path_.steps()) {
     if (step.kind() != QuireRelationship::kUnary) {
-      status = QuireStatus(40, kName);
+      status = QuireStatus(kNavigationError, kName);
       continue;
     }
     name += step.displayAlias() + ".";
@@ -103,11 +102,11 @@ QuireAttributeValue Field::evaluate(QuireStatus& status, const QuireBindingList&
                                     QuireObject& reached) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, kName);
+    status = QuireStatus(kUnsupportedOperation, kName);
     return QuireAttributeValue();
   }
-  reached = ReachFromBinding(bindings, variable_, class_, path_.steps(), kName, kWrongStartClass,
-                             true, status);
+  reached = ReachFromBinding(bindings, variable_, class_, path_.steps(), kName,
+                             host_message::kNotOfStartClass, true, status);
   if (!status.IsOk()) return QuireAttributeValue();
   if (modifier_.flags() != 0) {
     linkText = reached.referenceText(status);

@@ -20,8 +20,8 @@ class Field {
 
   bool isValid() const;
   virtual std::string print(QuireStatus& status) const;
-  // "<variable.step.attribute>" with display aliases; "<INVALID FIELD>" and status 39 "Field"
-  // when invalid.
+  // "<variable.step.attribute>" with display aliases; "<INVALID FIELD>" and kUnsupportedOperation
+  // "Field" when invalid.
   virtual std::string displayName(QuireStatus& status) const;
 
   // The attribute's value for the reached object, with the modifier applied. `reached` receives

@@ -36,7 +36,7 @@ std::unique_ptr<Modifier> ForAttributeType(std::unique_ptr<StringModifier> parse
     case QuireType::GRAPHIC:
       return std::make_unique<GraphicModifier>('A', CaseRule::kAsIs);
     default:
-      status = QuireStatus(35, "GeneralModifier");
+      status = QuireStatus(kSyntaxError, "GeneralModifier");
       return nullptr;
   }
 }
@@ -45,7 +45,7 @@ std::unique_ptr<Modifier> ForAttributeType(std::unique_ptr<StringModifier> parse
 std::unique_ptr<Modifier> ParseElement(CommandCursor& cursor, int32_t attributeType, int depth,
                                        QuireStatus& status) {
   if (depth >= kMaxCommandNesting) {
-    status = QuireStatus(35, "GeneralModifier");
+    status = QuireStatus(kSyntaxError, "GeneralModifier");
     return nullptr;
   }
   char letter = '\0';
@@ -73,7 +73,7 @@ std::unique_ptr<Modifier> ParseElement(CommandCursor& cursor, int32_t attributeT
     default:
       break;
   }
-  status = QuireStatus(35, "GeneralModifier");
+  status = QuireStatus(kSyntaxError, "GeneralModifier");
   return nullptr;
 }
 
@@ -102,7 +102,7 @@ GeneralModifier::GeneralModifier(CommandCursor& cursor, int32_t attributeType,
   if (parsed->letter() != 'G') {
     uint8_t flags = 0;
     if (!ParseFlags(cursor, flags)) {
-      status = QuireStatus(35, "GeneralModifier");
+      status = QuireStatus(kSyntaxError, "GeneralModifier");
       return;
     }
     parsed->setFlags(flags);
@@ -118,7 +118,7 @@ GeneralModifier::GeneralModifier(CommandCursor& cursor, int32_t attributeType,
   if (cursor.peek() == ':') {
     cursor.skip(1);
   } else if (!cursor.empty()) {
-    status = QuireStatus(35, "GeneralModifier");
+    status = QuireStatus(kSyntaxError, "GeneralModifier");
     return;
   }
   modifier_ = std::move(parsed);

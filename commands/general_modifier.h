@@ -36,7 +36,7 @@ class GeneralModifier {
  public:
   GeneralModifier() = default;
   // Parses a modifier for an attribute of `attributeType` from the front of `cursor` (an "S"
-  // modifier becomes the modifier of that type; FILENAME and other types: status 35
+  // modifier becomes the modifier of that type; FILENAME and other types: kSyntaxError
   // "GeneralModifier"), then the flags and, for flags ending in binary 010, the text. The field
   // (and so the text) ends at ":", which is taken, or at the end of the text.
   GeneralModifier(CommandCursor& cursor, int32_t attributeType, QuireStatus& status);

@@ -13,7 +13,7 @@
 GeneralPredicate::GeneralPredicate(CommandCursor& cursor, QuireStatus& status, int depth) {
   status = QuireStatus();
   if (depth > kMaxCommandNesting) {
-    status = QuireStatus(35, "GeneralPredicate");
+    status = QuireStatus(kSyntaxError, "GeneralPredicate");
     return;
   }
   switch (cursor.peek()) {
@@ -40,7 +40,7 @@ GeneralPredicate::GeneralPredicate(CommandCursor& cursor, QuireStatus& status, i
       expression_ = std::make_unique<ParenExpression>(cursor, status, depth);
       return;
     default:
-      status = QuireStatus(35, "GeneralPredicate");
+      status = QuireStatus(kSyntaxError, "GeneralPredicate");
       return;
   }
 }

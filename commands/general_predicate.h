@@ -24,7 +24,7 @@ class Expression {
   virtual QuireObjectList filter(const QuireObjectList& candidates, QuireStatus& status,
                                  const QuireBindingList& bindings) const = 0;
   // Adds the expression to `filter`. Expressions that cannot be expressed answer
-  // kNotExpressible with status 39 and their name.
+  // kNotExpressible with kUnsupportedOperation and their name.
   virtual PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const = 0;
 };
 
@@ -32,8 +32,8 @@ class GeneralPredicate {
  public:
   GeneralPredicate() = default;
   // Parses one predicate from the front of `cursor` by its leading letter ("=", "!", "<", ">",
-  // "A", "O", "C", "I", "N", "P"; any other: status 35 "GeneralPredicate"). `depth` counts the
-  // enclosing predicates; beyond kMaxCommandNesting: status 35 "GeneralPredicate".
+  // "A", "O", "C", "I", "N", "P"; any other: kSyntaxError "GeneralPredicate"). `depth` counts the
+  // enclosing predicates; beyond kMaxCommandNesting: kSyntaxError "GeneralPredicate".
   GeneralPredicate(CommandCursor& cursor, QuireStatus& status, int depth = 0);
   explicit GeneralPredicate(std::unique_ptr<Expression> expression)
       : expression_(std::move(expression)) {}

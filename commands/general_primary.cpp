@@ -19,7 +19,7 @@ GeneralPrimary::GeneralPrimary(CommandCursor& cursor, QuireStatus& status, int32
       primary_ = std::make_unique<ConstantPrimary>(cursor, status, textType);
       return;
     default:
-      status = QuireStatus(35, "GeneralPrimary");
+      status = QuireStatus(kSyntaxError, "GeneralPrimary");
       return;
   }
 }

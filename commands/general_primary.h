@@ -26,7 +26,7 @@ class GeneralPrimary {
  public:
   GeneralPrimary() = default;
   // Parses one primary from the front of `cursor` by its leading letter (any other letter:
-  // status 35 "GeneralPrimary"). An "S" constant yields a FILENAME value when `textType` is
+  // kSyntaxError "GeneralPrimary"). An "S" constant yields a FILENAME value when `textType` is
   // FILENAME (assignment values of FILENAME arguments), else STRING.
   GeneralPrimary(CommandCursor& cursor, QuireStatus& status,
                  int32_t textType = QuireType::STRING);

@@ -17,7 +17,7 @@ GeneralSource GeneralSource::parse(const std::string& text, QuireStatus& status)
     case 'S':
       return GeneralSource(std::make_unique<Stipulator>(text, status));
     default:
-      status = QuireStatus(35, "Source");
+      status = QuireStatus(kSyntaxError, "Source");
       return GeneralSource();
   }
 }
@@ -42,7 +42,7 @@ QuireClass GeneralSource::getClass() const { return source_ ? source_->getClass(
 std::string GeneralSource::print(QuireStatus& status) const {
   status = QuireStatus();
   if (!source_) {
-    status = QuireStatus(39, "Source");
+    status = QuireStatus(kUnsupportedOperation, "Source");
     return {};
   }
   return source_->print(status);
@@ -52,7 +52,7 @@ QuireObjectList GeneralSource::evaluate(QuireStatus& status, const QuireBindingL
                                         int extra) const {
   status = QuireStatus();
   if (!source_) {
-    status = QuireStatus(39, "Source");
+    status = QuireStatus(kUnsupportedOperation, "Source");
     return {};
   }
   return source_->evaluate(status, bindings, extra);

@@ -12,7 +12,7 @@ class GeneralSource {
   GeneralSource() = default;
   explicit GeneralSource(std::unique_ptr<Source> source) : source_(std::move(source)) {}
   // Parses the command text by its leading letter: "C"/"N" Connector, "Q"/"R" Replicator,
-  // "S" Stipulator; any other letter: status 35 "Source".
+  // "S" Stipulator; any other letter: kSyntaxError "Source".
   static GeneralSource parse(const std::string& text, QuireStatus& status);
 
   GeneralSource(const GeneralSource& other);

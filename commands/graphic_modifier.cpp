@@ -11,7 +11,7 @@ std::unique_ptr<GraphicModifier> GraphicModifier::parse(CommandCursor& cursor,
   cursor.takeLetter(setting);
   cursor.takeLetter(caseLetter);
   if ((setting != 'A' && setting != 'S') || !CaseRuleFromLetter(caseLetter, rule)) {
-    status = QuireStatus(35, "GeneralModifier");
+    status = QuireStatus(kSyntaxError, "GeneralModifier");
     return nullptr;
   }
   return std::make_unique<GraphicModifier>(setting, rule);
@@ -25,7 +25,7 @@ std::string GraphicModifier::print(QuireStatus& status) const {
   status = QuireStatus();
   const char caseLetter = CaseRuleLetter(case_);
   if ((setting_ != 'A' && setting_ != 'S') || caseLetter == '\0') {
-    status = QuireStatus(36, "GraphicModifier");
+    status = QuireStatus(kNoTextForm, "GraphicModifier");
     return {};
   }
   return {'G', setting_, caseLetter};

@@ -14,7 +14,7 @@ class GraphicModifier : public Modifier {
   explicit GraphicModifier(char setting = 'A', CaseRule caseRule = CaseRule::kAsIs)
       : setting_(setting), case_(caseRule) {}
 
-  // Reads the setting and case letters after "G". A wrong letter: status 35 "GeneralModifier"
+  // Reads the setting and case letters after "G". A wrong letter: kSyntaxError "GeneralModifier"
   // and null.
   static std::unique_ptr<GraphicModifier> parse(CommandCursor& cursor, QuireStatus& status);
 

@@ -20,7 +20,7 @@ InExpression::InExpression(CommandCursor& cursor, QuireStatus& status) {
   char letter = '\0';
   cursor.takeLetter(letter);
   if (letter != 'I') {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   // The cursor's text outlives this view: it tells whether the left primary's field ended with
@@ -30,7 +30,7 @@ InExpression::InExpression(CommandCursor& cursor, QuireStatus& status) {
   if (!status.IsOk()) return;
   const std::size_t used = before.size() - cursor.rest().size();
   if (used == 0 || before[used - 1] != ':') {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   std::string listField;
@@ -72,13 +72,14 @@ QuireObjectList InExpression::filter(const QuireObjectList& candidates, QuireSta
     QuireStatus valueStatus;
     const QuireAttributeValue left = left_.evaluate(valueStatus, candidate, bindings);
     if (left.isUndefined()) {
-      status = QuireStatus(41, "InExpression: ", HostString(40450));
+      status = QuireStatus(kTypeMismatch,
+                           "InExpression: ", HostString(host_message::kInLeftSideWithoutValue));
       return candidates;
     }
     for (const GeneralPrimary& item : list_) {
       const QuireAttributeValue value = item.evaluate(valueStatus, candidate, bindings);
       if (value.type() != left.type()) {
-        status = QuireStatus(41, kName);
+        status = QuireStatus(kTypeMismatch, kName);
         return candidates;
       }
       if (left.equals(value)) {
@@ -93,7 +94,7 @@ QuireObjectList InExpression::filter(const QuireObjectList& candidates, QuireSta
 PushDownAnswer InExpression::pushDown(QuireQueryFilter& filter, QuireStatus& status) const {
   status = QuireStatus();
   if (list_.empty()) {
-    status = QuireStatus(39, kName);
+    status = QuireStatus(kUnsupportedOperation, kName);
     return PushDownAnswer::kNotExpressible;
   }
   const auto* attribute = dynamic_cast<const AttributePrimary*>(left_.get());
@@ -103,7 +104,7 @@ PushDownAnswer InExpression::pushDown(QuireQueryFilter& filter, QuireStatus& sta
   }
   if (attribute == nullptr || !constants || !attribute->variableName().empty() ||
       !attribute->path().empty()) {
-    status = QuireStatus(61, "DomainExtensions");
+    status = QuireStatus(kNotImplemented, "DomainExtensions");
     return PushDownAnswer::kNotExpressible;
   }
   filter.openGroup(1);
@@ -111,8 +112,9 @@ PushDownAnswer InExpression::pushDown(QuireQueryFilter& filter, QuireStatus& sta
     const auto& constant = static_cast<const ConstantPrimary&>(*item.get());
     if (!filter.addCondition(attribute->attribute(), 0, constant.value(), status)) {
       filter.closeGroup();
-      if (status.IsOk()) status = QuireStatus(61, "DomainExtensions");
-      return status.Kind() == 61 ? PushDownAnswer::kNotExpressible : PushDownAnswer::kFailed;
+      if (status.IsOk()) status = QuireStatus(kNotImplemented, "DomainExtensions");
+      return status.Kind() == kNotImplemented ? PushDownAnswer::kNotExpressible
+                                              : PushDownAnswer::kFailed;
     }
   }
   filter.closeGroup();

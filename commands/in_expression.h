@@ -12,7 +12,7 @@
 class InExpression : public Expression {
  public:
   // Parses the left primary and the list from the front of `cursor`. A wrong letter or no list
-  // field after the left primary: status 35 "InExpression"; a bad primary (an attribute
+  // field after the left primary: kSyntaxError "InExpression"; a bad primary (an attribute
   // primary cannot stand in the list): the primary's status. An empty list field is an empty
   // list.
   InExpression(CommandCursor& cursor, QuireStatus& status);
@@ -22,15 +22,15 @@ class InExpression : public Expression {
   std::unique_ptr<Expression> clone() const override;
   // "I" left ":" items joined by ",".
   std::string print(QuireStatus& status) const override;
-  // Keeps a candidate when some list value equals its left value (case-sensitive), trying the
-  // list in order and stopping at the first equal one. An UNDEFINED left value: status 41
-  // "InExpression: " with message 40450; a list value of another type than the left: status 41
-  // "InExpression"; either returns the input unchanged.
+  // Keeps a candidate when some list value equals its left value (case-sensitive), trying the list
+  // in order and stopping at the first equal one. An UNDEFINED left value: kTypeMismatch
+  // "InExpression: " with host_message::kInLeftSideWithoutValue; a list value of another type than
+  // the left: kTypeMismatch "InExpression"; either returns the input unchanged.
   QuireObjectList filter(const QuireObjectList& candidates, QuireStatus& status,
                          const QuireBindingList& bindings) const override;
   // An OR group of "attribute == constant" conditions when the left side is an attribute of
-  // the candidate itself and every item a constant; otherwise kNotExpressible with status 61
-  // "DomainExtensions" (39 "InExpression" for an empty list).
+  // the candidate itself and every item a constant; otherwise kNotExpressible with kNotImplemented
+  // "DomainExtensions" (kUnsupportedOperation "InExpression" for an empty list).
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
 
   const GeneralPrimary& left() const { return left_; }

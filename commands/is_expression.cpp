@@ -30,7 +30,7 @@ IsExpression::IsExpression(CommandCursor& cursor, QuireStatus& status) {
   cursor.takeLetter(letter);
   std::string variablePart, domainName, className;
   if (letter != 'C' || !cursor.takeField(':', variablePart) || !cursor.takeField(':', domainName)) {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   // The class is the last field: it may also end with the text.
@@ -42,7 +42,7 @@ IsExpression::IsExpression(CommandCursor& cursor, QuireStatus& status) {
     const bool complete = parts.takeField(',', variable_) && parts.takeField(',', variableDomain) &&
                           !parts.takeField(',', variableClassName);
     if (!complete || variable_.empty() || variableDomain.empty() || variableClassName.empty()) {
-      status = QuireStatus(35, kName);
+      status = QuireStatus(kSyntaxError, kName);
       return;
     }
   }
@@ -68,11 +68,12 @@ QuireObjectList IsExpression::filter(const QuireObjectList& candidates, QuireSta
   if (!variable_.empty()) {
     const QuireBinding* binding = bindings.find(variable_);
     if (binding == nullptr) {
-      status = QuireStatus(42, variable_);
+      status = QuireStatus(kUnboundVariable, variable_);
       return candidates;
     }
     if (!binding->source().getClass().isSubclassOf(variableClass_)) {
-      status = QuireStatus(40, "Replicator: ", HostString(40209));
+      status =
+          QuireStatus(kNavigationError, "Replicator: ", HostString(host_message::kNotOfStartClass));
       return candidates;
     }
     const QuireClass bound = binding->object().getClass(status);
@@ -89,6 +90,6 @@ QuireObjectList IsExpression::filter(const QuireObjectList& candidates, QuireSta
 }
 
 PushDownAnswer IsExpression::pushDown(QuireQueryFilter&, QuireStatus& status) const {
-  status = QuireStatus(39, kName);
+  status = QuireStatus(kUnsupportedOperation, kName);
   return PushDownAnswer::kNotExpressible;
 }

@@ -9,7 +9,7 @@ std::unique_ptr<Modifier> LinkModifier::clone() const {
 std::string LinkModifier::print(QuireStatus& status) const {
   status = QuireStatus();
   if (!isLinkLetter(linkLetter_) || nested_.isEmpty()) {
-    status = QuireStatus(36, "LinkModifier");
+    status = QuireStatus(kNoTextForm, "LinkModifier");
     return {};
   }
   std::string nested = nested_.get()->print(status);

@@ -9,7 +9,10 @@ namespace {
 
 constexpr const char* kName = "LogicalExpression";
 
-QuireStatus NoOperatorStatus() { return QuireStatus(39, "LogicalExpression: ", HostString(40449)); }
+QuireStatus NoOperatorStatus() {
+  return QuireStatus(kUnsupportedOperation,
+                     "LogicalExpression: ", HostString(host_message::kOperatorNotInPredicate));
+}
 
 // Whether `predicate` keeps `candidate` (filtered alone).
 bool Keeps(const GeneralPredicate& predicate, const QuireObject& candidate, QuireStatus& status,
@@ -24,7 +27,7 @@ LogicalExpression::LogicalExpression(CommandCursor& cursor, QuireStatus& status,
   char letter = '\0';
   cursor.takeLetter(letter);
   if (letter != 'A' && letter != 'O') {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   operator_ = letter == 'A' ? kAnd : kOr;
@@ -40,7 +43,7 @@ std::unique_ptr<Expression> LogicalExpression::clone() const {
 std::string LogicalExpression::print(QuireStatus& status) const {
   status = QuireStatus();
   if (operator_ != kAnd && operator_ != kOr) {
-    status = QuireStatus(36, kName);
+    status = QuireStatus(kNoTextForm, kName);
     return {};
   }
   const std::string left = left_.print(status);

@@ -34,11 +34,11 @@ NavigationPath NavigationPath::parse(const std::string& field, QuireClass& cls, 
     char letter = '\0';
     parts.takeLetter(letter);
     if (letter == '\0' || std::strchr(letters, letter) == nullptr) {
-      status = QuireStatus(40, elementName);
+      status = QuireStatus(kNavigationError, elementName);
       return path;
     }
     if (parts.peek() != '=') {
-      status = QuireStatus(35, missingEqualsName);
+      status = QuireStatus(kSyntaxError, missingEqualsName);
       return path;
     }
     parts.skip(1);
@@ -48,7 +48,7 @@ NavigationPath NavigationPath::parse(const std::string& field, QuireClass& cls, 
     if (letter == 'S') {
       const QuireRelationship* link = FindSuperclassLink(cls, name, lookup);
       if (link == nullptr) {
-        status = QuireStatus(40, elementName, ": no superclass ", name);
+        status = QuireStatus(kNavigationError, elementName, ": no superclass ", name);
         return path;
       }
       path.append(*link);
@@ -80,7 +80,7 @@ std::string NavigationPath::print(const char* elementName, QuireStatus& status) 
         text += "N=";
         break;
       default:
-        status = QuireStatus(40, elementName);
+        status = QuireStatus(kNavigationError, elementName);
         return text;
     }
     text += step.name();

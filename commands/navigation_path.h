@@ -20,8 +20,8 @@ class NavigationPath {
   NavigationPath() = default;
 
   // Parses `field` starting from `cls`, which moves along to the class reached. `letters` names
-  // the step letters this element allows ("NUS", "US"). A letter not allowed: status 40 with
-  // `elementName`; a step without "=": status 35 with `missingEqualsName`; a failed lookup keeps
+  // the step letters this element allows ("NUS", "US"). A letter not allowed: kNavigationError with
+  // `elementName`; a step without "=": kSyntaxError with `missingEqualsName`; a failed lookup keeps
   // the lookup's status. An empty field is an empty path.
   static NavigationPath parse(const std::string& field, QuireClass& cls, PathLookup lookup,
                               const char* letters, const char* elementName,
@@ -31,7 +31,7 @@ class NavigationPath {
   bool empty() const { return steps_.empty(); }
   void append(const QuireRelationship& step) { steps_.push_back(step); }
 
-  // "U=name.S=name..." (a step of kind 3 prints "N="). Kinds outside 0, 2, 3: status 40 with
+  // "U=name.S=name..." (a step of kind 3 prints "N="). Kinds outside 0, 2, 3: kNavigationError with
   // `elementName`.
   std::string print(const char* elementName, QuireStatus& status) const;
 

@@ -8,7 +8,7 @@ NotExpression::NotExpression(CommandCursor& cursor, QuireStatus& status, int dep
   char letter = '\0';
   cursor.takeLetter(letter);
   if (letter != 'N') {
-    status = QuireStatus(35, "NotExpression");
+    status = QuireStatus(kSyntaxError, "NotExpression");
     return;
   }
   operand_ = GeneralPredicate(cursor, status, depth + 1);
@@ -42,6 +42,6 @@ QuireObjectList NotExpression::filter(const QuireObjectList& candidates, QuireSt
 }
 
 PushDownAnswer NotExpression::pushDown(QuireQueryFilter&, QuireStatus& status) const {
-  status = QuireStatus(39, "NotExpression");
+  status = QuireStatus(kUnsupportedOperation, "NotExpression");
   return PushDownAnswer::kNotExpressible;
 }

@@ -9,7 +9,7 @@
 class NotExpression : public Expression {
  public:
   // Parses from the front of `cursor`; the operand is one level deeper than `depth`. A wrong
-  // letter: status 35 "NotExpression"; a bad operand: its status.
+  // letter: kSyntaxError "NotExpression"; a bad operand: its status.
   NotExpression(CommandCursor& cursor, QuireStatus& status, int depth);
   explicit NotExpression(GeneralPredicate operand) : operand_(std::move(operand)) {}
 
@@ -20,7 +20,7 @@ class NotExpression : public Expression {
   // operand that fails: its status and the input unchanged.
   QuireObjectList filter(const QuireObjectList& candidates, QuireStatus& status,
                          const QuireBindingList& bindings) const override;
-  // Negation stays local: kNotExpressible with status 39 "NotExpression".
+  // Negation stays local: kNotExpressible with kUnsupportedOperation "NotExpression".
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
 
   const GeneralPredicate& operand() const { return operand_; }

@@ -35,7 +35,7 @@ std::unique_ptr<NumberModifier> NumberModifier::parse(CommandCursor& cursor, Qui
   cursor.takeLetter(formatLetter);
   cursor.takeLetter(caseLetter);
   if (!FormatFromLetter(formatLetter, format) || !CaseRuleFromLetter(caseLetter, rule)) {
-    status = QuireStatus(35, "GeneralModifier");
+    status = QuireStatus(kSyntaxError, "GeneralModifier");
     return nullptr;
   }
   return std::make_unique<NumberModifier>(format, rule);
@@ -50,7 +50,7 @@ std::string NumberModifier::print(QuireStatus& status) const {
   const auto code = static_cast<unsigned>(format_);
   const char caseLetter = CaseRuleLetter(case_);
   if (code > 3 || caseLetter == '\0') {
-    status = QuireStatus(36, "NumberModifier");
+    status = QuireStatus(kNoTextForm, "NumberModifier");
     return {};
   }
   return {'N', kFormatLetters[code], caseLetter};
@@ -60,7 +60,7 @@ QuireAttributeValue NumberModifier::apply(const QuireAttributeValue& value,
                                           QuireStatus& status) const {
   status = QuireStatus();
   if (value.type() != QuireType::NUMBER) {
-    status = QuireStatus(44, "NumberModifier");
+    status = QuireStatus(kNotABooleanValue, "NumberModifier");
     return value;
   }
   std::string text;
@@ -77,11 +77,11 @@ QuireAttributeValue NumberModifier::apply(const QuireAttributeValue& value,
       text = IntegerPartText(value.numberValue());
       break;
     default:
-      status = QuireStatus(63, "NumberModifier");
+      status = QuireStatus(kEvaluationError, "NumberModifier");
       return value;
   }
   if (!ApplyCaseRule(case_, text)) {
-    status = QuireStatus(63, "StringModifier");
+    status = QuireStatus(kEvaluationError, "StringModifier");
     return value;
   }
   QuireAttributeValue result = value;

@@ -18,16 +18,16 @@ class NumberModifier : public Modifier {
                           CaseRule caseRule = CaseRule::kAsIs)
       : format_(format), case_(caseRule) {}
 
-  // Reads the format and case letters after "N". A wrong letter: status 35 "GeneralModifier"
+  // Reads the format and case letters after "N". A wrong letter: kSyntaxError "GeneralModifier"
   // and null.
   static std::unique_ptr<NumberModifier> parse(CommandCursor& cursor, QuireStatus& status);
 
   std::unique_ptr<Modifier> clone() const override;
   char letter() const override { return 'N'; }
   std::string print(QuireStatus& status) const override;
-  // NUMBER only (else status 44 "NumberModifier" and the value unchanged); the result is a
-  // STRING value. Integer parts are truncated toward zero. An unknown case code: status 63
-  // "StringModifier"; an unknown format code: status 63 "NumberModifier"; value unchanged.
+  // NUMBER only (else kNotABooleanValue "NumberModifier" and the value unchanged); the result is a
+  // STRING value. Integer parts are truncated toward zero. An unknown case code: kEvaluationError
+  // "StringModifier"; an unknown format code: kEvaluationError "NumberModifier"; value unchanged.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
   NumberFormat format() const { return format_; }

@@ -8,7 +8,7 @@ ParenExpression::ParenExpression(CommandCursor& cursor, QuireStatus& status, int
   char letter = '\0';
   cursor.takeLetter(letter);
   if (letter != 'P') {
-    status = QuireStatus(35, "ParenExpression");
+    status = QuireStatus(kSyntaxError, "ParenExpression");
     return;
   }
   operand_ = GeneralPredicate(cursor, status, depth + 1);

@@ -10,7 +10,7 @@
 class ParenExpression : public Expression {
  public:
   // Parses from the front of `cursor`; the operand is one level deeper than `depth`. A wrong
-  // letter: status 35 "ParenExpression"; a bad operand: its status.
+  // letter: kSyntaxError "ParenExpression"; a bad operand: its status.
   ParenExpression(CommandCursor& cursor, QuireStatus& status, int depth);
   explicit ParenExpression(GeneralPredicate operand) : operand_(std::move(operand)) {}
 

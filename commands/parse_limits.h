@@ -2,5 +2,5 @@
 #pragma once
 
 // Predicates inside predicates (NOT, parenthesis, AND/OR operands) and nested Replicators
-// ("|" levels) deeper than this fail to parse with status 35 and the element's name.
+// ("|" levels) deeper than this fail to parse with kSyntaxError and the element's name.
 inline constexpr int kMaxCommandNesting = 64;

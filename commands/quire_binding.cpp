@@ -3,10 +3,6 @@
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 
-namespace {
-constexpr unsigned kUnexpectedClass = 40448;
-}  // namespace
-
 bool QuireBinding::operator==(const QuireBinding& other) const {
   QuireStatus ignored;
   return source_.print(ignored) == other.source_.print(ignored) && object_ == other.object_;
@@ -31,22 +27,23 @@ void QuireBindingList::prepend(QuireBinding binding) {
 QuireObject ReachFromBinding(const QuireBindingList& bindings, const std::string& variable,
                              const QuireClass& startClass,
                              const std::vector<QuireRelationship>& steps, const char* commandName,
-                             unsigned wrongClassMessage, bool undefinedFails, QuireStatus& status) {
+                             HostMessageId wrongClassMessage, bool undefinedFails,
+                             QuireStatus& status) {
   status = QuireStatus();
   const QuireBinding* binding = bindings.find(variable);
   if (binding == nullptr) {
-    status = QuireStatus(42, variable);
+    status = QuireStatus(kUnboundVariable, variable);
     return QuireObject();
   }
   if (!binding->source().getClass().isSubclassOf(startClass)) {
-    status = QuireStatus(40, "Replicator: ", HostString(wrongClassMessage));
+    status = QuireStatus(kNavigationError, "Replicator: ", HostString(wrongClassMessage));
     return QuireObject();
   }
   QuireObject object = binding->object();
   for (const QuireRelationship& step : steps) {
     if (step.kind() == QuireRelationship::kSuperclassLink) continue;
     if (step.kind() != QuireRelationship::kUnary) {
-      status = QuireStatus(40, commandName);
+      status = QuireStatus(kNavigationError, commandName);
       return QuireObject();
     }
     QuireObject next = object.getUnaryRelatedObject(step, status);
@@ -55,7 +52,7 @@ QuireObject ReachFromBinding(const QuireBindingList& bindings, const std::string
     if (object.isUndefined()) break;
   }
   if (object.isUndefined() && undefinedFails) {
-    status = QuireStatus(63, HostMessageId{kUnexpectedClass});
+    status = QuireStatus(kEvaluationError, host_message::kExpectedClassNotReached);
   }
   return object;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "commands/general_source.h"
+#include "foundation/host_message_ids.h"
 #include "model/quire_object.h"
 
 class QuireBinding {
@@ -49,11 +50,13 @@ class QuireBindingList {
 
 // The parent lookup shared by REPEAT, LIMIT and DISPLAY: the object bound to `variable`, walked
 // along `steps` (superclass steps keep the object, unary steps navigate; any other kind: status
-// 40 `commandName`). No binding: status 42 with the name; a binding whose command's class is not
-// `startClass` or a subclass: status 40 "Replicator: " and host message `wrongClassMessage`; a
-// failed navigation keeps its status. Reaching the undefined object gives it back, with status 63
-// (message 40448) when `undefinedFails`, else with success. Failures give the undefined object.
+// kNavigationError `commandName`). No binding: kUnboundVariable with the name; a binding whose
+// command's class is not `startClass` or a subclass: kNavigationError "Replicator: " and host
+// message `wrongClassMessage`; a failed navigation keeps its status. Reaching the undefined object
+// gives it back, with kEvaluationError (host_message::kExpectedClassNotReached) when
+// `undefinedFails`, else with success. Failures give the undefined object.
 QuireObject ReachFromBinding(const QuireBindingList& bindings, const std::string& variable,
                              const QuireClass& startClass,
                              const std::vector<QuireRelationship>& steps, const char* commandName,
-                             unsigned wrongClassMessage, bool undefinedFails, QuireStatus& status);
+                             HostMessageId wrongClassMessage, bool undefinedFails,
+                             QuireStatus& status);

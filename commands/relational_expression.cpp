@@ -67,7 +67,8 @@ bool Holds(int32_t op, const QuireValue& left, const QuireValue& right) {
 }
 
 QuireStatus NoOperatorStatus() {
-  return QuireStatus(39, "RelationalExpression: ", HostString(40449));
+  return QuireStatus(kUnsupportedOperation,
+                     "RelationalExpression: ", HostString(host_message::kOperatorNotInPredicate));
 }
 
 }  // namespace
@@ -76,7 +77,7 @@ RelationalExpression::RelationalExpression(CommandCursor& cursor, QuireStatus& s
   status = QuireStatus();
   operator_ = TakeOperator(cursor);
   if (operator_ == kNone) {
-    status = QuireStatus(35, kName);
+    status = QuireStatus(kSyntaxError, kName);
     return;
   }
   left_ = GeneralPrimary(cursor, status);
@@ -91,7 +92,7 @@ std::unique_ptr<Expression> RelationalExpression::clone() const {
 std::string RelationalExpression::print(QuireStatus& status) const {
   status = QuireStatus();
   if (operator_ < kEqual || operator_ > kNotLike) {
-    status = QuireStatus(36, kName);
+    status = QuireStatus(kNoTextForm, kName);
     return {};
   }
   const std::string left = left_.print(status);
@@ -113,12 +114,12 @@ QuireObjectList RelationalExpression::filter(const QuireObjectList& candidates, 
     QuireStatus valueStatus;
     const QuireAttributeValue left = left_.evaluate(valueStatus, candidate, bindings);
     if (left.isUndefined()) {
-      status = QuireStatus(41, kName);
+      status = QuireStatus(kTypeMismatch, kName);
       return candidates;
     }
     const QuireAttributeValue right = right_.evaluate(valueStatus, candidate, bindings);
     if (left.type() != right.type()) {
-      status = QuireStatus(41, kName);
+      status = QuireStatus(kTypeMismatch, kName);
       return candidates;
     }
     if (Holds(operator_, left, right)) kept.push_back(candidate);
@@ -138,12 +139,13 @@ PushDownAnswer RelationalExpression::pushDown(QuireQueryFilter& filter, QuireSta
   // would need the bindings and navigation that only the local filter has.
   if (attribute == nullptr || constant == nullptr || !attribute->variableName().empty() ||
       !attribute->path().empty()) {
-    status = QuireStatus(61, "DomainExtensions");
+    status = QuireStatus(kNotImplemented, "DomainExtensions");
     return PushDownAnswer::kNotExpressible;
   }
   if (filter.addCondition(attribute->attribute(), operator_, constant->value(), status)) {
     return PushDownAnswer::kExpressed;
   }
-  if (status.IsOk()) status = QuireStatus(61, "DomainExtensions");
-  return status.Kind() == 61 ? PushDownAnswer::kNotExpressible : PushDownAnswer::kFailed;
+  if (status.IsOk()) status = QuireStatus(kNotImplemented, "DomainExtensions");
+  return status.Kind() == kNotImplemented ? PushDownAnswer::kNotExpressible
+                                          : PushDownAnswer::kFailed;
 }

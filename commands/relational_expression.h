@@ -26,23 +26,23 @@ class RelationalExpression : public Expression {
   };
 
   // Parses the operator and both primaries from the front of `cursor`. An unknown operator:
-  // status 35 "RelationalExpression"; a bad primary: the primary's status.
+  // kSyntaxError "RelationalExpression"; a bad primary: the primary's status.
   RelationalExpression(CommandCursor& cursor, QuireStatus& status);
   RelationalExpression(int32_t op, GeneralPrimary left, GeneralPrimary right)
       : operator_(op), left_(std::move(left)), right_(std::move(right)) {}
 
   std::unique_ptr<Expression> clone() const override;
-  // Operator, left, ":", right. kNone: status 36 "RelationalExpression" and "".
+  // Operator, left, ":", right. kNone: kNoTextForm "RelationalExpression" and "".
   std::string print(QuireStatus& status) const override;
   // Keeps the candidates for which the comparison holds. An UNDEFINED left value or values of
-  // different types: status 41 "RelationalExpression"; kNone: status 39 with message 40449;
-  // either returns the input unchanged.
+  // different types: kTypeMismatch "RelationalExpression"; kNone: kUnsupportedOperation with
+  // host_message::kOperatorNotInPredicate; either returns the input unchanged.
   QuireObjectList filter(const QuireObjectList& candidates, QuireStatus& status,
                          const QuireBindingList& bindings) const override;
-  // Adds "attribute operator constant" when the left side is an attribute of the candidate
-  // itself (no variable, no path) and the right side a constant; otherwise kNotExpressible
-  // with status 61 "DomainExtensions" (39 for kNone). A condition the filter refuses with 61
-  // is not expressible; with any other status the push-down failed.
+  // Adds "attribute operator constant" when the left side is an attribute of the candidate itself
+  // (no variable, no path) and the right side a constant; otherwise kNotExpressible with
+  // kNotImplemented "DomainExtensions" (kUnsupportedOperation for kNone). A condition the filter
+  // refuses with kNotImplemented is not expressible; with any other status the push-down failed.
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
 
   int32_t op() const { return operator_; }

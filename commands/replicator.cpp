@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr unsigned kWrongStartClass = 40209;
-constexpr unsigned kNoPath = 40271;
-constexpr unsigned kNaryNotLast = 40352;
 
 // The whole number of `digits` (at least one digit, nothing else, no overflow).
 bool ReadCount(const std::string& digits, int32_t& number) {
@@ -40,24 +37,24 @@ Replicator::Replicator(const std::string& text, QuireStatus& status, int depth) 
 
   std::string field;
   if (!cursor.takeField(':', field)) {
-    status = QuireStatus(35, "Replicator/A");
+    status = QuireStatus(kSyntaxError, "Replicator/A");
     return;
   }
   if (!field.empty() && field[0] == '^') {
     if (!ReadCount(field.substr(1), number_)) {
-      status = QuireStatus(35, "Replicator/A");
+      status = QuireStatus(kSyntaxError, "Replicator/A");
       return;
     }
     numberGiven_ = true;
     if (!cursor.takeField(':', field)) {
-      status = QuireStatus(35, "Replicator/A1");
+      status = QuireStatus(kSyntaxError, "Replicator/A1");
       return;
     }
   }
   parent_ = field;
 
   if (!cursor.takeField(':', domainName_)) {
-    status = QuireStatus(35, "Replicator/B1");
+    status = QuireStatus(kSyntaxError, "Replicator/B1");
     return;
   }
   if (!domainName_.empty() && domainName_[0] == '^') {
@@ -66,7 +63,7 @@ Replicator::Replicator(const std::string& text, QuireStatus& status, int depth) 
   }
   std::string startName;
   if (!cursor.takeField(':', startName)) {
-    status = QuireStatus(35, "Replicator/B2");
+    status = QuireStatus(kSyntaxError, "Replicator/B2");
     return;
   }
   QuireAbstractDomain& domain = FindDomain(status, domainName_);
@@ -77,7 +74,7 @@ Replicator::Replicator(const std::string& text, QuireStatus& status, int depth) 
 
   std::string pathField;
   if (!cursor.takeField(':', pathField)) {
-    status = QuireStatus(35, "Replicator/C");
+    status = QuireStatus(kSyntaxError, "Replicator/C");
     return;
   }
   QuireClass reached = startClass_;
@@ -118,7 +115,7 @@ Replicator::Replicator(const std::string& text, QuireStatus& status, int depth) 
 
   if (!nestedText.empty()) {
     if (depth + 1 > kMaxCommandNesting) {
-      status = QuireStatus(35, "Replicator");
+      status = QuireStatus(kSyntaxError, "Replicator");
       return;
     }
     nested_ = std::make_unique<Replicator>("R:" + nestedText, status, depth + 1);
@@ -171,7 +168,7 @@ bool Replicator::isValid() const {
 std::string Replicator::print(QuireStatus& status) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, "Replicator");
+    status = QuireStatus(kUnsupportedOperation, "Replicator");
     return {};
   }
   std::string text = printHeader();
@@ -198,7 +195,7 @@ QuireObjectList Replicator::evaluate(QuireStatus& status, const QuireBindingList
                                      int /*extra*/) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, "Replicator");
+    status = QuireStatus(kUnsupportedOperation, "Replicator");
     return {};
   }
   // The walk stops at the nary step, which must close the path.
@@ -207,14 +204,16 @@ QuireObjectList Replicator::evaluate(QuireStatus& status, const QuireBindingList
   while (nary < steps.size() && steps[nary].kind() != QuireRelationship::kNary) ++nary;
   const std::vector<QuireRelationship> walked(steps.begin(), steps.begin() + nary);
   const QuireObject reached = ReachFromBinding(bindings, parent_, startClass_, walked, "Replicator",
-                                               kWrongStartClass, true, status);
+                                               host_message::kNotOfStartClass, true, status);
   if (!status.IsOk()) return {};
   if (steps.empty()) {
-    status = QuireStatus(39, "Replicator: ", HostString(kNoPath));
+    status = QuireStatus(kUnsupportedOperation,
+                         "Replicator: ", HostString(host_message::kRepeatWithoutPath));
     return {};
   }
   if (nary + 1 != steps.size()) {
-    status = QuireStatus(40, "Replicator: ", HostString(kNaryNotLast));
+    status = QuireStatus(kNavigationError,
+                         "Replicator: ", HostString(host_message::kManyValuedStepNotLast));
     return {};
   }
 
@@ -232,7 +231,8 @@ QuireObjectList Replicator::evaluate(QuireStatus& status, const QuireBindingList
         target.getFilteredNaryRelatedObjects(status, relationship, local, *filter, objects);
         if (!status.IsOk()) return {};
         pushedDown = true;
-      } else if (!pushStatus.IsOk() && pushStatus.Kind() != 39 && pushStatus.Kind() != 61) {
+      } else if (!pushStatus.IsOk() && pushStatus.Kind() != kUnsupportedOperation &&
+                 pushStatus.Kind() != kNotImplemented) {
         status = pushStatus;
         return {};
       }

@@ -48,7 +48,7 @@ bool ParseKey(const std::string& text, SortKey& key, QuireStatus& status) {
   if (!cursor.takeField(':', flags) || !ParseFlagLetters(flags, key) ||
       !cursor.takeField(':', key.domainName) || !cursor.takeField(':', className) ||
       !cursor.takeField(':', pathField) || cursor.empty()) {
-    status = QuireStatus(35, kKeyName);
+    status = QuireStatus(kSyntaxError, kKeyName);
     return false;
   }
   key.closingColon = cursor.takeField(':', attributeName);
@@ -145,7 +145,7 @@ SortOrder::SortOrder(const std::string& text, QuireStatus& status) {
   status = QuireStatus();
   const std::size_t dropped = !text.empty() && text[0] == 'U' ? 2 : 1;
   if (text.size() < dropped) {
-    status = QuireStatus(35, kKeyName);
+    status = QuireStatus(kSyntaxError, kKeyName);
     return;
   }
   unique_ = dropped == 2;

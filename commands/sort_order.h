@@ -29,7 +29,7 @@ struct SortKey {
 class SortOrder {
  public:
   // Parses the whole of `text` ("U" and a separator, or one separator, then the keys). A flag
-  // letter other than A, N, F, R: status 35 "Key"; a wrong step letter: status 40 "Key".
+  // letter other than A, N, F, R: kSyntaxError "Key"; a wrong step letter: kNavigationError "Key".
   SortOrder(const std::string& text, QuireStatus& status);
 
   bool unique() const { return unique_; }

@@ -17,7 +17,7 @@ bool Source::parseHeader(CommandCursor& cursor, const char* letters, QuireStatus
   char letter = '\0';
   cursor.takeLetter(letter);
   if (letter == '\0' || std::strchr(letters, letter) == nullptr || cursor.peek() != ':') {
-    status = QuireStatus(35, "Source");
+    status = QuireStatus(kSyntaxError, "Source");
     return false;
   }
   cursor.skip(1);
@@ -25,14 +25,14 @@ bool Source::parseHeader(CommandCursor& cursor, const char* letters, QuireStatus
   std::string domain;
   std::string cls;
   if (!cursor.takeField(':', variable_)) {
-    status = QuireStatus(35, "Source");
+    status = QuireStatus(kSyntaxError, "Source");
     return false;
   }
   hasVariable_ = true;
   const bool haveDomain = cursor.takeField(':', domain);
   if (domainName != nullptr) *domainName = domain;
   if (!haveDomain || !cursor.takeField(':', cls)) {
-    status = QuireStatus(35, "Source");
+    status = QuireStatus(kSyntaxError, "Source");
     return false;
   }
   if (className != nullptr) *className = cls;

@@ -40,8 +40,8 @@ class Source {
   Source& operator=(const Source&) = default;
 
   // Parses the shared header "K:variable:domain:class:" from the front of `cursor`: the kind
-  // letter must be one of `letters` and be followed by ":" (else status 35 "Source"); a missing
-  // ":" after variable, domain or class: status 35 "Source"; the domain and class lookups'
+  // letter must be one of `letters` and be followed by ":" (else kSyntaxError "Source"); a missing
+  // ":" after variable, domain or class: kSyntaxError "Source"; the domain and class lookups'
   // statuses otherwise. `className` receives the class name even when the lookup fails.
   bool parseHeader(class CommandCursor& cursor, const char* letters, QuireStatus& status,
                    std::string* domainName = nullptr, std::string* className = nullptr);

@@ -6,24 +6,20 @@
 #include "model/domain_lookup.h"
 #include "model/quire_abstract_domain.h"
 
-namespace {
-constexpr unsigned kWrongStartClass = 40448;
-}  // namespace
-
 Stipulator::Stipulator(const std::string& text, QuireStatus& status) {
   CommandCursor cursor(text);
   if (!parseHeader(cursor, "S", status)) return;
   if (!cursor.takeField(':', parent_)) {
-    status = QuireStatus(35, "Stipulator");
+    status = QuireStatus(kSyntaxError, "Stipulator");
     return;
   }
   if (!cursor.takeField(':', domainName_)) {
-    status = QuireStatus(35, "Stipulator/B1");
+    status = QuireStatus(kSyntaxError, "Stipulator/B1");
     return;
   }
   std::string startName;
   if (!cursor.takeField(':', startName)) {
-    status = QuireStatus(35, "Stipulator/B2");
+    status = QuireStatus(kSyntaxError, "Stipulator/B2");
     return;
   }
   QuireAbstractDomain& domain = FindDomain(status, domainName_);
@@ -40,14 +36,14 @@ Stipulator::Stipulator(const std::string& text, QuireStatus& status) {
     } else if (word == "OTHERWISE") {
       mode_ = kOtherwise;
     } else {
-      status = QuireStatus(35, "Stipulator/Special");
+      status = QuireStatus(kSyntaxError, "Stipulator/Special");
     }
     return;
   }
 
   std::string pathField;
   if (!cursor.takeField(':', pathField)) {
-    status = QuireStatus(35, "Stipulator/C");
+    status = QuireStatus(kSyntaxError, "Stipulator/C");
     return;
   }
   QuireClass reached = startClass_;
@@ -58,7 +54,7 @@ Stipulator::Stipulator(const std::string& text, QuireStatus& status) {
   predicate_ = GeneralPredicate(cursor, status);
   if (!status.IsOk()) return;
   // Text after the predicate would be lost on printing.
-  if (!cursor.empty()) status = QuireStatus(35, "Stipulator");
+  if (!cursor.empty()) status = QuireStatus(kSyntaxError, "Stipulator");
 }
 
 std::unique_ptr<Source> Stipulator::clone() const { return std::make_unique<Stipulator>(*this); }
@@ -70,7 +66,7 @@ bool Stipulator::isValid() const {
 std::string Stipulator::print(QuireStatus& status) const {
   status = QuireStatus();
   if (!isValid()) {
-    status = QuireStatus(39, "Stipulator");
+    status = QuireStatus(kUnsupportedOperation, "Stipulator");
     return {};
   }
   std::string text =
@@ -89,11 +85,12 @@ QuireObjectList Stipulator::evaluate(QuireStatus& status, const QuireBindingList
   status = QuireStatus();
   // OMIT and OTHERWISE only mark branches of the template.
   if (!isValid() || mode_ != kNormal) {
-    status = QuireStatus(39, "Stipulator");
+    status = QuireStatus(kUnsupportedOperation, "Stipulator");
     return {};
   }
-  const QuireObject reached = ReachFromBinding(bindings, parent_, startClass_, path_.steps(),
-                                               "Stipulator", kWrongStartClass, false, status);
+  const QuireObject reached =
+      ReachFromBinding(bindings, parent_, startClass_, path_.steps(), "Stipulator",
+                       host_message::kExpectedClassNotReached, false, status);
   if (!status.IsOk() || reached.isUndefined()) return {};
   QuireStatus classStatus;
   if (!reached.getClass(classStatus).isSubclassOf(class_)) return {};

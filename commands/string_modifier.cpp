@@ -104,7 +104,7 @@ std::unique_ptr<StringModifier> StringModifier::parse(CommandCursor& cursor, Qui
   cursor.takeLetter(caseLetter);
   cursor.takeLetter(punctuation);
   if (!CaseRuleFromLetter(caseLetter, rule) || (punctuation != 'A' && punctuation != 'N')) {
-    status = QuireStatus(35, "GeneralModifier");
+    status = QuireStatus(kSyntaxError, "GeneralModifier");
     return nullptr;
   }
   // Any other character is the first flag digit; flags print in lower case, so an upper-case
@@ -122,7 +122,7 @@ std::string StringModifier::print(QuireStatus& status) const {
   status = QuireStatus();
   const char caseLetter = CaseRuleLetter(case_);
   if (caseLetter == '\0' || (third_ != '\0' && third_ != 'A' && third_ != 'P')) {
-    status = QuireStatus(36, "StringModifier");
+    status = QuireStatus(kNoTextForm, "StringModifier");
     return {};
   }
   std::string text = {'S', caseLetter, blankPunctuation_ ? 'N' : 'A'};
@@ -134,13 +134,13 @@ QuireAttributeValue StringModifier::apply(const QuireAttributeValue& value,
                                           QuireStatus& status) const {
   status = QuireStatus();
   if (value.type() != QuireType::STRING) {
-    status = QuireStatus(63, "StringModifier");
+    status = QuireStatus(kEvaluationError, "StringModifier");
     return value;
   }
   std::string text = NormaliseLineEnds(value.textValue());
   if (blankPunctuation_) BlankPunctuation(text);
   if (!ApplyCaseRule(case_, text)) {
-    status = QuireStatus(63, "StringModifier");
+    status = QuireStatus(kEvaluationError, "StringModifier");
     return value;
   }
   QuireAttributeValue result = value;

@@ -28,13 +28,14 @@ class StringModifier : public Modifier {
                           char thirdSetting = '\0');
 
   // Reads the letters after "S" (case letter, "A"/"N", optional "A"/"P"). A wrong letter:
-  // status 35 "GeneralModifier" and null.
+  // kSyntaxError "GeneralModifier" and null.
   static std::unique_ptr<StringModifier> parse(CommandCursor& cursor, QuireStatus& status);
 
   std::unique_ptr<Modifier> clone() const override;
   char letter() const override { return 'S'; }
   std::string print(QuireStatus& status) const override;
-  // STRING only (else status 63 "StringModifier" and the value unchanged); the result is STRING.
+  // STRING only (else kEvaluationError "StringModifier" and the value unchanged); the result is
+  // STRING.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
   CaseRule caseRule() const { return case_; }

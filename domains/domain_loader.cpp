@@ -43,7 +43,8 @@ void LoadSchemaFiles(std::vector<QuireStatus>& failures) {
     }
     QuireStatus status;
     if (!readSchema(path, status)) {
-      failures.emplace_back(62, HostMessageId{40260}, path, status.Message());
+      failures.emplace_back(kProcessingError, host_message::kSchemaUnreadable, path,
+                            status.Message());
     }
   }
 }
@@ -62,7 +63,7 @@ std::string FindExtensionFile(const std::string& folder) {
 void ReadExtensionFile(const std::string& path, QuireStatus& status) {
   if (!std::ifstream(path).is_open()) {
     std::fprintf(stderr, "unable to open %s\n", path.c_str());
-    status = QuireStatus(62, HostMessageId{40443}, path);
+    status = QuireStatus(kProcessingError, host_message::kFileNotOpened, path);
     return;
   }
   const auto& readExtensions = InstalledDomainReaders().extensionFile;
@@ -73,7 +74,8 @@ void ReadExtensionFile(const std::string& path, QuireStatus& status) {
   }
   QuireStatus readerStatus;
   if (!readExtensions(path, readerStatus)) {
-    status = QuireStatus(62, HostMessageId{40282}, path, readerStatus.Message());
+    status = QuireStatus(kProcessingError, host_message::kExtensionFileError, path,
+                         readerStatus.Message());
   }
 }
 

@@ -25,16 +25,16 @@ struct DomainReaders {
 DomainReaders& InstalledDomainReaders();
 
 // Registers the file-system domain, then loads the data-source domains and every "*.dom" schema
-// file of "<install folder>/domains" that no registered domain already answers. Appends one
-// status (kind 62, message 40260 with the path and the reader's message) per schema file that
-// failed. Runs once; later calls do nothing until every domain is deleted.
+// file of "<install folder>/domains" that no registered domain already answers. Appends one status
+// (kProcessingError, host_message::kSchemaUnreadable with the path and the reader's message) per
+// schema file that failed. Runs once; later calls do nothing until every domain is deleted.
 void loadDomains(std::vector<QuireStatus>& failures);
 
-// Finds DOMAIN.EXT ("<HOME>/fminit" first, else "<install folder>/domains", the file name
-// compared in upper case) and hands it to the extension reader. A file that cannot be opened:
-// "unable to open <path>" on the error stream and kind 62, message 40443; a reader failure: kind
-// 62, message 40282 (path, message). No file anywhere is not an error. Runs once, as
-// loadDomains.
+// Finds DOMAIN.EXT ("<HOME>/fminit" first, else "<install folder>/domains", the file name compared
+// in upper case) and hands it to the extension reader. A file that cannot be opened: "unable to
+// open <path>" on the error stream and kProcessingError, host_message::kFileNotOpened; a reader
+// failure: kProcessingError, host_message::kExtensionFileError (path, message). No file anywhere is
+// not an error. Runs once, as loadDomains.
 void loadDomainExtensions(QuireStatus& status);
 
 // The folder that holds the installation's schema files and DOMAIN.EXT.

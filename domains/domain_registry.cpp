@@ -31,7 +31,7 @@ QuireAbstractDomain& DomainRegistry::getDomain(QuireStatus& status, const std::s
       return *domain;
     }
   }
-  status = QuireStatus(63, HostMessageId{40394}, name);
+  status = QuireStatus(kEvaluationError, host_message::kNotDefined, name);
   return UndefinedDomain();
 }
 

@@ -20,7 +20,8 @@ class DomainRegistry {
   QuireAbstractDomain& registerDomain(std::unique_ptr<QuireAbstractDomain> domain);
 
   // "Unix" reads as "FileSys"; the first domain whose name, alias or aka equals `name`
-  // (case-sensitively). No match: status 63 (message 40394 with the name) and "Undefined".
+  // (case-sensitively). No match: kEvaluationError (host_message::kNotDefined with the name) and
+  // "Undefined".
   QuireAbstractDomain& getDomain(QuireStatus& status, const std::string& name);
   // True when some registered domain has this exact name.
   bool hasDomainNamed(const std::string& name) const;

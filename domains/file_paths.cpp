@@ -169,19 +169,20 @@ void CopyFileTo(const std::string& source, const std::string& destination, bool 
   if (IsPathMarker(from)) {
     std::cerr << "Failed to copy file (destination file doesn't exist): " << source << " to "
               << destination << "\n";
-    status = QuireStatus(62, HostMessageId{40277}, source, destination);
+    status = QuireStatus(kProcessingError, host_message::kFileNotCopied, source, destination);
     return;
   }
   if (!overwrite && !IsPathMarker(NormalisePath(destination))) {
     std::cerr << "Failed to copy file (destination file already exists): " << source << " to "
               << destination << "\n";
-    status = QuireStatus(62, HostMessageId{40276}, source, destination);
+    status =
+        QuireStatus(kProcessingError, host_message::kCopyDestinationExists, source, destination);
     return;
   }
   std::string reason;
   if (!CopyThroughTemporary(from, WithSlashes(destination), reason)) {
     std::cerr << "Failed to copy file: " << source << " to " << destination << ": " << reason
               << "\n";
-    status = QuireStatus(62, HostMessageId{40277}, source, destination);
+    status = QuireStatus(kProcessingError, host_message::kFileNotCopied, source, destination);
   }
 }

@@ -34,10 +34,11 @@ struct FileNameParts {
 // is normalised, which reads the file system. Any thread.
 FileNameParts DecomposeFullName(const std::string& fullName);
 
-// Copies `source` (normalised first) to `destination`, replacing it when `overwrite` is set.
-// The bytes go to a temporary file beside the destination that is then renamed over it, so a
-// failed copy leaves no partial file. Failures write one line to the error stream and set kind
-// 62 with message 40277 (source does not normalise, or the copy failed) or 40276 (destination
-// exists and `overwrite` is clear); success sets the status to success. Any thread.
+// Copies `source` (normalised first) to `destination`, replacing it when `overwrite` is set. The
+// bytes go to a temporary file beside the destination that is then renamed over it, so a failed
+// copy leaves no partial file. Failures write one line to the error stream and set kind
+// kProcessingError with host_message::kFileNotCopied (source does not normalise, or the copy
+// failed) or host_message::kCopyDestinationExists (destination exists and `overwrite` is clear);
+// success sets the status to success. Any thread.
 void CopyFileTo(const std::string& source, const std::string& destination, bool overwrite,
                 QuireStatus& status);

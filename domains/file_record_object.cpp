@@ -9,13 +9,11 @@
 
 namespace {
 
-constexpr unsigned kNotFileSysObject = 40885;
-
-// The record behind `object`, or null with kind 51 in the status.
+// The record behind `object`, or null with kClassMismatch in the status.
 const FileRecordObject* RecordOf(const QuireObject& object, QuireStatus& status) {
   status = QuireStatus();
   const FileRecordObject* found = object.as<FileRecordObject>();
-  if (found == nullptr) status = QuireStatus(51, HostMessageId{kNotFileSysObject});
+  if (found == nullptr) status = QuireStatus(kClassMismatch, host_message::kNotAFileSysObject);
   return found;
 }
 

@@ -39,7 +39,7 @@ class FileRecordObject : public QuireDomainObject {
 };
 
 // The library functions behind the members of "FileRecord". Each expects a FileRecordObject
-// (else kind 51, message 40885) and sets the status it is given.
+// (else kClassMismatch, host_message::kNotAFileSysObject) and sets the status it is given.
 namespace file_record_access {
 
 void Text(QuireValue& result, const QuireObject& object, QuireStatus& status);

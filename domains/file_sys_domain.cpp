@@ -17,14 +17,6 @@
 
 namespace {
 
-// Host messages of this domain.
-constexpr unsigned kEmptyFileName = 40880;
-constexpr unsigned kNotADirectory = 40881;
-constexpr unsigned kNotAFile = 40882;
-constexpr unsigned kNonexistent = 40883;
-constexpr unsigned kNoSuchRecord = 40884;
-constexpr unsigned kUnknownArgumentList = 40453;
-
 // Adds features to both lists of `cls`, so that lookups in either find them.
 void AddFeatures(const QuireClass& cls, const std::vector<QuireAttribute>& attributes,
                  const std::vector<QuireRelationship>& unary,
@@ -46,13 +38,13 @@ std::string TextOf(const QuireArgumentValues& values, size_t index) {
   return isText ? value.textValue() : std::string();
 }
 
-// The domain whose class declares the first argument; null (with kind 62) when it is not a
-// file-system class.
+// The domain whose class declares the first argument; null (with kProcessingError) when it is
+// not a file-system class.
 FileSysDomain* DomainOf(const QuireArgumentValues& values, QuireStatus& status) {
   FileSysDomain* domain =
       values.empty() ? nullptr
                      : dynamic_cast<FileSysDomain*>(&values[0].attribute().getClass().domain());
-  if (domain == nullptr) status = QuireStatus(62, HostMessageId{kUnknownArgumentList});
+  if (domain == nullptr) status = QuireStatus(kProcessingError, host_message::kUnknownArgumentList);
   return domain;
 }
 
@@ -197,7 +189,7 @@ QuireObject FileSysDomain::makeEntryObject(const std::string& path, QuireStatus&
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
     std::cerr << "Nonexistent directory object, name = " << path << "\n";
-    status = QuireStatus(4, HostMessageId{kNonexistent}, path);
+    status = QuireStatus(kFileNotFound, host_message::kDoesNotExist, path);
     return QuireObject();
   }
   QuireClass cls = directoryObject_;
@@ -221,18 +213,18 @@ QuireObject FileSysDomain::openNamed(const QuireClass& cls, const std::string& f
   std::string fullName;
   if (fileName.empty()) {
     std::cerr << "Used empty file name\n";
-    status = QuireStatus(63, HostMessageId{kEmptyFileName});
+    status = QuireStatus(kEvaluationError, host_message::kEmptyFileName);
   } else {
     fullName = NormalisePath(fileName);
   }
   if (needsFolder && (fullName.empty() || !IsFolder(fullName))) {
     std::cerr << "Object undefined or not a directory\n";
-    status = QuireStatus(63, HostMessageId{kNotADirectory}, fileName);
+    status = QuireStatus(kEvaluationError, host_message::kNotADirectory, fileName);
     return QuireObject();
   }
   if (needsFile && (fullName.empty() || !IsRegularFile(fullName))) {
     std::cerr << "Object undefined or not a file\n";
-    status = QuireStatus(63, HostMessageId{kNotAFile}, fileName);
+    status = QuireStatus(kEvaluationError, host_message::kNotAFile, fileName);
     return QuireObject();
   }
   if (fullName.empty()) return QuireObject();
@@ -253,6 +245,6 @@ QuireObject FileSysDomain::openRecord(const QuireClass& cls, const std::string& 
   }
   std::cerr << "Object undefined or no record with key " << uniqueKey << " in file " << fullName
             << "\n";
-  status = QuireStatus(4, HostMessageId{kNoSuchRecord}, fullName, uniqueKey);
+  status = QuireStatus(kFileNotFound, host_message::kNoSuchRecord, fullName, uniqueKey);
   return QuireObject();
 }

@@ -26,20 +26,19 @@ class FileSysDomain : public QuireStandardDomain {
   QuireClass fileClass();
   QuireClass fileRecordClass();
 
-  // The object for `path` (taken as it is) by its kind: a "Directory" for a folder, a "File"
-  // for a regular file, a plain "DirectoryObject" for anything else (with the lines "it's a
-  // default" and "stat result mode = <type bits>"). A missing path writes "Nonexistent
-  // directory object, name = <path>", sets kind 4 (message 40883) and gives the undefined
-  // object.
+  // The object for `path` (taken as it is) by its kind: a "Directory" for a folder, a "File" for a
+  // regular file, a plain "DirectoryObject" for anything else (with the lines "it's a default" and
+  // "stat result mode = <type bits>"). A missing path writes "Nonexistent directory object, name =
+  // <path>", sets kFileNotFound (host_message::kDoesNotExist) and gives the undefined object.
   QuireObject makeEntryObject(const std::string& path, QuireStatus& status);
 
   // OPEN with a file name, as the constructor entries of the three entry classes do it. An
   // empty name writes "Used empty file name"; `cls` "Directory" (or a subclass) needs a folder
   // and "File" a regular file, else "Object undefined or not a directory" ("... not a file").
-  // Failures give the undefined object and kind 63.
+  // Failures give the undefined object and kEvaluationError.
   QuireObject openNamed(const QuireClass& cls, const std::string& fileName, QuireStatus& status);
   // OPEN of a "FileRecord": the record of `fileName` whose unique key is `uniqueKey`; else
-  // kind 4 (message 40884) and the undefined object.
+  // kFileNotFound (host_message::kNoSuchRecord) and the undefined object.
   QuireObject openRecord(const QuireClass& cls, const std::string& fileName,
                          const std::string& uniqueKey, QuireStatus& status);
 

@@ -16,19 +16,18 @@
 namespace {
 
 constexpr char kCouldNotOpenFile[] = ">>ERROR: COULDN'T OPEN FILE<<";
-constexpr unsigned kNotFileSysObject = 40885;
 
-// The file-system object behind `object`, or null with kind 51 in the status.
+// The file-system object behind `object`, or null with kClassMismatch in the status.
 const FileSysObject* FileSysObjectOf(const QuireObject& object, QuireStatus& status) {
   const FileSysObject* found = object.as<FileSysObject>();
-  if (found == nullptr) status = QuireStatus(51, HostMessageId{kNotFileSysObject});
+  if (found == nullptr) status = QuireStatus(kClassMismatch, host_message::kNotAFileSysObject);
   return found;
 }
 
-// The domain that made `object`, or null with kind 51 in the status.
+// The domain that made `object`, or null with kClassMismatch in the status.
 FileSysDomain* DomainOf(const FileSysObject& object, QuireStatus& status) {
   auto* domain = dynamic_cast<FileSysDomain*>(&object.getClass(status).domain());
-  if (domain == nullptr) status = QuireStatus(51, HostMessageId{kNotFileSysObject});
+  if (domain == nullptr) status = QuireStatus(kClassMismatch, host_message::kNotAFileSysObject);
   return domain;
 }
 

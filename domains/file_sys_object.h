@@ -39,7 +39,8 @@ class FileSysObject : public QuireDomainObject {
 };
 
 // The library functions behind the members of "DirectoryObject", "Directory" and "File". Each
-// expects a FileSysObject (else kind 51, message 40885) and sets the status it is given.
+// expects a FileSysObject (else kClassMismatch, host_message::kNotAFileSysObject) and sets the
+// status it is given.
 namespace file_sys_access {
 
 void SimpleName(QuireValue& result, const QuireObject& object, QuireStatus& status);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/host_message_ids.h"
+
 using HostStringLookup = std::string (*)(unsigned id);
 using MessageBoxHandler = void (*)(const std::string& title, const std::string& text);
 
@@ -15,6 +17,8 @@ void SetHostStringLookup(HostStringLookup lookup);
 
 // The host string with that number, or the empty text when there is none.
 std::string HostString(unsigned id);
+// The same for a named host message.
+inline std::string HostString(HostMessageId message) { return HostString(message.id); }
 
 // Installs the handler that shows message boxes (null restores the default).
 void SetMessageBoxHandler(MessageBoxHandler handler);

@@ -7,9 +7,8 @@
 
 namespace {
 
-// Host string naming each kind; kinds without a name of their own (26, 49, 50, 67 and up) share
-// the generic one.
-constexpr unsigned kGenericKindName = 40524;
+// Host string naming each kind, indexed by kind; kinds without a name of their own (26, 49, 50,
+// 67 and up) share host_message::kGenericKindName.
 constexpr std::array<unsigned, 67> kKindNameIds = {
     40518, 40498, 40514, 40515, 40485, 40497, 40502, 40500, 40513, 40517,  // 0-9
     40464, 40482, 40507, 40506, 40510, 40486, 40478, 40465, 40512, 40508,  // 10-19
@@ -19,9 +18,6 @@ constexpr std::array<unsigned, 67> kKindNameIds = {
     40524, 40511, 40466, 40522, 40503, 40505, 40519, 40493, 40481, 40479,  // 50-59
     40480, 40509, 40523, 40489, 40624, 57649, 57650,                       // 60-66
 };
-
-constexpr unsigned kShowTitleId = 54630;
-constexpr unsigned kShowKindPatternId = 40007;
 
 }  // namespace
 
@@ -49,17 +45,17 @@ QuireStatus::QuireStatus(uint32_t kind, std::string message, const std::string& 
 }
 
 QuireStatus::QuireStatus(uint32_t kind, HostMessageId message)
-    : QuireStatus(kind, HostString(message.id)) {}
+    : QuireStatus(kind, HostString(message)) {}
 
 QuireStatus::QuireStatus(uint32_t kind, HostMessageId message, const std::string& argument)
-    : QuireStatus(kind, FormatHostMessage(HostString(message.id), {argument})) {}
+    : QuireStatus(kind, FormatHostMessage(HostString(message), {argument})) {}
 
 QuireStatus::QuireStatus(uint32_t kind, HostMessageId message, const std::string& argument1,
                          const std::string& argument2)
-    : QuireStatus(kind, FormatHostMessage(HostString(message.id), {argument1, argument2})) {}
+    : QuireStatus(kind, FormatHostMessage(HostString(message), {argument1, argument2})) {}
 
 unsigned QuireStatusKindNameId(uint32_t kind) {
-  return kind < kKindNameIds.size() ? kKindNameIds[kind] : kGenericKindName;
+  return kind < kKindNameIds.size() ? kKindNameIds[kind] : host_message::kGenericKindName.id;
 }
 
 std::string QuireStatus::KindName() const { return HostString(QuireStatusKindNameId(kind_)); }
@@ -67,8 +63,9 @@ std::string QuireStatus::KindName() const { return HostString(QuireStatusKindNam
 std::string QuireStatus::Text() const { return KindName() + ": " + message_; }
 
 void QuireStatus::Show() const {
-  ShowMessageBox(HostString(kShowTitleId),
-                 FormatHostMessage(HostString(kShowKindPatternId), {KindName()}) + " " + message_);
+  ShowMessageBox(
+      HostString(host_message::kProductName),
+      FormatHostMessage(HostString(host_message::kErrorOccurred), {KindName()}) + " " + message_);
 }
 
 // Allocated and never freed: a status used by a static destructor elsewhere must stay valid.
@@ -79,6 +76,6 @@ const QuireStatus& QuireSuccessStatusInstance() {
 
 const QuireStatus& QuireNotImplementedStatusInstance() {
   static const QuireStatus* const status =
-      new QuireStatus(61, "This method has not been implemented yet.");
+      new QuireStatus(kNotImplemented, "This method has not been implemented yet.");
   return *status;
 }

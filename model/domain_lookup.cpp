@@ -11,6 +11,6 @@ void SetDomainFinder(QuireDomainFinder finder) { installedFinder = finder; }
 
 QuireAbstractDomain& FindDomain(QuireStatus& status, const std::string& name) {
   if (installedFinder != nullptr) return installedFinder(status, name);
-  status = QuireStatus(63, HostMessageId{40394}, name);
+  status = QuireStatus(kEvaluationError, host_message::kNotDefined, name);
   return UndefinedDomain();
 }

@@ -11,6 +11,6 @@ using QuireDomainFinder = QuireAbstractDomain& (*)(QuireStatus& status, const st
 
 // Installs the lookup used by FindDomain (null uninstalls it). Any thread, before use.
 void SetDomainFinder(QuireDomainFinder finder);
-// The domain of that name through the installed lookup; without one, status 63 (message 40394
-// with the name) and the "Undefined" domain.
+// The domain of that name through the installed lookup; without one, kEvaluationError
+// (host_message::kNotDefined with the name) and the "Undefined" domain.
 QuireAbstractDomain& FindDomain(QuireStatus& status, const std::string& name);

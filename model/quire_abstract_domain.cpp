@@ -92,7 +92,7 @@ void QuireAbstractDomain::ensureLoaded() {
   } catch (const QuireStatus& thrown) {
     status = thrown;
   } catch (const std::exception& error) {
-    status = QuireStatus(62, "QuireAbstractDomain::loadSchema: ", error.what());
+    status = QuireStatus(kProcessingError, "QuireAbstractDomain::loadSchema: ", error.what());
   }
   loading_ = false;
   loaded_ = true;
@@ -107,7 +107,7 @@ QuireClass QuireAbstractDomain::findClass(const std::string& name, QuireStatus& 
   ensureLoaded();
   auto found = classNames_.find(name);
   if (found == classNames_.end()) {
-    status = QuireStatus(63, HostMessageId{40394}, name);
+    status = QuireStatus(kEvaluationError, host_message::kNotDefined, name);
     return QuireClass();
   }
   status = QuireStatus();

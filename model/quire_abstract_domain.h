@@ -78,7 +78,7 @@ class QuireAbstractDomain {
   // schema dump when "DumpClasses" is "TRUE").
   const std::vector<QuireClass>& classList();
   // The class with that name, alias or aka (the schema is loaded first when needed). On
-  // failure: status 63 (message 40394 with the name) and the undefined class.
+  // failure: kEvaluationError (host_message::kNotDefined with the name) and the undefined class.
   QuireClass findClass(const std::string& name, QuireStatus& status);
 
   // Creates a class record owned by this domain, binds its name and returns the handle. The

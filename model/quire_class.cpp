@@ -226,7 +226,7 @@ const QuireAttribute& QuireClass::findAttribute(const std::string& name, QuireSt
       return attribute;
     }
   }
-  status = QuireStatus(37, HostMessageId{40302}, name);
+  status = QuireStatus(kUnknownAttribute, host_message::kNoSuchAttribute, name);
   return QuireAttribute::undefined();
 }
 
@@ -247,7 +247,7 @@ const QuireRelationship& QuireClass::findRelationship(const std::string& name, i
       }
     }
   }
-  status = QuireStatus(40, "No such relationship: ", name);
+  status = QuireStatus(kNavigationError, "No such relationship: ", name);
   return QuireRelationship::undefined();
 }
 

@@ -106,12 +106,12 @@ class QuireClass {
   CX_TSingleList<QuireRelationship> getInheritanceChain(const QuireClass& base) const;
 
   // Looks `name` up by name, display alias, then display aka of each entry, in list order. On
-  // failure sets the status to kind 37 (message 40302 with the name) and returns the undefined
-  // attribute.
+  // failure sets the status to kUnknownAttribute (host_message::kNoSuchAttribute with the name) and
+  // returns the undefined attribute.
   const QuireAttribute& findAttribute(const std::string& name, QuireStatus& status,
                                       QuireFeatureList which = QuireFeatureList::kFirst) const;
-  // The same over the unary (kind 2) or nary (kind 3) lists; on failure kind 40 with the name
-  // and the undefined relationship.
+  // The same over the unary (kind 2) or nary (kind 3) lists; on failure kNavigationError with the
+  // name and the undefined relationship.
   const QuireRelationship& findRelationship(const std::string& name, int32_t kind,
                                             QuireStatus& status,
                                             QuireFeatureList which = QuireFeatureList::kFirst) const;

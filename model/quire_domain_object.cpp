@@ -9,7 +9,7 @@ std::string QuireDomainObject::identifierText(QuireStatus& status) const {
   getConstructorArguments(arguments, false, status);
   if (!status.IsOk()) return "Undefined";
   if (arguments.empty()) {
-    status = QuireStatus(62, HostMessageId{40404});
+    status = QuireStatus(kProcessingError, host_message::kNoIdentifyingArguments);
     return {};
   }
   std::string text;

@@ -17,7 +17,7 @@ class QuireDomainObject {
   // Writes the object's reference text to standard output.
   virtual void display(QuireStatus& status) const = 0;
   // The comma-separated argument texts, not encoded; "Undefined" when the arguments cannot be
-  // read, "" with status 62 (message 40404) when there are none.
+  // read, "" with kProcessingError (host_message::kNoIdentifyingArguments) when there are none.
   virtual std::string identifierText(QuireStatus& status) const;
   // The text after the class name in the reference of a class that takes selected
   // identifiers; empty by default.

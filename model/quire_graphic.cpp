@@ -66,13 +66,13 @@ QuireGraphic QuireGraphic::fromDescription(const std::string& text, QuireStatus&
   status = QuireStatus();
   const std::vector<std::string> fields = BlankSeparatedFields(text);
   if (fields.size() < 2) {
-    status = QuireStatus(35, HostMessageId{40426});
+    status = QuireStatus(kSyntaxError, host_message::kGraphicWithoutPathOrFormat);
     return fields.empty() ? QuireGraphic() : QuireGraphic(fields[0]);
   }
   QuireGraphic graphic(fields[0]);
   const int32_t format = formatCode(fields[1]);
   if (format < 0) {
-    status = QuireStatus(35, HostMessageId{40297}, fields[1]);
+    status = QuireStatus(kSyntaxError, host_message::kUnknownPictureFormat, fields[1]);
     return graphic;
   }
   graphic.setFormat(format);
@@ -80,7 +80,7 @@ QuireGraphic QuireGraphic::fromDescription(const std::string& text, QuireStatus&
   float width = 1.0f;
   float height = 1.0f;
   if (fields.size() < 4 || !ReadSize(fields[2], width) || !ReadSize(fields[3], height)) {
-    status = QuireStatus(35, HostMessageId{40424});
+    status = QuireStatus(kSyntaxError, host_message::kGraphicWithoutSize);
     return graphic;
   }
   // The unit code ends at ":"; whatever follows belongs to the deliverer, not to the picture.
@@ -92,7 +92,7 @@ QuireGraphic QuireGraphic::fromDescription(const std::string& text, QuireStatus&
   int32_t unit = 0;
   if (!ReadUnit(unitText, unit)) {
     graphic.setSize(width, height, graphic.unit());
-    status = QuireStatus(35, HostMessageId{40425});
+    status = QuireStatus(kSyntaxError, host_message::kGraphicWithoutUnit);
     return graphic;
   }
   graphic.setSize(width, height, unit);

@@ -20,8 +20,9 @@ class QuireGraphic {
   // A picture named by a constant in a command: the text as path, format 2, default size.
   static QuireGraphic fromConstant(const std::string& text);
   // A picture described as remote domains deliver it: "path format width height unit:". Sets
-  // status 35 with message 40297 (unknown format), 40424 (no size), 40425 (no unit) or 40426
-  // (no path or format) and returns what was read so far.
+  // kSyntaxError with host_message::kUnknownPictureFormat (unknown format),
+  // host_message::kGraphicWithoutSize (no size), host_message::kGraphicWithoutUnit (no unit) or
+  // host_message::kGraphicWithoutPathOrFormat (no path or format) and returns what was read so far.
   static QuireGraphic fromDescription(const std::string& text, QuireStatus& status);
   // The code of a format name ("eps" ... "bmp"), or -1 for any other name.
   static int32_t formatCode(const std::string& name);

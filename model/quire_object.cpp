@@ -14,7 +14,9 @@ namespace {
 
 void Write(const std::string& text) { std::fputs(text.c_str(), stderr); }
 
-QuireStatus UndefinedObjectStatus() { return QuireStatus(63, HostMessageId{40407}); }
+QuireStatus UndefinedObjectStatus() {
+  return QuireStatus(kEvaluationError, host_message::kUndefinedObject);
+}
 
 bool IsTextType(int32_t type) { return type == QuireType::STRING || type == QuireType::FILENAME; }
 
@@ -84,14 +86,14 @@ QuireObject BuildObject(const std::string& identifier, QuireStatus& status) {
   std::string rest = identifier;
   std::string domainName;
   if (!SplitHead(rest, domainName, ':')) {
-    status = QuireStatus(62, HostMessageId{40246}, identifier);
+    status = QuireStatus(kProcessingError, host_message::kInvalidObjectIdentifier, identifier);
     return QuireObject();
   }
   QuireAbstractDomain& domain = FindDomain(status, domainName);
   if (!status.IsOk()) return QuireObject();
   std::string className;
   if (!SplitHead(rest, className, ':')) {
-    status = QuireStatus(62, HostMessageId{40246}, identifier);
+    status = QuireStatus(kProcessingError, host_message::kInvalidObjectIdentifier, identifier);
     return QuireObject();
   }
   const QuireClass cls = domain.findClass(className, status);
@@ -108,7 +110,7 @@ QuireObject BuildObject(const std::string& identifier, QuireStatus& status) {
   bool readable = ReadArgumentValues(rest, cls.constructorArguments(), hasSelectors, values);
   if (readable) readable = ReadArgumentValues(rest, cls.selectorArguments(), false, values);
   if (!readable) {
-    status = QuireStatus(50, HostMessageId{40419});
+    status = QuireStatus(kUnreadableArgument, host_message::kIdentifierArgumentUnreadable);
     return QuireObject();
   }
 
@@ -296,7 +298,7 @@ std::string QuireObject::referenceText(QuireStatus& status) const {
   object_->getConstructorArguments(arguments, false, status);
   if (!status.IsOk()) return "Undefined";
   if (arguments.empty()) {
-    status = QuireStatus(62, HostMessageId{40461});
+    status = QuireStatus(kProcessingError, host_message::kNoReferenceArguments);
     return text;
   }
   for (size_t i = 0; i < arguments.size(); ++i) {
@@ -348,7 +350,8 @@ QuireObject QuireObject::makeObject(const std::string& identifier, QuireStatus& 
   QuireObject result = BuildObject(identifier, status);
   if (status.IsOk() && !result.isUndefined()) return result;
   // A domain that declines without saying why still leaves the caller a reason.
-  if (status.IsOk()) status = QuireStatus(62, HostMessageId{40246}, identifier);
+  if (status.IsOk())
+    status = QuireStatus(kProcessingError, host_message::kInvalidObjectIdentifier, identifier);
   Write("***makeObject returning undefined object***\n");
   return QuireObject();
 }
@@ -366,20 +369,20 @@ QuireObject QuireObject::localObject(const QuireObject& object, const QuireClass
   if (!ownClass.domain().isConverting() || target.isConverting()) return object;
 
   if (target.name() != "FileSys") {
-    status = QuireStatus(63, HostMessageId{40398}, cls.name());
+    status = QuireStatus(kEvaluationError, host_message::kDomainNotUsableWithClass, cls.name());
     return QuireObject();
   }
   QuireArgumentValues arguments;
   object.object_->getConstructorArguments(arguments, false, status);
   if (!status.IsOk()) return QuireObject();
   if (arguments.empty()) {
-    status = QuireStatus(63, HostMessageId{40405});
+    status = QuireStatus(kEvaluationError, host_message::kNoFileSysArgument);
     return QuireObject();
   }
   const std::vector<QuireAttribute>& classArguments = cls.constructorArguments();
   if (!IsTextType(arguments.front().type()) || classArguments.empty()) {
     Write("Bad status in staticGetLocalObject\n");
-    status = QuireStatus(63, HostMessageId{40417}, "FileSys");
+    status = QuireStatus(kEvaluationError, host_message::kObjectNotConverted, "FileSys");
     return QuireObject();
   }
   const QuireArgumentValues values{

@@ -1,6 +1,6 @@
-// QuireObject: a value-semantic handle on an object of a domain (copies clone the domain
-// object). A handle without a domain object is the undefined object: every operation on it
-// writes its message to the error stream, sets status 63 (message 40407) and returns the
+// QuireObject: a value-semantic handle on an object of a domain (copies clone the domain object). A
+// handle without a domain object is the undefined object: every operation on it writes its message
+// to the error stream, sets kEvaluationError (host_message::kUndefinedObject) and returns the
 // documented fallback.
 #pragma once
 
@@ -62,8 +62,10 @@ class QuireObject {
   bool operator!=(const QuireObject& other) const { return !(*this == other); }
 
   // The object named by a reference text "Domain:Class:name=value,...". Failures set the status
-  // (62/40246 for a text without ":", the domain's or class's lookup status, 50/40419 for an
-  // unreadable value) and give the undefined object.
+  // (kProcessingError with host_message::kInvalidObjectIdentifier for a text without ":", the
+  // domain's or class's lookup status, kUnreadableArgument with
+  // host_message::kIdentifierArgumentUnreadable for an unreadable value) and give the undefined
+  // object.
   static QuireObject makeObject(const std::string& identifier, QuireStatus& status);
 
   // The object that serves `cls`: this object, or for a class of the file-system domain used

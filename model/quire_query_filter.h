@@ -15,8 +15,8 @@ class QuireQueryFilter {
   // Opens a group whose conditions are joined by AND (operator 0) or OR (1); groups nest.
   virtual void openGroup(int32_t logicalOperator) = 0;
   virtual void closeGroup() = 0;
-  // Adds "attribute <operator> value" (relational operator codes 0 to 7). False, with status 61
-  // "DomainExtensions", when the data source cannot take it.
+  // Adds "attribute <operator> value" (relational operator codes 0 to 7). False, with
+  // kNotImplemented "DomainExtensions", when the data source cannot take it.
   virtual bool addCondition(const QuireAttribute& attribute, int32_t relationalOperator,
                             const QuireValue& value, QuireStatus& status) = 0;
 };

@@ -6,7 +6,8 @@
 namespace {
 
 QuireStatus NoSelectedObjects() {
-  return QuireStatus(62, "QuireStandardDomain::getSelectedObject: ", HostString(40423));
+  return QuireStatus(kProcessingError, "QuireStandardDomain::getSelectedObject: ",
+                     HostString(host_message::kNoSelectedObjects));
 }
 
 }  // namespace
@@ -32,8 +33,8 @@ QuireObject QuireStandardDomain::makeObject(const QuireClass& cls,
   status = QuireStatus();
   QuireObjectConstructor construct = cls.constructorEntry();
   if (construct == nullptr) {
-    status =
-        QuireStatus(62, "QuireStandardDomain::makeObject: no constructor for class ", cls.name());
+    status = QuireStatus(kProcessingError,
+                         "QuireStandardDomain::makeObject: no constructor for class ", cls.name());
     return QuireObject();
   }
   QuireObject result;
@@ -48,7 +49,7 @@ QuireAttributeValue QuireStandardDomain::getGraphicAttributeValue(QuireStatus& s
   status = QuireStatus();
   QuireGraphicWriter write = attribute.graphicWriter();
   if (write == nullptr) {
-    status = QuireStatus(62,
+    status = QuireStatus(kProcessingError,
                          "QuireStandardDomain::getGraphicAttributeValue: no image function for "
                          "attribute ",
                          attribute.name());
@@ -66,7 +67,7 @@ QuireAttributeValue QuireStandardDomain::getAttributeValue(QuireStatus& status,
   status = QuireStatus();
   QuireAttributeReader read = attribute.reader();
   if (read == nullptr) {
-    status = QuireStatus(62,
+    status = QuireStatus(kProcessingError,
                          "QuireStandardDomain::getAttributeValue: no access function for "
                          "attribute ",
                          attribute.name());
@@ -85,7 +86,7 @@ QuireObject QuireStandardDomain::getUnaryRelatedObject(QuireStatus& status,
   status = QuireStatus();
   QuireUnaryAccess navigate = relationship.unaryAccess();
   if (navigate == nullptr) {
-    status = QuireStatus(62,
+    status = QuireStatus(kProcessingError,
                          "QuireStandardDomain::getUnaryRelatedObject: no access function "
                          "for relationship ",
                          relationship.name());
@@ -103,7 +104,7 @@ void QuireStandardDomain::getNaryRelatedObjects(QuireStatus& status,
   result.clear();
   QuireNaryAccess navigate = relationship.naryAccess();
   if (navigate == nullptr) {
-    status = QuireStatus(62,
+    status = QuireStatus(kProcessingError,
                          "QuireStandardDomain::getNaryRelatedObjects: no access function "
                          "for relationship ",
                          relationship.name());

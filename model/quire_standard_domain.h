@@ -8,8 +8,8 @@ class QuireStandardDomain : public QuireAbstractDomain {
  public:
   explicit QuireStandardDomain(std::string name, bool converting = false);
 
-  // Not offered by standard domains: status 62 ("QuireStandardDomain::getSelectedObject: "
-  // and message 40423), an empty list or the undefined object.
+  // Not offered by standard domains: kProcessingError ("QuireStandardDomain::getSelectedObject: "
+  // and host_message::kNoSelectedObjects), an empty list or the undefined object.
   QuireObjectList getSelectedObjects(QuireStatus& status, const std::string& selection) override;
   QuireObject getSelectedObject(QuireStatus& status, const QuireClass& cls,
                                 const std::string& identifier) override;

@@ -204,7 +204,7 @@ std::string QuireValue::shortText(QuireStatus& status, bool encoded) const {
       // Encoded like a text so that a path with "," or "=" cannot break an identifier.
       return encoded ? EscapeNonAlphanumeric(graphic()->text()) : graphic()->text();
     default:
-      status = QuireStatus(36, "Value");
+      status = QuireStatus(kNoTextForm, "Value");
       return {};
   }
 }

@@ -56,7 +56,7 @@ class QuireValue {
   // for GRAPHIC, "<UNDEFINED>" for UNDEFINED.
   std::string displayText() const;
   // The form handed to data sources: "T"/"F", the number text, the text (escaped when
-  // `encoded`), the graphic's text; other types set status 36 ("Value") and give "".
+  // `encoded`), the graphic's text; other types set kNoTextForm ("Value") and give "".
   std::string shortText(QuireStatus& status, bool encoded = false) const;
 
   // Comparisons. Values of different types are never equal nor ordered unless stated.

@@ -14,10 +14,11 @@ void BindInitParameter(const std::string& name, const std::string& value);
 // Empties the init-parameter table. Only for tests: the library itself never clears it.
 void ClearInitParametersForTesting();
 
-// The plain lookup: the init parameter, else the registry value under the key of string 57003;
-// when that is still empty and the settings-file section (host string 57004) is known, the host
-// settings file (found through the home folder, the user name and host string 57100, else the
-// data folder of the key in host string 57002). The empty text when configured nowhere.
+// The plain lookup: the init parameter, else the registry value under the key of string
+// kRegistryKeyStringId; when that is still empty and the settings-file section (host string
+// kSettingsSectionStringId) is known, the host settings file (found through the home folder, the
+// user name and host string kSettingsFileStringId, else the data folder of the key in host string
+// kDataFolderKeyStringId). The empty text when configured nowhere.
 // Locating the settings file looks the home folder up through this same lookup; that nested
 // lookup skips the settings file, so it never recurses without end. Any thread.
 std::string GetConfigValue(const std::string& key);

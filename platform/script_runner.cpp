@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -20,20 +21,6 @@ namespace platform {
 namespace {
 
 constexpr std::string_view kFailureMarker = "@scriptFailed@";
-
-constexpr unsigned kNoInterpreterMessage = 40272;
-constexpr unsigned kCommandFailedMessage = 40274;
-constexpr unsigned kWaitFailedMessage = 40275;
-constexpr unsigned kStartFailedMessage = 40278;
-constexpr unsigned kOutputOpenFailedMessage = 40279;
-constexpr unsigned kOutputReadFailedMessage = 40280;
-constexpr unsigned kRunFailedMessage = 40281;
-constexpr unsigned kSucceededMessage = 40430;
-constexpr unsigned kNoTemporaryFileMessage = 40435;
-constexpr unsigned kDetachedStartFailedMessage = 40536;
-
-constexpr uint32_t kScriptFailureKind = 62;
-constexpr uint32_t kDetachedFailureKind = 63;
 
 enum class Family {
   kAsGiven,     // "QuireComSpec": its words, nothing added
@@ -134,9 +121,8 @@ QuireStatus Failure(uint32_t kind, const QuireStatus& message, int error) {
   return QuireStatus(kind, text);
 }
 
-QuireStatus ScriptFailure(unsigned messageId, int error = 0) {
-  return Failure(kScriptFailureKind, QuireStatus(kScriptFailureKind, HostMessageId{messageId}),
-                 error);
+QuireStatus ScriptFailure(HostMessageId message, int error = 0) {
+  return Failure(kProcessingError, QuireStatus(kProcessingError, message), error);
 }
 
 // A fresh, empty file in the temporary folder named "~S<unique>.tmp", removed when the object
@@ -175,12 +161,13 @@ class TemporaryOutputFile {
   std::string path_;
 };
 
-// Reads the whole file; 0, or the message number and errno of the step that failed.
-unsigned ReadOutputFile(const std::string& path, std::string& text, int& error) {
+// Reads the whole file; nothing, or the message and errno of the step that failed.
+std::optional<HostMessageId> ReadOutputFile(const std::string& path, std::string& text,
+                                            int& error) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     error = errno;
-    return kOutputOpenFailedMessage;
+    return host_message::kCommandOutputNotOpened;
   }
   char buffer[65536];
   for (;;) {
@@ -189,13 +176,13 @@ unsigned ReadOutputFile(const std::string& path, std::string& text, int& error) 
       if (errno == EINTR) continue;
       error = errno;
       close(fd);
-      return kOutputReadFailedMessage;
+      return host_message::kCommandOutputUnreadable;
     }
     if (count == 0) break;
     text.append(buffer, static_cast<size_t>(count));
   }
   close(fd);
-  return 0;
+  return std::nullopt;
 }
 
 std::string WithoutCarriageReturns(const std::string& text) {
@@ -214,16 +201,15 @@ std::string RunWithOutput(const std::string& command, const std::string& argumen
   const std::string commandLine = arguments.empty() ? command : command + " " + arguments;
   const Interpreter interpreter = ChooseInterpreter();
   if (!interpreter.available) {
-    status = ScriptFailure(kNoInterpreterMessage);
+    status = ScriptFailure(host_message::kNoCommandInterpreter);
     return "";
   }
   TemporaryOutputFile outputFile;
   int error = 0;
   if (!outputFile.Create(error)) {
-    status = Failure(
-        kScriptFailureKind,
-        QuireStatus(kScriptFailureKind, HostMessageId{kNoTemporaryFileMessage}, commandLine),
-        error);
+    status =
+        Failure(kProcessingError,
+                QuireStatus(kProcessingError, host_message::kNoTemporaryFile, commandLine), error);
     return "";
   }
 
@@ -237,18 +223,18 @@ std::string RunWithOutput(const std::string& command, const std::string& argumen
   // Like a hidden window: what the interpreter itself prints is not shown.
   options.output = QuireChildProcess::Output::kNull;
   if (!process.start(interpreter.program, interpreter.ArgumentsFor(line), options)) {
-    status = ScriptFailure(kStartFailedMessage, process.lastError());
+    status = ScriptFailure(host_message::kCommandNotStarted, process.lastError());
     return "";
   }
   int exitCode = 0;
   if (!process.wait(exitCode)) {
-    status = ScriptFailure(kWaitFailedMessage, process.lastError());
+    status = ScriptFailure(host_message::kWaitForCommandFailed, process.lastError());
     return "";
   }
 
   std::string bytes;
-  if (unsigned failure = ReadOutputFile(outputFile.Path(), bytes, error); failure != 0) {
-    status = ScriptFailure(failure, error);
+  if (const auto failure = ReadOutputFile(outputFile.Path(), bytes, error)) {
+    status = ScriptFailure(*failure, error);
     return "";
   }
   std::string output = WithoutCarriageReturns(bytes);
@@ -257,25 +243,24 @@ std::string RunWithOutput(const std::string& command, const std::string& argumen
   }
   if (output.find(kFailureMarker) != std::string::npos) {
     // The marker stays in the output: callers show what the command left.
-    status = Failure(
-        kScriptFailureKind,
-        QuireStatus(kScriptFailureKind, HostMessageId{kCommandFailedMessage}, commandLine), 0);
+    status = Failure(kProcessingError,
+                     QuireStatus(kProcessingError, host_message::kCommandFailed, commandLine), 0);
     return output;
   }
-  status = QuireStatus(0, HostMessageId{kSucceededMessage});
+  status = QuireStatus(kSuccess, host_message::kCommandSucceeded);
   return output;
 }
 
 QuireStatus RunCommand(const std::string& command) {
   const Interpreter interpreter = ChooseInterpreter();
-  if (!interpreter.available) return ScriptFailure(kNoInterpreterMessage);
+  if (!interpreter.available) return ScriptFailure(host_message::kNoCommandInterpreter);
   QuireChildProcess process;
   int exitCode = -1;
   bool succeeded = process.start(interpreter.program, interpreter.ArgumentsFor(command)) &&
                    process.wait(exitCode) && exitCode == 0;
   if (!succeeded) {
     std::fprintf(stderr, "Failed to run command %s\n", command.c_str());
-    return QuireStatus(kScriptFailureKind, HostMessageId{kRunFailedMessage}, command);
+    return QuireStatus(kProcessingError, host_message::kCommandNotRun, command);
   }
   return QuireStatus();
 }
@@ -283,16 +268,16 @@ QuireStatus RunCommand(const std::string& command) {
 QuireStatus StartDetached(const std::string& command) {
   const Interpreter interpreter = ChooseInterpreter();
   if (!interpreter.available) {
-    return Failure(kDetachedFailureKind,
-                   QuireStatus(kDetachedFailureKind, HostMessageId{kNoInterpreterMessage}), 0);
+    return Failure(kEvaluationError,
+                   QuireStatus(kEvaluationError, host_message::kNoCommandInterpreter), 0);
   }
   QuireChildProcess process;
   QuireChildProcess::Options options;
   options.output = QuireChildProcess::Output::kNull;
   options.mode = QuireChildProcess::Mode::kDetached;
   if (!process.start(interpreter.program, interpreter.ArgumentsFor(command), options)) {
-    return Failure(kDetachedFailureKind,
-                   QuireStatus(kDetachedFailureKind, HostMessageId{kDetachedStartFailedMessage},
+    return Failure(kEvaluationError,
+                   QuireStatus(kEvaluationError, host_message::kBackgroundStartFailed,
                                interpreter.Printable(command)),
                    0);
   }

@@ -165,7 +165,7 @@ class LibraryDomain : public QuireStandardDomain {
       }
       if (matches) return QuireObject(std::make_unique<LibraryObject>(entryClass, entry.key));
     }
-    status = QuireStatus(63, "Library: no such object of ", cls.name());
+    status = QuireStatus(kEvaluationError, "Library: no such object of ", cls.name());
     return QuireObject();
   }
 
@@ -302,7 +302,7 @@ class LibraryDomain : public QuireStandardDomain {
         if (entry.key == library->key()) return &entry;
       }
     }
-    status = QuireStatus(63, "Library: not a Library object");
+    status = QuireStatus(kEvaluationError, "Library: not a Library object");
     return nullptr;
   }
 

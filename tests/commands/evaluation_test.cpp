@@ -98,14 +98,14 @@ TEST_F(EvaluationTest, NestedReplicatorListsTheBooksOfEachShelf) {
 
 TEST_F(EvaluationTest, UnboundParentGives42WithItsName) {
   EXPECT_TRUE(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:").empty());
-  EXPECT_EQ(status, QuireStatus(42, "s"));
+  EXPECT_EQ(status, QuireStatus(kUnboundVariable, "s"));
 
   QuireStatus parseStatus;
   const Field field("F:v:Library:Book::title:SAA:", parseStatus);
   std::string link;
   QuireObject reached;
   EXPECT_TRUE(field.evaluate(status, bindings, 0, link, reached).isUndefined());
-  EXPECT_EQ(status, QuireStatus(42, "v"));
+  EXPECT_EQ(status, QuireStatus(kUnboundVariable, "v"));
 }
 
 TEST_F(EvaluationTest, CommonStartAndPathFailuresCarryTheirMessages) {
@@ -116,15 +116,20 @@ TEST_F(EvaluationTest, CommonStartAndPathFailuresCarryTheirMessages) {
     QuireStatus expected;
   };
   const Case cases[] = {
-      {"R:b:Library:Book:s:Library:Shelf::", QuireStatus(39, "Replicator: ", HostString(40271))},
+      {"R:b:Library:Book:s:Library:Shelf::",
+       QuireStatus(kUnsupportedOperation,
+                   "Replicator: ", HostString(host_message::kRepeatWithoutPath))},
       {"R:w:Library:Author:s:Library:Shelf:N=books.U=author:",
-       QuireStatus(40, "Replicator: ", HostString(40352))},
+       QuireStatus(kNavigationError,
+                   "Replicator: ", HostString(host_message::kManyValuedStepNotLast))},
       {"R:b:Library:Book:s:Library:Book:U=shelf.N=books:",
-       QuireStatus(40, "Replicator: ", HostString(40209))},
-      {"S:b:Library:Book:s:Library:Book::", QuireStatus(40, "Replicator: ", HostString(40448))},
+       QuireStatus(kNavigationError, "Replicator: ", HostString(host_message::kNotOfStartClass))},
+      {"S:b:Library:Book:s:Library:Book::",
+       QuireStatus(kNavigationError,
+                   "Replicator: ", HostString(host_message::kExpectedClassNotReached))},
       {"R:w:Library:Book:a:Library:Author:U=mentor.N=works:",
-       QuireStatus(63, HostMessageId{40448})},
-      {"S:o:Library:Book:s:Library:Shelf:..OMIT", QuireStatus(39, "Stipulator")},
+       QuireStatus(kEvaluationError, host_message::kExpectedClassNotReached)},
+      {"S:o:Library:Book:s:Library:Shelf:..OMIT", QuireStatus(kUnsupportedOperation, "Stipulator")},
   };
   for (const Case& c : cases) {
     EXPECT_TRUE(Evaluate(c.text).empty()) << c.text;
@@ -154,7 +159,7 @@ TEST_F(EvaluationTest, ConnectorExpandsSettingReferences) {
   EXPECT_TRUE(status.IsOk()) << status.Text();
   unsetenv("COMMANDS_TEST_SHELF");
   EXPECT_TRUE(Evaluate("C:s:Library:Shelf:name=${COMMANDS_TEST_SHELF}").empty());
-  EXPECT_EQ(status, QuireStatus(45, "Connector args"));
+  EXPECT_EQ(status, QuireStatus(kUndefinedSetting, "Connector args"));
 }
 
 TEST_F(EvaluationTest, FieldReadsTheValueAtTheEndOfItsPathWithTheModifier) {
@@ -189,7 +194,7 @@ TEST_F(EvaluationTest, FieldDisplayNameUsesDisplayAliases) {
   EXPECT_TRUE(status.IsOk());
   EXPECT_EQ(Field("F:n:Library:Novel:S=Book:title:SAA:", parseStatus).displayName(status),
             "<n.Name>");
-  EXPECT_EQ(status, QuireStatus(40, "Field"));
+  EXPECT_EQ(status, QuireStatus(kNavigationError, "Field"));
 }
 
 // --- Push-down into a domain with an external schema ---
@@ -225,12 +230,12 @@ class ArchiveDomain : public QuireAbstractDomain {
     card.constructorArguments() = {QuireAttribute("label", QuireType::STRING, card)};  // the key
   }
   QuireObjectList getSelectedObjects(QuireStatus& status, const std::string&) override {
-    status = QuireStatus(39, "Archive");
+    status = QuireStatus(kUnsupportedOperation, "Archive");
     return {};
   }
   QuireObject getSelectedObject(QuireStatus& status, const QuireClass&,
                                 const std::string&) override {
-    status = QuireStatus(39, "Archive");
+    status = QuireStatus(kUnsupportedOperation, "Archive");
     return {};
   }
   QuireObject makeObject(const QuireClass& cls, const QuireArgumentValues&, QuireStatus& status,
@@ -320,11 +325,11 @@ TEST_F(ArchiveTest, ExpressiblePredicateRunsInsideTheDomainTheRestLocally) {
 }
 
 TEST_F(ArchiveTest, AFailedPushDownEndsTheRepeatWithItsStatus) {
-  archive->filterAnswer = QuireStatus(62, "Archive refused");
+  archive->filterAnswer = QuireStatus(kProcessingError, "Archive refused");
   EXPECT_TRUE(Evaluate(kCardsAboveTwo).empty());
-  EXPECT_EQ(status, QuireStatus(62, "Archive refused"));
+  EXPECT_EQ(status, QuireStatus(kProcessingError, "Archive refused"));
   // A condition the domain cannot express (61) is applied locally instead.
-  archive->filterAnswer = QuireStatus(61, "DomainExtensions");
+  archive->filterAnswer = QuireStatus(kNotImplemented, "DomainExtensions");
   EXPECT_EQ(Evaluate(kCardsAboveTwo).size(), 2u);
   EXPECT_TRUE(status.IsOk()) << status.Text();
 }

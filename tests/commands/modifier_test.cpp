@@ -107,7 +107,7 @@ TEST(ModifierParse, MalformedTextsFailWithTheEnvelopeName) {
   for (const std::string& text : texts) {
     QuireStatus status;
     const GeneralModifier modifier = Parse(text, STRING, status);
-    EXPECT_EQ(status, QuireStatus(35, "GeneralModifier")) << '"' << text << '"';
+    EXPECT_EQ(status, QuireStatus(kSyntaxError, "GeneralModifier")) << '"' << text << '"';
     EXPECT_TRUE(modifier.isEmpty()) << text;
   }
 }
@@ -118,18 +118,18 @@ TEST(ModifierParse, DeepLinkNestingIsRefused) {
   text += "SAA";
   QuireStatus status;
   EXPECT_TRUE(Parse(text, STRING, status).isEmpty());
-  EXPECT_EQ(status, QuireStatus(35, "GeneralModifier"));
+  EXPECT_EQ(status, QuireStatus(kSyntaxError, "GeneralModifier"));
   EXPECT_EQ(Printed(Parse("LILILISAA", STRING, status)), "LILILISAA");
 }
 
 TEST(ModifierPrint, CodesWithoutALetterReportTheModifier) {
   QuireStatus status;
   NumberModifier(static_cast<NumberFormat>(7)).print(status);
-  EXPECT_EQ(status, QuireStatus(36, "NumberModifier"));
+  EXPECT_EQ(status, QuireStatus(kNoTextForm, "NumberModifier"));
   StringModifier(kUnknownCase).print(status);
-  EXPECT_EQ(status, QuireStatus(36, "StringModifier"));
+  EXPECT_EQ(status, QuireStatus(kNoTextForm, "StringModifier"));
   LinkModifier('X', GeneralModifier()).print(status);
-  EXPECT_EQ(status, QuireStatus(36, "LinkModifier"));
+  EXPECT_EQ(status, QuireStatus(kNoTextForm, "LinkModifier"));
 }
 
 TEST(GeneralModifierEnvelope, CopiesAreIndependent) {
@@ -201,15 +201,17 @@ TEST(ModifierApply, ValuesItCannotFormatAreReturnedUnchangedWithTheStatus) {
     QuireStatus expected;
   };
   const Case cases[] = {
-      {std::make_unique<BooleanModifier>(), QuireValue("yes"), QuireStatus(44, "BooleanModifier")},
-      {std::make_unique<NumberModifier>(), QuireValue(true), QuireStatus(44, "NumberModifier")},
+      {std::make_unique<BooleanModifier>(), QuireValue("yes"),
+       QuireStatus(kNotABooleanValue, "BooleanModifier")},
+      {std::make_unique<NumberModifier>(), QuireValue(true),
+       QuireStatus(kNotABooleanValue, "NumberModifier")},
       {std::make_unique<StringModifier>(), QuireValue("/a/b", true),
-       QuireStatus(63, "StringModifier")},
+       QuireStatus(kEvaluationError, "StringModifier")},
       // An unknown case code fails as a string modifier, whichever modifier holds it.
       {std::make_unique<BooleanModifier>(kUnknownCase), QuireValue(true),
-       QuireStatus(63, "StringModifier")},
+       QuireStatus(kEvaluationError, "StringModifier")},
       {std::make_unique<NumberModifier>(NumberFormat::kFraction, kUnknownCase), QuireValue(2.0f),
-       QuireStatus(63, "StringModifier")},
+       QuireStatus(kEvaluationError, "StringModifier")},
   };
   for (const Case& c : cases) {
     QuireStatus status;

@@ -92,23 +92,24 @@ TEST_F(PredicateTest, PrimariesPrintCanonicalTexts) {
 TEST_F(PredicateTest, BadTextsGiveTheElementsStatus) {
   const std::string tooBig(50, '9');
   const std::pair<std::string, QuireStatus> cases[] = {
-      {"", QuireStatus(35, "GeneralPredicate")},
-      {"A==SB1:SB1:", QuireStatus(35, "GeneralPredicate")},
-      {"=xSa:Sb", QuireStatus(35, "RelationalExpression")},
-      {"==Xa:Sb", QuireStatus(35, "GeneralPrimary")},
-      {"==Nabc:Sb", QuireStatus(35, "ConstantPrimary")},
-      {"==N" + tooBig + ":Sb", QuireStatus(35, "ConstantPrimary")},
-      {"==A", QuireStatus(35, "AttributePrimary/1")},
-      {"==Ab:Library", QuireStatus(35, "AttributePrimary/2")},
-      {"==Ab:Library:Book", QuireStatus(35, "AttributePrimary/3")},
-      {"==Ab:Library:Book:", QuireStatus(35, "AttributePrimary/4")},
-      {"==Ab:Library:Book::", QuireStatus(35, "AttributePrimary/5")},
-      {"==A:Library:Book:Uauthor:name:Sa", QuireStatus(35, "AttributePrimary/6")},
-      {"==A:Library:Book:N=shelf:name:Sa", QuireStatus(40, "AttributePrimary")},
-      {"==A:Library:Book::nope:Sa", QuireStatus(38, "AttributePrimary: nope")},
-      {"ISa", QuireStatus(35, "InExpression")},
-      {"ISa:Sb,Av", QuireStatus(35, "AttributePrimary/1")},
-      {"CLibrary", QuireStatus(35, "IsExpression")},
+      {"", QuireStatus(kSyntaxError, "GeneralPredicate")},
+      {"A==SB1:SB1:", QuireStatus(kSyntaxError, "GeneralPredicate")},
+      {"=xSa:Sb", QuireStatus(kSyntaxError, "RelationalExpression")},
+      {"==Xa:Sb", QuireStatus(kSyntaxError, "GeneralPrimary")},
+      {"==Nabc:Sb", QuireStatus(kSyntaxError, "ConstantPrimary")},
+      {"==N" + tooBig + ":Sb", QuireStatus(kSyntaxError, "ConstantPrimary")},
+      {"==A", QuireStatus(kSyntaxError, "AttributePrimary/1")},
+      {"==Ab:Library", QuireStatus(kSyntaxError, "AttributePrimary/2")},
+      {"==Ab:Library:Book", QuireStatus(kSyntaxError, "AttributePrimary/3")},
+      {"==Ab:Library:Book:", QuireStatus(kSyntaxError, "AttributePrimary/4")},
+      {"==Ab:Library:Book::", QuireStatus(kSyntaxError, "AttributePrimary/5")},
+      {"==A:Library:Book:Uauthor:name:Sa", QuireStatus(kSyntaxError, "AttributePrimary/6")},
+      {"==A:Library:Book:N=shelf:name:Sa", QuireStatus(kNavigationError, "AttributePrimary")},
+      {"==A:Library:Book::nope:Sa",
+       QuireStatus(kUnknownAttributeInExpression, "AttributePrimary: nope")},
+      {"ISa", QuireStatus(kSyntaxError, "InExpression")},
+      {"ISa:Sb,Av", QuireStatus(kSyntaxError, "AttributePrimary/1")},
+      {"CLibrary", QuireStatus(kSyntaxError, "IsExpression")},
   };
   for (const auto& [text, expected] : cases) {
     QuireStatus status;
@@ -124,9 +125,9 @@ TEST_F(PredicateTest, NestingIsAllowedUpToTheLimitOnly) {
   EXPECT_EQ(Parsed(atLimit).print(status), atLimit);
 
   Parse("N" + atLimit, status);
-  EXPECT_EQ(status, QuireStatus(35, "GeneralPredicate"));
+  EXPECT_EQ(status, QuireStatus(kSyntaxError, "GeneralPredicate"));
   Parse(std::string(100000, 'P'), status);
-  EXPECT_EQ(status, QuireStatus(35, "GeneralPredicate"));
+  EXPECT_EQ(status, QuireStatus(kSyntaxError, "GeneralPredicate"));
 }
 
 // A random predicate text in canonical form, nested at most `depth` levels.
@@ -226,7 +227,7 @@ TEST_F(PredicateTest, ComparisonsOfDifferentTypesStopWithTheInputUnchanged) {
   for (const char* text : texts) {
     QuireStatus status;
     EXPECT_EQ(Filter(text, status), kAllBooks) << text;
-    EXPECT_EQ(status, QuireStatus(41, "RelationalExpression")) << text;
+    EXPECT_EQ(status, QuireStatus(kTypeMismatch, "RelationalExpression")) << text;
   }
 }
 
@@ -236,14 +237,15 @@ TEST_F(PredicateTest, InKeepsCandidatesWhoseValueIsListed) {
   EXPECT_TRUE(status.IsOk());
 
   EXPECT_EQ(Filter("IAx:Library:Book::code:SB1", status), kAllBooks);
-  EXPECT_EQ(status, QuireStatus(41, "InExpression: ", HostString(40450)));
+  EXPECT_EQ(status, QuireStatus(kTypeMismatch, "InExpression: ",
+                                HostString(host_message::kInLeftSideWithoutValue)));
 
   // The list is tried in order up to the first equal value: B1 passes before the NUMBER.
   const GeneralPredicate mixed = Parsed("IA:Library:Book::code:SB1,N1.000");
   EXPECT_EQ(KeysOf(mixed.filter(Books({"B1"}), status, {})), Keys{"B1"});
   EXPECT_TRUE(status.IsOk());
   EXPECT_EQ(KeysOf(mixed.filter(Books({"B1", "B2"}), status, {})), (Keys{"B1", "B2"}));
-  EXPECT_EQ(status, QuireStatus(41, "InExpression"));
+  EXPECT_EQ(status, QuireStatus(kTypeMismatch, "InExpression"));
 }
 
 TEST_F(PredicateTest, IsTestsTheCandidatesOrTheBoundObject) {
@@ -257,9 +259,10 @@ TEST_F(PredicateTest, IsTestsTheCandidatesOrTheBoundObject) {
   EXPECT_TRUE(status.IsOk());
 
   EXPECT_EQ(Filter(withVariable, status), kAllBooks);
-  EXPECT_EQ(status, QuireStatus(42, "b"));
+  EXPECT_EQ(status, QuireStatus(kUnboundVariable, "b"));
   EXPECT_EQ(Filter(withVariable, status, BindingOf("b", "Author", "Ada")), kAllBooks);
-  EXPECT_EQ(status, QuireStatus(40, "Replicator: ", HostString(40209)));
+  EXPECT_EQ(status, QuireStatus(kNavigationError,
+                                "Replicator: ", HostString(host_message::kNotOfStartClass)));
 }
 
 TEST_F(PredicateTest, AndAndOrCombineCandidateByCandidateAndShortCircuit) {
@@ -277,7 +280,7 @@ TEST_F(PredicateTest, AndAndOrCombineCandidateByCandidateAndShortCircuit) {
   EXPECT_TRUE(status.IsOk()) << status.Text();
 
   EXPECT_EQ(Filter("OC:Library:Novel:" + failing, status), kAllBooks);
-  EXPECT_EQ(status, QuireStatus(41, "RelationalExpression"));
+  EXPECT_EQ(status, QuireStatus(kTypeMismatch, "RelationalExpression"));
 }
 
 TEST_F(PredicateTest, NotKeepsWhatItsOperandDrops) {
@@ -286,7 +289,7 @@ TEST_F(PredicateTest, NotKeepsWhatItsOperandDrops) {
   const QuireObjectList twice = Books({"B1", "B2", "B1"});
   EXPECT_EQ(KeysOf(Parsed("N==A:Library:Book::code:SB1").filter(twice, status, {})), Keys{"B2"});
   EXPECT_EQ(Filter("N==A:Library:Book::pages:Sx", status), kAllBooks);
-  EXPECT_EQ(status, QuireStatus(41, "RelationalExpression"));
+  EXPECT_EQ(status, QuireStatus(kTypeMismatch, "RelationalExpression"));
 }
 
 // Records the calls it receives; answers conditions on the attribute named `refused` with
@@ -327,11 +330,12 @@ TEST_F(PredicateTest, PushDownBuildsGroupsAndConditions) {
 
 TEST_F(PredicateTest, PushDownAnswersWhatCannotBeExpressed) {
   const std::pair<const char*, QuireStatus> cases[] = {
-      {"A==A:Library:Book::code:SB1:NC:Library:Novel", QuireStatus(39, "NotExpression")},
-      {"C:Library:Novel", QuireStatus(39, "IsExpression")},
-      {"==A:Library:Book:U=author:name:SAda", QuireStatus(61, "DomainExtensions")},
-      {"==Ab:Library:Book::code:SB1", QuireStatus(61, "DomainExtensions")},
-      {"==SB1:A:Library:Book::code", QuireStatus(61, "DomainExtensions")},
+      {"A==A:Library:Book::code:SB1:NC:Library:Novel",
+       QuireStatus(kUnsupportedOperation, "NotExpression")},
+      {"C:Library:Novel", QuireStatus(kUnsupportedOperation, "IsExpression")},
+      {"==A:Library:Book:U=author:name:SAda", QuireStatus(kNotImplemented, "DomainExtensions")},
+      {"==Ab:Library:Book::code:SB1", QuireStatus(kNotImplemented, "DomainExtensions")},
+      {"==SB1:A:Library:Book::code", QuireStatus(kNotImplemented, "DomainExtensions")},
   };
   for (const auto& [text, expected] : cases) {
     RecordingFilter filter;
@@ -349,10 +353,10 @@ TEST_F(PredicateTest, PushDownReportsConditionsTheFilterRefuses) {
       Parsed("A==A:Library:Book::code:SB1:==A:Library:Book::title:SMoon");
   RecordingFilter filter;
   filter.refused = "code";
-  filter.refusal = QuireStatus(63, "source gone");
+  filter.refusal = QuireStatus(kEvaluationError, "source gone");
   QuireStatus status;
   EXPECT_EQ(predicate.pushDown(filter, status), PushDownAnswer::kFailed);
-  EXPECT_EQ(status, QuireStatus(63, "source gone"));
+  EXPECT_EQ(status, QuireStatus(kEvaluationError, "source gone"));
   // The right side is not offered once the left has failed.
   EXPECT_EQ(filter.calls, (std::vector<std::string>{"open 0", "close"}));
 }

@@ -159,7 +159,7 @@ TEST_F(CommandTextTest, ConnectorChoosesTheArgumentListThatTakesEveryName) {
     QuireStatus status;
     const Connector connector(c.text, status);
     if (c.text == cases[3].text) {
-      EXPECT_EQ(status, QuireStatus(49, "Assignment")) << c.text;
+      EXPECT_EQ(status, QuireStatus(kNoArgumentToAssign, "Assignment")) << c.text;
     } else {
       EXPECT_TRUE(status.IsOk()) << c.text << ": " << status.Text();
     }
@@ -175,61 +175,63 @@ struct BadText {
 };
 
 std::vector<BadText> BadTexts() {
-  const QuireStatus noDomain(63, HostMessageId{40394}, "Nowhere");
-  const QuireStatus noClass(63, HostMessageId{40394}, "Nothing");
+  const QuireStatus noDomain(kEvaluationError, host_message::kNotDefined, "Nowhere");
+  const QuireStatus noClass(kEvaluationError, host_message::kNotDefined, "Nothing");
   const std::string books = "R:b:Library:Book:s:Library:Shelf:N=books:";
   return {
       // Source header.
-      {"", QuireStatus(35, "Source")},
-      {"Z:b:Library:Book:", QuireStatus(35, "Source")},
-      {"Cb:Library:Book:", QuireStatus(35, "Source")},
-      {"C:b", QuireStatus(35, "Source")},
-      {"C:b:Library", QuireStatus(35, "Source")},
-      {"C:b:Library:Book", QuireStatus(35, "Source")},
+      {"", QuireStatus(kSyntaxError, "Source")},
+      {"Z:b:Library:Book:", QuireStatus(kSyntaxError, "Source")},
+      {"Cb:Library:Book:", QuireStatus(kSyntaxError, "Source")},
+      {"C:b", QuireStatus(kSyntaxError, "Source")},
+      {"C:b:Library", QuireStatus(kSyntaxError, "Source")},
+      {"C:b:Library:Book", QuireStatus(kSyntaxError, "Source")},
       {"C:b:Nowhere:Book:", noDomain},
       {"C:b:Library:Nothing:", noClass},
       // Assignments.
-      {"C:b:Library:Book:code", QuireStatus(35, "Assignment")},
-      {"C:b:Library:Book:nothing=1", QuireStatus(35, "Assignment")},
-      {"C:b:Library:Book:code=B1,code=B2", QuireStatus(49, "Assignment")},
-      {"C:a:Library:Author:born=abc", QuireStatus(35, "Assignment")},
-      {"C:a:Library:Author:born=1e999", QuireStatus(35, "Assignment")},
-      {"C:s:Library:Shelf:photo=b1.png", QuireStatus(35, "Assignment")},
-      {"C:b:Library:Book:code=^SB1:more", QuireStatus(35, "Assignment")},
-      {"C:b:Library:Book:code=^Zx", QuireStatus(35, "GeneralPrimary")},
+      {"C:b:Library:Book:code", QuireStatus(kSyntaxError, "Assignment")},
+      {"C:b:Library:Book:nothing=1", QuireStatus(kSyntaxError, "Assignment")},
+      {"C:b:Library:Book:code=B1,code=B2", QuireStatus(kNoArgumentToAssign, "Assignment")},
+      {"C:a:Library:Author:born=abc", QuireStatus(kSyntaxError, "Assignment")},
+      {"C:a:Library:Author:born=1e999", QuireStatus(kSyntaxError, "Assignment")},
+      {"C:s:Library:Shelf:photo=b1.png", QuireStatus(kSyntaxError, "Assignment")},
+      {"C:b:Library:Book:code=^SB1:more", QuireStatus(kSyntaxError, "Assignment")},
+      {"C:b:Library:Book:code=^Zx", QuireStatus(kSyntaxError, "GeneralPrimary")},
       {"C:b:Library:Book:code=^A:Library:Book::nothing",
-       QuireStatus(38, "AttributePrimary: ", "nothing")},
-      {"C:a:Library:Author:born=^N1x", QuireStatus(35, "ConstantPrimary")},
+       QuireStatus(kUnknownAttributeInExpression, "AttributePrimary: ", "nothing")},
+      {"C:a:Library:Author:born=^N1x", QuireStatus(kSyntaxError, "ConstantPrimary")},
       // Replicator fields in parse order.
-      {"R:b:Library:Book:", QuireStatus(35, "Replicator/A")},
-      {"R:b:Library:Book:^x:s:Library:Shelf:N=books:", QuireStatus(35, "Replicator/A")},
-      {"R:b:Library:Book:^99999999999:s:Library:Shelf:N=books:", QuireStatus(35, "Replicator/A")},
-      {"R:b:Library:Book:^5:s", QuireStatus(35, "Replicator/A1")},
-      {"R:b:Library:Book:s:Library", QuireStatus(35, "Replicator/B1")},
-      {"R:b:Library:Book:s:Library:Shelf", QuireStatus(35, "Replicator/B2")},
+      {"R:b:Library:Book:", QuireStatus(kSyntaxError, "Replicator/A")},
+      {"R:b:Library:Book:^x:s:Library:Shelf:N=books:", QuireStatus(kSyntaxError, "Replicator/A")},
+      {"R:b:Library:Book:^99999999999:s:Library:Shelf:N=books:",
+       QuireStatus(kSyntaxError, "Replicator/A")},
+      {"R:b:Library:Book:^5:s", QuireStatus(kSyntaxError, "Replicator/A1")},
+      {"R:b:Library:Book:s:Library", QuireStatus(kSyntaxError, "Replicator/B1")},
+      {"R:b:Library:Book:s:Library:Shelf", QuireStatus(kSyntaxError, "Replicator/B2")},
       {"R:b:Library:Book:s:Nowhere:Shelf:N=books:", noDomain},
-      {"R:b:Library:Book:s:Library:Shelf:N=books", QuireStatus(35, "Replicator/C")},
-      {"R:b:Library:Book:s:Library:Shelf:Nbooks:", QuireStatus(35, "Replicator/D")},
-      {"R:b:Library:Book:s:Library:Shelf:X=books:", QuireStatus(40, "Replicator")},
-      {books + "Zx", QuireStatus(35, "GeneralPredicate")},
-      {books + "::Z:Library:Book::title", QuireStatus(35, "Key")},
-      {books + "|w:Library", QuireStatus(35, "Source")},
+      {"R:b:Library:Book:s:Library:Shelf:N=books", QuireStatus(kSyntaxError, "Replicator/C")},
+      {"R:b:Library:Book:s:Library:Shelf:Nbooks:", QuireStatus(kSyntaxError, "Replicator/D")},
+      {"R:b:Library:Book:s:Library:Shelf:X=books:", QuireStatus(kNavigationError, "Replicator")},
+      {books + "Zx", QuireStatus(kSyntaxError, "GeneralPredicate")},
+      {books + "::Z:Library:Book::title", QuireStatus(kSyntaxError, "Key")},
+      {books + "|w:Library", QuireStatus(kSyntaxError, "Source")},
       // Stipulator.
-      {"S:a:Library:Author:", QuireStatus(35, "Stipulator")},
-      {"S:a:Library:Author:b", QuireStatus(35, "Stipulator")},
-      {"S:a:Library:Author:b:Library", QuireStatus(35, "Stipulator/B1")},
-      {"S:a:Library:Author:b:Library:Book", QuireStatus(35, "Stipulator/B2")},
-      {"S:a:Library:Author:b:Library:Book:U=author", QuireStatus(35, "Stipulator/C")},
-      {"S:a:Library:Author:b:Library:Book:Uauthor:", QuireStatus(35, "Stipulator/D")},
-      {"S:b:Library:Book:a:Library:Author:N=works:", QuireStatus(40, "Stipulator")},
-      {"S:o:Library:Book:b:Library:Book:..SKIP", QuireStatus(35, "Stipulator/Special")},
-      {"S:o:Library:Book:b:Library:Book:..OMIT:", QuireStatus(35, "Stipulator/Special")},
+      {"S:a:Library:Author:", QuireStatus(kSyntaxError, "Stipulator")},
+      {"S:a:Library:Author:b", QuireStatus(kSyntaxError, "Stipulator")},
+      {"S:a:Library:Author:b:Library", QuireStatus(kSyntaxError, "Stipulator/B1")},
+      {"S:a:Library:Author:b:Library:Book", QuireStatus(kSyntaxError, "Stipulator/B2")},
+      {"S:a:Library:Author:b:Library:Book:U=author", QuireStatus(kSyntaxError, "Stipulator/C")},
+      {"S:a:Library:Author:b:Library:Book:Uauthor:", QuireStatus(kSyntaxError, "Stipulator/D")},
+      {"S:b:Library:Book:a:Library:Author:N=works:", QuireStatus(kNavigationError, "Stipulator")},
+      {"S:o:Library:Book:b:Library:Book:..SKIP", QuireStatus(kSyntaxError, "Stipulator/Special")},
+      {"S:o:Library:Book:b:Library:Book:..OMIT:", QuireStatus(kSyntaxError, "Stipulator/Special")},
       // Field.
-      {"F:b:Library:Book::title", QuireStatus(35, "Field")},
-      {"F:b:Library:Book:Uauthor:name:SAA:", QuireStatus(35, "Field")},
-      {"F:b:Library:Book:N=author:name:SAA:", QuireStatus(40, "Field")},
-      {"F:b:Library:Book::nothing:SAA:", QuireStatus(37, HostMessageId{40302}, "nothing")},
-      {"F:b:Library:Book::file:SAA:", QuireStatus(35, "GeneralModifier")},
+      {"F:b:Library:Book::title", QuireStatus(kSyntaxError, "Field")},
+      {"F:b:Library:Book:Uauthor:name:SAA:", QuireStatus(kSyntaxError, "Field")},
+      {"F:b:Library:Book:N=author:name:SAA:", QuireStatus(kNavigationError, "Field")},
+      {"F:b:Library:Book::nothing:SAA:",
+       QuireStatus(kUnknownAttribute, host_message::kNoSuchAttribute, "nothing")},
+      {"F:b:Library:Book::file:SAA:", QuireStatus(kSyntaxError, "GeneralModifier")},
       {"F:b:Nowhere:Book::title:SAA:", noDomain},
   };
 }
@@ -242,14 +244,14 @@ TEST_F(CommandTextTest, BadTextsFailWithTheStatusOfTheRejectingElement) {
   }
   QuireStatus status;
   Field("G:b:Library:Book::title:SAA:", status);
-  EXPECT_EQ(status, QuireStatus(35, "Field")) << status.Text();
+  EXPECT_EQ(status, QuireStatus(kSyntaxError, "Field")) << status.Text();
 }
 
 TEST_F(CommandTextTest, UnknownRelationshipKeepsTheLookupStatus) {
   QuireStatus expected;
   RegisteredLibrary().classNamed("Shelf").findRelationship("nothing", QuireRelationship::kNary,
                                                            expected, QuireFeatureList::kSecond);
-  ASSERT_EQ(expected.Kind(), 40u);
+  ASSERT_EQ(expected.Kind(), kNavigationError);
   QuireStatus status;
   Replicator("R:b:Library:Book:s:Library:Shelf:N=nothing:", status);
   EXPECT_EQ(status, expected);
@@ -261,7 +263,7 @@ TEST_F(CommandTextTest, NestingBeyondTheLimitFailsInsteadOfRecursing) {
   for (int i = 0; i <= kMaxCommandNesting; ++i) text += "|" + level;
   QuireStatus status;
   Replicator(text, status);
-  EXPECT_EQ(status, QuireStatus(35, "Replicator"));
+  EXPECT_EQ(status, QuireStatus(kSyntaxError, "Replicator"));
 
   std::string withinLimit = "R:" + level;
   for (int i = 0; i < kMaxCommandNesting; ++i) withinLimit += "|" + level;
@@ -274,11 +276,11 @@ TEST_F(CommandTextTest, InvalidCommandsPrintNothingWithStatus39) {
   QuireStatus status;
   const Connector connector("C:b:Library:Nothing:", status);
   EXPECT_EQ(connector.print(status), "");
-  EXPECT_EQ(status, QuireStatus(39, "Connector"));
+  EXPECT_EQ(status, QuireStatus(kUnsupportedOperation, "Connector"));
 
   const Field field("F:b:Library:Book::nothing:SAA:", status);
   EXPECT_EQ(field.displayName(status), "<INVALID FIELD>");
-  EXPECT_EQ(status, QuireStatus(39, "Field"));
+  EXPECT_EQ(status, QuireStatus(kUnsupportedOperation, "Field"));
 
   EXPECT_EQ(GeneralSource().print(status), "");
   EXPECT_FALSE(status.IsOk());
@@ -294,8 +296,10 @@ TEST_F(CommandTextTest, EveryPrefixOfAGoodTextParsesOrFailsCleanly) {
       if (status.IsOk()) {
         EXPECT_EQ(printed.substr(0, 1), prefix.substr(0, 1)) << prefix;
       } else {
-        EXPECT_TRUE(status.Kind() == 35 || status.Kind() == 37 || status.Kind() == 38 ||
-                    status.Kind() == 40 || status.Kind() == 49 || status.Kind() == 63)
+        EXPECT_TRUE(status.Kind() == kSyntaxError || status.Kind() == kUnknownAttribute ||
+                    status.Kind() == kUnknownAttributeInExpression ||
+                    status.Kind() == kNavigationError || status.Kind() == kNoArgumentToAssign ||
+                    status.Kind() == kEvaluationError)
             << prefix << ": " << status.Text();
       }
     }

@@ -84,7 +84,7 @@ TEST_F(SortTest, MalformedKeysFail) {
         ":X:Library:Book::title", ":AS:Library:Book::title", ":A:Library:Book:Uauthor:name"}) {
     QuireStatus status;
     const SortOrder ordering(text, status);
-    EXPECT_EQ(status, QuireStatus(35, "Key")) << '"' << text << '"';
+    EXPECT_EQ(status, QuireStatus(kSyntaxError, "Key")) << '"' << text << '"';
   }
 }
 
@@ -127,9 +127,9 @@ TEST_F(SortTest, KeysReadTheSameWithOrWithoutTheirClosingColon) {
 TEST_F(SortTest, LookupFailuresKeepTheirStatus) {
   QuireStatus status;
   const SortOrder wrongStep(":A:Library:Book:N=shelf:name", status);
-  EXPECT_EQ(status, QuireStatus(40, "Key"));
+  EXPECT_EQ(status, QuireStatus(kNavigationError, "Key"));
   const SortOrder unknownAttribute(":A:Library:Book::colour", status);
-  EXPECT_EQ(status, QuireStatus(37, HostMessageId{40302}, "colour"));
+  EXPECT_EQ(status, QuireStatus(kUnknownAttribute, host_message::kNoSuchAttribute, "colour"));
 }
 
 TEST_F(SortTest, TwoKeysWithTheSecondDescending) {

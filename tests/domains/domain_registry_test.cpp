@@ -69,7 +69,7 @@ TEST_F(DomainRegistryTest, UnixIsFileSysAndCaseMatters) {
 
   QuireAbstractDomain& missed = registry().getDomain(status, "filesys");
   EXPECT_TRUE(IsUndefinedDomain(missed));
-  EXPECT_EQ(status.Kind(), 63u);
+  EXPECT_EQ(status.Kind(), kEvaluationError);
   EXPECT_EQ(status.Message(), "Not defined: filesys");
 }
 
@@ -149,7 +149,7 @@ TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCol
   std::vector<std::string> read;
   InstalledDomainReaders().schemaFile = [&](const std::string& file, QuireStatus& status) {
     read.push_back(file);
-    status = QuireStatus(35, "line 3: class expected");
+    status = QuireStatus(kSyntaxError, "line 3: class expected");
     return false;
   };
   std::vector<QuireStatus> failures;
@@ -159,7 +159,7 @@ TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCol
   EXPECT_TRUE(registry().hasDomainNamed("FileSys"));
   ASSERT_EQ(read, std::vector<std::string>{path("install/domains/Remote.dom")});
   ASSERT_EQ(failures.size(), 1u);
-  EXPECT_EQ(failures[0].Kind(), 62u);
+  EXPECT_EQ(failures[0].Kind(), kProcessingError);
   EXPECT_EQ(failures[0].Message(), "The domain schema " + path("install/domains/Remote.dom") +
                                        " could not be read: line 3: class expected");
 }
@@ -234,12 +234,12 @@ TEST_F(DomainLoadingTest, ExtensionFileUnderHomeHidesTheInstalledOne) {
 TEST_F(DomainLoadingTest, ExtensionReaderFailureNamesTheFile) {
   write("install/domains/domain.ext");
   InstalledDomainReaders().extensionFile = [](const std::string&, QuireStatus& status) {
-    status = QuireStatus(35, "unknown keyword");
+    status = QuireStatus(kSyntaxError, "unknown keyword");
     return false;
   };
   QuireStatus status;
   loadDomainExtensions(status);
-  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Kind(), kProcessingError);
   EXPECT_EQ(status.Message(), "The domain extension file " + path("install/domains/domain.ext") +
                                   " has an error: unknown keyword");
 }

@@ -98,7 +98,8 @@ TEST_F(CopyFileToTest, ExistingDestinationIsKeptUnlessOverwriting) {
   const std::string destination = folder_.Write("out.txt", "old");
   QuireStatus status;
   CapturedStderr([&] { CopyFileTo(source, destination, false, status); });
-  EXPECT_EQ(status, QuireStatus(62, "The file was not copied: the destination already exists."));
+  EXPECT_EQ(status, QuireStatus(kProcessingError,
+                                "The file was not copied: the destination already exists."));
   EXPECT_EQ(Read(destination), "old");
 
   CopyFileTo(source, destination, true, status);
@@ -111,8 +112,9 @@ TEST_F(CopyFileToTest, MissingSourceFailsAndMakesNoDestination) {
   const std::string destination = folder_.Path("out.txt");
   QuireStatus status;
   CapturedStderr([&] { CopyFileTo(missing, destination, true, status); });
-  EXPECT_EQ(status, QuireStatus(62, "The file " + missing + " could not be copied to " +
-                                        destination + "."));
+  EXPECT_EQ(status,
+            QuireStatus(kProcessingError,
+                        "The file " + missing + " could not be copied to " + destination + "."));
   EXPECT_FALSE(std::filesystem::exists(destination));
 }
 

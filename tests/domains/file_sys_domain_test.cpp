@@ -23,7 +23,7 @@ FileSysDomain* currentDomain = nullptr;
 
 QuireAbstractDomain& FindFileSys(QuireStatus& status, const std::string& name) {
   if (name == "FileSys" && currentDomain != nullptr) return *currentDomain;
-  status = QuireStatus(63, HostMessageId{40394}, name);
+  status = QuireStatus(kEvaluationError, host_message::kNotDefined, name);
   return UndefinedDomain();
 }
 
@@ -178,7 +178,7 @@ TEST_F(FileSysDomainTest, IdentifiersRoundTripThroughMakeObject) {
     QuireObject::makeObject(
         "FileSys:FileRecord:Filename=" + EscapeNonAlphanumeric(path) + ",UniqueKey=zz", status);
   });
-  EXPECT_EQ(status.Kind(), 4u);  // no record has that key
+  EXPECT_EQ(status.Kind(), kFileNotFound);  // no record has that key
 }
 
 }  // namespace

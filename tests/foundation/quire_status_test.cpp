@@ -16,10 +16,11 @@ const QuireStatus g_not_implemented_copy = QuireNotImplementedStatus;
 
 // The host strings that the statuses read; any other id reads as "name<id>".
 std::string TestHostString(unsigned id) {
-  static const std::map<unsigned, std::string> strings = {{40007, "Error of kind %1:"},
-                                                          {54630, "Document generation"},
-                                                          {58131, "Cannot open %1 in %2."},
-                                                          {40531, "Keeps %1 when read plainly."}};
+  static const std::map<unsigned, std::string> strings = {
+      {host_message::kErrorOccurred.id, "Error of kind %1:"},
+      {host_message::kProductName.id, "Document generation"},
+      {host_message::kDataSourceNotLoaded.id, "Cannot open %1 in %2."},
+      {host_message::kDocumentObjectNotCreated.id, "Keeps %1 when read plainly."}};
   const auto found = strings.find(id);
   return found != strings.end() ? found->second : "name" + std::to_string(id);
 }
@@ -54,10 +55,13 @@ TEST(QuireStatusValue, SharedStatusesHaveTheirFixedKindAndMessage) {
 }
 
 TEST_F(QuireStatusHost, HostMessageFormsReadAndFormatTheHostString) {
-  EXPECT_EQ(QuireStatus(4, HostMessageId{40531}).Message(), "Keeps %1 when read plainly.");
-  EXPECT_EQ(QuireStatus(4, HostMessageId{58131}, "a.htm", "/tmp").Message(),
-            "Cannot open a.htm in /tmp.");
-  EXPECT_EQ(QuireStatus(4, HostMessageId{58131}, "a.htm").Message(), "Cannot open a.htm in .");
+  EXPECT_EQ(QuireStatus(kFileNotFound, host_message::kDocumentObjectNotCreated).Message(),
+            "Keeps %1 when read plainly.");
+  EXPECT_EQ(
+      QuireStatus(kFileNotFound, host_message::kDataSourceNotLoaded, "a.htm", "/tmp").Message(),
+      "Cannot open a.htm in /tmp.");
+  EXPECT_EQ(QuireStatus(kFileNotFound, host_message::kDataSourceNotLoaded, "a.htm").Message(),
+            "Cannot open a.htm in .");
 }
 
 // The rows from kind 26 on are kinds without a name of their own, which share one.

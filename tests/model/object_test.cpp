@@ -61,7 +61,7 @@ QuireClass itemClass, fileClass;
 QuireAbstractDomain& FindTestDomain(QuireStatus& status, const std::string& name) {
   status = QuireStatus();
   if (domains.count(name) != 0) return *domains[name];
-  status = QuireStatus(63, "no domain ", name);
+  status = QuireStatus(kEvaluationError, "no domain ", name);
   return *domains.begin()->second;
 }
 
@@ -148,7 +148,8 @@ TEST_F(ObjectTest, UndefinedObjectWritesItsMessageAndFallsBack) {
   for (const auto& row : rows) {
     status = QuireStatus();
     EXPECT_EQ(CapturedStderr(row.call), row.line);
-    EXPECT_EQ(status, QuireStatus(63, "The operation was applied to an undefined object."));
+    EXPECT_EQ(status,
+              QuireStatus(kEvaluationError, "The operation was applied to an undefined object."));
   }
 }
 
@@ -172,13 +173,15 @@ TEST_F(ObjectTest, BadIdentifiersGiveTheUndefinedObjectAndAStatus) {
     QuireStatus status;
     std::string lines;
   } rows[] = {
-      {"Shop:Item", QuireStatus(62, "Shop:Item is not a valid object identifier."), failed},
-      {"Nowhere:Item:code=a", QuireStatus(63, "no domain ", "Nowhere"), failed},
-      {"Shop:Nothing:", QuireStatus(63, "Not defined: Nothing"), failed},
-      {"Shop:Item:kode=a", QuireStatus(50, HostMessageId{40419}),
+      {"Shop:Item", QuireStatus(kProcessingError, "Shop:Item is not a valid object identifier."),
+       failed},
+      {"Nowhere:Item:code=a", QuireStatus(kEvaluationError, "no domain ", "Nowhere"), failed},
+      {"Shop:Nothing:", QuireStatus(kEvaluationError, "Not defined: Nothing"), failed},
+      {"Shop:Item:kode=a",
+       QuireStatus(kUnreadableArgument, host_message::kIdentifierArgumentUnreadable),
        error + "the 'kode' argument doesn't match the corresponding code argument of its class\n" +
            failed},
-      {"Shop:Item:a", QuireStatus(50, HostMessageId{40419}),
+      {"Shop:Item:a", QuireStatus(kUnreadableArgument, host_message::kIdentifierArgumentUnreadable),
        error + "can't parse writeImage, no name specified\n" + failed},
   };
   for (const auto& row : rows) {
@@ -219,7 +222,7 @@ TEST_F(ObjectTest, ScriptAttributeRunsWithQuotedArguments) {
 TEST_F(ObjectTest, ScriptAttributeFailureIsReported) {
   const QuireAttribute failing("run", itemClass, "false", {});
   std::string lines = CapturedStderr([&] { Item("x", 1.0f).getAttributeValue(failing, status); });
-  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Kind(), kProcessingError);
   EXPECT_NE(lines.find("Error in executing false in script attribute run\n"), std::string::npos)
       << lines;
 }
@@ -235,9 +238,11 @@ TEST_F(ObjectTest, ConvertingObjectsBecomeFileSystemObjects) {
   const QuireObject numbered = Make(RemoteDoc(), {QuireAttributeValue(number, 1.0f)});
   EXPECT_EQ(CapturedStderr([&] { numbered.getAttributeValue(Label(fileClass), status); }),
             "Bad status in staticGetLocalObject\n");
-  EXPECT_EQ(status, QuireStatus(63, "The object could not be converted for the domain FileSys."));
+  EXPECT_EQ(status, QuireStatus(kEvaluationError,
+                                "The object could not be converted for the domain FileSys."));
   EXPECT_TRUE(doc.getAttributeValue(Label(itemClass), status).isUndefined());
-  EXPECT_EQ(status, QuireStatus(63, "Objects of this domain cannot be used with the class Item."));
+  EXPECT_EQ(status, QuireStatus(kEvaluationError,
+                                "Objects of this domain cannot be used with the class Item."));
 }
 
 TEST_F(ObjectTest, NavigationFromAnObjectThatCannotBeConvertedIsReported) {
@@ -252,7 +257,7 @@ TEST_F(ObjectTest, NavigationFromAnObjectThatCannotBeConvertedIsReported) {
   lines = CapturedStderr([&] { EXPECT_TRUE(doc.getNaryRelatedObjects(parts, status).empty()); });
   EXPECT_EQ(lines, "*** Bad status in getNaryRelatedObjects:" + status.Text() +
                        " - returning empty set**\n");
-  EXPECT_EQ(status.Kind(), 63u);
+  EXPECT_EQ(status.Kind(), kEvaluationError);
 }
 
 }  // namespace

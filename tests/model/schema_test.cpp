@@ -61,7 +61,7 @@ TEST_F(SchemaTest, AttributeIsFoundAlikeByNameAliasAndAkaAndAMissGivesKind37) {
     EXPECT_TRUE(status.IsOk()) << other;
   }
   EXPECT_EQ(&part.findAttribute("height", status), &QuireAttribute::undefined());
-  EXPECT_EQ(status, QuireStatus(37, "The class has no attribute named height."));
+  EXPECT_EQ(status, QuireStatus(kUnknownAttribute, "The class has no attribute named height."));
   EXPECT_EQ(part.findAttribute("height", status, kSecond).name(), "height");
 }
 
@@ -73,7 +73,7 @@ TEST_F(SchemaTest, RelationshipLookupSearchesTheListOfItsKind) {
   QuireStatus status;
   EXPECT_EQ(order.findRelationship("items", QuireRelationship::kNary, status).name(), "lines");
   EXPECT_TRUE(order.findRelationship("lines", QuireRelationship::kUnary, status).isUndefined());
-  EXPECT_EQ(status, QuireStatus(40, "No such relationship: lines"));
+  EXPECT_EQ(status, QuireStatus(kNavigationError, "No such relationship: lines"));
 }
 
 // Leaf has two superclasses; only the second, Right, leads up to Base.
@@ -135,7 +135,7 @@ TEST_F(SchemaTest, ChangingAClassAliasRebindsItInTheDomain) {
     EXPECT_EQ(domain_.findClass(name, status), cls) << name;
   }
   EXPECT_TRUE(domain_.findClass("Req", status).isUndefined());
-  EXPECT_EQ(status, QuireStatus(63, "Not defined: Req"));
+  EXPECT_EQ(status, QuireStatus(kEvaluationError, "Not defined: Req"));
 }
 
 TEST_F(SchemaTest, UndefinedClassBelongsToTheCurrentUndefinedDomain) {
@@ -184,7 +184,7 @@ TEST_F(SchemaTest, AttributeCopiesAreDeep) {
 }
 
 TEST_F(SchemaTest, SchemaIsLoadedOnceAndAFailureIsLoggedKeepingWhatWasMade) {
-  const QuireStatus failure(50, "schema file unreadable");
+  const QuireStatus failure(kUnreadableArgument, "schema file unreadable");
   TestDomain domain("Broken", [&](TestDomain& self, QuireStatus& status) {
     self.addClass("Made");
     self.addClass("Made");  // the same class again
@@ -201,7 +201,7 @@ TEST_F(SchemaTest, SchemaIsLoadedOnceAndAFailureIsLoggedKeepingWhatWasMade) {
 }
 
 TEST_F(SchemaTest, StandardDomainOffersNoSelectedObjects) {
-  const QuireStatus expected(62,
+  const QuireStatus expected(kProcessingError,
                              "QuireStandardDomain::getSelectedObject: "
                              "This domain does not support selected objects.");
   QuireStatus status;
@@ -228,10 +228,10 @@ TEST_F(SchemaTest, StandardDomainCallsTheAccessFunctionsAndNamesWhatHasNone) {
   value = domain_.getAttributeValue(status, QuireAttribute("free", QuireType::STRING, cls),
                                     QuireObject());
   EXPECT_TRUE(value.isUndefined());
-  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Kind(), kProcessingError);
   EXPECT_NE(status.Message().find("free"), std::string::npos) << status.Message();
   EXPECT_TRUE(domain_.makeObject(cls, {}, status, 3).isUndefined());
-  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Kind(), kProcessingError);
   EXPECT_NE(status.Message().find("Doc"), std::string::npos) << status.Message();
 }
 

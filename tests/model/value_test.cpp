@@ -50,7 +50,7 @@ TEST_F(ValueTest, DisplayAndShortTextsByType) {
   EXPECT_EQ(QuireValue("a b").shortText(status, true), "a\\x20b");
   EXPECT_TRUE(status.IsOk());
   EXPECT_EQ(QuireValue::wildcard("x").shortText(status), "");
-  EXPECT_EQ(status, QuireStatus(36, "Value"));
+  EXPECT_EQ(status, QuireStatus(kNoTextForm, "Value"));
 }
 
 TEST_F(ValueTest, DifferentTypesNeverCompare) {
@@ -151,9 +151,10 @@ TEST_F(ValueTest, GraphicDescriptions) {
   EXPECT_EQ(read.unit(), 3);
 
   QuireGraphic::fromDescription("a.tif tif 1 1 0:", status);
-  EXPECT_EQ(status, QuireStatus(35, "The graphic description names an unknown picture format."));
+  EXPECT_EQ(status,
+            QuireStatus(kSyntaxError, "The graphic description names an unknown picture format."));
   QuireGraphic::fromDescription("a.gif gif 1", status);
-  EXPECT_EQ(status, QuireStatus(35, "The graphic description has no picture size."));
+  EXPECT_EQ(status, QuireStatus(kSyntaxError, "The graphic description has no picture size."));
 
   const QuireGraphic constant = QuireGraphic::fromConstant("x.wmf");
   EXPECT_EQ(constant.format(), QuireGraphic::kWmf);

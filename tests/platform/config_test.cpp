@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/resource_module.h"
 #include "test_support.h"
 
 namespace platform {
@@ -16,13 +17,14 @@ namespace {
 
 using test_support::ScopedVariable;
 
-// Section name answered for host string 57004; null answers the empty text.
+// Section name answered for host string kSettingsSectionStringId; null answers the empty text.
 const char* g_settings_section = "Settings";
 
 std::string TestHostString(unsigned id) {
-  if (id == 57004) return g_settings_section != nullptr ? g_settings_section : "";
-  if (id == 57100) return "vistafold.ini";
-  if (id == 57002) return "VISTAFOLD_DATA";
+  if (id == kSettingsSectionStringId)
+    return g_settings_section != nullptr ? g_settings_section : "";
+  if (id == kSettingsFileStringId) return "vistafold.ini";
+  if (id == kDataFolderKeyStringId) return "VISTAFOLD_DATA";
   return LoadHostString(id);
 }
 

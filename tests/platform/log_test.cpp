@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/resource_module.h"
 #include "test_support.h"
 
 namespace platform {
@@ -18,7 +19,9 @@ using Lines = std::vector<std::string>;
 
 // Only the library's own strings: no settings-file section, so "debugLevel" comes from the init
 // parameters and the registry file of the test.
-std::string OwnStringsOnly(unsigned id) { return id == 57004 ? std::string() : LoadHostString(id); }
+std::string OwnStringsOnly(unsigned id) {
+  return id == kSettingsSectionStringId ? std::string() : LoadHostString(id);
+}
 
 // The lines written by body, each without its leading 19-character time stamp
 // ("Sun Dec  6 10:21:22"); a line that does not start with one is marked "<no stamp>".

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "foundation/host_hooks.h"
+#include "foundation/quire_status.h"
 #include "test_support.h"
 
 namespace {
@@ -109,12 +110,52 @@ TEST(SampleResourceFile, HasATextForEveryNumberTheLibraryUses) {
   for (unsigned id : kUsedNumbers) EXPECT_FALSE(module.String(id).empty()) << "no text for " << id;
   for (unsigned id = 40469; id <= 40525; ++id) EXPECT_FALSE(module.String(id).empty()) << id;
   // The entries that name settings and files are fixed by the installation layout.
-  EXPECT_EQ(module.String(57002), "VISTAFOLD_DATA");
-  EXPECT_EQ(module.String(57004), "Settings");
+  EXPECT_EQ(module.String(platform::kDataFolderKeyStringId), "VISTAFOLD_DATA");
+  EXPECT_EQ(module.String(platform::kSettingsSectionStringId), "Settings");
   // Texts meant to have a name appended keep their trailing blank.
-  EXPECT_EQ(module.String(40532).back(), ' ');
-  EXPECT_EQ(FormatHostMessage(module.String(40007), {"Syntax error"}),
+  EXPECT_EQ(module.String(host_message::kErrorsWhileGenerating.id).back(), ' ');
+  EXPECT_EQ(FormatHostMessage(module.String(host_message::kErrorOccurred.id), {"Syntax error"}),
             "An error occurred (Syntax error):");
+}
+
+// Each named status kind has the number the host's kind-name table expects, and the sample
+// installation names it with the text its name stands for.
+TEST(SampleResourceFile, NamesEveryNamedStatusKindWithItsText) {
+  const struct {
+    QuireStatusKind kind;
+    uint32_t number;
+    const char* text;
+  } rows[] = {{kSuccess, 0, "Success"},
+              {kFileNotFound, 4, "File not found"},
+              {kSyntaxError, 35, "Syntax error"},
+              {kNoTextForm, 36, "No text form"},
+              {kUnknownAttribute, 37, "Unknown attribute"},
+              {kUnknownAttributeInExpression, 38, "Unknown attribute in expression"},
+              {kUnsupportedOperation, 39, "Unsupported operation"},
+              {kNavigationError, 40, "Navigation error"},
+              {kTypeMismatch, 41, "Type mismatch"},
+              {kUnboundVariable, 42, "Unbound variable"},
+              {kNotABooleanValue, 44, "Not a boolean value"},
+              {kUndefinedSetting, 45, "Undefined setting"},
+              {kDuplicateDomain, 48, "Duplicate domain"},
+              {kNoArgumentToAssign, 49, "Failure"},
+              {kUnreadableArgument, 50, "Failure"},
+              {kClassMismatch, 51, "Class mismatch"},
+              {kArgumentMismatch, 52, "Argument mismatch"},
+              {kInformationSourceError, 53, "Information source error"},
+              {kNoResult, 54, "No result"},
+              {kNotImplemented, 61, "Not implemented"},
+              {kProcessingError, 62, "Processing error"},
+              {kEvaluationError, 63, "Evaluation error"},
+              {kUnloggedFailure, 64, "Unlogged failure"}};
+  ResourceModule module;
+  std::string error;
+  ASSERT_TRUE(module.Load(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
+      << error;
+  for (const auto& row : rows) {
+    EXPECT_EQ(static_cast<uint32_t>(row.kind), row.number) << row.text;
+    EXPECT_EQ(module.String(QuireStatusKindNameId(row.kind)), row.text) << row.number;
+  }
 }
 
 }  // namespace

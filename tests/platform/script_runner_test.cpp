@@ -56,14 +56,14 @@ TEST_F(ScriptRunnerTest, FailingCommandLeavesTheMarkerInTheOutputAndNamesTheComm
   std::string output;
   std::string written = CapturedStderr([&] { output = RunWithOutput("false", "x", status); });
   EXPECT_EQ(output, "@scriptFailed@\n");
-  EXPECT_EQ(status, QuireStatus(62, "The command false x failed."));
+  EXPECT_EQ(status, QuireStatus(kProcessingError, "The command false x failed."));
   EXPECT_EQ(written, "The command false x failed.\n");
 }
 
 TEST_F(ScriptRunnerTest, SucceedingCommandGivesItsOutputAndTheSuccessMessage) {
   QuireStatus status;
   EXPECT_EQ(RunWithOutput("echo", "one two", status), "one two\n");
-  EXPECT_EQ(status, QuireStatus(0, "The command completed successfully."));
+  EXPECT_EQ(status, QuireStatus(kSuccess, "The command completed successfully."));
 }
 
 TEST_F(ScriptRunnerTest, QuireComSpecIsUsedAsGivenWithoutSwitchesOrMarker) {
@@ -98,11 +98,11 @@ TEST_F(ScriptRunnerTest, MissingInterpreterIsReportedBeforeAnythingRuns) {
     QuireStatus status;
     std::string written =
         CapturedStderr([&] { EXPECT_EQ(RunWithOutput("touch", marker, status), ""); });
-    EXPECT_EQ(status, QuireStatus(62, "No command interpreter is available."));
+    EXPECT_EQ(status, QuireStatus(kProcessingError, "No command interpreter is available."));
     EXPECT_EQ(written, "No command interpreter is available.\n");
     EXPECT_EQ(RunCommand("touch " + marker).Message(), "No command interpreter is available.");
     EXPECT_EQ(StartDetached("touch " + marker),
-              QuireStatus(63, "No command interpreter is available."));
+              QuireStatus(kEvaluationError, "No command interpreter is available."));
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
@@ -112,7 +112,7 @@ TEST_F(ScriptRunnerTest, RunCommandReportsANonZeroResult) {
   QuireStatus status;
   std::string written = CapturedStderr([&] { status = RunCommand("exit 3"); });
   EXPECT_EQ(written, "Failed to run command exit 3\n");
-  EXPECT_EQ(status, QuireStatus(62, "The command exit 3 could not be run."));
+  EXPECT_EQ(status, QuireStatus(kProcessingError, "The command exit 3 could not be run."));
 }
 
 TEST_F(ScriptRunnerTest, DetachedStartReturnsAtOnceAndLeavesNoZombie) {

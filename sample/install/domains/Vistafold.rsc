@@ -170,7 +170,7 @@
 40509=Not implemented
 40523=Processing error
 40489=Evaluation error
-40624=Failure kind 64
+40624=Unlogged failure
 57649=Failure kind 65
 57650=Failure kind 66
 40524=Failure
