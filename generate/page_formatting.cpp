@@ -26,8 +26,6 @@ namespace {
 const std::string kCommandSpan = std::string("span[@") + kCommandAttribute + "]";
 constexpr const char* kListPattern = "ol[@start >= 1 $and$ @type]";
 constexpr double kDefaultTabInterval = 0.5;
-constexpr uint32_t kDateFieldFailureKind = 63;
-constexpr unsigned kDateFieldFailureMessage = 40700;
 
 std::string lowerCase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -452,7 +450,7 @@ void convertDateFields(const DomNode& body, QuireStatus& status) {
     failure = error.Description();
   }
   if (failure.empty()) return;
-  status = QuireStatus(kDateFieldFailureKind, HostMessageId{kDateFieldFailureMessage});
+  status = QuireStatus(kEvaluationError, host_message::kDateFieldUnformatted);
   platform::Log(status.Text() + " (" + failure + ")", platform::kLogError);
 }
 

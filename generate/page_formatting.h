@@ -43,8 +43,9 @@ void renumberLists(const platform::DomNode& body);
 // first single "M" and "d" left over become `month` and `day` without a leading zero. A "%" of
 // the picture stays a literal percent sign. Pure; any thread.
 std::string datePictureFormat(const std::string& picture, int month, int day);
-// Writes the current date and time into Word's DATE and TIME fields. A failure sets status 63
-// (message 40700), is logged, and leaves the rest of the page as it is.
+// Writes the current date and time into Word's DATE and TIME fields. A failure sets status
+// kEvaluationError (host_message::kDateFieldUnformatted), is logged, and leaves the rest of the
+// page as it is.
 void convertDateFields(const platform::DomNode& body, QuireStatus& status);
 // The "tab-interval:" of the body's style in inches (0.5 when absent).
 double tabInterval(const platform::DomNode& body);

@@ -16,9 +16,6 @@ using platform::DomNode;
 
 namespace {
 
-constexpr uint32_t kAnnotationFailure = 62;
-constexpr unsigned kDisplayOutsideReference = 40625;
-
 constexpr const char* kAnchorsPattern = "body/div//a[@class='msocomanchor']";
 constexpr const char* kCommentTextsPattern = "body/div/div//div/p[@class='MsoCommentText']";
 constexpr const char* kAnchorInSpanPattern = ".//span/a[@class='msocomanchor']";
@@ -290,7 +287,7 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
     parent = reference.parentNode();
   }
   if (!parent || !isCommentReference(reference)) {
-    status = QuireStatus(kAnnotationFailure, HostMessageId{kDisplayOutsideReference}, mark.label);
+    status = QuireStatus(kProcessingError, host_message::kDisplayMarkOutsideReference, mark.label);
     return false;
   }
   const bool graphic = namesGraphicModifier(commandText);

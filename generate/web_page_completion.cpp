@@ -21,7 +21,6 @@ namespace {
 using platform::DomDocument;
 using platform::DomNode;
 
-constexpr uint32_t kDomFailure = 62;
 constexpr const char* kGetPage = "javascript:getpage";
 constexpr const char* kGetUrl = "javascript:geturl";
 
@@ -230,7 +229,7 @@ bool WebPageGenerator::completePage(const RequestTexts& /*request*/) {
     const std::shared_ptr<DomDocument>& page = templateDocument();
     const DomNode root = page ? page->documentElement() : DomNode();
     if (!root) {
-      setStatus(QuireStatus(kDomFailure, "Page completion: the page has no document element"));
+      setStatus(QuireStatus(kProcessingError, "Page completion: the page has no document element"));
       return false;
     }
     const DomNode head = HeadOf(*page, root);

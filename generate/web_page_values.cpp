@@ -35,12 +35,6 @@ using modifier_flags::kThroughProxy;
 using modifier_flags::kUrlLink;
 using platform::DomNode;
 
-constexpr unsigned kPictureNotWritten = 40076;
-constexpr unsigned kValueFailed = 40090;
-constexpr unsigned kFormattedTextUnreadable = 40529;
-constexpr uint32_t kNothingFound = 54;
-constexpr uint32_t kFormattedTextFailure = 63;
-
 constexpr const char* kPictureMissing = "<picture missing>";
 constexpr const char* kTemplateLinkPrefix = "$$";
 // The outline entry of a registered URL: its template and, for a new window, its frame.
@@ -215,7 +209,7 @@ bool MayRemoveTemporaryFolder(const fs::path& folder, const std::string& compani
 
 // Replaces a picture that cannot be copied by a visible mark, so the page still loads.
 void MarkPictureMissing(const DomNode& image, const std::string& why) {
-  platform::Log(HostString(kPictureNotWritten) + " " + why, platform::kLogWarning);
+  platform::Log(HostString(host_message::kPictureNotWritten) + " " + why, platform::kLogWarning);
   const DomNode parent = image.parentNode();
   if (!parent) return;
   const DomNode mark = image.ownerDocument()->createElement("span");
@@ -283,11 +277,11 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
   const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
   std::string valueText;
   if (value.isUndefined() && !status.IsOk()) {
-    if (status.Kind() != kNothingFound) {
+    if (status.Kind() != kNoResult) {
       QuireStatus printStatus;
-      platform::Log(
-          HostString(kValueFailed) + " " + field.print(printStatus) + " (" + status.Text() + ")",
-          platform::kLogError);
+      platform::Log(HostString(host_message::kDisplayValueNotEvaluated) + " " +
+                        field.print(printStatus) + " (" + status.Text() + ")",
+                    platform::kLogError);
       setStatus(status);
       return false;
     }
@@ -365,9 +359,9 @@ bool WebPageGenerator::writeFormattedText(const DomNode& element, const std::str
   if (!Trimmed(html).empty()) {
     fragment = ParseFragment(html, error);
     if (fragment == nullptr) {
-      const std::string message = HostString(kFormattedTextUnreadable) + ": " + error;
+      const std::string message = HostString(host_message::kFormattedTextUnparsable) + ": " + error;
       platform::Log(message, platform::kLogError);
-      setStatus(QuireStatus(kFormattedTextFailure, message));
+      setStatus(QuireStatus(kEvaluationError, message));
       return false;
     }
   }

@@ -270,8 +270,10 @@ TEST_F(AnnotationTest, DisplayOutsideACommentReferenceStopsThePass) {
       "<p><v:shape/><img src=\"a.gif\"/></p>",
       {"F:b:Library:Book::title:SAA:"}));
   const QuireStatus status = Annotate(document, false);
-  EXPECT_EQ(status.Kind(), 62u);
-  EXPECT_EQ(status.Message(), FormatHostMessage(HostString(40625), {"[DISPLAY1]"}));
+  EXPECT_EQ(status.Kind(), kProcessingError);
+  EXPECT_EQ(
+      status.Message(),
+      FormatHostMessage(HostString(host_message::kDisplayMarkOutsideReference), {"[DISPLAY1]"}));
   EXPECT_EQ(Count(document, "//SCRIPT"), 0u);
 }
 
@@ -282,7 +284,7 @@ TEST_F(AnnotationTest, DomFailureNamesTheLabelAndStillWrapsImages) {
       "<p>a</p><p>b</p><a class=\"msocomanchor\">[OPEN1]</a><p><v:shape/><img src=\"a.gif\"/></p>",
       {"C:s:Library:Shelf:name=Fiction"}));
   const QuireStatus status = Annotate(document, false);
-  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Kind(), kProcessingError);
   EXPECT_EQ(status.Message().rfind("[OPEN1]:", 0), 0u) << status.Message();
   EXPECT_EQ(Count(document, "//SCRIPT"), 1u);
 }

@@ -107,7 +107,7 @@ class MemosDomain : public QuireStandardDomain {
         return QuireObject(std::make_unique<MemoObject>(cls, found->first, found->second["title"]));
       }
     }
-    status = QuireStatus(63, "Memos: no such memo");
+    status = QuireStatus(kEvaluationError, "Memos: no such memo");
     return QuireObject();
   }
 
