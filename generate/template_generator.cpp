@@ -78,7 +78,7 @@ MasterLayout LayoutOf(const DomNode& master) {
 // REPEAT's text, so a copy found first gives the same command).
 DomNode RepeatOfMaster(const DomNode& master) {
   for (const DomNode& element : master.selectNodes(kAllCommands)) {
-    if (hasRepeatLetter(CommandText(element))) return element;
+    if (HasRepeatLetter(CommandText(element))) return element;
   }
   return {};
 }
@@ -232,7 +232,7 @@ void TemplateGenerator::endFailed() {
 QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
   for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
     const std::string text = CommandText(element);
-    if (commandKindOf(text) != CommandKind::kOpen) continue;
+    if (CommandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     std::string completed;
     if (!Connector::completeFromLocator(text, request_.locator, completed, status)) {
@@ -249,7 +249,7 @@ QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
 QuireStatus TemplateGenerator::prepareDomains(const DomNode& pageBody) {
   for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
     const std::string text = CommandText(element);
-    if (commandKindOf(text) != CommandKind::kOpen) continue;
+    if (CommandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     Connector connector(text, status);
     if (status.IsOk()) connector.prepareExternalClasses(status);
@@ -266,8 +266,8 @@ bool TemplateGenerator::walk(const DomNode& pageBody) {
   int bound = 0;
   processCommands(context_, pageBody, bound, true);
   QuireStatus dateStatus;
-  convertDateFields(pageBody, dateStatus);
-  renumberLists(pageBody);
+  ConvertDateFields(pageBody, dateStatus);
+  RenumberLists(pageBody);
   return true;
 }
 
@@ -277,10 +277,10 @@ void TemplateGenerator::countMasters(const DomNode& pageBody) {
     for (const DomNode& grandchild : child.childNodes()) {
       if (grandchild.nodeType() != platform::kDomElement) continue;
       bool master =
-          IsCommand(grandchild) && commandKindOf(CommandText(grandchild)) == CommandKind::kMaster;
+          IsCommand(grandchild) && CommandKindOf(CommandText(grandchild)) == CommandKind::kMaster;
       for (const DomNode& span : grandchild.selectNodes(kCommandSpans)) {
         if (master) break;
-        master = commandKindOf(CommandText(span)) == CommandKind::kMaster;
+        master = CommandKindOf(CommandText(span)) == CommandKind::kMaster;
       }
       if (master) ++masterCount_;
     }
@@ -299,7 +299,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
     const std::string text = CommandText(element);
     QuireStatus stepStatus;
     bool done = true;
-    switch (commandKindOf(text)) {
+    switch (CommandKindOf(text)) {
       case CommandKind::kOpen:
         done = processOpen(context, element, text, boundCount, stepStatus);
         break;
@@ -309,7 +309,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
       case CommandKind::kMaster: {
         const std::size_t nested = NestedCommandCount(element);
         const DomNode repeat = commands.item(i + 1);
-        if (nested == 0 || !hasRepeatLetter(CommandText(repeat))) {
+        if (nested == 0 || !HasRepeatLetter(CommandText(repeat))) {
           report(host_message::kMasterWithoutRepeat);
           setStatus(QuireStatus(kEvaluationError, host_message::kMasterWithoutRepeat));
           return false;
@@ -406,7 +406,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   for (const DomNode& child : layout.container.childNodes()) {
     if (child == repeat || !IsCommand(child)) continue;
     const std::string text = CommandText(child);
-    if (commandKindOf(text) != CommandKind::kLink) continue;
+    if (CommandKindOf(text) != CommandKind::kLink) continue;
     if (listed.empty()) {
       for (const QuireObject& object : objects) listed.insert(ReferenceOf(object));
     }
@@ -430,9 +430,9 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   if (layout.tableMode) {
     templateRow = repeat.selectSingleNode("./tr");
     if (templateRow) {
-      lastBorders = rowBottomBorders(templateRow);
+      lastBorders = RowBottomBorders(templateRow);
       const DomNode above = PreviousElement(repeat);
-      innerBorders = IsElementNamed(above, "tr") ? rowBottomBorders(above) : lastBorders;
+      innerBorders = IsElementNamed(above, "tr") ? RowBottomBorders(above) : lastBorders;
     }
   }
   DomNode previousCopy;   // its row had the last border until this copy came
@@ -454,8 +454,8 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
                                                   layout.tableMode});
       if (!target) continue;
       if (templateRow) {
-        if (previousCopy) applyRowBottomBorders(previousCopy, innerBorders);
-        if (applyRowBottomBorders(target, lastBorders)) markRowBorderless(target);
+        if (previousCopy) ApplyRowBottomBorders(previousCopy, innerBorders);
+        if (ApplyRowBottomBorders(target, lastBorders)) MarkRowBorderless(target);
         previousCopy = target;
       }
     }
@@ -472,12 +472,12 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   }
 
   if (layout.tableMode) {
-    if (IsElementNamed(layout.container, "table")) showElement(layout.container);
-    for (const DomNode& table : layout.container.selectNodes(".//table")) showElement(table);
+    if (IsElementNamed(layout.container, "table")) ShowElement(layout.container);
+    for (const DomNode& table : layout.container.selectNodes(".//table")) ShowElement(table);
   }
   // The template of the copies stays, hidden: an OMIT or OTHERWISE LIMIT may ask it again.
-  hideElement(repeat);
-  markRegion(repeat, true);
+  HideElement(repeat);
+  MarkRegion(repeat, true);
   resetCurrentIndex();
   return true;
 }
@@ -493,7 +493,7 @@ void TemplateGenerator::reportProgress(std::size_t index, std::size_t objectCoun
 
 bool TemplateGenerator::showAndProcess(QuireBindingList& context, const DomNode& region,
                                        int& boundCount, bool topLevel) {
-  markRegion(region, false);
+  MarkRegion(region, false);
   return processCommands(context, region, boundCount, topLevel);
 }
 
@@ -517,7 +517,7 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
       found.clear();
     }
     if (found.empty()) {
-      markRegion(limit, true);
+      MarkRegion(limit, true);
       return true;
     }
     ContextScope scope(context);
@@ -534,11 +534,11 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
       stepStatus = QuireStatus(kEvaluationError, kCommandAttribute, " attribute");
       return false;
     }
-    if (commandKindOf(previousText) == CommandKind::kMaster) master = previous;
+    if (CommandKindOf(previousText) == CommandKind::kMaster) master = previous;
   }
   for (const DomNode& span : limit.selectNodes(kCommandSpans)) {
     if (master) break;
-    if (commandKindOf(CommandText(span)) == CommandKind::kMaster) master = span;
+    if (CommandKindOf(CommandText(span)) == CommandKind::kMaster) master = span;
   }
   if (!master) {
     stepStatus = QuireStatus(kEvaluationError, host_message::kLimitWithoutMaster);
@@ -563,7 +563,7 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
   }
   const bool show = (stipulator.mode() == Stipulator::kOtherwise) == objects.empty();
   if (!show) {
-    markRegion(limit, true);
+    MarkRegion(limit, true);
     return true;
   }
   return showAndProcess(context, limit, boundCount, topLevel);

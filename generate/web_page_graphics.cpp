@@ -268,7 +268,7 @@ bool AddImageMap(const DomNode& element, const QuireObject& object, const std::s
     area.setAttribute("coords", std::string(Trimmed(pointLines[i])));
     area.setAttribute(
         "href", "JavaScript:getPage('" +
-                    EscapeScriptArgument(decodeReference(std::string(Trimmed(artifactLines[i])))) +
+                    EscapeScriptArgument(DecodeReference(std::string(Trimmed(artifactLines[i])))) +
                     "','','','0','','','0')");
     map.appendChild(area);
   }
@@ -377,7 +377,7 @@ bool WebPageGenerator::writeGraphicValue(QuireBindingList& context, const DomNod
       image.parentNode().removeChild(after);
     }
     image.removeAttribute("style");
-    wrapFallbackImage(*element.ownerDocument(), image);
+    WrapFallbackImage(*element.ownerDocument(), image);
   }
   return true;
 }

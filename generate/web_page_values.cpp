@@ -145,7 +145,7 @@ void RemoveScripts(const DomNode& root) {
     }
     for (const DomNode& attribute : element.selectNodes("@*")) {
       const std::string name = attribute.nodeName();
-      if (Lowercase(name).starts_with("on") || isScriptUrl(attribute.nodeValue())) {
+      if (Lowercase(name).starts_with("on") || IsScriptUrl(attribute.nodeValue())) {
         platform::Log("The attribute " + name + " of formatted text was not written into the page",
                       platform::kLogWarning);
         element.removeAttribute(name);
@@ -157,7 +157,7 @@ void RemoveScripts(const DomNode& root) {
 // The file a fragment's picture names: "file:" URLs and "%HH" forms undone; a relative path is
 // taken from the template's folder. Empty for pictures that are not local files.
 std::string PicturePathOf(const std::string& source, const std::string& templateFolder) {
-  std::string path = decodeReference(source);
+  std::string path = DecodeReference(source);
   const std::string lower = Lowercase(path);
   if (lower.starts_with("file:")) {
     path.erase(0, 5);
@@ -166,7 +166,7 @@ std::string PicturePathOf(const std::string& source, const std::string& template
     } else if (path.starts_with("//")) {
       path.erase(0, 2);
     }
-  } else if (isUrlValue(path) || lower.starts_with("data:")) {
+  } else if (IsUrlValue(path) || lower.starts_with("data:")) {
     return "";
   }
   if (path.empty()) return "";
@@ -293,16 +293,16 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
 
   const uint8_t flags = field.modifier().flags();
   const uint8_t kind = modifier_flags::linkKindOf(flags);
-  const std::string shown = shownValueText(valueText, linkText, flags);
+  const std::string shown = ShownValueText(valueText, linkText, flags);
   if (kind != kInPageLink && kind != kPortalPageLink && kind != kUrlLink) {
     WriteText(element, shown);
     return true;
   }
   const DomNode link = LinkElementIn(element);
   WriteText(link, shown);
-  const std::string reference = decodeReference(linkText);
+  const std::string reference = DecodeReference(linkText);
   if (kind == kInPageLink) {
-    link.setAttribute("href", "#" + anchorNameOf(reference));
+    link.setAttribute("href", "#" + AnchorNameOf(reference));
   } else if (kind == kPortalPageLink) {
     const Modifier* modifier = field.modifier().get();
     const std::string modifierText = modifier != nullptr ? modifier->text() : std::string();
@@ -327,16 +327,16 @@ void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valu
   }
   const bool newWindow = (flags & kNewWindow) != 0;
   if ((flags & kPassValueOrRegister) != 0) {
-    std::string url = decodeReference(valueText);
+    std::string url = DecodeReference(valueText);
     for (char& c : url) {
       if (c == '\\') c = '/';
     }
-    if (isScriptUrl(url)) {
+    if (IsScriptUrl(url)) {
       LogDroppedScriptUrl(url);
       return;
     }
     const std::string id =
-        registerOutlineEntry(shown, linkText, kUrlEntryTemplate, "", normaliseUrl(url),
+        registerOutlineEntry(shown, linkText, kUrlEntryTemplate, "", NormaliseUrl(url),
                              newWindow ? kNewWindowFrame : "");
     if ((flags & kThroughProxy) != 0) {
       // No target here: "_new" would open an empty window, where the portal's getProxy does not
@@ -345,12 +345,12 @@ void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valu
       return;
     }
   }
-  if (isScriptUrl(valueText)) {
+  if (IsScriptUrl(valueText)) {
     LogDroppedScriptUrl(valueText);
     return;
   }
   if (newWindow) link.setAttribute("target", "_new");
-  link.setAttribute("href", normaliseUrl(valueText));
+  link.setAttribute("href", NormaliseUrl(valueText));
 }
 
 bool WebPageGenerator::writeFormattedText(const DomNode& element, const std::string& html) {
@@ -396,7 +396,7 @@ void WebPageGenerator::rewriteTemplateHyperlinks(const DomNode& body,
     }
     const std::string object = reference.substr(0, classEnd + 1) + reference.substr(unusedEnd + 1);
     link.setAttribute("href", "JavaScript:getPage('" +
-                                  EscapeScriptArgument(decodeReference(object)) +
+                                  EscapeScriptArgument(DecodeReference(object)) +
                                   "','','0','','','1')");
   }
 }

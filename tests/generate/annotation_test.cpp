@@ -101,7 +101,7 @@ TEST(MarkerKindTest, ClassifiesByTextPrefixAndLabelForm) {
       {"R:x", "[repeat17]", MarkerKind::kMismatch},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(classifyMarker(c.text, c.label), c.kind) << c.text << " " << c.label;
+    EXPECT_EQ(ClassifyMarker(c.text, c.label), c.kind) << c.text << " " << c.label;
   }
 }
 
@@ -110,10 +110,10 @@ TEST(MarkerKindTest, CommandTextIsTheLastOfTwoChildrenOrTheWholeTextWithoutTheLa
       "<div><p><span>[OPEN1]</span>C:a</p><p><span><a>[OPEN1]</a></span>C:b<o:p/></p>"
       "<p>C:c<span>[OPEN1]</span><o:p/></p><p><span>x</span>C:<b>d</b></p><p/></div>");
   const auto paragraphs = document->selectNodes("div/p");
-  EXPECT_EQ(commandTextOf(paragraphs.item(0), "[OPEN1]"), "C:a");
-  EXPECT_EQ(commandTextOf(paragraphs.item(2), "[OPEN1]"), "C:c");
-  EXPECT_EQ(commandTextOf(paragraphs.item(3), "[OPEN1]"), "xC:d");
-  EXPECT_EQ(commandTextOf(paragraphs.item(4), "[OPEN1]"), "");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(0), "[OPEN1]"), "C:a");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(2), "[OPEN1]"), "C:c");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(3), "[OPEN1]"), "xC:d");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(4), "[OPEN1]"), "");
 }
 
 TEST_F(AnnotationTest, OlderMarkupTurnsEveryCommandIntoAnElement) {
