@@ -3,13 +3,7 @@
 
 #include "foundation/host_hooks.h"
 
-namespace {
-
-constexpr unsigned kMessageBoxTitleId = 54630;
-
-}  // namespace
-
 void ShowAgentMessage(const std::string& text) {
-  const std::string title = HostString(kMessageBoxTitleId);
+  const std::string title = HostString(host_message::kProductName);
   ShowMessageBox(title.empty() ? "Vistafold" : title, text);
 }

@@ -3,6 +3,6 @@
 
 #include <string>
 
-// Shows a message box titled with host string 54630 ("Vistafold" when the host has none). Any
-// thread.
+// Shows a message box titled with host_message::kProductName ("Vistafold" when the host has none).
+// Any thread.
 void ShowAgentMessage(const std::string& text);

@@ -18,13 +18,14 @@
 
 namespace {
 
-constexpr unsigned kFolderNotCreatedId = 40170;
-constexpr unsigned kFoldersNotConfiguredId = 40185;
-constexpr unsigned kFileMissingId = 40188;
+// The host message with its %1 replaced by the argument, in a message box.
+void ShowMessage(HostMessageId message, const std::string& argument) {
+  ShowAgentMessage(FormatHostMessage(HostString(message), {argument}));
+}
 
-void ShowMessage(unsigned id, const std::string& argument, bool own = false) {
-  ShowAgentMessage(
-      FormatHostMessage(own ? platform::OwnStringText(id) : HostString(id), {argument}));
+// The same for one of the library's own strings, which the host resource module does not hold.
+void ShowOwnMessage(unsigned ownStringId, const std::string& argument) {
+  ShowAgentMessage(FormatHostMessage(platform::OwnStringText(ownStringId), {argument}));
 }
 
 bool IsFile(const std::string& path) {
@@ -64,7 +65,7 @@ bool CopySettingsFile(const std::string& home, const std::string& data) {
   const std::string name = HostString(platform::kSettingsFileStringId);
   const std::string source = home + "/" + name;
   if (name.empty() || !IsFile(source)) {
-    ShowMessage(kFileMissingId, name);
+    ShowMessage(host_message::kRequiredFileMissing, name);
     return false;
   }
   namespace fs = std::filesystem;
@@ -86,7 +87,7 @@ bool LoadHostResourceModule() {
   const std::string homeKey = platform::OwnStringText(platform::kHomeKeyStringId);
   const std::string home = platform::ConfigSetting(homeKey).Value();
   if (home.empty()) {
-    ShowMessage(platform::kNoRegistryEntryStringId, homeKey, true);
+    ShowOwnMessage(platform::kNoRegistryEntryStringId, homeKey);
     return false;
   }
   const std::string fileName = platform::OwnStringText(platform::kResourceFileStringId);
@@ -95,18 +96,18 @@ bool LoadHostResourceModule() {
     const std::string resourceKey = platform::OwnStringText(platform::kResourceKeyStringId);
     const std::string folder = platform::ConfigSetting(resourceKey).Value();
     if (folder.empty()) {
-      ShowMessage(platform::kNoRegistryEntryStringId, resourceKey, true);
+      ShowOwnMessage(platform::kNoRegistryEntryStringId, resourceKey);
       return false;
     }
     path = folder + "/" + fileName;
     if (!IsFile(path)) {
-      ShowMessage(platform::kCannotLoadStringId, path, true);
+      ShowOwnMessage(platform::kCannotLoadStringId, path);
       return false;
     }
   }
   std::string error;
   if (!platform::HostResources().Load(path, error)) {
-    ShowMessage(platform::kCannotLoadStringId, path, true);
+    ShowOwnMessage(platform::kCannotLoadStringId, path);
     platform::Log(error, platform::kLogError);
     return false;
   }
@@ -121,18 +122,18 @@ bool PrepareDataFolders() {
   const std::string data =
       platform::ConfigSetting(HostString(platform::kDataFolderKeyStringId)).Value();
   if (home.empty() || data.empty()) {
-    ShowAgentMessage(HostString(kFoldersNotConfiguredId));
+    ShowAgentMessage(HostString(host_message::kFoldersNotConfigured));
     return false;
   }
   if (home == data) return true;
   if (!CreateFolderWithAncestors(data)) {
-    ShowMessage(kFolderNotCreatedId, data);
+    ShowMessage(host_message::kFolderNotCreated, data);
     return false;
   }
   for (const char* child : {"/logs", "/samples", "/temp"}) {
     const std::string folder = data + child;
     if (!IsFolder(folder) && !MakeFolder(folder)) {
-      ShowMessage(kFolderNotCreatedId, folder);
+      ShowMessage(host_message::kFolderNotCreated, folder);
       return false;
     }
   }

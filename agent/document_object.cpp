@@ -4,16 +4,10 @@
 #include "foundation/host_hooks.h"
 #include "platform/log.h"
 
-namespace {
-
-constexpr unsigned kCannotCreateDocumentMessage = 40531;
-
-}  // namespace
-
 std::shared_ptr<platform::DomDocument> NewRequestDocument() {
   std::shared_ptr<platform::DomDocument> document = platform::NewDomDocument();
   if (!document) {
-    platform::Log(HostString(kCannotCreateDocumentMessage), platform::kLogCriticalError);
+    platform::Log(HostString(host_message::kDocumentObjectNotCreated), platform::kLogCriticalError);
   }
   return document;
 }

@@ -6,6 +6,6 @@
 
 #include "platform/dom/dom_document.h"
 
-// As platform::NewDomDocument, logging host message 40531 at level 1 when none can be made: a
-// request that finds no document object cannot be served.
+// As platform::NewDomDocument, logging host_message::kDocumentObjectNotCreated at level 1 when none
+// can be made: a request that finds no document object cannot be served.
 std::shared_ptr<platform::DomDocument> NewRequestDocument();

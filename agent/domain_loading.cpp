@@ -13,7 +13,7 @@
 namespace {
 
 // "<kind name>: <message>" on the diagnostic stream and the message in a message box.
-void ReportLoadFailure(const QuireStatus& status, unsigned boxMessage) {
+void ReportLoadFailure(const QuireStatus& status, HostMessageId boxMessage) {
   std::fprintf(stderr, "%s: %s\n", status.KindName().c_str(), status.Message().c_str());
   std::fflush(stderr);
   ShowAgentMessage(FormatHostMessage(HostString(boxMessage), {status.Message()}));
@@ -24,9 +24,11 @@ void ReportLoadFailure(const QuireStatus& status, unsigned boxMessage) {
 void FillDomainRegistry() {
   std::vector<QuireStatus> failures;
   loadDomains(failures);
-  for (const QuireStatus& status : failures) ReportLoadFailure(status, 40168);
+  for (const QuireStatus& status : failures)
+    ReportLoadFailure(status, host_message::kDomainNotLoaded);
   QuireStatus extensionStatus;
   loadDomainExtensions(extensionStatus);
-  if (!extensionStatus.IsOk()) ReportLoadFailure(extensionStatus, 40167);
+  if (!extensionStatus.IsOk())
+    ReportLoadFailure(extensionStatus, host_message::kExtensionFileUnreadable);
   DomainRegistry::instance().refreshAllDomains();
 }

@@ -4,5 +4,7 @@
 #pragma once
 
 // Loads what the installation provides (once per process) and reports every failure on the
-// standard error stream as "<kind name>: <message>" and in a message box (host message 40168).
+// standard error stream as "<kind name>: <message>" and in a message box
+// (host_message::kDomainNotLoaded, or host_message::kExtensionFileUnreadable for the extension
+// file).
 void FillDomainRegistry();

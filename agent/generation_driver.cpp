@@ -21,9 +21,6 @@
 
 namespace {
 
-constexpr unsigned kCannotCreateDocumentMessage = 40531;
-constexpr unsigned kUnexpectedErrorMessage = 40530;
-
 // A conversion failure of a missing file carries no message; the page then names the kind.
 std::string ConversionFailureText(const std::string& fileName, const QuireStatus& status) {
   if (!status.Message().empty()) return status.Message();
@@ -36,7 +33,7 @@ std::shared_ptr<platform::DomDocument> LoadOrConvert(const std::string& fileName
                                                      ErrorCollector& errors, QuireStatus& status) {
   std::shared_ptr<platform::DomDocument> document = platform::NewDomDocument();
   if (!document) {
-    status = QuireStatus(62, HostString(kCannotCreateDocumentMessage));
+    status = QuireStatus(kProcessingError, HostString(host_message::kDocumentObjectNotCreated));
     errors.add(status);
     return nullptr;
   }
@@ -50,7 +47,7 @@ std::shared_ptr<platform::DomDocument> LoadOrConvert(const std::string& fileName
     return nullptr;
   }
   if (LoadTemplate(*document, fileName, message)) return document;
-  status = QuireStatus(62, fileName + ": " + message);
+  status = QuireStatus(kProcessingError, fileName + ": " + message);
   errors.add(status);
   return nullptr;
 }
@@ -84,10 +81,11 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
   } catch (const platform::ComError& error) {
     // The layers below report through statuses; a document call that still throws ends the
     // request here instead of leaving the command thread.
-    status = QuireStatus(62, error.Description());
+    status = QuireStatus(kProcessingError, error.Description());
     errors.add(status);
   } catch (const std::exception& error) {
-    status = QuireStatus(62, HostString(kUnexpectedErrorMessage) + ": " + error.what());
+    status = QuireStatus(kProcessingError,
+                         HostString(host_message::kUnexpectedError) + ": " + error.what());
     errors.add(status);
   }
   if (document) {
@@ -96,7 +94,7 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
     try {
       result.page = document->encodedXml();
     } catch (const platform::ComError& error) {
-      status = QuireStatus(62, error.Description());
+      status = QuireStatus(kProcessingError, error.Description());
       errors.add(status);
     }
   }

@@ -20,7 +20,6 @@ namespace {
 
 constexpr const char* kParameterFileName = "generated/ParameterFile.txt";
 constexpr const char* kOutputFileName = "generated/Output.txt";
-constexpr unsigned kFileMissingId = 40188;
 
 std::string UserDataFolder() { return platform::ConfigSetting("USER_DATA").Value(); }
 
@@ -118,7 +117,8 @@ std::string ParameterFilePath() {
   const std::string path = userData + "/" + kParameterFileName;
   struct stat status;
   if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-    ShowAgentMessage(FormatHostMessage(HostString(kFileMissingId), {kParameterFileName}));
+    ShowAgentMessage(
+        FormatHostMessage(HostString(host_message::kRequiredFileMissing), {kParameterFileName}));
     return "";
   }
   return path;

@@ -16,7 +16,8 @@ inline constexpr const char* kPasswordNameKey = "PASSWORD_NAME";
 inline constexpr const char* kPasswordValueKey = "PASSWORD_VALUE";
 
 // <user data>/generated/ParameterFile.txt when USER_DATA is set and that file exists; otherwise
-// the empty text (a missing file is also shown in a message box with host message 40188).
+// the empty text (a missing file is also shown in a message box with
+// host_message::kRequiredFileMissing).
 std::string ParameterFilePath();
 
 // <user data>/generated/Output.txt, or the empty text when USER_DATA is not set.

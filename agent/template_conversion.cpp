@@ -18,7 +18,7 @@ constexpr size_t kMaxSystemTextLength = 1024;
 QuireStatus SystemFailure(int error) {
   std::string text = platform::SystemErrorText(error);
   if (text.size() > kMaxSystemTextLength) text.resize(kMaxSystemTextLength);
-  return QuireStatus(62, std::move(text));
+  return QuireStatus(kProcessingError, std::move(text));
 }
 
 // Opened for reading and writing, as the file is to be rewritten; 0 or the errno of the failure.
@@ -44,7 +44,7 @@ bool ConvertTemplateToXml(const std::string& path, QuireStatus& status, bool kee
   status = QuireStatus();
   std::string bytes;
   if (const int error = ReadTemplate(path, bytes); error != 0) {
-    status = error == ENOENT ? QuireStatus(4, "") : SystemFailure(error);
+    status = error == ENOENT ? QuireStatus(kFileNotFound, "") : SystemFailure(error);
     return false;
   }
   if (const int error = platform::ReplaceFile(path, platform::ConvertHtmlToXml(bytes, keepVml));

@@ -24,7 +24,7 @@ constexpr std::array<KindLetters, 5> kKindLetters = {{
 
 }  // namespace
 
-CommandKind commandKindOf(std::string_view text) {
+CommandKind CommandKindOf(std::string_view text) {
   if (text.size() < 2 || text[1] != ':') return CommandKind::kLink;
   for (const KindLetters& entry : kKindLetters) {
     if (entry.letters.find(text[0]) != std::string_view::npos) return entry.kind;
@@ -32,14 +32,14 @@ CommandKind commandKindOf(std::string_view text) {
   return CommandKind::kLink;
 }
 
-bool hasRepeatLetter(std::string_view text) {
+bool HasRepeatLetter(std::string_view text) {
   return !text.empty() && kRepeatLetters.find(text[0]) != std::string_view::npos;
 }
 
-bool hasRepeatKindFlag(std::string_view text) { return text.starts_with(kKindFlagLetter); }
+bool HasRepeatKindFlag(std::string_view text) { return text.starts_with(kKindFlagLetter); }
 
-bool isAnchorLinkDisplay(std::string_view text) { return text.starts_with('X'); }
+bool IsAnchorLinkDisplay(std::string_view text) { return text.starts_with('X'); }
 
-bool namesGraphicModifier(std::string_view text) {
+bool NamesGraphicModifier(std::string_view text) {
   return text.find(":GAA") != std::string_view::npos || text.find(":GSA") != std::string_view::npos;
 }

@@ -19,19 +19,19 @@ enum class CommandKind : int {
   kLink = 5,
 };
 
-CommandKind commandKindOf(std::string_view text);
+CommandKind CommandKindOf(std::string_view text);
 
 // Whether the text begins with a REPEAT's kind letter, "Q" or "R" (asked of the command that must
 // follow a MASTER, before it is parsed).
-bool hasRepeatLetter(std::string_view text);
+bool HasRepeatLetter(std::string_view text);
 
 // Whether a REPEAT text begins with "Q", the letter that sets the Replicator's kind flag.
-bool hasRepeatKindFlag(std::string_view text);
+bool HasRepeatKindFlag(std::string_view text);
 
 // Whether a DISPLAY text begins with "X": its value links to an anchor of the page, which
 // makes the DISPLAY a block of its own.
-bool isAnchorLinkDisplay(std::string_view text);
+bool IsAnchorLinkDisplay(std::string_view text);
 
 // Whether a DISPLAY text names a graphic modifier ("...:GAA" or "...:GSA"), read without looking
 // up its attribute.
-bool namesGraphicModifier(std::string_view text);
+bool NamesGraphicModifier(std::string_view text);

@@ -9,10 +9,9 @@
 
 namespace {
 
-constexpr unsigned kNoDocumentMessage = 40531;
-constexpr unsigned kHeadingMessage = 40532;
-
-void ShowError(const std::string& text) { ShowMessageBox(HostString(54630), text); }
+void ShowError(const std::string& text) {
+  ShowMessageBox(HostString(host_message::kProductName), text);
+}
 
 std::string ErrorPageTemplatePath() {
   const platform::ConfigSetting home(platform::OwnStringText(platform::kHomeKeyStringId));
@@ -26,7 +25,7 @@ void ErrorCollector::add(const QuireStatus& status) { messages_.push_back(status
 void ErrorCollector::writeErrorPage(const std::string& outputPath) {
   if (!page_) page_ = platform::NewDomDocument();
   if (!page_) {
-    ShowError(HostString(kNoDocumentMessage));
+    ShowError(HostString(host_message::kDocumentObjectNotCreated));
     return;
   }
   try {
@@ -44,7 +43,7 @@ void ErrorCollector::writeErrorPage(const std::string& outputPath) {
       return;
     }
     platform::DomNode heading = page_->createElement("p");
-    heading.setText(HostString(kHeadingMessage) + name_);
+    heading.setText(HostString(host_message::kErrorsWhileGenerating) + name_);
     list.appendChild(heading);
     for (const std::string& message : messages_) {
       platform::DomNode paragraph = page_->createElement("p");

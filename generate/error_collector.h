@@ -21,10 +21,11 @@ class ErrorCollector {
   bool empty() const { return messages_.empty(); }
   const std::vector<std::string>& messages() const { return messages_; }
 
-  // Loads "<home>/errreport.htm", appends to its "body/div" a heading paragraph (host message
-  // 40532 followed by the name) and one paragraph per message, keeps the serialised page as
-  // pageText() and saves it to `outputPath` (through a temporary file and a rename). Failures
-  // are shown in a message box (40531 when no document can be made) and never propagate.
+  // Loads "<home>/errreport.htm", appends to its "body/div" a heading paragraph
+  // (host_message::kErrorsWhileGenerating followed by the name) and one paragraph per message,
+  // keeps the serialised page as pageText() and saves it to `outputPath` (through a temporary file
+  // and a rename). Failures are shown in a message box (host_message::kDocumentObjectNotCreated
+  // when no document can be made) and never propagate.
   void writeErrorPage(const std::string& outputPath);
   const std::string& pageText() const { return pageText_; }
 

@@ -6,21 +6,15 @@
 #include "foundation/host_hooks.h"
 #include "platform/com_error.h"
 
-namespace {
-
-constexpr uint32_t kDomFailure = 62;
-constexpr unsigned kUnexpectedError = 40530;
-
-}  // namespace
-
 QuireStatus CurrentExceptionStatus(const std::string& context) {
   try {
     throw;
   } catch (const platform::ComError& error) {
-    return QuireStatus(kDomFailure, context + error.Description());
+    return QuireStatus(kProcessingError, context + error.Description());
   } catch (const std::exception& error) {
-    return QuireStatus(kDomFailure, context + HostString(kUnexpectedError) + ": " + error.what());
+    return QuireStatus(kProcessingError,
+                       context + HostString(host_message::kUnexpectedError) + ": " + error.what());
   } catch (...) {
-    return QuireStatus(kDomFailure, context + HostString(kUnexpectedError));
+    return QuireStatus(kProcessingError, context + HostString(host_message::kUnexpectedError));
   }
 }

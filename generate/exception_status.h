@@ -5,7 +5,7 @@
 
 #include "foundation/quire_status.h"
 
-// The status of the exception being handled: kind 62, its message `context` followed by a
-// document failure's description, or for any other exception host message 40530 (with the
-// exception's own text after ": " when it has one). Call only inside a catch block.
+// The status of the exception being handled: kProcessingError, its message `context` followed by a
+// document failure's description, or for any other exception host_message::kUnexpectedError (with
+// the exception's own text after ": " when it has one). Call only inside a catch block.
 QuireStatus CurrentExceptionStatus(const std::string& context);

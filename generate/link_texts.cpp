@@ -54,7 +54,7 @@ bool IsKnownScheme(const std::string& upperScheme) {
 
 }  // namespace
 
-std::string anchorNameOf(const std::string& text) {
+std::string AnchorNameOf(const std::string& text) {
   std::string name;
   bool started = false;
   for (char c : text) {
@@ -67,7 +67,7 @@ std::string anchorNameOf(const std::string& text) {
   return name.substr(first);
 }
 
-std::string decodeReference(const std::string& text) {
+std::string DecodeReference(const std::string& text) {
   std::string decoded;
   decoded.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -90,7 +90,7 @@ std::string decodeReference(const std::string& text) {
   return decoded;
 }
 
-std::string normaliseUrl(const std::string& text) {
+std::string NormaliseUrl(const std::string& text) {
   if (IsKnownScheme(SchemeOf(text))) return text;
   const std::size_t dot = text.rfind('.');
   const std::string extension =
@@ -100,9 +100,9 @@ std::string normaliseUrl(const std::string& text) {
   return "file://" + text;
 }
 
-bool isUrlValue(const std::string& text) { return IsKnownScheme(SchemeOf(text)); }
+bool IsUrlValue(const std::string& text) { return IsKnownScheme(SchemeOf(text)); }
 
-std::string shownUrlText(const std::string& url) {
+std::string ShownUrlText(const std::string& url) {
   const std::size_t colon = url.find(':');
   std::string rest = colon == std::string::npos ? url : url.substr(colon + 1);
   std::string shown;
@@ -118,17 +118,17 @@ std::string shownUrlText(const std::string& url) {
   return shown.empty() ? std::string(kNoName) : shown;
 }
 
-std::string shownValueText(const std::string& valueText, const std::string& linkText,
+std::string ShownValueText(const std::string& valueText, const std::string& linkText,
                            uint8_t flags) {
-  if (isUrlValue(valueText)) return shownUrlText(valueText);
+  if (IsUrlValue(valueText)) return ShownUrlText(valueText);
   if ((flags & modifier_flags::kShowsReference) == 0) return valueText;
-  const std::string reference = decodeReference(linkText);
+  const std::string reference = DecodeReference(linkText);
   const std::size_t first = reference.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return std::string(kNotNamed);
   return reference.substr(first, reference.find_last_not_of(" \t\r\n") + 1 - first);
 }
 
-bool isScriptUrl(const std::string& url) {
+bool IsScriptUrl(const std::string& url) {
   std::string squeezed;
   for (char c : url) {
     if (static_cast<unsigned char>(c) <= ' ') continue;

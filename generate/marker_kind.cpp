@@ -26,14 +26,14 @@ constexpr std::array<CommentLabels, 6> kLabels = {{
 
 }  // namespace
 
-MarkerKind classifyMarker(const std::string& commandText, const std::string& label) {
-  const CommentLabels& form = kLabels[static_cast<std::size_t>(commandKindOf(commandText))];
+MarkerKind ClassifyMarker(const std::string& commandText, const std::string& label) {
+  const CommentLabels& form = kLabels[static_cast<std::size_t>(CommandKindOf(commandText))];
   if (label.empty() || label.starts_with(form.startLabel)) return form.kind;
-  if (!form.endLabel.empty() && label.starts_with(form.endLabel)) return endKindOf(form.kind);
+  if (!form.endLabel.empty() && label.starts_with(form.endLabel)) return EndKindOf(form.kind);
   return MarkerKind::kMismatch;
 }
 
-MarkerKind endKindOf(MarkerKind start) {
+MarkerKind EndKindOf(MarkerKind start) {
   const int value = static_cast<int>(start);
   if (value < static_cast<int>(MarkerKind::kDisplay) ||
       value > static_cast<int>(MarkerKind::kLink)) {
@@ -42,7 +42,7 @@ MarkerKind endKindOf(MarkerKind start) {
   return static_cast<MarkerKind>(value + 5);
 }
 
-std::string commandTextOf(const platform::DomNode& paragraph, const std::string& label) {
+std::string CommandTextOf(const platform::DomNode& paragraph, const std::string& label) {
   const platform::DomNodeList children = paragraph.childNodes();
   if (children.length() <= 2) {
     const platform::DomNode last = paragraph.lastChild();
@@ -55,12 +55,12 @@ std::string commandTextOf(const platform::DomNode& paragraph, const std::string&
   return text;
 }
 
-bool isCommentReference(const platform::DomNode& node) {
+bool IsCommentReference(const platform::DomNode& node) {
   return node && node.nodeType() == platform::kDomElement && node.hasAttribute("class") &&
          node.getAttribute("class") == "MsoCommentReference";
 }
 
-bool isParagraphElement(const platform::DomNode& node) {
+bool IsParagraphElement(const platform::DomNode& node) {
   if (!node || node.nodeType() != platform::kDomElement) return false;
   const std::string name = LowercaseCopy(node.tagName());
   if (name == "p") return true;

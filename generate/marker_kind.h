@@ -23,20 +23,20 @@ enum class MarkerKind : int {
 };
 
 // The kind of a comment whose command text and label are given. The text's command kind
-// (commandKindOf) picks the command; the label must begin with that command's start form
+// (CommandKindOf) picks the command; the label must begin with that command's start form
 // ("[REPEAT") or end form ("[ENDREP"); an empty label goes by the text alone; any other label
 // gives kMismatch. Pure.
-MarkerKind classifyMarker(const std::string& commandText, const std::string& label);
+MarkerKind ClassifyMarker(const std::string& commandText, const std::string& label);
 
 // The end kind that closes `start` (kEndMaster for kMaster ...); kMismatch for kinds with none.
-MarkerKind endKindOf(MarkerKind start);
+MarkerKind EndKindOf(MarkerKind start);
 
 // The command text of a comment-text paragraph: with at most two child nodes the text of the
 // last one; otherwise the whole text with `label` cut from its start, or else from its end.
-std::string commandTextOf(const platform::DomNode& paragraph, const std::string& label);
+std::string CommandTextOf(const platform::DomNode& paragraph, const std::string& label);
 
 // An element whose class attribute is exactly "MsoCommentReference" (the run around a mark).
-bool isCommentReference(const platform::DomNode& node);
+bool IsCommentReference(const platform::DomNode& node);
 
 // An element named "p" or "h1", "h2" ... (any case).
-bool isParagraphElement(const platform::DomNode& node);
+bool IsParagraphElement(const platform::DomNode& node);

@@ -51,20 +51,20 @@ std::string AppendOutlineEntry(platform::DomDocument& outline, OutlineIds& ids,
   const DomNode root = outline.documentElement();
   const std::string id = ids.next(time);
   const DomNode element = outline.createElement("outline");
-  element.setAttribute("text", decodeReference(entry.label));
+  element.setAttribute("text", DecodeReference(entry.label));
   element.setAttribute("id", id);
   element.setAttribute("checkChildren", "false");
   element.setAttribute("classArchive", kClassArchive);
   element.setAttribute("className", kClassName);
   if (!entry.url.empty()) AppendContext(outline, element, "url", entry.url);
   AppendContext(outline, element, "artifactID",
-                EscapeScriptArgument(decodeReference(entry.artifactId)));
-  AppendContext(outline, element, "template", decodeReference(entry.templ));
+                EscapeScriptArgument(DecodeReference(entry.artifactId)));
+  AppendContext(outline, element, "template", DecodeReference(entry.templ));
   AppendContext(outline, element, "nodeType", entry.url.empty() ? "portal" : "static");
   AppendContext(outline, element, "frame",
-                entry.frame.empty() ? kDefaultFrame : decodeReference(entry.frame));
+                entry.frame.empty() ? kDefaultFrame : DecodeReference(entry.frame));
   AppendContext(outline, element, "image",
-                entry.image.empty() ? kDefaultImage : decodeReference(entry.image));
+                entry.image.empty() ? kDefaultImage : DecodeReference(entry.image));
   root.appendChild(element);
   return id;
 }

@@ -26,40 +26,38 @@ namespace {
 const std::string kCommandSpan = std::string("span[@") + kCommandAttribute + "]";
 constexpr const char* kListPattern = "ol[@start >= 1 $and$ @type]";
 constexpr double kDefaultTabInterval = 0.5;
-constexpr uint32_t kDateFieldFailureKind = 63;
-constexpr unsigned kDateFieldFailureMessage = 40700;
 
-std::string lowerCase(std::string text) {
+std::string LowerCase(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-std::string_view trimmed(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
-bool isElement(const DomNode& node) { return node.nodeType() == platform::kDomElement; }
+bool IsElement(const DomNode& node) { return node.nodeType() == platform::kDomElement; }
 
-bool hasTag(const DomNode& node, std::string_view tag) {
-  return isElement(node) && lowerCase(node.tagName()) == tag;
+bool HasTag(const DomNode& node, std::string_view tag) {
+  return IsElement(node) && LowerCase(node.tagName()) == tag;
 }
 
-bool isCommand(const DomNode& node) {
-  return isElement(node) && node.hasAttribute(kCommandAttribute);
+bool IsCommand(const DomNode& node) {
+  return IsElement(node) && node.hasAttribute(kCommandAttribute);
 }
 
-bool isDisplayCommand(const DomNode& node) {
-  return commandKindOf(node.getAttribute(kCommandAttribute)) == CommandKind::kDisplay;
+bool IsDisplayCommand(const DomNode& node) {
+  return CommandKindOf(node.getAttribute(kCommandAttribute)) == CommandKind::kDisplay;
 }
 
 // "p", or "h" followed by a number greater than 0.
-bool isParagraphElement(const DomNode& node) {
-  if (!isElement(node)) return false;
-  const std::string tag = lowerCase(node.tagName());
+bool IsParagraphElement(const DomNode& node) {
+  if (!IsElement(node)) return false;
+  const std::string tag = LowerCase(node.tagName());
   if (tag == "p") return true;
   if (tag.size() < 2 || tag[0] != 'h') return false;
   const std::string_view digits = std::string_view(tag).substr(1);
@@ -71,31 +69,31 @@ bool isParagraphElement(const DomNode& node) {
 
 // Where `property` starts a declaration of `style` (at the start, after ";" or after a blank),
 // so that "margin-left:" is not found inside Word's "mso-para-margin-left:".
-size_t findDeclaration(std::string_view style, std::string_view property) {
+size_t FindDeclaration(std::string_view style, std::string_view property) {
   size_t from = 0;
   while (from < style.size()) {
     const size_t at = style.find(property, from);
     if (at == std::string_view::npos) return at;
-    if (at == 0 || style[at - 1] == ';' || isBlank(style[at - 1])) return at;
+    if (at == 0 || style[at - 1] == ';' || IsBlank(style[at - 1])) return at;
     from = at + 1;
   }
   return std::string_view::npos;
 }
 
-size_t declarationEnd(std::string_view style, size_t start) {
+size_t DeclarationEnd(std::string_view style, size_t start) {
   const size_t semicolon = style.find(';', start);
   return semicolon == std::string_view::npos ? style.size() : semicolon;
 }
 
 // A CSS length in inches: a decimal number with "in", "pt", "pc", "cm", "mm", "px" or no unit
 // (read as inches). False for anything else.
-bool parseInches(std::string_view text, double& inches) {
-  text = trimmed(text);
+bool ParseInches(std::string_view text, double& inches) {
+  text = Trimmed(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (error != std::errc() || !std::isfinite(number)) return false;
-  const std::string unit = lowerCase(std::string(trimmed(text.substr(end - text.data()))));
+  const std::string unit = LowerCase(std::string(Trimmed(text.substr(end - text.data()))));
   double perInch = 0;
   if (unit.empty() || unit == "in") {
     perInch = 1;
@@ -117,15 +115,15 @@ bool parseInches(std::string_view text, double& inches) {
 }
 
 // The value of the declaration `property` ("name:") of `style`; false when there is none.
-bool declarationValue(std::string_view style, std::string_view property, std::string_view& value) {
-  const size_t at = findDeclaration(style, property);
+bool DeclarationValue(std::string_view style, std::string_view property, std::string_view& value) {
+  const size_t at = FindDeclaration(style, property);
   if (at == std::string_view::npos) return false;
   const size_t start = at + property.size();
-  value = style.substr(start, declarationEnd(style, start) - start);
+  value = style.substr(start, DeclarationEnd(style, start) - start);
   return true;
 }
 
-std::string inchesDeclaration(const char* property, double inches) {
+std::string InchesDeclaration(const char* property, double inches) {
   const int length = std::snprintf(nullptr, 0, "%s:%.2fin", property, inches);
   if (length <= 0) return std::string(property) + ":0.00in";
   std::string text(static_cast<size_t>(length) + 1, '\0');
@@ -134,7 +132,7 @@ std::string inchesDeclaration(const char* property, double inches) {
   return text;
 }
 
-void replaceAll(std::string& text, std::string_view what, std::string_view with) {
+void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
   // One pass from left to right: text made by a replacement is never searched again.
   if (what.empty()) return;
   size_t from = 0;
@@ -146,21 +144,21 @@ void replaceAll(std::string& text, std::string_view what, std::string_view with)
   }
 }
 
-std::shared_ptr<platform::DomDocument> pageDocument(const DomNode& node) {
+std::shared_ptr<platform::DomDocument> PageDocument(const DomNode& node) {
   std::shared_ptr<platform::DomDocument> document = node.ownerDocument();
   if (!document) throw platform::ComError(platform::kE_FAIL, "The page document has been released");
   return document;
 }
 
 // Puts a text node into a new span carrying its text, in its place; returns the span.
-DomNode wrapInSpan(const DomNode& text) {
-  const DomNode span = pageDocument(text)->createElement("span");
+DomNode WrapInSpan(const DomNode& text) {
+  const DomNode span = PageDocument(text)->createElement("span");
   span.setText(text.nodeValue());
   text.parentNode().replaceChild(span, text);
   return span;
 }
 
-bool isTextLike(const DomNode& node) {
+bool IsTextLike(const DomNode& node) {
   const int32_t type = node.nodeType();
   return type == platform::kDomText || type == platform::kDomCData;
 }
@@ -169,22 +167,22 @@ using ElementMark = void (*)(const DomNode&);
 
 // The row and each of its cells: a span standing between rows would be moved out of the table
 // by the browser, so a row is hidden on its own elements.
-void markRow(const DomNode& row, ElementMark mark) {
+void MarkRow(const DomNode& row, ElementMark mark) {
   mark(row);
   for (const DomNode& child : row.childNodes()) {
-    if (hasTag(child, "td") || hasTag(child, "th")) mark(child);
+    if (HasTag(child, "td") || HasTag(child, "th")) mark(child);
   }
 }
 
-void markRegionElements(const DomNode& element, ElementMark mark) {
-  if (!isElement(element)) return;
+void MarkRegionElements(const DomNode& element, ElementMark mark) {
+  if (!IsElement(element)) return;
   // A text node beside other nodes cannot carry a style until it has an element of its own.
   for (const DomNode& text : element.selectNodes(".//text()")) {
     const DomNode parent = text.parentNode();
     if (parent.isNull() || text.nodeValue().empty()) continue;
     if (parent.firstChild() == text && parent.lastChild() == text) continue;
-    if (hasTag(parent, "script") || hasTag(parent, "style")) continue;  // text that is code
-    wrapInSpan(text);
+    if (HasTag(parent, "script") || HasTag(parent, "style")) continue;  // text that is code
+    WrapInSpan(text);
   }
   // The element itself counts too: a plain element that holds only its text has no other place
   // where the marker could go.
@@ -192,30 +190,30 @@ void markRegionElements(const DomNode& element, ElementMark mark) {
                                                  " | descendant-or-self::*[text() != '']")) {
     mark(node);
   }
-  for (const DomNode& row : element.selectNodes("descendant-or-self::tr")) markRow(row, mark);
+  for (const DomNode& row : element.selectNodes("descendant-or-self::tr")) MarkRow(row, mark);
 }
 
 // Whether a list shows: neither it, its ancestors up to `outer`, nor all of its items carry the
 // generation marker.
-bool listShows(const DomNode& list, const DomNode& outer) {
+bool ListShows(const DomNode& list, const DomNode& outer) {
   DomNode node = list;
   while (!node.isNull()) {
-    if (isHiddenByGeneration(node)) return false;
+    if (IsHiddenByGeneration(node)) return false;
     if (node == outer) break;
     node = node.parentNode();
   }
   bool anyItem = false;
   for (const DomNode& child : list.childNodes()) {
-    if (!hasTag(child, "li")) continue;
-    if (!isHiddenByGeneration(child)) return true;
+    if (!HasTag(child, "li")) continue;
+    if (!IsHiddenByGeneration(child)) return true;
     anyItem = true;
   }
   return !anyItem;
 }
 
-int listStart(const DomNode& list) {
+int ListStart(const DomNode& list) {
   const std::string start = list.getAttribute("start");
-  const std::string_view text = trimmed(start);
+  const std::string_view text = Trimmed(start);
   double number = 0;
   const std::errc error = std::from_chars(text.data(), text.data() + text.size(), number).ec;
   if (error != std::errc() || !(number >= 1)) return 1;
@@ -224,7 +222,7 @@ int listStart(const DomNode& list) {
 
 // The picture of a Word date or time field comment: after the keyword, the text between the
 // first ";" (the end of the "&quot;" that opens the picture) and the next "&quot".
-bool fieldPicture(const std::string& comment, std::string& picture) {
+bool FieldPicture(const std::string& comment, std::string& picture) {
   const size_t date = comment.find("DATE");
   const size_t time = comment.find("TIME");
   const size_t keyword = std::min(date, time);
@@ -239,7 +237,7 @@ bool fieldPicture(const std::string& comment, std::string& picture) {
 
 // strftime into a buffer that grows as needed, within a bound. False when the text does not fit
 // the bound.
-bool formatTime(const std::string& format, const std::tm& when, std::string& text) {
+bool FormatTime(const std::string& format, const std::tm& when, std::string& text) {
   // A leading character keeps an empty expansion (an empty "%p") apart from a short buffer.
   const std::string guarded = "|" + format;
   const size_t bound = 64 * guarded.size() + 1024;
@@ -254,7 +252,7 @@ bool formatTime(const std::string& format, const std::tm& when, std::string& tex
   return false;
 }
 
-bool localNow(std::tm& now) {
+bool LocalNow(std::tm& now) {
   const std::time_t seconds = std::time(nullptr);
 #if defined(_WIN32)
   return localtime_s(&now, &seconds) == 0;
@@ -266,14 +264,14 @@ bool localNow(std::tm& now) {
 // Writes the field's text where Word shows the field's result: the node after the comment, else
 // the comment's parent. A comment standing directly in `body` gets a text node after it instead,
 // since the body's text would be the whole page.
-void writeFieldResult(const DomNode& comment, const std::string& result, const DomNode& body) {
+void WriteFieldResult(const DomNode& comment, const std::string& result, const DomNode& body) {
   const DomNode next = comment.nextSibling();
-  if (!next.isNull() && isTextLike(next)) {
+  if (!next.isNull() && IsTextLike(next)) {
     next.setNodeValue(result);
-  } else if (!next.isNull() && isElement(next)) {
+  } else if (!next.isNull() && IsElement(next)) {
     next.setText(result);
   } else if (comment.parentNode() == body) {
-    body.insertBefore(pageDocument(comment)->createTextNode(result), next);
+    body.insertBefore(PageDocument(comment)->createTextNode(result), next);
   } else {
     comment.parentNode().setText(result);
   }
@@ -281,19 +279,19 @@ void writeFieldResult(const DomNode& comment, const std::string& result, const D
 
 }  // namespace
 
-void hideElement(const DomNode& element) {
-  if (!isElement(element)) return;
+void HideElement(const DomNode& element) {
+  if (!IsElement(element)) return;
   const std::string style = element.getAttribute("style");
   if (style.find(kWordHiddenStyle) != std::string::npos) return;
   element.setAttribute("style", std::string(kGenerationHiddenStyle) + ";" + style);
 }
 
-void showElement(const DomNode& element) {
-  if (!isElement(element)) return;
+void ShowElement(const DomNode& element) {
+  if (!IsElement(element)) return;
   std::string style = element.getAttribute("style");
   if (style.find(kGenerationHiddenStyle) == std::string::npos) return;
-  replaceAll(style, std::string(kGenerationHiddenStyle) + ";", "");
-  replaceAll(style, kGenerationHiddenStyle, "");
+  ReplaceAll(style, std::string(kGenerationHiddenStyle) + ";", "");
+  ReplaceAll(style, kGenerationHiddenStyle, "");
   // An element that had no style before generation hid it gets none back.
   if (style.empty()) {
     element.removeAttribute("style");
@@ -302,38 +300,38 @@ void showElement(const DomNode& element) {
   }
 }
 
-bool isHiddenByGeneration(const DomNode& element) {
+bool IsHiddenByGeneration(const DomNode& element) {
   return element.getAttribute("style").find(kGenerationHiddenStyle) != std::string::npos;
 }
 
-void hideRegion(const DomNode& element) { markRegionElements(element, hideElement); }
+void HideRegion(const DomNode& element) { MarkRegionElements(element, HideElement); }
 
-void showRegion(const DomNode& element) { markRegionElements(element, showElement); }
+void ShowRegion(const DomNode& element) { MarkRegionElements(element, ShowElement); }
 
-void markRegion(const DomNode& element, bool hide) {
-  if (!isElement(element)) return;
-  const ElementMark mark = hide ? hideElement : showElement;
+void MarkRegion(const DomNode& element, bool hide) {
+  if (!IsElement(element)) return;
+  const ElementMark mark = hide ? HideElement : ShowElement;
   // Depth-first in document order, without recursion: command elements nest as deep as the page.
   std::vector<DomNode> pending{element};
   while (!pending.empty()) {
     const DomNode current = pending.back();
     pending.pop_back();
-    if (hasTag(current, "tr")) markRow(current, mark);
+    if (HasTag(current, "tr")) MarkRow(current, mark);
     std::vector<DomNode> walkNext;
     for (const DomNode& child : current.childNodes()) {
-      if (isTextLike(child)) {
-        if (hide && !child.nodeValue().empty()) hideElement(wrapInSpan(child));
-      } else if (isCommand(child)) {
-        if (isDisplayCommand(child)) {
+      if (IsTextLike(child)) {
+        if (hide && !child.nodeValue().empty()) HideElement(WrapInSpan(child));
+      } else if (IsCommand(child)) {
+        if (IsDisplayCommand(child)) {
           mark(child);
         } else {
           walkNext.push_back(child);
         }
-      } else if (isElement(child)) {
+      } else if (IsElement(child)) {
         if (hide) {
-          hideRegion(child);
+          HideRegion(child);
         } else {
-          showRegion(child);
+          ShowRegion(child);
         }
       }
     }
@@ -341,32 +339,32 @@ void markRegion(const DomNode& element, bool hide) {
   }
 }
 
-std::vector<std::string> rowBottomBorders(const DomNode& templateRow) {
+std::vector<std::string> RowBottomBorders(const DomNode& templateRow) {
   std::vector<std::string> borders;
   const DomNode row =
-      hasTag(templateRow, "tr") ? templateRow : templateRow.selectSingleNode("./tr");
+      HasTag(templateRow, "tr") ? templateRow : templateRow.selectSingleNode("./tr");
   if (row.isNull()) return borders;
   for (const DomNode& cell : row.selectNodes("./td[@style]")) {
     const std::string style = cell.getAttribute("style");
-    const size_t at = findDeclaration(style, "border-bottom");
+    const size_t at = FindDeclaration(style, "border-bottom");
     borders.push_back(at == std::string::npos ? std::string()
-                                              : style.substr(at, declarationEnd(style, at) - at));
+                                              : style.substr(at, DeclarationEnd(style, at) - at));
   }
   return borders;
 }
 
-bool applyRowBottomBorders(const DomNode& table, const std::vector<std::string>& borders) {
+bool ApplyRowBottomBorders(const DomNode& table, const std::vector<std::string>& borders) {
   bool borderless = false;
   for (const DomNode& row : table.selectNodes(".//tr")) {
     size_t position = 0;
     for (const DomNode& cell : row.selectNodes("./td[@style]")) {
       const size_t index = position++;
       std::string style = cell.getAttribute("style");
-      if (findDeclaration(style, "border:none") != std::string::npos) borderless = true;
-      const size_t at = findDeclaration(style, "border-bottom");
+      if (FindDeclaration(style, "border:none") != std::string::npos) borderless = true;
+      const size_t at = FindDeclaration(style, "border-bottom");
       // Cells beyond the template row's count keep their own border.
       if (at == std::string::npos || index >= borders.size()) continue;
-      size_t end = declarationEnd(style, at);
+      size_t end = DeclarationEnd(style, at);
       if (borders[index].empty() && end < style.size()) ++end;  // drop the ";" with it
       style.replace(at, end - at, borders[index]);
       cell.setAttribute("style", style);
@@ -375,9 +373,9 @@ bool applyRowBottomBorders(const DomNode& table, const std::vector<std::string>&
   return borderless;
 }
 
-void markRowBorderless(const DomNode& row) {
+void MarkRowBorderless(const DomNode& row) {
   const platform::DomNodeList rows =
-      hasTag(row, "tr") ? row.selectNodes("self::tr") : row.selectNodes("./tr");
+      HasTag(row, "tr") ? row.selectNodes("self::tr") : row.selectNodes("./tr");
   for (const DomNode& each : rows) {
     for (const DomNode& cell : each.selectNodes("./td[@style]")) {
       const std::string style = cell.getAttribute("style");
@@ -387,38 +385,38 @@ void markRowBorderless(const DomNode& row) {
   }
 }
 
-void renumberLists(const DomNode& body) {
+void RenumberLists(const DomNode& body) {
   const std::string nested = ".//" + kCommandSpan + "/" + kCommandSpan + "/" + kListPattern;
   DomNode first;
   for (const DomNode& list : body.selectNodes(nested)) {
-    if (listShows(list, list.parentNode())) {
+    if (ListShows(list, list.parentNode())) {
       first = list;
       break;
     }
   }
   if (first.isNull()) return;
-  int running = listStart(first);
+  int running = ListStart(first);
   const std::string inSibling =
       std::string("./") + kListPattern + " | .//" + kCommandSpan + "/" + kListPattern;
   for (DomNode sibling = first.parentNode().nextSibling(); !sibling.isNull();
        sibling = sibling.nextSibling()) {
-    if (!isElement(sibling)) continue;
+    if (!IsElement(sibling)) continue;
     for (const DomNode& list : sibling.selectNodes(inSibling)) {
-      if (!listShows(list, sibling)) continue;
+      if (!ListShows(list, sibling)) continue;
       if (running < INT_MAX) ++running;
       list.setAttribute("start", std::to_string(running));
     }
   }
 }
 
-std::string datePictureFormat(const std::string& picture, int month, int day) {
+std::string DatePictureFormat(const std::string& picture, int month, int day) {
   std::string format = picture;
-  replaceAll(format, "%", "%%");
+  ReplaceAll(format, "%", "%%");
   static constexpr std::string_view kCodes[][2] = {
       {"MMMM", "%B"}, {"MMM", "%b"},   {"MM", "%m"}, {"yyyy", "%Y"}, {"yy", "%y"}, {"dddd", "%A"},
       {"dd", "%d"},   {"am/pm", "%p"}, {"h", "%I"},  {"HH", "%H"},   {"mm", "%M"}, {"ss", "%S"},
   };
-  for (const auto& code : kCodes) replaceAll(format, code[0], code[1]);
+  for (const auto& code : kCodes) ReplaceAll(format, code[0], code[1]);
   const auto replaceSingle = [&format](char letter, int number) {
     const size_t at = format.find(letter);
     if (at == std::string::npos || (at > 0 && format[at - 1] == '%')) return;
@@ -429,65 +427,65 @@ std::string datePictureFormat(const std::string& picture, int month, int day) {
   return format;
 }
 
-void convertDateFields(const DomNode& body, QuireStatus& status) {
+void ConvertDateFields(const DomNode& body, QuireStatus& status) {
   status = QuireStatus();
   std::tm now{};
-  const bool haveNow = localNow(now);
+  const bool haveNow = LocalNow(now);
   std::string failure;
   try {
     for (const DomNode& comment : body.selectNodes(".//comment()")) {
       std::string picture;
-      if (!fieldPicture(comment.nodeValue(), picture) || picture.empty()) continue;
+      if (!FieldPicture(comment.nodeValue(), picture) || picture.empty()) continue;
       // A field whose place went with an earlier field's result is not there any more.
       if (comment.parentNode().isNull()) continue;
       std::string result;
       if (!haveNow ||
-          !formatTime(datePictureFormat(picture, now.tm_mon + 1, now.tm_mday), now, result)) {
+          !FormatTime(DatePictureFormat(picture, now.tm_mon + 1, now.tm_mday), now, result)) {
         failure = "picture \"" + picture.substr(0, 80) + "\"";
         continue;
       }
-      writeFieldResult(comment, result, body);
+      WriteFieldResult(comment, result, body);
     }
   } catch (const platform::ComError& error) {
     failure = error.Description();
   }
   if (failure.empty()) return;
-  status = QuireStatus(kDateFieldFailureKind, HostMessageId{kDateFieldFailureMessage});
+  status = QuireStatus(kEvaluationError, host_message::kDateFieldUnformatted);
   platform::Log(status.Text() + " (" + failure + ")", platform::kLogError);
 }
 
-double tabInterval(const DomNode& body) {
+double TabInterval(const DomNode& body) {
   std::string_view value;
   const std::string style = body.getAttribute("style");
   double inches = 0;
-  if (!declarationValue(style, "tab-interval:", value) || !parseInches(value, inches) ||
+  if (!DeclarationValue(style, "tab-interval:", value) || !ParseInches(value, inches) ||
       !(inches > 0)) {
     return kDefaultTabInterval;
   }
   return inches;
 }
 
-void indentLevel(const DomNode& element, double tabIntervalInches) {
-  if (!isElement(element)) return;
+void IndentLevel(const DomNode& element, double tabIntervalInches) {
+  if (!IsElement(element)) return;
   if (!std::isfinite(tabIntervalInches)) tabIntervalInches = kDefaultTabInterval;
   for (const DomNode& node : element.selectNodes("descendant-or-self::*")) {
-    if (!isParagraphElement(node)) continue;
+    if (!IsParagraphElement(node)) continue;
     std::string style = node.getAttribute("style");
-    if (trimmed(style).empty()) {
-      node.setAttribute("style", inchesDeclaration("margin-left", tabIntervalInches));
+    if (Trimmed(style).empty()) {
+      node.setAttribute("style", InchesDeclaration("margin-left", tabIntervalInches));
       continue;
     }
-    const size_t at = findDeclaration(style, "margin-left:");
+    const size_t at = FindDeclaration(style, "margin-left:");
     if (at == std::string::npos) {
       if (style.back() != ';') style += ';';
-      node.setAttribute("style", style + inchesDeclaration("margin-left", tabIntervalInches));
+      node.setAttribute("style", style + InchesDeclaration("margin-left", tabIntervalInches));
       continue;
     }
     const size_t start = at + std::string_view("margin-left:").size();
-    const size_t end = declarationEnd(style, start);
+    const size_t end = DeclarationEnd(style, start);
     double margin = 0;
-    if (!parseInches(std::string_view(style).substr(start, end - start), margin)) margin = 0;
-    style.replace(at, end - at, inchesDeclaration("margin-left", margin + tabIntervalInches));
+    if (!ParseInches(std::string_view(style).substr(start, end - start), margin)) margin = 0;
+    style.replace(at, end - at, InchesDeclaration("margin-left", margin + tabIntervalInches));
     node.setAttribute("style", style);
   }
 }

@@ -16,9 +16,6 @@ using platform::DomNode;
 
 namespace {
 
-constexpr uint32_t kAnnotationFailure = 62;
-constexpr unsigned kDisplayOutsideReference = 40625;
-
 constexpr const char* kAnchorsPattern = "body/div//a[@class='msocomanchor']";
 constexpr const char* kCommentTextsPattern = "body/div/div//div/p[@class='MsoCommentText']";
 constexpr const char* kAnchorInSpanPattern = ".//span/a[@class='msocomanchor']";
@@ -53,7 +50,7 @@ DomNode NearestNamed(const DomNode& from, const std::string& lowercaseName) {
 
 DomNode EnclosingCommentReference(const DomNode& anchor) {
   for (DomNode at = Parent(anchor); at; at = at.parentNode()) {
-    if (isCommentReference(at)) return at;
+    if (IsCommentReference(at)) return at;
   }
   return {};
 }
@@ -165,7 +162,7 @@ DomNode SplitBefore(const DomNode& top, const DomNode& mark) {
 bool IsIndivisible(const DomNode& node) {
   if (IsElementNamed(node, "li")) return true;
   return IsElementNamed(node, "span") && node.hasAttribute(kCommandAttribute) &&
-         commandKindOf(node.getAttribute(kCommandAttribute)) == CommandKind::kDisplay;
+         CommandKindOf(node.getAttribute(kCommandAttribute)) == CommandKind::kDisplay;
 }
 
 // A list converted from Word carries the comment "list=true" first; its items move whole.
@@ -187,7 +184,7 @@ bool TemplateAnnotator::annotateTemplate(QuireStatus& status) {
   const bool runImageStep = annotateComments(status);
   if (runImageStep && document_) {
     try {
-      wrapVmlFallbackImages(*document_);
+      WrapVmlFallbackImages(*document_);
     } catch (...) {
       if (status.IsOk()) status = CurrentExceptionStatus(":");
     }
@@ -209,7 +206,7 @@ bool TemplateAnnotator::annotateComments(QuireStatus& status) {
     for (size_t index = 0; index < count_; ++index) {
       label = anchors_.item(index).text();
       const std::string commandText = commandTextAt(index, label);
-      const MarkerKind kind = classifyMarker(commandText, label);
+      const MarkerKind kind = ClassifyMarker(commandText, label);
       Mark mark;
       if (kind == MarkerKind::kMismatch || !locate(index, mark)) continue;
       switch (kind) {
@@ -249,7 +246,7 @@ bool TemplateAnnotator::locate(size_t index, Mark& mark) const {
   mark.around = mark.anchor.parentNode();
   mark.reference = Parent(mark.around);
   mark.parent = Parent(mark.reference);
-  if (mark.parent && !isCommentReference(mark.reference)) {
+  if (mark.parent && !IsCommentReference(mark.reference)) {
     mark.reference = mark.parent;
     mark.parent = Parent(mark.reference);
   }
@@ -257,7 +254,7 @@ bool TemplateAnnotator::locate(size_t index, Mark& mark) const {
 }
 
 std::string TemplateAnnotator::commandTextAt(size_t index, const std::string& label) const {
-  return commandTextOf(commentTexts_.item(index), label);
+  return CommandTextOf(commentTexts_.item(index), label);
 }
 
 void TemplateAnnotator::annotateOpen(const Mark& mark, const std::string& commandText) {
@@ -285,15 +282,15 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
                                         QuireStatus& status) {
   DomNode reference = mark.reference;
   DomNode parent = mark.parent;
-  while (parent && !isCommentReference(reference)) {
+  while (parent && !IsCommentReference(reference)) {
     reference = parent;
     parent = reference.parentNode();
   }
-  if (!parent || !isCommentReference(reference)) {
-    status = QuireStatus(kAnnotationFailure, HostMessageId{kDisplayOutsideReference}, mark.label);
+  if (!parent || !IsCommentReference(reference)) {
+    status = QuireStatus(kProcessingError, host_message::kDisplayMarkOutsideReference, mark.label);
     return false;
   }
-  const bool graphic = namesGraphicModifier(commandText);
+  const bool graphic = NamesGraphicModifier(commandText);
 
   // The placeholder follows the mark; inside a bookmark span it may follow the bookmark.
   DomNode next = reference.nextSibling();
@@ -369,7 +366,7 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
   element.setAttribute(kCommandAttribute, commandText);
 
   const bool blockLevel =
-      isAnchorLinkDisplay(commandText) || (!graphic && yieldsFormattedText(commandText));
+      IsAnchorLinkDisplay(commandText) || (!graphic && yieldsFormattedText(commandText));
   const DomNode before = mark.anchor.previousSibling();
   if (blockLevel && IsElement(before) && element.parentNode()) {
     const DomNode wrapper = before.cloneNode(false);
@@ -396,7 +393,7 @@ void TemplateAnnotator::annotateRegionStart(size_t index, const Mark& mark,
   element.setAttribute(kCommandAttribute, commandText);
   encloseCommand(index, commandText, kind, element, mark.reference, tableRow);
 
-  if (kind == MarkerKind::kRepeat && hasRepeatKindFlag(commandText)) {
+  if (kind == MarkerKind::kRepeat && HasRepeatKindFlag(commandText)) {
     const DomNode before = mark.anchor.previousSibling();
     if (before && Parent(parent)) {
       const DomNode copy = before.cloneNode(false);
@@ -418,14 +415,14 @@ void TemplateAnnotator::removeEndMark(const Mark& mark, MarkerKind kind) {
 void TemplateAnnotator::encloseCommand(size_t startIndex, const std::string& commandText,
                                        MarkerKind startKind, const DomNode& commandElement,
                                        const DomNode& startMark, const DomNode& tableRow) {
-  const MarkerKind endKind = endKindOf(startKind);
+  const MarkerKind endKind = EndKindOf(startKind);
   DomNode endMark;
   for (size_t j = startIndex + 1; j < count_; ++j) {
     const DomNode anchor = anchors_.item(j);
     const std::string label = anchor.text();
     const std::string text = commandTextAt(j, label);
     // Like commands nest without counting: an end closes the start with the identical text.
-    if (classifyMarker(text, label) != endKind || text != commandText) continue;
+    if (ClassifyMarker(text, label) != endKind || text != commandText) continue;
     endMark = EnclosingCommentReference(anchor);
     break;
   }
@@ -479,7 +476,7 @@ void TemplateAnnotator::removeMark(const Mark& mark, bool breakEmptyParagraph) {
   const DomNode holder = mark.reference.parentNode();
   if (!holder) return;
   holder.removeChild(mark.reference);
-  if (breakEmptyParagraph && !holder.hasChildNodes() && isParagraphElement(holder)) {
+  if (breakEmptyParagraph && !holder.hasChildNodes() && IsParagraphElement(holder)) {
     AppendBreak(*document_, holder);
   }
 }

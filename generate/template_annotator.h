@@ -19,7 +19,8 @@ class TemplateAnnotator {
   explicit TemplateAnnotator(std::shared_ptr<platform::DomDocument> document);
 
   // Annotates every comment, then wraps VML fallback images. `status` is set to success first;
-  // on failure it holds kind 62 and a message naming the comment's label, and the result is false.
+  // on failure it holds kProcessingError and a message naming the comment's label, and the result
+  // is false.
   bool annotateTemplate(QuireStatus& status);
 
  private:

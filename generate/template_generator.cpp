@@ -34,21 +34,6 @@ using platform::DomNodeList;
 const std::string kAllCommands = std::string(".//*[@") + kCommandAttribute + "]";
 const std::string kCommandSpans = std::string(".//span[@") + kCommandAttribute + "]";
 
-constexpr unsigned kEvaluatingMessage = 40095;
-constexpr unsigned kLimitRepeatFailed = 40127;
-constexpr unsigned kLimitFailed = 40129;
-constexpr unsigned kLimitWithoutMaster = 40134;
-constexpr unsigned kDisplayUnreadable = 40205;
-constexpr unsigned kRepeatUnreadable = 40210;
-constexpr unsigned kCommandFailed = 40440;
-constexpr unsigned kRepeatFailed = 40441;
-constexpr unsigned kMasterWithoutRepeat = 40528;
-
-constexpr uint32_t kInvalid = 39;
-constexpr uint32_t kNothingFound = 54;
-constexpr uint32_t kFailed = 63;
-constexpr uint32_t kQuietPrePass = 64;
-
 std::string CommandText(const DomNode& element) { return element.getAttribute(kCommandAttribute); }
 bool IsCommand(const DomNode& element) { return element.hasAttribute(kCommandAttribute); }
 std::size_t NestedCommandCount(const DomNode& element) {
@@ -93,7 +78,7 @@ MasterLayout LayoutOf(const DomNode& master) {
 // REPEAT's text, so a copy found first gives the same command).
 DomNode RepeatOfMaster(const DomNode& master) {
   for (const DomNode& element : master.selectNodes(kAllCommands)) {
-    if (hasRepeatLetter(CommandText(element))) return element;
+    if (HasRepeatLetter(CommandText(element))) return element;
   }
   return {};
 }
@@ -179,7 +164,7 @@ DomNode TemplateGenerator::body() const {
   return root ? root.selectSingleNode("body") : DomNode();
 }
 
-void TemplateGenerator::report(unsigned message, const QuireStatus* status) {
+void TemplateGenerator::report(HostMessageId message, const QuireStatus* status) {
   std::string text = HostString(message);
   if (status != nullptr && !status->IsOk()) text += " (" + status->Text() + ")";
   platform::Log(text, platform::kLogError);
@@ -198,7 +183,7 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
     walked = runPasses(outline);
   } catch (...) {
     status_ = CurrentExceptionStatus("Generation: ");
-    report(kCommandFailed, &status_);
+    report(host_message::kTemplateCommandFailed, &status_);
   }
   if (!status_.IsOk()) endFailed();
   if (walked) RefreshWordDomain();
@@ -220,12 +205,13 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
     if (!status_.IsOk()) return false;
   }
   if (!errors_.empty()) return false;
-  if (progress_ != nullptr) progress_->report(HostString(kEvaluatingMessage), 10);
+  if (progress_ != nullptr)
+    progress_->report(HostString(host_message::kEvaluatingTemplateCommands), 10);
 
   maxRecursionLevel_ = ReadMaxRecursionLevel();
   if (pageBody) walk(pageBody);
   if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
-    status_ = QuireStatus(kFailed, "Page completion");
+    status_ = QuireStatus(kEvaluationError, "Page completion");
   }
   outline = OutlineEntries(outline_->xml());
   return true;
@@ -234,11 +220,11 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
 void TemplateGenerator::endFailed() {
   // A failure that no step reported (an OPEN of the passes before the walk, the page
   // completion) still makes the error page: the page is not generated.
-  if (status_.Kind() == kQuietPrePass) {
+  if (status_.Kind() == kUnloggedFailure) {
     if (errors_.empty()) errors_.add(status_);  // already shown: the page only, no log line
     return;
   }
-  if (errors_.empty()) report(kCommandFailed, &status_);
+  if (errors_.empty()) report(host_message::kTemplateCommandFailed, &status_);
   platform::Log("The page " + templatePath_ + " was not generated: " + status_.Text(),
                 platform::kLogCriticalError);
 }
@@ -246,7 +232,7 @@ void TemplateGenerator::endFailed() {
 QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
   for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
     const std::string text = CommandText(element);
-    if (commandKindOf(text) != CommandKind::kOpen) continue;
+    if (CommandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     std::string completed;
     if (!Connector::completeFromLocator(text, request_.locator, completed, status)) {
@@ -263,7 +249,7 @@ QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
 QuireStatus TemplateGenerator::prepareDomains(const DomNode& pageBody) {
   for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
     const std::string text = CommandText(element);
-    if (commandKindOf(text) != CommandKind::kOpen) continue;
+    if (CommandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
     Connector connector(text, status);
     if (status.IsOk()) connector.prepareExternalClasses(status);
@@ -280,8 +266,8 @@ bool TemplateGenerator::walk(const DomNode& pageBody) {
   int bound = 0;
   processCommands(context_, pageBody, bound, true);
   QuireStatus dateStatus;
-  convertDateFields(pageBody, dateStatus);
-  renumberLists(pageBody);
+  ConvertDateFields(pageBody, dateStatus);
+  RenumberLists(pageBody);
   return true;
 }
 
@@ -291,10 +277,10 @@ void TemplateGenerator::countMasters(const DomNode& pageBody) {
     for (const DomNode& grandchild : child.childNodes()) {
       if (grandchild.nodeType() != platform::kDomElement) continue;
       bool master =
-          IsCommand(grandchild) && commandKindOf(CommandText(grandchild)) == CommandKind::kMaster;
+          IsCommand(grandchild) && CommandKindOf(CommandText(grandchild)) == CommandKind::kMaster;
       for (const DomNode& span : grandchild.selectNodes(kCommandSpans)) {
         if (master) break;
-        master = commandKindOf(CommandText(span)) == CommandKind::kMaster;
+        master = CommandKindOf(CommandText(span)) == CommandKind::kMaster;
       }
       if (master) ++masterCount_;
     }
@@ -303,8 +289,8 @@ void TemplateGenerator::countMasters(const DomNode& pageBody) {
 
 // Visits the commands of `region` in document order. Commands inside a MASTER or LIMIT are
 // skipped here and reached through the expansion or the LIMIT's own processing. A step that
-// fails with a status adds message 40440 and gives its status to the generator; a failure
-// already reported further down returns false with nothing more.
+// fails with a status adds host_message::kTemplateCommandFailed and gives its status to the
+// generator; a failure already reported further down returns false with nothing more.
 bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode& region,
                                         int& boundCount, bool topLevel) {
   const DomNodeList commands = region.selectNodes(kAllCommands);
@@ -313,7 +299,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
     const std::string text = CommandText(element);
     QuireStatus stepStatus;
     bool done = true;
-    switch (commandKindOf(text)) {
+    switch (CommandKindOf(text)) {
       case CommandKind::kOpen:
         done = processOpen(context, element, text, boundCount, stepStatus);
         break;
@@ -323,9 +309,9 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
       case CommandKind::kMaster: {
         const std::size_t nested = NestedCommandCount(element);
         const DomNode repeat = commands.item(i + 1);
-        if (nested == 0 || !hasRepeatLetter(CommandText(repeat))) {
-          report(kMasterWithoutRepeat);
-          setStatus(QuireStatus(kFailed, HostMessageId{kMasterWithoutRepeat}));
+        if (nested == 0 || !HasRepeatLetter(CommandText(repeat))) {
+          report(host_message::kMasterWithoutRepeat);
+          setStatus(QuireStatus(kEvaluationError, host_message::kMasterWithoutRepeat));
           return false;
         }
         i += nested;
@@ -341,7 +327,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
     }
     if (!done) {
       if (!stepStatus.IsOk()) {
-        report(kCommandFailed, &stepStatus);
+        report(host_message::kTemplateCommandFailed, &stepStatus);
         setStatus(stepStatus);
       }
       return false;
@@ -372,16 +358,17 @@ bool TemplateGenerator::processDisplay(QuireBindingList& context, const DomNode&
                                        const std::string& text, QuireStatus& stepStatus) {
   platform::Log("Process DISPLAY (" + text + ")", platform::kLogDebug);
   const Field field(text, stepStatus);
-  if (stepStatus.IsOk() && !field.isValid()) stepStatus = QuireStatus(kInvalid, "Field");
+  if (stepStatus.IsOk() && !field.isValid())
+    stepStatus = QuireStatus(kUnsupportedOperation, "Field");
   if (!stepStatus.IsOk()) {
-    report(kDisplayUnreadable, &stepStatus);
+    report(host_message::kDisplayUnreadable, &stepStatus);
     return false;
   }
   const bool written = field.attribute().type() == QuireType::GRAPHIC
                            ? writeGraphicValue(context, element, field)
                            : writeDisplayValue(context, element, field, request_);
   if (written) return true;
-  if (status_.IsOk()) status_ = QuireStatus(kFailed, "DISPLAY ", text);
+  if (status_.IsOk()) status_ = QuireStatus(kEvaluationError, "DISPLAY ", text);
   stepStatus = status_;
   return false;
 }
@@ -394,9 +381,10 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   const MasterLayout layout = LayoutOf(master);
   const std::string repeatText = CommandText(repeat);
   const Replicator replicator(repeatText, stepStatus);
-  if (stepStatus.IsOk() && !replicator.isValid()) stepStatus = QuireStatus(kInvalid, "Replicator");
+  if (stepStatus.IsOk() && !replicator.isValid())
+    stepStatus = QuireStatus(kUnsupportedOperation, "Replicator");
   if (!stepStatus.IsOk()) {
-    report(kRepeatUnreadable, &stepStatus);
+    report(host_message::kRepeatUnreadable, &stepStatus);
     return false;
   }
   platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);
@@ -404,8 +392,8 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   platform::Log("Evaluating " + replicator.print(printStatus) + ".", platform::kLogDebug);
   QuireObjectList objects = replicator.evaluate(stepStatus, context);
   if (!stepStatus.IsOk()) {
-    if (stepStatus.Kind() != kNothingFound) {
-      report(kRepeatFailed, &stepStatus);
+    if (stepStatus.Kind() != kNoResult) {
+      report(host_message::kRepeatNotEvaluated, &stepStatus);
       return false;
     }
     stepStatus = QuireStatus();
@@ -418,7 +406,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   for (const DomNode& child : layout.container.childNodes()) {
     if (child == repeat || !IsCommand(child)) continue;
     const std::string text = CommandText(child);
-    if (commandKindOf(text) != CommandKind::kLink) continue;
+    if (CommandKindOf(text) != CommandKind::kLink) continue;
     if (listed.empty()) {
       for (const QuireObject& object : objects) listed.insert(ReferenceOf(object));
     }
@@ -442,9 +430,9 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   if (layout.tableMode) {
     templateRow = repeat.selectSingleNode("./tr");
     if (templateRow) {
-      lastBorders = rowBottomBorders(templateRow);
+      lastBorders = RowBottomBorders(templateRow);
       const DomNode above = PreviousElement(repeat);
-      innerBorders = IsElementNamed(above, "tr") ? rowBottomBorders(above) : lastBorders;
+      innerBorders = IsElementNamed(above, "tr") ? RowBottomBorders(above) : lastBorders;
     }
   }
   DomNode previousCopy;   // its row had the last border until this copy came
@@ -466,8 +454,8 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
                                                   layout.tableMode});
       if (!target) continue;
       if (templateRow) {
-        if (previousCopy) applyRowBottomBorders(previousCopy, innerBorders);
-        if (applyRowBottomBorders(target, lastBorders)) markRowBorderless(target);
+        if (previousCopy) ApplyRowBottomBorders(previousCopy, innerBorders);
+        if (ApplyRowBottomBorders(target, lastBorders)) MarkRowBorderless(target);
         previousCopy = target;
       }
     }
@@ -484,12 +472,12 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   }
 
   if (layout.tableMode) {
-    if (IsElementNamed(layout.container, "table")) showElement(layout.container);
-    for (const DomNode& table : layout.container.selectNodes(".//table")) showElement(table);
+    if (IsElementNamed(layout.container, "table")) ShowElement(layout.container);
+    for (const DomNode& table : layout.container.selectNodes(".//table")) ShowElement(table);
   }
   // The template of the copies stays, hidden: an OMIT or OTHERWISE LIMIT may ask it again.
-  hideElement(repeat);
-  markRegion(repeat, true);
+  HideElement(repeat);
+  MarkRegion(repeat, true);
   resetCurrentIndex();
   return true;
 }
@@ -505,7 +493,7 @@ void TemplateGenerator::reportProgress(std::size_t index, std::size_t objectCoun
 
 bool TemplateGenerator::showAndProcess(QuireBindingList& context, const DomNode& region,
                                        int& boundCount, bool topLevel) {
-  markRegion(region, false);
+  MarkRegion(region, false);
   return processCommands(context, region, boundCount, topLevel);
 }
 
@@ -514,21 +502,22 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
                                      QuireStatus& stepStatus) {
   platform::Log("Process LIMIT (" + text + ")", platform::kLogDebug);
   const Stipulator stipulator(text, stepStatus);
-  if (stepStatus.IsOk() && !stipulator.isValid()) stepStatus = QuireStatus(kInvalid, "Stipulator");
+  if (stepStatus.IsOk() && !stipulator.isValid())
+    stepStatus = QuireStatus(kUnsupportedOperation, "Stipulator");
   if (!stepStatus.IsOk()) return false;
 
   if (stipulator.mode() == Stipulator::kNormal) {
     QuireObjectList found = stipulator.evaluate(stepStatus, context);
     if (!stepStatus.IsOk()) {
-      if (stepStatus.Kind() != kNothingFound) {
-        report(kLimitFailed, &stepStatus);
+      if (stepStatus.Kind() != kNoResult) {
+        report(host_message::kLimitNotEvaluated, &stepStatus);
         return false;
       }
       stepStatus = QuireStatus();
       found.clear();
     }
     if (found.empty()) {
-      markRegion(limit, true);
+      MarkRegion(limit, true);
       return true;
     }
     ContextScope scope(context);
@@ -542,31 +531,31 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
   if (previous && IsCommand(previous)) {
     const std::string previousText = CommandText(previous);
     if (previousText.empty()) {
-      stepStatus = QuireStatus(kFailed, kCommandAttribute, " attribute");
+      stepStatus = QuireStatus(kEvaluationError, kCommandAttribute, " attribute");
       return false;
     }
-    if (commandKindOf(previousText) == CommandKind::kMaster) master = previous;
+    if (CommandKindOf(previousText) == CommandKind::kMaster) master = previous;
   }
   for (const DomNode& span : limit.selectNodes(kCommandSpans)) {
     if (master) break;
-    if (commandKindOf(CommandText(span)) == CommandKind::kMaster) master = span;
+    if (CommandKindOf(CommandText(span)) == CommandKind::kMaster) master = span;
   }
   if (!master) {
-    stepStatus = QuireStatus(kFailed, HostMessageId{kLimitWithoutMaster});
+    stepStatus = QuireStatus(kEvaluationError, host_message::kLimitWithoutMaster);
     return false;
   }
   const DomNode repeat = RepeatOfMaster(master);
   if (!repeat) {
-    stepStatus = QuireStatus(kFailed, "REPEAT of the MASTER");
-    report(kLimitRepeatFailed, &stepStatus);
+    stepStatus = QuireStatus(kEvaluationError, "REPEAT of the MASTER");
+    report(host_message::kGovernedRepeatNotEvaluated, &stepStatus);
     return false;
   }
   const Replicator replicator(CommandText(repeat), stepStatus);
   QuireObjectList objects;
   if (stepStatus.IsOk()) objects = replicator.evaluate(stepStatus, context);
   if (!stepStatus.IsOk()) {
-    if (stepStatus.Kind() != kNothingFound) {
-      report(kLimitRepeatFailed, &stepStatus);
+    if (stepStatus.Kind() != kNoResult) {
+      report(host_message::kGovernedRepeatNotEvaluated, &stepStatus);
       return false;
     }
     stepStatus = QuireStatus();
@@ -574,7 +563,7 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
   }
   const bool show = (stipulator.mode() == Stipulator::kOtherwise) == objects.empty();
   if (!show) {
-    markRegion(limit, true);
+    MarkRegion(limit, true);
     return true;
   }
   return showAndProcess(context, limit, boundCount, topLevel);

@@ -103,7 +103,7 @@ class TemplateGenerator {
 
   // The message's host string, with " (" + status text + ")" when a failing status is given,
   // goes to the error collector and the log.
-  void report(unsigned message, const QuireStatus* status = nullptr);
+  void report(HostMessageId message, const QuireStatus* status = nullptr);
   void setStatus(const QuireStatus& status) { status_ = status; }
 
   const std::shared_ptr<platform::DomDocument>& templateDocument() const { return document_; }

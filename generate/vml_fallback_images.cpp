@@ -29,20 +29,20 @@ std::string FallbackScript(const DomNode& image) {
 
 }  // namespace
 
-void wrapVmlFallbackImages(platform::DomDocument& document) {
+void WrapVmlFallbackImages(platform::DomDocument& document) {
   const DomNode root = document.documentElement();
   if (!root) return;
   for (const DomNode image : root.selectNodes("body//img")) {
     const DomNode holder = image.parentNode();
     if (!holder) continue;
     // A DISPLAY's picture is generated, so its placeholder stays as it is.
-    if (commandKindOf(holder.getAttribute(kCommandAttribute)) == CommandKind::kDisplay) continue;
+    if (CommandKindOf(holder.getAttribute(kCommandAttribute)) == CommandKind::kDisplay) continue;
     if (!FollowsVmlShape(image)) continue;
-    wrapFallbackImage(document, image);
+    WrapFallbackImage(document, image);
   }
 }
 
-DomNode wrapFallbackImage(platform::DomDocument& document, const DomNode& image) {
+DomNode WrapFallbackImage(platform::DomDocument& document, const DomNode& image) {
   const DomNode holder = image.parentNode();
   const DomNode script = document.createElement("SCRIPT");
   holder.insertBefore(script, image.nextSibling());

@@ -7,10 +7,10 @@
 // Replaces every img under body that directly follows a "v:shape" element, and whose parent is
 // not a DISPLAY command element, by a SCRIPT element whose comment writes the image for browsers
 // without VML. Changes the document in place; raises platform::ComError when a DOM call fails.
-void wrapVmlFallbackImages(platform::DomDocument& document);
+void WrapVmlFallbackImages(platform::DomDocument& document);
 
 // Replaces `image` (which has a parent) by the SCRIPT element that writes it for browsers without
 // VML, the same script as above, and returns that SCRIPT. Raises platform::ComError when a DOM
 // call fails.
-platform::DomNode wrapFallbackImage(platform::DomDocument& document,
+platform::DomNode WrapFallbackImage(platform::DomDocument& document,
                                     const platform::DomNode& image);

@@ -21,7 +21,6 @@ namespace {
 using platform::DomDocument;
 using platform::DomNode;
 
-constexpr uint32_t kDomFailure = 62;
 constexpr const char* kGetPage = "javascript:getpage";
 constexpr const char* kGetUrl = "javascript:geturl";
 
@@ -186,7 +185,7 @@ void RegisterPortalLinks(WebPageGenerator& generator, const DomNode& root) {
       continue;
     }
     const std::string shown = link.text();
-    const std::string target = decodeReference(call.first);
+    const std::string target = DecodeReference(call.first);
     if (getPage) {
       generator.registerOutlineEntry(shown.empty() ? call.first : shown, call.first, call.second,
                                      "", "", "");
@@ -194,12 +193,12 @@ void RegisterPortalLinks(WebPageGenerator& generator, const DomNode& root) {
                         "javascript:getPage('" + EscapeScriptArgument(target) + "'" + call.rest);
       continue;
     }
-    if (isScriptUrl(target)) {
+    if (IsScriptUrl(target)) {
       platform::Log("Script URL dropped from a getURL link: " + href, platform::kLogWarning);
       link.removeAttribute("href");
       continue;
     }
-    const std::string url = normaliseUrl(Slashed(target));
+    const std::string url = NormaliseUrl(Slashed(target));
     const std::string id =
         generator.registerOutlineEntry(shown.empty() ? url : shown, url, "", "", url, "");
     link.setAttribute("href", "javascript:getProxy('" + EscapeScriptArgument(id) + "')");
@@ -230,7 +229,7 @@ bool WebPageGenerator::completePage(const RequestTexts& /*request*/) {
     const std::shared_ptr<DomDocument>& page = templateDocument();
     const DomNode root = page ? page->documentElement() : DomNode();
     if (!root) {
-      setStatus(QuireStatus(kDomFailure, "Page completion: the page has no document element"));
+      setStatus(QuireStatus(kProcessingError, "Page completion: the page has no document element"));
       return false;
     }
     const DomNode head = HeadOf(*page, root);

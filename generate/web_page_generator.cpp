@@ -74,7 +74,7 @@ void WebPageGenerator::addSubLevel(const RepeatCopyRequest& request, const DomNo
   subLevel.setAttribute(kLevelAttribute, kSubLevel);
   master.appendChild(subLevel);
   copy.appendChild(master);
-  indentLevel(subLevel, tabInterval(body()));
+  IndentLevel(subLevel, TabInterval(body()));
 }
 
 void WebPageGenerator::removeCommandElement(const DomNode& element) {

@@ -29,13 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr unsigned kValueFailed = 40090;
-constexpr unsigned kPictureNotWritten = 40076;
-constexpr unsigned kFileNotOpened = 40443;
-constexpr uint32_t kNothingFound = 54;
-constexpr uint32_t kMissingFile = 4;
-constexpr uint32_t kNoPicture = 62;
-
 // Pictures are laid out for a screen of this resolution, whatever the machine's own.
 constexpr double kDotsPerInch = 96.0;
 constexpr double kPointsPerInch = 72.0;
@@ -165,27 +158,28 @@ std::string CopyPicture(const std::string& source, const std::string& folder, Pi
   std::string bytes;
   std::string reason;
   if (!platform::ReadWholeFile(source, bytes, reason)) {
-    status = QuireStatus(kMissingFile, HostMessageId{kFileNotOpened}, source);
-    status = QuireStatus(kMissingFile, status.Message() + " " + reason);
+    status = QuireStatus(kFileNotFound, host_message::kFileNotOpened, source);
+    status = QuireStatus(kFileNotFound, status.Message() + " " + reason);
     return "";
   }
   if (bytes.empty()) {
-    status = QuireStatus(kNoPicture, source + ": the file is empty.");
+    status = QuireStatus(kProcessingError, source + ": the file is empty.");
     return "";
   }
   const std::string format = PictureFormatOfBytes(bytes);
   if (format.empty()) {
-    status = QuireStatus(kNoPicture, source + ": the file holds no gif, png, jpeg or bmp picture.");
+    status = QuireStatus(kProcessingError,
+                         source + ": the file holds no gif, png, jpeg or bmp picture.");
     return "";
   }
   if (!EnsureFolder(folder)) {
-    status = QuireStatus(kMissingFile, folder + ": the folder cannot be made.");
+    status = QuireStatus(kFileNotFound, folder + ": the folder cannot be made.");
     return "";
   }
   const std::string name = NextPictureName(folder, CopyExtension(source, format));
   if (const int error = platform::ReplaceFile((fs::path(folder) / name).string(), bytes);
       error != 0) {
-    status = QuireStatus(kMissingFile, name + ": " + platform::SystemErrorText(error));
+    status = QuireStatus(kFileNotFound, name + ": " + platform::SystemErrorText(error));
     return "";
   }
   int width = 0;
@@ -274,7 +268,7 @@ bool AddImageMap(const DomNode& element, const QuireObject& object, const std::s
     area.setAttribute("coords", std::string(Trimmed(pointLines[i])));
     area.setAttribute(
         "href", "JavaScript:getPage('" +
-                    EscapeScriptArgument(decodeReference(std::string(Trimmed(artifactLines[i])))) +
+                    EscapeScriptArgument(DecodeReference(std::string(Trimmed(artifactLines[i])))) +
                     "','','','0','','','0')");
     map.appendChild(area);
   }
@@ -310,11 +304,11 @@ bool WebPageGenerator::writeGraphicValue(QuireBindingList& context, const DomNod
   std::string linkText;
   QuireObject reached;
   const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
-  if (!status.IsOk() && status.Kind() != kNothingFound) {
+  if (!status.IsOk() && status.Kind() != kNoResult) {
     QuireStatus printStatus;
-    platform::Log(
-        HostString(kValueFailed) + " " + field.print(printStatus) + " (" + status.Text() + ")",
-        platform::kLogError);
+    platform::Log(HostString(host_message::kDisplayValueNotEvaluated) + " " +
+                      field.print(printStatus) + " (" + status.Text() + ")",
+                  platform::kLogError);
     setStatus(status);
     return false;
   }
@@ -326,12 +320,12 @@ bool WebPageGenerator::writeGraphicValue(QuireBindingList& context, const DomNod
   std::string fileName;
   const QuireGraphic* graphic = value.graphic();
   if (graphic == nullptr) {
-    if (status.IsOk()) status = QuireStatus(kNoPicture, "The value holds no picture.");
+    if (status.IsOk()) status = QuireStatus(kProcessingError, "The value holds no picture.");
   } else {
     fileName = CopyPicture(graphic->path(), companionFolder(), natural, status);
   }
   if (fileName.empty()) {
-    platform::Log(HostString(kPictureNotWritten) + " (" + status.Text() + ")",
+    platform::Log(HostString(host_message::kPictureNotWritten) + " (" + status.Text() + ")",
                   platform::kLogWarning);
     MarkPictureMissing(element, shape, element.selectSingleNode(".//img"));
     return true;
@@ -383,7 +377,7 @@ bool WebPageGenerator::writeGraphicValue(QuireBindingList& context, const DomNod
       image.parentNode().removeChild(after);
     }
     image.removeAttribute("style");
-    wrapFallbackImage(*element.ownerDocument(), image);
+    WrapFallbackImage(*element.ownerDocument(), image);
   }
   return true;
 }

@@ -35,12 +35,6 @@ using modifier_flags::kThroughProxy;
 using modifier_flags::kUrlLink;
 using platform::DomNode;
 
-constexpr unsigned kPictureNotWritten = 40076;
-constexpr unsigned kValueFailed = 40090;
-constexpr unsigned kFormattedTextUnreadable = 40529;
-constexpr uint32_t kNothingFound = 54;
-constexpr uint32_t kFormattedTextFailure = 63;
-
 constexpr const char* kPictureMissing = "<picture missing>";
 constexpr const char* kTemplateLinkPrefix = "$$";
 // The outline entry of a registered URL: its template and, for a new window, its frame.
@@ -151,7 +145,7 @@ void RemoveScripts(const DomNode& root) {
     }
     for (const DomNode& attribute : element.selectNodes("@*")) {
       const std::string name = attribute.nodeName();
-      if (Lowercase(name).starts_with("on") || isScriptUrl(attribute.nodeValue())) {
+      if (Lowercase(name).starts_with("on") || IsScriptUrl(attribute.nodeValue())) {
         platform::Log("The attribute " + name + " of formatted text was not written into the page",
                       platform::kLogWarning);
         element.removeAttribute(name);
@@ -163,7 +157,7 @@ void RemoveScripts(const DomNode& root) {
 // The file a fragment's picture names: "file:" URLs and "%HH" forms undone; a relative path is
 // taken from the template's folder. Empty for pictures that are not local files.
 std::string PicturePathOf(const std::string& source, const std::string& templateFolder) {
-  std::string path = decodeReference(source);
+  std::string path = DecodeReference(source);
   const std::string lower = Lowercase(path);
   if (lower.starts_with("file:")) {
     path.erase(0, 5);
@@ -172,7 +166,7 @@ std::string PicturePathOf(const std::string& source, const std::string& template
     } else if (path.starts_with("//")) {
       path.erase(0, 2);
     }
-  } else if (isUrlValue(path) || lower.starts_with("data:")) {
+  } else if (IsUrlValue(path) || lower.starts_with("data:")) {
     return "";
   }
   if (path.empty()) return "";
@@ -215,7 +209,7 @@ bool MayRemoveTemporaryFolder(const fs::path& folder, const std::string& compani
 
 // Replaces a picture that cannot be copied by a visible mark, so the page still loads.
 void MarkPictureMissing(const DomNode& image, const std::string& why) {
-  platform::Log(HostString(kPictureNotWritten) + " " + why, platform::kLogWarning);
+  platform::Log(HostString(host_message::kPictureNotWritten) + " " + why, platform::kLogWarning);
   const DomNode parent = image.parentNode();
   if (!parent) return;
   const DomNode mark = image.ownerDocument()->createElement("span");
@@ -283,11 +277,11 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
   const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
   std::string valueText;
   if (value.isUndefined() && !status.IsOk()) {
-    if (status.Kind() != kNothingFound) {
+    if (status.Kind() != kNoResult) {
       QuireStatus printStatus;
-      platform::Log(
-          HostString(kValueFailed) + " " + field.print(printStatus) + " (" + status.Text() + ")",
-          platform::kLogError);
+      platform::Log(HostString(host_message::kDisplayValueNotEvaluated) + " " +
+                        field.print(printStatus) + " (" + status.Text() + ")",
+                    platform::kLogError);
       setStatus(status);
       return false;
     }
@@ -299,16 +293,16 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
 
   const uint8_t flags = field.modifier().flags();
   const uint8_t kind = modifier_flags::linkKindOf(flags);
-  const std::string shown = shownValueText(valueText, linkText, flags);
+  const std::string shown = ShownValueText(valueText, linkText, flags);
   if (kind != kInPageLink && kind != kPortalPageLink && kind != kUrlLink) {
     WriteText(element, shown);
     return true;
   }
   const DomNode link = LinkElementIn(element);
   WriteText(link, shown);
-  const std::string reference = decodeReference(linkText);
+  const std::string reference = DecodeReference(linkText);
   if (kind == kInPageLink) {
-    link.setAttribute("href", "#" + anchorNameOf(reference));
+    link.setAttribute("href", "#" + AnchorNameOf(reference));
   } else if (kind == kPortalPageLink) {
     const Modifier* modifier = field.modifier().get();
     const std::string modifierText = modifier != nullptr ? modifier->text() : std::string();
@@ -333,16 +327,16 @@ void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valu
   }
   const bool newWindow = (flags & kNewWindow) != 0;
   if ((flags & kPassValueOrRegister) != 0) {
-    std::string url = decodeReference(valueText);
+    std::string url = DecodeReference(valueText);
     for (char& c : url) {
       if (c == '\\') c = '/';
     }
-    if (isScriptUrl(url)) {
+    if (IsScriptUrl(url)) {
       LogDroppedScriptUrl(url);
       return;
     }
     const std::string id =
-        registerOutlineEntry(shown, linkText, kUrlEntryTemplate, "", normaliseUrl(url),
+        registerOutlineEntry(shown, linkText, kUrlEntryTemplate, "", NormaliseUrl(url),
                              newWindow ? kNewWindowFrame : "");
     if ((flags & kThroughProxy) != 0) {
       // No target here: "_new" would open an empty window, where the portal's getProxy does not
@@ -351,12 +345,12 @@ void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valu
       return;
     }
   }
-  if (isScriptUrl(valueText)) {
+  if (IsScriptUrl(valueText)) {
     LogDroppedScriptUrl(valueText);
     return;
   }
   if (newWindow) link.setAttribute("target", "_new");
-  link.setAttribute("href", normaliseUrl(valueText));
+  link.setAttribute("href", NormaliseUrl(valueText));
 }
 
 bool WebPageGenerator::writeFormattedText(const DomNode& element, const std::string& html) {
@@ -365,9 +359,9 @@ bool WebPageGenerator::writeFormattedText(const DomNode& element, const std::str
   if (!Trimmed(html).empty()) {
     fragment = ParseFragment(html, error);
     if (fragment == nullptr) {
-      const std::string message = HostString(kFormattedTextUnreadable) + ": " + error;
+      const std::string message = HostString(host_message::kFormattedTextUnparsable) + ": " + error;
       platform::Log(message, platform::kLogError);
-      setStatus(QuireStatus(kFormattedTextFailure, message));
+      setStatus(QuireStatus(kEvaluationError, message));
       return false;
     }
   }
@@ -402,7 +396,7 @@ void WebPageGenerator::rewriteTemplateHyperlinks(const DomNode& body,
     }
     const std::string object = reference.substr(0, classEnd + 1) + reference.substr(unusedEnd + 1);
     link.setAttribute("href", "JavaScript:getPage('" +
-                                  EscapeScriptArgument(decodeReference(object)) +
+                                  EscapeScriptArgument(DecodeReference(object)) +
                                   "','','0','','','1')");
   }
 }

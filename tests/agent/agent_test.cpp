@@ -107,7 +107,7 @@ TEST_F(AgentTest, AMissingResourceModuleIsShownAndStopsTheStart) {
   BindInstallation();
   const std::string shown = RunAgent(service_, [this] {
     EXPECT_FALSE(service_.Initialised());
-    EXPECT_EQ(HostString(40188), "");
+    EXPECT_EQ(HostString(host_message::kRequiredFileMissing), "");
   });
   EXPECT_EQ(shown, "[Vistafold] Cannot find registry entry for VISTAFOLD_RESOURCE\n");
   EXPECT_FALSE(platform::HostResources().IsLoaded());

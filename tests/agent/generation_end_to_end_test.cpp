@@ -28,12 +28,12 @@ using Texts = std::vector<std::string>;
 const char kDemoTemplate[] = XMLAGENT_SOURCE_DIR "/sample/templates/folder.htm";
 
 // The host string; the agent unloads the resource module when it closes.
-std::string Host(unsigned id) {
+std::string Host(HostMessageId message) {
   std::string error;
   EXPECT_TRUE(platform::HostResources().Load(
       XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
       << error;
-  return HostString(id);
+  return HostString(message);
 }
 
 struct RecordingSink : ProgressSink {
@@ -101,7 +101,7 @@ TEST_F(GenerationEndToEndTest, DemoPageReportsProgressFromTheStartToTheLastObjec
   ASSERT_EQ(Generate(ReadFile(kDemoTemplate)), 1);
   EXPECT_FALSE(fs::exists(errorPage_));
   ASSERT_FALSE(sink.percents.empty());
-  EXPECT_EQ(sink.messages.front(), Host(40095));
+  EXPECT_EQ(sink.messages.front(), Host(host_message::kEvaluatingTemplateCommands));
   EXPECT_EQ(sink.percents.front(), 10);
   EXPECT_EQ(sink.messages.back(), "Generating Web Page");
 }
@@ -115,8 +115,10 @@ TEST_F(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideThe
   ASSERT_EQ(Generate(bytes), 0);
   ASSERT_TRUE(fs::exists(errorPage_));
   const std::string errors = ReadFile(errorPage_);
-  EXPECT_NE(errors.find(Host(40532) + document_.string()), std::string::npos) << errors;
-  EXPECT_NE(errors.find(Host(40205)), std::string::npos) << errors;
+  EXPECT_NE(errors.find(Host(host_message::kErrorsWhileGenerating) + document_.string()),
+            std::string::npos)
+      << errors;
+  EXPECT_NE(errors.find(Host(host_message::kDisplayUnreadable)), std::string::npos) << errors;
   EXPECT_NE(errors.find("NoSuchAttribute"), std::string::npos) << errors;
 }
 
@@ -132,7 +134,7 @@ TEST_F(GenerationEndToEndTest, OpenThatCannotBeEvaluatedFailsWithTheErrorPage) {
     EXPECT_EQ(Generate(bytes), 0) << wrong;
     ASSERT_TRUE(fs::exists(errorPage_)) << wrong;
     const std::string errors = ReadFile(errorPage_);
-    EXPECT_NE(errors.find(Host(40440)), std::string::npos) << errors;
+    EXPECT_NE(errors.find(Host(host_message::kTemplateCommandFailed)), std::string::npos) << errors;
     EXPECT_NE(errors.find(wrong), std::string::npos) << errors;
   }
 }
@@ -152,7 +154,9 @@ TEST_F(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
     fs::remove(errorPage_);
     EXPECT_EQ(Generate(bad.bytes), 0) << bad.what;
     ASSERT_TRUE(fs::exists(errorPage_)) << bad.what;
-    EXPECT_NE(ReadFile(errorPage_).find(Host(40532)), std::string::npos) << bad.what;
+    EXPECT_NE(ReadFile(errorPage_).find(Host(host_message::kErrorsWhileGenerating)),
+              std::string::npos)
+        << bad.what;
   }
 }
 

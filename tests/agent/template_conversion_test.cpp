@@ -63,9 +63,9 @@ TEST(TemplateConversionTest, EntitiesAreRewrittenOrKept) {
       {"HTML entities as numeric references", "&copy;&eacute;&euro;", "&#169;&#233;&#8364;"},
       {"XML entities and lone ampersands unchanged", "&amp; &#8211; & &nbsp &bogus;",
        "&amp; &#8211; & &nbsp &bogus;"},
-      {"middle dot in a UTF-8 template",
-       "<meta content=\"text/html; charset=utf-8\">a&middot;",
-       "<?xml version=\"1.0\" encoding=\"utf-8\"?><meta content=\"text/html; charset=utf-8\"/>a\xC2\xB7"},
+      {"middle dot in a UTF-8 template", "<meta content=\"text/html; charset=utf-8\">a&middot;",
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?><meta content=\"text/html; "
+       "charset=utf-8\"/>a\xC2\xB7"},
   };
   ExpectConversions(std::begin(cases), std::end(cases));
 }
@@ -146,18 +146,18 @@ class TemplateFileTest : public ::testing::Test {
 TEST_F(TemplateFileTest, MissingOrUnreadableFileGivesItsKind) {
   QuireStatus status;
   EXPECT_FALSE(ConvertTemplateToXml(folder_.Path("missing.htm"), status, true));
-  EXPECT_EQ(status, QuireStatus(4, ""));
+  EXPECT_EQ(status, QuireStatus(kFileNotFound, ""));
   EXPECT_FALSE(std::filesystem::exists(folder_.Path("missing.htm")));
 
   EXPECT_FALSE(ConvertTemplateToXml(folder_.Path(), status, true));
-  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Kind(), kProcessingError);
   EXPECT_EQ(status.Message(), "Is a directory");
 
   if (::geteuid() == 0) return;  // permissions do not stop root
   const std::string path = folder_.Write("locked.htm", "<p>a<br></p>");
   ::chmod(path.c_str(), 0444);
   EXPECT_FALSE(ConvertTemplateToXml(path, status, true));
-  EXPECT_EQ(status, QuireStatus(62, "Permission denied"));
+  EXPECT_EQ(status, QuireStatus(kProcessingError, "Permission denied"));
   EXPECT_EQ(test_support::ReadFile(path), "<p>a<br></p>");
 }
 

@@ -32,15 +32,15 @@ TEST(CommandKindTest, TheLetterBeforeTheFirstColonNamesTheCommand) {
       {"Library:Book:code=B1", CommandKind::kLink},
       {"", CommandKind::kLink},
   };
-  for (const auto& c : cases) EXPECT_EQ(commandKindOf(c.text), c.kind) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(CommandKindOf(c.text), c.kind) << c.text;
 
-  EXPECT_TRUE(hasRepeatLetter("Rx"));  // read before parsing: the letter alone
-  EXPECT_FALSE(hasRepeatLetter("M:x"));
-  EXPECT_TRUE(hasRepeatKindFlag("Q:x"));
-  EXPECT_FALSE(hasRepeatKindFlag("R:x"));
-  EXPECT_TRUE(isAnchorLinkDisplay("X:b:Library:Book::title:SAA:"));
-  EXPECT_TRUE(namesGraphicModifier("F:b:Library:Book::cover:GSA:"));
-  EXPECT_FALSE(namesGraphicModifier("F:b:Library:Book::title:SAA:"));
+  EXPECT_TRUE(HasRepeatLetter("Rx"));  // read before parsing: the letter alone
+  EXPECT_FALSE(HasRepeatLetter("M:x"));
+  EXPECT_TRUE(HasRepeatKindFlag("Q:x"));
+  EXPECT_FALSE(HasRepeatKindFlag("R:x"));
+  EXPECT_TRUE(IsAnchorLinkDisplay("X:b:Library:Book::title:SAA:"));
+  EXPECT_TRUE(NamesGraphicModifier("F:b:Library:Book::cover:GSA:"));
+  EXPECT_FALSE(NamesGraphicModifier("F:b:Library:Book::title:SAA:"));
 }
 
 TEST(MasterCommandTest, TableInformationFollowsTheNameAndItsFlagAsksForRows) {

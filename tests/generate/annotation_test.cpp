@@ -101,7 +101,7 @@ TEST(MarkerKindTest, ClassifiesByTextPrefixAndLabelForm) {
       {"R:x", "[repeat17]", MarkerKind::kMismatch},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(classifyMarker(c.text, c.label), c.kind) << c.text << " " << c.label;
+    EXPECT_EQ(ClassifyMarker(c.text, c.label), c.kind) << c.text << " " << c.label;
   }
 }
 
@@ -110,10 +110,10 @@ TEST(MarkerKindTest, CommandTextIsTheLastOfTwoChildrenOrTheWholeTextWithoutTheLa
       "<div><p><span>[OPEN1]</span>C:a</p><p><span><a>[OPEN1]</a></span>C:b<o:p/></p>"
       "<p>C:c<span>[OPEN1]</span><o:p/></p><p><span>x</span>C:<b>d</b></p><p/></div>");
   const auto paragraphs = document->selectNodes("div/p");
-  EXPECT_EQ(commandTextOf(paragraphs.item(0), "[OPEN1]"), "C:a");
-  EXPECT_EQ(commandTextOf(paragraphs.item(2), "[OPEN1]"), "C:c");
-  EXPECT_EQ(commandTextOf(paragraphs.item(3), "[OPEN1]"), "xC:d");
-  EXPECT_EQ(commandTextOf(paragraphs.item(4), "[OPEN1]"), "");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(0), "[OPEN1]"), "C:a");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(2), "[OPEN1]"), "C:c");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(3), "[OPEN1]"), "xC:d");
+  EXPECT_EQ(CommandTextOf(paragraphs.item(4), "[OPEN1]"), "");
 }
 
 TEST_F(AnnotationTest, OlderMarkupTurnsEveryCommandIntoAnElement) {
@@ -270,8 +270,10 @@ TEST_F(AnnotationTest, DisplayOutsideACommentReferenceStopsThePass) {
       "<p><v:shape/><img src=\"a.gif\"/></p>",
       {"F:b:Library:Book::title:SAA:"}));
   const QuireStatus status = Annotate(document, false);
-  EXPECT_EQ(status.Kind(), 62u);
-  EXPECT_EQ(status.Message(), FormatHostMessage(HostString(40625), {"[DISPLAY1]"}));
+  EXPECT_EQ(status.Kind(), kProcessingError);
+  EXPECT_EQ(
+      status.Message(),
+      FormatHostMessage(HostString(host_message::kDisplayMarkOutsideReference), {"[DISPLAY1]"}));
   EXPECT_EQ(Count(document, "//SCRIPT"), 0u);
 }
 
@@ -282,7 +284,7 @@ TEST_F(AnnotationTest, DomFailureNamesTheLabelAndStillWrapsImages) {
       "<p>a</p><p>b</p><a class=\"msocomanchor\">[OPEN1]</a><p><v:shape/><img src=\"a.gif\"/></p>",
       {"C:s:Library:Shelf:name=Fiction"}));
   const QuireStatus status = Annotate(document, false);
-  EXPECT_EQ(status.Kind(), 62u);
+  EXPECT_EQ(status.Kind(), kProcessingError);
   EXPECT_EQ(status.Message().rfind("[OPEN1]:", 0), 0u) << status.Message();
   EXPECT_EQ(Count(document, "//SCRIPT"), 1u);
 }

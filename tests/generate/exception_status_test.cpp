@@ -23,16 +23,16 @@ QuireStatus StatusOf(const Thrown& thrown, const std::string& context) {
 
 TEST(ExceptionStatusTest, DocumentFailuresKeepTheirDescriptionAndOthersAreUnexpected) {
   test_support::LoadSampleHostStrings();
-  const std::string unexpected = HostString(40530);
+  const std::string unexpected = HostString(host_message::kUnexpectedError);
   ASSERT_FALSE(unexpected.empty());
 
   const QuireStatus dom =
       StatusOf(platform::ComError(platform::kE_FAIL, "no such node"), "[OPEN1]:");
-  EXPECT_EQ(dom.Kind(), 62u);
+  EXPECT_EQ(dom.Kind(), kProcessingError);
   EXPECT_EQ(dom.Message(), "[OPEN1]:no such node");
 
   const QuireStatus other = StatusOf(std::runtime_error("out of room"), "Generation: ");
-  EXPECT_EQ(other.Kind(), 62u);
+  EXPECT_EQ(other.Kind(), kProcessingError);
   EXPECT_EQ(other.Message(), "Generation: " + unexpected + ": out of room");
 
   EXPECT_EQ(StatusOf(7, "Generation: ").Message(), "Generation: " + unexpected);

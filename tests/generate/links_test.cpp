@@ -30,23 +30,23 @@ using test_support::CapturedStderr;
 using test_support::TempFolder;
 
 TEST(LinkTextsTest, AnchorNamesKeepLettersAndDigitsFromTheFirstLetter) {
-  EXPECT_EQ(anchorNameOf("12 Main-Req #4"), "MainReq4");
-  EXPECT_EQ(anchorNameOf(std::string(50, 'a')), std::string(39, 'a'));
+  EXPECT_EQ(AnchorNameOf("12 Main-Req #4"), "MainReq4");
+  EXPECT_EQ(AnchorNameOf(std::string(50, 'a')), std::string(39, 'a'));
 }
 
 TEST(LinkTextsTest, NormaliseUrlGivesEveryTextAScheme) {
-  EXPECT_EQ(normaliseUrl("c:\\docs\\a.htm"), "file://c:\\docs\\a.htm");
-  EXPECT_EQ(normaliseUrl("ann@example.org"), "mailto:ann@example.org");
+  EXPECT_EQ(NormaliseUrl("c:\\docs\\a.htm"), "file://c:\\docs\\a.htm");
+  EXPECT_EQ(NormaliseUrl("ann@example.org"), "mailto:ann@example.org");
   for (const char* kept : {"http://host/a b.htm", "mailto:ann@example.org"}) {
-    EXPECT_EQ(normaliseUrl(kept), kept);
+    EXPECT_EQ(NormaliseUrl(kept), kept);
   }
 }
 
 TEST(LinkTextsTest, ShownTextTakesTheReferenceForKindsTwoAndThree) {
   const std::string reference = "Memos:Memo:title=Plan\\x20A";
-  EXPECT_EQ(shownValueText("value", reference, 0x02), "Memos:Memo:title=Plan A");
-  EXPECT_EQ(shownValueText("value", "", 0x02), "-Not-Named-");
-  EXPECT_EQ(shownValueText("http://host/plan.htm", reference, 0x03), "plan");
+  EXPECT_EQ(ShownValueText("value", reference, 0x02), "Memos:Memo:title=Plan A");
+  EXPECT_EQ(ShownValueText("value", "", 0x02), "-Not-Named-");
+  EXPECT_EQ(ShownValueText("http://host/plan.htm", reference, 0x03), "plan");
 }
 
 // A memo is found by its key; its reference names it by its title.
@@ -107,7 +107,7 @@ class MemosDomain : public QuireStandardDomain {
         return QuireObject(std::make_unique<MemoObject>(cls, found->first, found->second["title"]));
       }
     }
-    status = QuireStatus(63, "Memos: no such memo");
+    status = QuireStatus(kEvaluationError, "Memos: no such memo");
     return QuireObject();
   }
 

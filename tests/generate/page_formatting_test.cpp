@@ -46,35 +46,35 @@ TEST_F(PageFormattingTest, HideAndShowKeepWhatTheAuthorHid) {
       "<body><p id='plain'/><p id='red' style='color:red'/>"
       "<p id='author' style='display:none;mso-hide:all'/></body>");
   for (const char* id : {"plain", "red", "author"}) {
-    hideElement(root.selectSingleNode(std::string("p[@id='") + id + "']"));
+    HideElement(root.selectSingleNode(std::string("p[@id='") + id + "']"));
   }
   EXPECT_EQ(style("//p[@id='plain']"), kMarker + ";");
   EXPECT_EQ(style("//p[@id='red']"), kMarker + ";color:red");
   EXPECT_EQ(style("//p[@id='author']"), "display:none;mso-hide:all");
-  EXPECT_FALSE(isHiddenByGeneration(root.selectSingleNode("p[@id='author']")));
+  EXPECT_FALSE(IsHiddenByGeneration(root.selectSingleNode("p[@id='author']")));
 
-  hideElement(root.selectSingleNode("p[@id='red']"));  // hiding twice adds nothing
+  HideElement(root.selectSingleNode("p[@id='red']"));  // hiding twice adds nothing
   EXPECT_EQ(style("//p[@id='red']"), kMarker + ";color:red");
-  for (const DomNode& p : root.selectNodes("p")) showElement(p);
+  for (const DomNode& p : root.selectNodes("p")) ShowElement(p);
   EXPECT_FALSE(root.selectSingleNode("p[@id='plain']").hasAttribute("style"));
   EXPECT_EQ(style("//p[@id='red']"), "color:red");
   EXPECT_EQ(style("//p[@id='author']"), "display:none;mso-hide:all");
 
   const DomNode twice = load("<p style='" + kMarker + ";color:blue;" + kMarker + "'/>");
-  showElement(twice);
+  ShowElement(twice);
   EXPECT_EQ(twice.getAttribute("style"), "color:blue;");
 }
 
 TEST_F(PageFormattingTest, HideRegionWrapsLooseTextAndShowRegionUndoesIt) {
   const DomNode root =
       load("<div><p>lead<b>bold</b>tail</p><span QuireQuery='R:x'/><i>alone</i></div>");
-  hideRegion(root);
+  HideRegion(root);
   EXPECT_EQ(root.selectNodes("p/span").length(), 2u);  // "lead" and "tail" got spans
   for (const char* path : {"//p/span[0]", "//p/span[1]", "//b", "//span[@QuireQuery]", "//i"}) {
     EXPECT_TRUE(hidden(path)) << path;
   }
   EXPECT_EQ(root.text(), "leadboldtailalone");
-  showRegion(root);
+  ShowRegion(root);
   EXPECT_EQ(document_->xml().find("quire_hidden"), std::string::npos) << document_->xml();
 }
 
@@ -82,7 +82,7 @@ TEST_F(PageFormattingTest, MarkRegionHidesTextAndDisplaysAndWalksOtherCommands) 
   const DomNode limit = load(
       "<span QuireQuery='S:a'>before<span QuireQuery='F:v'><b>value</b></span>"
       "<span QuireQuery='R:r'><b>inner</b>tail</span><i>plain</i></span>");
-  markRegion(limit, true);
+  MarkRegion(limit, true);
   EXPECT_TRUE(hidden("/span/span[not(@QuireQuery)]"));  // "before", wrapped
   EXPECT_TRUE(hidden("//span[@QuireQuery='F:v']"));
   EXPECT_FALSE(hidden("//span[@QuireQuery='F:v']/b"));  // the DISPLAY hides its content
@@ -90,9 +90,9 @@ TEST_F(PageFormattingTest, MarkRegionHidesTextAndDisplaysAndWalksOtherCommands) 
   EXPECT_TRUE(hidden("//span[@QuireQuery='R:r']/b"));
   EXPECT_TRUE(hidden("//span[@QuireQuery='R:r']/span"));  // "tail", wrapped
   EXPECT_TRUE(hidden("//i"));
-  EXPECT_FALSE(isHiddenByGeneration(limit));
+  EXPECT_FALSE(IsHiddenByGeneration(limit));
 
-  markRegion(limit, false);
+  MarkRegion(limit, false);
   EXPECT_EQ(document_->xml().find("quire_hidden"), std::string::npos) << document_->xml();
   EXPECT_EQ(limit.text(), "beforevalueinnertailplain");
 }
@@ -101,13 +101,13 @@ TEST_F(PageFormattingTest, AHiddenRowCarriesTheMarkerOnTheRowAndEachCell) {
   const DomNode table = load(
       "<table><tr><td style='width:1in'><p>a</p></td><th><p>b</p></th></tr>"
       "<tr id='other'><td><p>c</p></td></tr></table>");
-  markRegion(table.selectSingleNode("tr"), true);
+  MarkRegion(table.selectSingleNode("tr"), true);
   EXPECT_TRUE(hidden("//tr[0]"));
   EXPECT_EQ(style("//tr[0]/td"), kMarker + ";width:1in");
   EXPECT_TRUE(hidden("//tr[0]/th"));
   EXPECT_FALSE(hidden("//tr[@id='other']/td"));
 
-  hideRegion(table);  // rows found inside a region are hidden the same way
+  HideRegion(table);  // rows found inside a region are hidden the same way
   EXPECT_TRUE(hidden("//tr[@id='other']"));
   EXPECT_TRUE(hidden("//tr[@id='other']/td"));
 }
@@ -119,9 +119,9 @@ TEST_F(PageFormattingTest, TheBottomBorderMovesToTheLastRowWritten) {
       "<tr id='template'><td style='border:solid;border-bottom:double 1.5pt;"
       "mso-border-bottom-alt:solid .5pt'/><td style='border-top:none'/><td/></tr></table>");
   const std::vector<std::string> borders =
-      rowBottomBorders(table.selectSingleNode("tr[@id='template']"));
+      RowBottomBorders(table.selectSingleNode("tr[@id='template']"));
   ASSERT_EQ(borders, (std::vector<std::string>{"border-bottom:double 1.5pt", ""}));
-  EXPECT_FALSE(applyRowBottomBorders(table, borders));
+  EXPECT_FALSE(ApplyRowBottomBorders(table, borders));
   // XSL indexes count from 0.
   EXPECT_EQ(style("//tr[0]/td[0]"), "border-bottom:double 1.5pt;color:red");
   EXPECT_EQ(style("//tr[0]/td[1]"), "width:2in");
@@ -134,9 +134,9 @@ TEST_F(PageFormattingTest, ABorderlessTableGivesItsCopiesBorderNone) {
       "<table><tr><td style='border:none;border-bottom:solid .5pt'/><td style='width:1in'/>"
       "<td/></tr></table>");
   const DomNode row = table.selectSingleNode("tr");
-  EXPECT_TRUE(applyRowBottomBorders(table, rowBottomBorders(row)));
-  markRowBorderless(row);
-  markRowBorderless(table);  // rows below a container are reached too, once
+  EXPECT_TRUE(ApplyRowBottomBorders(table, RowBottomBorders(row)));
+  MarkRowBorderless(row);
+  MarkRowBorderless(table);  // rows below a container are reached too, once
   EXPECT_EQ(style("//td[0]"), "border:none;border-bottom:solid .5pt");
   EXPECT_EQ(style("//td[1]"), "border:none;width:1in");
   EXPECT_FALSE(table.selectSingleNode("tr/td[2]").hasAttribute("style"));
@@ -152,22 +152,22 @@ TEST_F(PageFormattingTest, ListsCountOnAcrossCopies) {
       load("<body><span QuireQuery='M:m'>" + copy("<ol start='4' type='1'><li>x</li></ol>") +
            copy(list) + "<p/>" + copy("<span QuireQuery='F:f'>" + list + "</span>") +
            copy(list, kMarker) + copy(list) + "</span></body>");
-  renumberLists(body);
+  RenumberLists(body);
   std::string starts;
   for (const DomNode& ol : body.selectNodes(".//ol")) starts += ol.getAttribute("start") + ",";
   EXPECT_EQ(starts, "4,5,6,1,7,");  // the hidden template copy takes no number
 }
 
 TEST_F(PageFormattingTest, DatePicturesTranslateToTimeFormats) {
-  EXPECT_EQ(datePictureFormat("dddd, MMMM dd, yyyy", 7, 3), "%A, %B %d, %Y");
-  EXPECT_EQ(datePictureFormat("d.M.yy", 7, 3), "3.7.%y");
-  EXPECT_EQ(datePictureFormat("hh", 7, 3), "%I%I");
-  EXPECT_EQ(datePictureFormat("h:mm am/pm", 12, 31), "%I:%M %p");
-  EXPECT_EQ(datePictureFormat("MMM d%", 12, 31), "%b 31%%");
-  EXPECT_EQ(datePictureFormat("", 1, 1), "");
+  EXPECT_EQ(DatePictureFormat("dddd, MMMM dd, yyyy", 7, 3), "%A, %B %d, %Y");
+  EXPECT_EQ(DatePictureFormat("d.M.yy", 7, 3), "3.7.%y");
+  EXPECT_EQ(DatePictureFormat("hh", 7, 3), "%I%I");
+  EXPECT_EQ(DatePictureFormat("h:mm am/pm", 12, 31), "%I:%M %p");
+  EXPECT_EQ(DatePictureFormat("MMM d%", 12, 31), "%b 31%%");
+  EXPECT_EQ(DatePictureFormat("", 1, 1), "");
 }
 
-std::string today(const char* format) {
+std::string Today(const char* format) {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
@@ -184,9 +184,9 @@ TEST_F(PageFormattingTest, DateFieldsTakeTheDateWhereWordShowsTheResult) {
                             "<p id='long'><!-- TIME \\@ &quot;" + std::string(1000, 'y') +
                             "&quot; --><b/></p>" + field + "</body>");
   QuireStatus status(1, "stale");
-  convertDateFields(body, status);
+  ConvertDateFields(body, status);
   EXPECT_TRUE(status.IsOk()) << status.Text();
-  const std::string expected = today("%d.%m.%Y");
+  const std::string expected = Today("%d.%m.%Y");
   const std::string date = std::to_string(std::stoi(expected.substr(0, 2))) + "." +
                            std::to_string(std::stoi(expected.substr(3, 2))) + expected.substr(5);
   EXPECT_EQ(body.selectSingleNode("p[@id='text']").text(), date);
@@ -200,21 +200,21 @@ TEST_F(PageFormattingTest, DateFieldsTakeTheDateWhereWordShowsTheResult) {
   EXPECT_EQ(body.selectNodes("p").length(), 5u);
   EXPECT_EQ(body.lastChild().nodeValue(), date);
   std::string years;  // "yyyy" is taken before "yy"
-  for (int i = 0; i < 250; ++i) years += today("%Y");
+  for (int i = 0; i < 250; ++i) years += Today("%Y");
   EXPECT_EQ(body.selectSingleNode("p[@id='long']/b").text(), years);
 }
 
 TEST_F(PageFormattingTest, IndentationAddsOneTabIntervalToEachParagraph) {
-  const double tab = tabInterval(load("<body/>"));
+  const double tab = TabInterval(load("<body/>"));
   EXPECT_DOUBLE_EQ(tab, 0.5);
-  EXPECT_DOUBLE_EQ(tabInterval(load("<body style='tab-interval:.25in'/>")), 0.25);
-  EXPECT_DOUBLE_EQ(tabInterval(load("<body style='mso-x:1;tab-interval:36.0pt'/>")), 0.5);
-  EXPECT_DOUBLE_EQ(tabInterval(load("<body style='tab-interval:wide'/>")), 0.5);
+  EXPECT_DOUBLE_EQ(TabInterval(load("<body style='tab-interval:.25in'/>")), 0.25);
+  EXPECT_DOUBLE_EQ(TabInterval(load("<body style='mso-x:1;tab-interval:36.0pt'/>")), 0.5);
+  EXPECT_DOUBLE_EQ(TabInterval(load("<body style='tab-interval:wide'/>")), 0.5);
 
   const DomNode copy = load(
       "<span QuireQuery='R:r'><p id='none'/><p id='set' style='margin-left:.25in;color:red'/>"
       "<p id='other' style='mso-para-margin-left:1in'/><div><h2 id='head'/><h0/></div></span>");
-  indentLevel(copy, tab);
+  IndentLevel(copy, tab);
   EXPECT_FALSE(copy.hasAttribute("style"));
   EXPECT_EQ(copy.selectSingleNode("p[@id='none']").getAttribute("style"), "margin-left:0.50in");
   EXPECT_EQ(copy.selectSingleNode("p[@id='set']").getAttribute("style"),

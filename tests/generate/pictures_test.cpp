@@ -199,7 +199,7 @@ TEST_F(PictureDisplayTest, MissingEmptyOrNonPictureFilesLeaveAVisibleMarkAndALog
     SCOPED_TRACE(source);
     ASSERT_TRUE(Generate(source, Placeholder()).IsOk());
     EXPECT_TRUE(Find("body//span[. = '<picture missing>']"));
-    EXPECT_NE(log.find(HostString(40076)), std::string::npos) << log;
+    EXPECT_NE(log.find(HostString(host_message::kPictureNotWritten)), std::string::npos) << log;
     EXPECT_NE(log.find(source), std::string::npos) << log;
   }
 }

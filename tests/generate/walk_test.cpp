@@ -172,27 +172,29 @@ TEST_F(WalkTest, FailingCommandsReportTheirMessagesAndStopTheWalk) {
   const std::string open = Span(OpenFolder("d", Folder("list")));
   const struct {
     std::string page;
-    unsigned message;
+    HostMessageId message;
   } cases[] = {
-      {open + Span("F:d:FileSys:Directory::NoSuchAttribute:SAA:"), 40205},
-      {open + Span("M:m", ShowName("d", "Directory")), 40528},
-      {open + "<p>x</p>" + Span("S:o:FileSys:File:d:FileSys:Directory:..OMIT"), 40134},
+      {open + Span("F:d:FileSys:Directory::NoSuchAttribute:SAA:"),
+       host_message::kDisplayUnreadable},
+      {open + Span("M:m", ShowName("d", "Directory")), host_message::kMasterWithoutRepeat},
+      {open + "<p>x</p>" + Span("S:o:FileSys:File:d:FileSys:Directory:..OMIT"),
+       host_message::kLimitWithoutMaster},
   };
   for (const auto& failing : cases) {
     const QuireStatus status = Generate(failing.page + "<p>" + ShowName("d", "Directory") + "</p>");
-    EXPECT_FALSE(status.IsOk()) << failing.message;
+    EXPECT_FALSE(status.IsOk()) << failing.message.id;
     std::string all;
     for (const std::string& message : errors->messages()) all += message + "\n";
     EXPECT_NE(all.find(HostString(failing.message)), std::string::npos) << all;
     // The DISPLAY after the failing command is left as written.
-    EXPECT_EQ(Visible().back(), "<Name>") << failing.message;
+    EXPECT_EQ(Visible().back(), "<Name>") << failing.message.id;
   }
 }
 
 TEST_F(WalkTest, OpenOfAnUnknownDomainEndsGenerationBeforeTheWalk) {
   const QuireStatus status = Generate(Span("C:d:NoSuchDomain:Directory:FullName=/") + "<p>" +
                                       ShowName("d", "Directory") + "</p>");
-  EXPECT_EQ(status.Kind(), 63u);
+  EXPECT_EQ(status.Kind(), kEvaluationError);
   EXPECT_NE(status.Message().find("NoSuchDomain"), std::string::npos) << status.Message();
   EXPECT_EQ(Visible(), (Texts{"x", "<Name>"}));  // nothing was walked
   EXPECT_TRUE(sink.percents.empty());
@@ -219,7 +221,8 @@ TEST_F(WalkTest, OpenThatCannotBeEvaluatedIsCollectedAndLoggedAtTheDefaultLevel)
     });
     EXPECT_FALSE(status.IsOk()) << c.open;
     ASSERT_EQ(errors->messages().size(), 1u) << c.open;
-    EXPECT_EQ(errors->messages().front().rfind(HostString(40440), 0), 0u)
+    EXPECT_EQ(errors->messages().front().rfind(HostString(host_message::kTemplateCommandFailed), 0),
+              0u)
         << errors->messages().front();
     EXPECT_NE(errors->messages().front().find(c.named), std::string::npos)
         << errors->messages().front();
