@@ -14,7 +14,7 @@
 
 namespace {
 
-bool HasText(uint8_t flags) { return modifier_flags::carriesText(flags); }
+bool HasText(uint8_t flags) { return modifier_flags::CarriesText(flags); }
 
 int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -17,9 +17,9 @@ inline constexpr uint8_t kPassValueOrRegister = 0x08;
 inline constexpr uint8_t kThroughProxy = 0x10;  // a registered URL opens through the portal
 inline constexpr uint8_t kNewWindow = 0x20;
 
-constexpr uint8_t linkKindOf(uint8_t flags) { return flags & kLinkKindMask; }
+constexpr uint8_t LinkKindOf(uint8_t flags) { return flags & kLinkKindMask; }
 
 // Whether the modifier carries a text after its flags: a portal page link's template.
-constexpr bool carriesText(uint8_t flags) { return linkKindOf(flags) == kPortalPageLink; }
+constexpr bool CarriesText(uint8_t flags) { return LinkKindOf(flags) == kPortalPageLink; }
 
 }  // namespace modifier_flags

@@ -90,7 +90,7 @@ Replicator::Replicator(const std::string& text, QuireStatus& status, int depth) 
     nestedText = rest.substr(bar + 1);
     rest.erase(bar);
   }
-  const std::size_t marker = findTableInformation(rest);
+  const std::size_t marker = FindTableInformation(rest);
   if (marker != std::string::npos) {
     tableInformation_ = rest.substr(marker);
     rest.erase(marker);

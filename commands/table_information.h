@@ -8,12 +8,12 @@
 inline constexpr std::string_view kTableInformationMarker = "TABLEINFO:A:";
 
 // Where the table information begins in `text`; npos when there is none.
-inline std::size_t findTableInformation(std::string_view text) {
+inline std::size_t FindTableInformation(std::string_view text) {
   return text.find(kTableInformationMarker);
 }
 
 // Whether table information (the marker and what follows it) asks for repeated table rows.
-inline bool tableInformationRepeatsRows(std::string_view information) {
+inline bool TableInformationRepeatsRows(std::string_view information) {
   return information.size() > kTableInformationMarker.size() &&
          information.starts_with(kTableInformationMarker) &&
          information[kTableInformationMarker.size()] == '1';

@@ -292,7 +292,7 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
   if (IsFormattedText(field.attribute())) return writeFormattedText(element, valueText);
 
   const uint8_t flags = field.modifier().flags();
-  const uint8_t kind = modifier_flags::linkKindOf(flags);
+  const uint8_t kind = modifier_flags::LinkKindOf(flags);
   const std::string shown = ShownValueText(valueText, linkText, flags);
   if (kind != kInPageLink && kind != kPortalPageLink && kind != kUrlLink) {
     WriteText(element, shown);
