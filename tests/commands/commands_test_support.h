@@ -31,6 +31,8 @@
 #include <string>
 #include <vector>
 
+#include "commands/general_source.h"
+#include "commands/quire_binding.h"
 #include "domains/domain_registry.h"
 #include "domains/file_sys_domain.h"
 #include "foundation/quire_status.h"
@@ -198,7 +200,6 @@ class LibraryDomain : public QuireStandardDomain {
   void getNaryRelatedObjects(QuireStatus& status, const QuireRelationship& relationship,
                              const QuireObject& local, QuireObjectList& result) override {
     status = QuireStatus();
-    ++naryReads;
     result.clear();
     const LibraryEntry* entry = EntryOf(local, status);
     if (entry == nullptr) return;
@@ -222,12 +223,10 @@ class LibraryDomain : public QuireStandardDomain {
     return findClass(name, status);
   }
 
-  // What the last makeObject was asked with, and how often the graphic form and the nary
-  // lists were read.
+  // What the last makeObject was asked with, and how often the graphic form was read.
   int lastCompleteness = 0;
   QuireArgumentValues lastValues;
   int graphicReads = 0;
-  int naryReads = 0;
 
  private:
   static constexpr int32_t kUnary = QuireRelationship::kUnary;
@@ -247,9 +246,16 @@ class LibraryDomain : public QuireStandardDomain {
   }
 
   void AddEntries() {
-    auto book = [this](const std::string& cls, const std::string& code, const char* title,
-                       float pages, bool available, const char* version, const char* author,
-                       const char* shelf) {
+    auto addShelf = [this](const char* name, float floor, std::vector<std::string> books) {
+      entries_.push_back({"Shelf",
+                          name,
+                          {{"name", QuireValue(name)}, {"floor", QuireValue(floor)}},
+                          {},
+                          {{"books", std::move(books)}}});
+    };
+    auto addBook = [this](const std::string& cls, const std::string& code, const char* title,
+                          float pages, bool available, const char* version, const char* author,
+                          const char* shelf) {
       LibraryEntry entry{cls, code, {}, {{"author", author}, {"shelf", shelf}}, {}};
       entry.values = {{"code", QuireValue(code)},
                       {"title", QuireValue(title)},
@@ -260,39 +266,29 @@ class LibraryDomain : public QuireStandardDomain {
                       {"marker", QuireValue::wildcard("*")}};
       entries_.push_back(entry);
     };
+    auto addAuthor = [this](const char* name, float born, std::map<std::string, std::string> unary,
+                            std::vector<std::string> works) {
+      entries_.push_back({"Author",
+                          name,
+                          {{"name", QuireValue(name)}, {"born", QuireValue(born)}},
+                          std::move(unary),
+                          {{"works", std::move(works)}}});
+    };
     entries_.push_back(
         {"Catalog", "catalog", {}, {}, {{"shelves", {"Fiction", "Science", "Empty"}}}});
-    entries_.push_back({"Shelf",
-                        "Fiction",
-                        {{"name", QuireValue("Fiction")}, {"floor", QuireValue(1.0f)}},
-                        {},
-                        {{"books", {"B1", "B2"}}}});
-    entries_.push_back({"Shelf",
-                        "Science",
-                        {{"name", QuireValue("Science")}, {"floor", QuireValue(2.0f)}},
-                        {},
-                        {{"books", {"B3", "B4"}}}});
-    entries_.push_back(
-        {"Shelf", "Empty", {{"name", QuireValue("Empty")}, {"floor", QuireValue(3.0f)}}, {}, {}});
-    book("Novel", "B1", "Zebra Tales", 120, true, "2.9", "Ada", "Fiction");
-    book("Book", "B2", "apple pie", 80, false, "2.10", "Bea", "Fiction");
-    book("Book", "B3", "Apple Orchard", 300, true, "1.0", "Ada", "Science");
-    book("Novel", "B4", "Moon", 80, true, "2.10", "Bea", "Science");
+    addShelf("Fiction", 1, {"B1", "B2"});
+    addShelf("Science", 2, {"B3", "B4"});
+    addShelf("Empty", 3, {});
+    addBook("Novel", "B1", "Zebra Tales", 120, true, "2.9", "Ada", "Fiction");
+    addBook("Book", "B2", "apple pie", 80, false, "2.10", "Bea", "Fiction");
+    addBook("Book", "B3", "Apple Orchard", 300, true, "1.0", "Ada", "Science");
+    addBook("Novel", "B4", "Moon", 80, true, "2.10", "Bea", "Science");
     entries_[4].values["cover"] = QuireValue(QuireGraphic("b1.png", QuireGraphic::kPng));
     entries_[4].values["genre"] = QuireValue("Fable");
     entries_[7].values["genre"] = QuireValue("Space");
-    entries_.push_back({"Author",
-                        "Ada",
-                        {{"name", QuireValue("Ada")}, {"born", QuireValue(1815.0f)}},
-                        {},
-                        {{"works", {"B1", "B3"}}}});
-    entries_.push_back({"Author",
-                        "Bea",
-                        {{"name", QuireValue("Bea")}, {"born", QuireValue(1950.0f)}},
-                        {{"mentor", "Ada"}},
-                        {{"works", {"B2", "B4"}}}});
-    entries_.push_back(
-        {"Author", "Cy", {{"name", QuireValue("Cy")}, {"born", QuireValue(1990.0f)}}, {}, {}});
+    addAuthor("Ada", 1815, {}, {"B1", "B3"});
+    addAuthor("Bea", 1950, {{"mentor", "Ada"}}, {"B2", "B4"});
+    addAuthor("Cy", 1990, {}, {});
   }
 
   // The catalogue entry behind `object`; null with kind 63 for a foreign or undefined object.
@@ -309,31 +305,44 @@ class LibraryDomain : public QuireStandardDomain {
   std::vector<LibraryEntry> entries_;
 };
 
-// The Library and FileSys domains registered once in the process-wide registry (which is also
-// installed as the object model's domain lookup); they stay for the life of the test program.
+// The domain of type Domain named `name`, registered once in the process-wide registry (which is
+// also installed as the object model's domain lookup); it stays for the life of the test program.
+template <typename Domain>
+Domain& Registered(const std::string& name) {
+  DomainRegistry& registry = DomainRegistry::instance();
+  if (!registry.hasDomainNamed(name)) {
+    return static_cast<Domain&>(registry.registerDomain(std::make_unique<Domain>()));
+  }
+  QuireStatus status;
+  return dynamic_cast<Domain&>(registry.getDomain(status, name));
+}
 inline LibraryDomain& RegisteredLibrary() {
-  static LibraryDomain* library = [] {
-    DomainRegistry& registry = DomainRegistry::instance();
-    if (!registry.hasDomainNamed("Library")) {
-      return static_cast<LibraryDomain*>(
-          &registry.registerDomain(std::make_unique<LibraryDomain>()));
-    }
-    QuireStatus status;
-    return dynamic_cast<LibraryDomain*>(&registry.getDomain(status, "Library"));
-  }();
-  return *library;
+  static LibraryDomain& library = Registered<LibraryDomain>("Library");
+  return library;
 }
 inline FileSysDomain& RegisteredFileSys() {
-  static FileSysDomain* fileSys = [] {
-    DomainRegistry& registry = DomainRegistry::instance();
-    if (!registry.hasDomainNamed("FileSys")) {
-      return static_cast<FileSysDomain*>(
-          &registry.registerDomain(std::make_unique<FileSysDomain>()));
-    }
-    QuireStatus status;
-    return dynamic_cast<FileSysDomain*>(&registry.getDomain(status, "FileSys"));
-  }();
-  return *fileSys;
+  static FileSysDomain& fileSys = Registered<FileSysDomain>("FileSys");
+  return fileSys;
+}
+
+// The keys of Library objects ("?" for any other object).
+inline std::vector<std::string> KeysOf(const QuireObjectList& objects) {
+  std::vector<std::string> keys;
+  for (const QuireObject& object : objects) {
+    const auto* entry = object.as<LibraryObject>();
+    keys.push_back(entry != nullptr ? entry->key() : "?");
+  }
+  return keys;
+}
+
+// `variable` bound to the Library object of `key`, as an OPEN of `className` would bind it.
+inline QuireBinding LibraryBinding(const std::string& variable, const std::string& className,
+                                   const std::string& key) {
+  QuireStatus status;
+  GeneralSource open =
+      GeneralSource::parse("C:" + variable + ":Library:" + className + ":", status);
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  return QuireBinding(open, RegisteredLibrary().ObjectOf(key));
 }
 
 }  // namespace commands_test

@@ -18,6 +18,7 @@
 
 namespace {
 
+using commands_test::KeysOf;
 using commands_test::LibraryObject;
 using commands_test::RegisteredLibrary;
 
@@ -35,24 +36,12 @@ class EvaluationTest : public ::testing::Test {
     EXPECT_TRUE(status.IsOk()) << text << ": " << status.Text();
     return source;
   }
-  // Binds the Library object of `key` to `variable`, as an OPEN of `className` would.
   void BindLibrary(const std::string& variable, const std::string& className,
                    const std::string& key) {
-    const GeneralSource open = Command("C:" + variable + ":Library:" + className + ":");
-    bindings.prepend(QuireBinding(open, RegisteredLibrary().ObjectOf(key)));
+    bindings.prepend(commands_test::LibraryBinding(variable, className, key));
   }
   QuireObjectList Evaluate(const std::string& text) {
     return Command(text).evaluate(status, bindings);
-  }
-
-  // The keys of Library objects.
-  static std::vector<std::string> KeysOf(const QuireObjectList& objects) {
-    std::vector<std::string> keys;
-    for (const QuireObject& object : objects) {
-      const auto* entry = object.as<LibraryObject>();
-      keys.push_back(entry != nullptr ? entry->key() : "?");
-    }
-    return keys;
   }
 
   QuireBindingList bindings;

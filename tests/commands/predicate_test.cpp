@@ -19,6 +19,7 @@
 
 namespace {
 
+using commands_test::KeysOf;
 using commands_test::RegisteredLibrary;
 using Keys = std::vector<std::string>;
 
@@ -47,27 +48,15 @@ class PredicateTest : public testing::Test {
     for (const std::string& key : keys) objects.push_back(RegisteredLibrary().ObjectOf(key));
     return objects;
   }
-  static Keys KeysOf(const QuireObjectList& objects) {
-    Keys keys;
-    for (const QuireObject& object : objects) {
-      const auto* entry = object.as<commands_test::LibraryObject>();
-      keys.push_back(entry ? entry->key() : "?");
-    }
-    return keys;
-  }
   // The books B1 to B4 that `text` keeps.
   static Keys Filter(const std::string& text, QuireStatus& status,
                      const QuireBindingList& bindings = {}) {
     return KeysOf(Parsed(text).filter(Books(kAllBooks), status, bindings));
   }
-  // `variable` bound to the Library object of `key`, as an OPEN of `className` would bind it.
   static QuireBindingList BindingOf(const std::string& variable, const std::string& className,
                                     const std::string& key) {
-    QuireStatus status;
-    const std::string open = "C:" + variable + ":Library:" + className + ":";
     QuireBindingList bindings;
-    bindings.append(
-        QuireBinding(GeneralSource::parse(open, status), RegisteredLibrary().ObjectOf(key)));
+    bindings.append(commands_test::LibraryBinding(variable, className, key));
     return bindings;
   }
 };

@@ -2,20 +2,16 @@
 #include "domains/domain_registry.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <optional>
 
 #include "domains/domain_loader.h"
 #include "model/domain_lookup.h"
 #include "model/quire_standard_domain.h"
 #include "model/undefined_domain.h"
 #include "platform/log.h"
-#include "platform/resource_module.h"
-#include "tests/domains/domains_test_support.h"
+#include "tests/common/test_support.h"
 
 namespace {
 
@@ -32,9 +28,7 @@ class NamedDomain : public QuireStandardDomain {
 class DomainRegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    platform::HostResources().Load(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc",
-                                   error);
+    test_support::LoadSampleHostStrings();
     registry().deleteAllDomains();
   }
   void TearDown() override {
@@ -61,42 +55,30 @@ TEST_F(DomainRegistryTest, FindsByNameAliasAndAkaInRegistrationOrder) {
   EXPECT_EQ(&registry().getDomain(status, "Other"), &second);
 }
 
+// The model finds its domains through the registry.
 TEST_F(DomainRegistryTest, UnixIsFileSysAndCaseMatters) {
   QuireAbstractDomain& files = add("FileSys");
   QuireStatus status;
-  EXPECT_EQ(&registry().getDomain(status, "Unix"), &files);
+  EXPECT_EQ(&FindDomain(status, "Unix"), &files);
   EXPECT_TRUE(status.IsOk());
 
   QuireAbstractDomain& missed = registry().getDomain(status, "filesys");
   EXPECT_TRUE(IsUndefinedDomain(missed));
-  EXPECT_EQ(status.Kind(), kEvaluationError);
-  EXPECT_EQ(status.Message(), "Not defined: filesys");
+  EXPECT_EQ(status, QuireStatus(kEvaluationError, "Not defined: filesys"));
 }
 
-TEST_F(DomainRegistryTest, ModelLooksDomainsUpThroughTheRegistry) {
-  QuireAbstractDomain& files = add("FileSys");
-  QuireStatus status;
-  EXPECT_EQ(&FindDomain(status, "Unix"), &files);
-}
-
-TEST_F(DomainRegistryTest, CleanAndRemoveByNameIgnoreCase) {
+TEST_F(DomainRegistryTest, RefreshVisitsDomainsInOrderAndCleanAndRemoveIgnoreCase) {
   add("FileSys");
-  testing::internal::CaptureStderr();
-  registry().cleanDomainNamed("filesys");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  add("B");
+  EXPECT_EQ(test_support::CapturedStderr([] {
+              registry().refreshAllDomains();
+              registry().cleanDomainNamed("filesys");
+            }),
+            "QuireAbstractDomain: In default refresh for domain FileSys\n"
+            "QuireAbstractDomain: In default refresh for domain B\n"
             "QuireAbstractDomain: In default clean for domain FileSys\n");
   registry().removeDomainNamed("FILESYS");
   EXPECT_FALSE(registry().hasDomainNamed("FileSys"));
-}
-
-TEST_F(DomainRegistryTest, RefreshVisitsDomainsInOrder) {
-  add("A");
-  add("B");
-  testing::internal::CaptureStderr();
-  registry().refreshAllDomains();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "QuireAbstractDomain: In default refresh for domain A\n"
-            "QuireAbstractDomain: In default refresh for domain B\n");
 }
 
 TEST_F(DomainRegistryTest, UndefinedIsNeverRegisteredAndIsMadeAfreshAfterDeletion) {
@@ -119,27 +101,16 @@ class DomainLoadingTest : public DomainRegistryTest {
  protected:
   void SetUp() override {
     DomainRegistryTest::SetUp();
-    root_ = std::filesystem::temp_directory_path() / ("domains_test_" + std::to_string(getpid()));
-    std::filesystem::create_directories(root_ / "install/domains");
-    std::filesystem::create_directories(root_ / "home/fminit");
-    setenv("VISTAFOLD_HOME", (root_ / "install").c_str(), 1);
-    setenv("HOME", (root_ / "home").c_str(), 1);
+    root_.MakeFolder("install/domains");
+    root_.MakeFolder("home/fminit");
     ResetDomainLoadingForTesting();
   }
-  void TearDown() override {
-    DomainRegistryTest::TearDown();
-    std::filesystem::remove_all(root_);
-    unsetenv("VISTAFOLD_HOME");
-    if (savedHome_) setenv("HOME", savedHome_->c_str(), 1);
-  }
-  void write(const std::string& relative, const std::string& text = "") {
-    std::ofstream(root_ / relative) << text;
-  }
-  std::string path(const std::string& relative) const { return (root_ / relative).string(); }
+  void write(const std::string& relative) { root_.Write(relative, ""); }
+  std::string path(const std::string& relative) const { return root_.Path(relative); }
 
-  std::filesystem::path root_;
-  std::optional<std::string> savedHome_ =
-      getenv("HOME") ? std::optional<std::string>(getenv("HOME")) : std::nullopt;
+  test_support::TempFolder root_{"domains_test"};
+  test_support::ScopedVariable home_{"VISTAFOLD_HOME", root_.Path("install")};
+  test_support::ScopedVariable userHome_{"HOME", root_.Path("home")};
 };
 
 TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCollected) {
@@ -196,11 +167,11 @@ TEST_F(DomainLoadingTest, AfterEveryDomainIsDeletedTheNextStartLoadsThemAgain) {
 TEST_F(DomainLoadingTest, FilesWithoutAReaderAreNamedInTheLogAtTheDefaultLevel) {
   write("install/domains/Remote.dom");
   write("install/domains/DOMAIN.EXT");
-  const domains_test::ScopedVariable defaultLevel("debugLevel", "1");
+  const test_support::ScopedVariable defaultLevel("debugLevel", "1");
   platform::ResetLogThresholdForTesting();
   std::vector<QuireStatus> failures;
   QuireStatus status;
-  const std::string log = domains_test::CapturedStderr([&] {
+  const std::string log = test_support::CapturedStderr([&] {
     loadDomains(failures);
     loadDomainExtensions(status);
   });
@@ -245,7 +216,7 @@ TEST_F(DomainLoadingTest, ExtensionReaderFailureNamesTheFile) {
 }
 
 TEST_F(DomainLoadingTest, NoExtensionFileAnywhereIsNotAnError) {
-  std::filesystem::remove_all(root_ / "home");
+  std::filesystem::remove_all(path("home"));
   QuireStatus status;
   loadDomainExtensions(status);
   EXPECT_TRUE(status.IsOk());

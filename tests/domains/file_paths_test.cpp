@@ -10,10 +10,10 @@
 #include "domains/domain_directory.h"
 #include "foundation/quire_status.h"
 #include "platform/file_io.h"
-#include "tests/domains/domains_test_support.h"
+#include "tests/common/test_support.h"
 
-using domains_test::CapturedStderr;
-using domains_test::TempFolder;
+using test_support::CapturedStderr;
+using test_support::TempFolder;
 
 namespace {
 
@@ -77,7 +77,7 @@ TEST(DecomposeFullName, HandlesBackslashesRootsAndTheMarker) {
 
 class CopyFileToTest : public ::testing::Test {
  protected:
-  void SetUp() override { domains_test::LoadSampleHostStrings(); }
+  void SetUp() override { test_support::LoadSampleHostStrings(); }
   TempFolder folder_;
 };
 

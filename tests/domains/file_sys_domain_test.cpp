@@ -12,10 +12,10 @@
 #include "foundation/quire_status.h"
 #include "model/domain_lookup.h"
 #include "model/undefined_domain.h"
-#include "tests/domains/domains_test_support.h"
+#include "tests/common/test_support.h"
 
-using domains_test::CapturedStderr;
-using domains_test::TempFolder;
+using test_support::CapturedStderr;
+using test_support::TempFolder;
 
 namespace {
 
@@ -30,7 +30,7 @@ QuireAbstractDomain& FindFileSys(QuireStatus& status, const std::string& name) {
 class FileSysDomainTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    domains_test::LoadSampleHostStrings();
+    test_support::LoadSampleHostStrings();
     currentDomain = &domain_;
     SetDomainFinder(&FindFileSys);
   }
@@ -140,11 +140,6 @@ TEST_F(FileSysDomainTest, ContentsSkipsEntriesThatCannotBeMade) {
 TEST_F(FileSysDomainTest, FileTextEndsLinesInLineFeedsAndReportsAFileGone) {
   const QuireObject file = Open("File", folder_.Write("t.txt", "line\r\nnext\n"));
   EXPECT_EQ(Text(file, "Text"), "line\nnext\n");
-  // The same content as formatted text, marked so that DISPLAY writes it as an HTML fragment.
-  QuireStatus status;
-  const QuireAttribute& formatted = domain_.fileClass().findAttribute("FormattedText", status);
-  EXPECT_EQ(formatted.effectiveType(), QuireType::FORMATTED_TEXT);
-  EXPECT_EQ(Text(file, "FormattedText"), "line\nnext\n");
   std::filesystem::remove(folder_.Path("t.txt"));
   EXPECT_EQ(Text(file, "Text"), ">>ERROR: COULDN'T OPEN FILE<<");
 }

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "domains/record_file_reader.h"
-#include "tests/domains/domains_test_support.h"
+#include "tests/common/test_support.h"
 
-using domains_test::CapturedStderr;
-using domains_test::TempFolder;
+using test_support::CapturedStderr;
+using test_support::TempFolder;
 
 namespace {
 
@@ -33,8 +33,24 @@ using Fields = std::vector<std::vector<std::string>>;
 
 }  // namespace
 
-TEST(RecordFile, WithoutHeadersSplitsAtSpacesOneRecordPerLine) {
-  EXPECT_EQ(Records("a b  c\r\n\n  d\n"), (Fields{{"a", "b", "c"}, {"d"}}));
+TEST(RecordFile, HeadersAndDelimitersSplitTheTextIntoRecordsAndFields) {
+  const std::string binary("\x01\xFF\0z", 4);
+  const struct {
+    std::string content;
+    Fields records;
+  } rows[] = {
+      // Without headers: fields at spaces, one record per line.
+      {"a b  c\r\n\n  d\n", {{"a", "b", "c"}, {"d"}}},
+      // Record and quote delimiters split across lines.
+      {"#RECORD_DELIMITER ;\n#QUOTE_DELIMITER '\n\na b;\n'c d' e;", {{"a", "b"}, {"c d", "e"}}},
+      // Quoted fields hold the delimiter; text after the closing quote is skipped.
+      {"#FIELD_DELIMITER ,\n\"a,b\"junk,c,,\"open", {{"a,b", "c", "", "open"}}},
+      // Binary and NUL bytes stay in their fields.
+      {"#FIELD_DELIMITER ,\nk," + binary + ",e\n", {{"k", binary, "e"}}},
+      // Headers only: no records.
+      {"#FIELD_DELIMITER ,\n#KEY_FIELDS 1\n", {}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Records(row.content), row.records) << row.content;
 }
 
 TEST(RecordFile, FieldDelimiterValueForms) {
@@ -58,16 +74,6 @@ TEST(RecordFile, FieldDelimiterValueForms) {
     ASSERT_TRUE(reader.open(folder.Write("r.txt", "  " + row.header + "\nx\n"))) << row.header;
     EXPECT_EQ(reader.fieldDelimiter(), row.delimiter) << row.header;
   }
-}
-
-TEST(RecordFile, RecordAndQuoteDelimitersSplitAcrossLines) {
-  EXPECT_EQ(Records("#RECORD_DELIMITER ;\n#QUOTE_DELIMITER '\n\na b;\n'c d' e;"),
-            (Fields{{"a", "b"}, {"c d", "e"}}));
-}
-
-TEST(RecordFile, QuotedFieldsHoldTheDelimiterAndSkipTextAfterTheQuote) {
-  EXPECT_EQ(Records("#FIELD_DELIMITER ,\n\"a,b\"junk,c,,\"open"),
-            (Fields{{"a,b", "c", "", "open"}}));
 }
 
 TEST(RecordFile, KeyFieldsJoinListedFieldsInOrder) {
@@ -112,13 +118,4 @@ TEST(RecordFile, RecordOf8191CharactersEndsTheFile) {
       CapturedStderr([&] { more = reader.open(folder.Write("x.txt", std::string(1 << 20, 'x'))); }),
       kTooLongLine);
   EXPECT_FALSE(more);
-}
-
-TEST(RecordFile, BinaryAndNulBytesStayInTheirFields) {
-  const std::string binary("\x01\xFF\0z", 4);
-  EXPECT_EQ(Records("#FIELD_DELIMITER ,\nk," + binary + ",e\n"), (Fields{{"k", binary, "e"}}));
-}
-
-TEST(RecordFile, HeadersOnlyHoldNoRecords) {
-  EXPECT_TRUE(Records("#FIELD_DELIMITER ,\n#KEY_FIELDS 1\n").empty());
 }

@@ -1,7 +1,6 @@
 #include "platform/child_process.h"
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,10 +16,9 @@ namespace {
 
 using platform::QuireChildProcess;
 using test_support::CapturedStderr;
+using test_support::HasNoChildren;
 
 const char kProblemLine[] = "*** QuireChildProcess::Problem_Found found\n";
-
-bool HasNoChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
 QuireChildProcess::Options PipedOutput() {
   QuireChildProcess::Options options;

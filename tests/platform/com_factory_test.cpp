@@ -16,7 +16,8 @@ namespace {
 using platform::ComError;
 using platform::ComFactory;
 using platform::ComObject;
-using test_support::ExpectComError;
+using test_support::ComErrorOf;
+using test_support::ComErrorReport;
 
 class Widget : public ComObject {
  public:
@@ -46,15 +47,15 @@ TEST_F(ComFactoryTest, CreateMakesANewObjectEachTimeUnderAProgIdOfAnyCase) {
   EXPECT_EQ(MadeSerial("test.widget"), 1);
   EXPECT_EQ(MadeSerial("Test.Widget"), 2);
   EXPECT_TRUE(ComFactory::Unregister("test.WIDGET"));
-  ExpectComError([] { ComFactory::Create("Test.Widget"); }, platform::kREGDB_E_CLASSNOTREG,
-                 "Class not registered: Test.Widget");
+  EXPECT_EQ(ComErrorOf([] { ComFactory::Create("Test.Widget"); }),
+            (ComErrorReport{platform::kREGDB_E_CLASSNOTREG, "Class not registered: Test.Widget"}));
 }
 
 TEST_F(ComFactoryTest, EmptyRegistrationsAreRefusedAndNullObjectsReported) {
   EXPECT_FALSE(ComFactory::Register("", [] { return std::make_shared<Widget>(1); }));
   EXPECT_FALSE(ComFactory::Register("Test.Widget", nullptr));
   ComFactory::Register("Test.Empty", [] { return std::shared_ptr<ComObject>(); });
-  ExpectComError([] { ComFactory::Create("Test.Empty"); }, platform::kE_FAIL);
+  EXPECT_EQ(ComErrorOf([] { ComFactory::Create("Test.Empty"); }).code, platform::kE_FAIL);
 }
 
 TEST_F(ComFactoryTest, MakerMayCreateOtherObjectsAndItsErrorsPassThrough) {
@@ -62,7 +63,8 @@ TEST_F(ComFactoryTest, MakerMayCreateOtherObjectsAndItsErrorsPassThrough) {
     throw ComError(platform::kE_OUTOFMEMORY, "no memory");
   });
   ComFactory::Register("Test.Outer", [] { return ComFactory::Create("Test.Widget"); });
-  ExpectComError([] { ComFactory::Create("Test.Outer"); }, platform::kE_OUTOFMEMORY, "no memory");
+  EXPECT_EQ(ComErrorOf([] { ComFactory::Create("Test.Outer"); }),
+            (ComErrorReport{platform::kE_OUTOFMEMORY, "no memory"}));
 }
 
 TEST_F(ComFactoryTest, ConcurrentCreateAndRegisterAreSafe) {

@@ -1,10 +1,8 @@
 #include "platform/script_runner.h"
 
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -19,11 +17,9 @@ using platform::RunCommand;
 using platform::RunWithOutput;
 using platform::StartDetached;
 using test_support::CapturedStderr;
+using test_support::HasNoChildren;
 using test_support::ScopedVariable;
 using test_support::TempFolder;
-
-// Whether this process has no child at all, running or zombie.
-bool HasNoChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
 // Host wording loaded, temporary files made in a folder of the test, and neither interpreter
 // setting present: the default is /bin/sh.
@@ -32,10 +28,7 @@ class ScriptRunnerTest : public ::testing::Test {
   void SetUp() override {
     unsetenv("QuireComSpec");
     unsetenv("ComSpec");
-    std::string error;
-    ASSERT_TRUE(platform::HostResources().Load(
-        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-        << error;
+    test_support::LoadSampleHostStrings();
   }
   void TearDown() override {
     platform::HostResources().Unload();
@@ -60,9 +53,10 @@ TEST_F(ScriptRunnerTest, FailingCommandLeavesTheMarkerInTheOutputAndNamesTheComm
   EXPECT_EQ(written, "The command false x failed.\n");
 }
 
+// Output lines end in line feeds only.
 TEST_F(ScriptRunnerTest, SucceedingCommandGivesItsOutputAndTheSuccessMessage) {
   QuireStatus status;
-  EXPECT_EQ(RunWithOutput("echo", "one two", status), "one two\n");
+  EXPECT_EQ(RunWithOutput("printf", R"('one two\r\nb\r\n\r')", status), "one two\nb\n");
   EXPECT_EQ(status, QuireStatus(kSuccess, "The command completed successfully."));
 }
 
@@ -74,12 +68,6 @@ TEST_F(ScriptRunnerTest, QuireComSpecIsUsedAsGivenWithoutSwitchesOrMarker) {
   EXPECT_TRUE(status.IsOk()) << status.Message();
   EXPECT_EQ(RunWithOutput("echo", "given", status), "given\n");
   EXPECT_TRUE(status.IsOk()) << status.Message();
-}
-
-TEST_F(ScriptRunnerTest, OutputLinesEndInLineFeedsOnly) {
-  QuireStatus status;
-  EXPECT_EQ(RunWithOutput("printf", R"('a\r\nb\r\n\r')", status), "a\nb\n");
-  EXPECT_TRUE(status.IsOk());
 }
 
 TEST_F(ScriptRunnerTest, LargeOutputIsReadWhole) {

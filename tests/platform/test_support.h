@@ -2,10 +2,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cerrno>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ostream>
 #include <string>
 
 #include "foundation/host_hooks.h"
@@ -20,20 +23,6 @@
 // helpers, in this same namespace.
 namespace test_support {
 
-// Expects body to throw a ComError with this code and, unless description is empty, this text.
-inline void ExpectComError(const std::function<void()>& body, platform::HResult code,
-                           const std::string& description = "") {
-  try {
-    body();
-    ADD_FAILURE() << "no ComError was thrown";
-  } catch (const platform::ComError& error) {
-    EXPECT_EQ(error.Code(), code) << error.Description();
-    if (!description.empty()) {
-      EXPECT_EQ(error.Description(), description);
-    }
-  }
-}
-
 // The whole content of the file at path, or "" when it cannot be read.
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -44,7 +33,11 @@ inline std::string ReadFile(const std::string& path) {
 struct ComErrorReport {
   platform::HResult code = platform::kS_OK;
   std::string description;
+  bool operator==(const ComErrorReport&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& out, const ComErrorReport& report) {
+  return out << std::hex << report.code << std::dec << " \"" << report.description << "\"";
+}
 inline ComErrorReport ComErrorOf(const std::function<void()>& body) {
   try {
     body();
@@ -53,6 +46,9 @@ inline ComErrorReport ComErrorOf(const std::function<void()>& body) {
   }
   return {};
 }
+
+// Whether this process has no child at all, running or zombie.
+inline bool HasNoChildren() { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
 // A test of the configuration: no init parameters, a fresh log threshold, host strings from the
 // given lookup and a registry file in a temporary folder (missing until written); all undone at
