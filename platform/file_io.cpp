@@ -63,11 +63,18 @@ int AppendRegularFile(const std::string& path, std::string& bytes, bool& opening
   }
 }
 
-// 0 when `path` names no file yet or a regular file; otherwise the failure.
-int CheckReplaceable(const std::string& path) {
-  struct stat existing {};
+// 0 when `path` names no file yet or a regular file that may be replaced, with `existing` and
+// `exists` telling which; otherwise the failure.
+int CheckReplaceable(const std::string& path, struct stat& existing, bool& exists) {
+  exists = false;
   if (::stat(path.c_str(), &existing) != 0) return errno == ENOENT ? 0 : errno;
-  return KindFailure(existing.st_mode);
+  exists = true;
+  if (const int failure = KindFailure(existing.st_mode)) return failure;
+  // A file marked read-only stays, even for a process that may write any file (as root may):
+  // the owner's write bit decides, and for others what the system lets this process write.
+  if ((existing.st_mode & S_IWUSR) == 0) return EACCES;
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) return EACCES;
+  return 0;
 }
 
 }  // namespace
@@ -96,20 +103,35 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
   return false;
 }
 
+int ReplaceableFileFailure(const std::string& path) {
+  struct stat existing {};
+  bool exists = false;
+  return CheckReplaceable(path, existing, exists);
+}
+
 int ReplaceFile(const std::string& path, std::string_view bytes) {
-  if (const int failure = CheckReplaceable(path)) return failure;
+  struct stat existing {};
+  bool exists = false;
+  if (const int failure = CheckReplaceable(path, existing, exists)) return failure;
   static std::atomic<unsigned> counter{0};
   std::string temporary;
   int fd = -1;
-  // O_EXCL: a leftover of a crashed writer is never written through; pick another name.
+  // O_EXCL: a leftover of a crashed writer is never written through; pick another name. Private
+  // until it has the mode of the file it replaces.
+  const mode_t mode = exists ? 0600 : 0666;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0 && errno != EEXIST) return errno;
   }
   if (fd < 0) return EEXIST;
   int failure = 0;
-  while (!bytes.empty()) {
+  if (exists) {
+    // The owner where this process may give it (first: a change of owner clears set-id bits).
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0 && errno != EPERM) failure = errno;
+    if (failure == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0) failure = errno;
+  }
+  while (failure == 0 && !bytes.empty()) {
     const ssize_t put = ::write(fd, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) {

@@ -27,11 +27,18 @@ int ReadRegularFile(const std::string& path, std::string& bytes);
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason);
 
 // Writes `bytes` to a new file beside `path` and renames it over `path`, so that a failure or a
-// crash never leaves a half-written target and a reader never sees one. Returns 0 or the failure
-// (an errno; EISDIR when `path` is a folder, kNotRegularFile when it is another kind of file that
-// is not regular, before anything is written); the temporary file is removed on failure. Any
-// thread.
+// crash never leaves a half-written target and a reader never sees one. The new file takes the
+// mode of the file it replaces and, where this process may give it, its owner and group. Returns
+// 0 or the failure: ReplaceableFileFailure before anything is written, else an errno; the
+// temporary file is removed on failure. Any thread.
 int ReplaceFile(const std::string& path, std::string_view bytes);
+
+// 0 when ReplaceFile may write `path`: no file is there yet, or a regular file with write
+// permission for its owner that this process may write. Otherwise the failure: EISDIR for a
+// folder, kNotRegularFile for another kind of file, EACCES for a read-only file (decided by the
+// owner's write bit, so a process that may write any file still leaves it), or the errno of
+// reading the path's status.
+int ReplaceableFileFailure(const std::string& path);
 
 // The system's text for an errno value, or the text of kNotRegularFile.
 std::string SystemErrorText(int error);
