@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/dom/xml_encoding.h"
 #include "platform/file_io.h"
 #include "platform/html_to_xml.h"
 
@@ -18,6 +19,13 @@ QuireStatus SystemFailure(int error) {
   return QuireStatus(62, std::move(text));
 }
 
+// Whether the document layer reads and writes text in `charset`.
+bool KnownCharset(const std::string& charset) {
+  std::string bytes;
+  std::string error;
+  return platform::EncodeXmlText("", charset, bytes, error);
+}
+
 }  // namespace
 
 bool ConvertTemplateToXml(const std::string& path, QuireStatus& status, bool keepVml) {
@@ -26,6 +34,15 @@ bool ConvertTemplateToXml(const std::string& path, QuireStatus& status, bool kee
   // The shared reader: a folder, a device or a named pipe is refused without blocking.
   if (const int error = platform::ReadRegularFile(path, bytes); error != 0) {
     status = error == ENOENT ? QuireStatus(4, "") : SystemFailure(error);
+    return false;
+  }
+  // A character set that cannot be read leaves the template as it is, and the message names
+  // where it came from: the declaration would be the conversion's, not the template's.
+  if (const std::string charset = platform::DeclaredCharset(bytes);
+      !charset.empty() && !KnownCharset(charset)) {
+    status =
+        QuireStatus(kProcessingError, "The character set '" + charset +
+                                          "' named in the template's meta tag is not supported.");
     return false;
   }
   if (const int error = platform::ReplaceFile(path, platform::ConvertHtmlToXml(bytes, keepVml));
