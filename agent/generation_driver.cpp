@@ -17,6 +17,7 @@
 #include "generate/web_page_generator.h"
 #include "platform/com_error.h"
 #include "platform/dom/dom_document.h"
+#include "platform/file_io.h"
 #include "platform/log.h"
 
 namespace {
@@ -31,6 +32,13 @@ std::string ConversionFailureText(const std::string& fileName, const QuireStatus
 // document or null, with the reason in `errors` and `status`.
 std::shared_ptr<platform::DomDocument> LoadOrConvert(const std::string& fileName,
                                                      ErrorCollector& errors, QuireStatus& status) {
+  // The page replaces the document: one that cannot be replaced (read-only, or no regular file)
+  // is refused before it is converted or generated.
+  if (const int failure = platform::ReplaceableFileFailure(fileName); failure != 0) {
+    status = QuireStatus(kProcessingError, fileName + ": " + platform::SystemErrorText(failure));
+    errors.add(status);
+    return nullptr;
+  }
   std::shared_ptr<platform::DomDocument> document = platform::NewDomDocument();
   if (!document) {
     status = QuireStatus(kProcessingError, HostString(host_message::kDocumentObjectNotCreated));

@@ -13,6 +13,7 @@
 #include "foundation/text_helpers.h"
 #include "platform/config.h"
 #include "platform/log.h"
+#include "platform/log_file.h"
 
 namespace {
 
@@ -65,10 +66,13 @@ void LogRedirection::Open() {
   ::dup2(fd, 1);
   ::dup2(fd, 2);
   fd_ = fd;
+  // Kept below "LogMaxBytes" by rotation into xmlagent.log.1.
+  platform::WatchLogFile(path, fd_, platform::ConfiguredLogMaxBytes());
 }
 
 void LogRedirection::Close() {
   if (fd_ == 0) return;
+  platform::StopWatchingLogFile();
   std::fflush(stdout);
   std::fflush(stderr);
   RestoreDescriptor(savedStdout_, 1);

@@ -11,7 +11,8 @@ class LogRedirection {
 
   // Reads ENABLELOGGING ("TRUE" in any letter case enables the log) and, when enabled and
   // USER_DATA is set, opens USER_DATA/logs/xmlagent.log for appending (making the logs folder
-  // when missing) and sends descriptors 1 and 2 into it. A log that cannot be opened is logged
+  // when missing) and sends descriptors 1 and 2 into it, to be rotated into xmlagent.log.1 at
+  // the size that "LogMaxBytes" sets (platform/log_file.h). A log that cannot be opened is logged
   // and leaves both descriptors as they were.
   void Open();
   // Restores descriptors 1 and 2 to what they were before Open took them over and closes the

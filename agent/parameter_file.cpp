@@ -1,13 +1,9 @@
 // The parameter file read and the output file written in the user-data folder.
 #include "agent/parameter_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 #include <string_view>
 
@@ -24,43 +20,15 @@ constexpr const char* kOutputFileName = "generated/Output.txt";
 std::string UserDataFolder() { return platform::ConfigSetting("USER_DATA").Value(); }
 
 std::runtime_error FileError(const std::string& what, const std::string& path, int error) {
-  return std::runtime_error(what + " " + path + ": " + std::strerror(error));
+  return std::runtime_error(what + " " + path + ": " + platform::SystemErrorText(error));
 }
 
-// Closes the descriptor when the scope ends, whichever way it ends.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// The whole file. Only a regular file is read: a folder or a device is refused, and a pipe is
-// opened without blocking so that a missing writer cannot hang the command thread.
+// The whole file, through the shared reader: only a regular file is read, and a pipe is opened
+// without blocking so that a missing writer cannot hang the command thread.
 std::string ReadRegularFile(const std::string& path) {
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.Get() < 0) throw FileError("Cannot open", path, errno);
-  struct stat status;
-  if (::fstat(file.Get(), &status) != 0) throw FileError("Cannot read", path, errno);
-  if (!S_ISREG(status.st_mode)) throw std::runtime_error("Not a file: " + path);
   std::string text;
-  char chunk[65536];
-  for (;;) {
-    ssize_t count = ::read(file.Get(), chunk, sizeof chunk);
-    if (count == 0) break;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw FileError("Cannot read", path, errno);
-    }
-    text.append(chunk, static_cast<size_t>(count));
-  }
+  if (const int error = platform::ReadRegularFile(path, text))
+    throw FileError("Cannot read", path, error);
   return text;
 }
 

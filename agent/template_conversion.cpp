@@ -2,12 +2,10 @@
 // written back through a temporary file, so a failure never leaves a half-written template.
 #include "agent/template_conversion.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <string>
 
+#include "platform/dom/xml_encoding.h"
 #include "platform/file_io.h"
 #include "platform/html_to_xml.h"
 
@@ -21,21 +19,11 @@ QuireStatus SystemFailure(int error) {
   return QuireStatus(kProcessingError, std::move(text));
 }
 
-// Opened for reading and writing, as the file is to be rewritten; 0 or the errno of the failure.
-int ReadTemplate(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return errno;
-  char buffer[1 << 16];
-  int failure = 0;
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) failure = errno;
-    if (got <= 0) break;
-    bytes.append(buffer, static_cast<size_t>(got));
-  }
-  ::close(fd);
-  return failure;
+// Whether the document layer reads and writes text in `charset`.
+bool KnownCharset(const std::string& charset) {
+  std::string bytes;
+  std::string error;
+  return platform::EncodeXmlText("", charset, bytes, error);
 }
 
 }  // namespace
@@ -43,8 +31,18 @@ int ReadTemplate(const std::string& path, std::string& bytes) {
 bool ConvertTemplateToXml(const std::string& path, QuireStatus& status, bool keepVml) {
   status = QuireStatus();
   std::string bytes;
-  if (const int error = ReadTemplate(path, bytes); error != 0) {
+  // The shared reader: a folder, a device or a named pipe is refused without blocking.
+  if (const int error = platform::ReadRegularFile(path, bytes); error != 0) {
     status = error == ENOENT ? QuireStatus(kFileNotFound, "") : SystemFailure(error);
+    return false;
+  }
+  // A character set that cannot be read leaves the template as it is, and the message names
+  // where it came from: the declaration would be the conversion's, not the template's.
+  if (const std::string charset = platform::DeclaredCharset(bytes);
+      !charset.empty() && !KnownCharset(charset)) {
+    status =
+        QuireStatus(kProcessingError, "The character set '" + charset +
+                                          "' named in the template's meta tag is not supported.");
     return false;
   }
   if (const int error = platform::ReplaceFile(path, platform::ConvertHtmlToXml(bytes, keepVml));

@@ -53,7 +53,7 @@ bool ParseKey(const std::string& text, SortKey& key, QuireStatus& status) {
   }
   key.closingColon = cursor.takeField(':', attributeName);
   if (attributeName.empty() || !cursor.empty()) {
-    status = QuireStatus(35, kKeyName);
+    status = QuireStatus(kSyntaxError, kKeyName);
     return false;
   }
   QuireAbstractDomain& domain = FindDomain(status, key.domainName);

@@ -14,6 +14,7 @@
 #include "model/quire_attribute.h"
 #include "model/quire_attribute_value.h"
 #include "model/quire_relationship.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -198,8 +199,10 @@ QuireObject FileSysDomain::makeEntryObject(const std::string& path, QuireStatus&
   } else if (S_ISREG(info.st_mode)) {
     cls = file_;
   } else {
-    std::cerr << "it's a default\n"
-              << "stat result mode = " << (info.st_mode & 0xF000) << "\n";
+    // A trace line per entry of a listing: only at the debug level.
+    platform::Log("it's a default", platform::kLogDebug);
+    platform::Log("stat result mode = " + std::to_string(info.st_mode & 0xF000),
+                  platform::kLogDebug);
   }
   return QuireObject(std::make_unique<FileSysObject>(cls, path));
 }

@@ -12,6 +12,7 @@
 #include "model/quire_abstract_domain.h"
 #include "model/quire_attribute_value.h"
 #include "platform/file_io.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -85,7 +86,8 @@ void FileSysObject::getConstructorArguments(QuireArgumentValues& list, bool /*fl
 
 const FileNameParts& FileSysObject::nameParts() const {
   if (!shared_->parts) {
-    std::cerr << "FileSys evaluate: FullName = " << shared_->fullName << "\n";
+    // One line per object: only at the debug level, or a listing would flood the log.
+    platform::Log("FileSys evaluate: FullName = " + shared_->fullName, platform::kLogDebug);
     shared_->parts = DecomposeFullName(shared_->fullName);
   }
   return *shared_->parts;
@@ -174,7 +176,7 @@ void Contents(QuireObjectList& result, const QuireObject& object, QuireStatus& s
   FileSysDomain* domain = DomainOf(*found, status);
   if (domain == nullptr) return;
   // Pictures are written by the page writer from the Graphic attribute, never while listing.
-  std::cerr << "Inside contents, writeImage = 0\n";
+  platform::Log("Inside contents, writeImage = 0", platform::kLogDebug);
   const std::string& folder = found->fullName();
   DomainDirectory listing(folder);
   if (!listing.isOpen()) {

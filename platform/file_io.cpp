@@ -1,6 +1,9 @@
+// Whole-file reads and replacements of regular files, with the checks that keep a named device,
+// pipe or folder, or a file far too large, from being read or replaced.
 #include "platform/file_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -9,43 +12,126 @@
 
 namespace platform {
 
-std::string SystemErrorText(int error) { return std::generic_category().message(error); }
+namespace {
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    reason = "Cannot open the file: " + SystemErrorText(errno) + ".";
-    return false;
+// Closes the descriptor when the scope ends.
+class OpenFile {
+ public:
+  explicit OpenFile(int fd) : fd_(fd) {}
+  ~OpenFile() {
+    if (fd_ >= 0) ::close(fd_);
   }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  int Get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// 0 for a regular file; EISDIR for a folder, kNotRegularFile for any other kind.
+int KindFailure(mode_t mode) {
+  if (S_ISREG(mode)) return 0;
+  return S_ISDIR(mode) ? EISDIR : kNotRegularFile;
+}
+
+// Appends the regular file to `bytes`; 0 or the failure, with `opening` telling whether the file
+// could not be opened at all. What was appended before a failure stays.
+int AppendRegularFile(const std::string& path, std::string& bytes, bool& opening) {
+  opening = true;
+  // Without blocking: opening a named pipe would otherwise wait for a writer.
+  OpenFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (file.Get() < 0) return errno;
+  opening = false;
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0) return errno;
+  if (const int failure = KindFailure(status.st_mode)) return failure;
+  if (static_cast<unsigned long long>(status.st_size) > kMaxWholeFileBytes) return EFBIG;
+  const int flags = ::fcntl(file.Get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return errno;
+  const size_t start = bytes.size();
+  bytes.reserve(start + static_cast<size_t>(status.st_size));
   char buffer[1 << 16];
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      reason = "Cannot read the file: " + SystemErrorText(errno) + ".";
-      ::close(fd);
-      return false;
-    }
-    if (got == 0) break;
+    if (got < 0) return errno;
+    if (got == 0) return 0;
+    // A file that grows while it is read is held to the same limit.
+    if (bytes.size() - start + static_cast<size_t>(got) > kMaxWholeFileBytes) return EFBIG;
     bytes.append(buffer, static_cast<size_t>(got));
   }
-  ::close(fd);
-  return true;
+}
+
+// 0 when `path` names no file yet or a regular file that may be replaced, with `existing` and
+// `exists` telling which; otherwise the failure.
+int CheckReplaceable(const std::string& path, struct stat& existing, bool& exists) {
+  exists = false;
+  if (::stat(path.c_str(), &existing) != 0) return errno == ENOENT ? 0 : errno;
+  exists = true;
+  if (const int failure = KindFailure(existing.st_mode)) return failure;
+  // A file marked read-only stays, even for a process that may write any file (as root may):
+  // the owner's write bit decides, and for others what the system lets this process write.
+  if ((existing.st_mode & S_IWUSR) == 0) return EACCES;
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES) return EACCES;
+  return 0;
+}
+
+}  // namespace
+
+std::string SystemErrorText(int error) {
+  if (error == kNotRegularFile) return "Not a regular file (a device, pipe or socket)";
+  return std::generic_category().message(error);
+}
+
+int ReadRegularFile(const std::string& path, std::string& bytes) {
+  const size_t start = bytes.size();
+  bool opening = false;
+  const int failure = AppendRegularFile(path, bytes, opening);
+  if (failure != 0) bytes.resize(start);
+  return failure;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
+  const size_t start = bytes.size();
+  bool opening = false;
+  const int failure = AppendRegularFile(path, bytes, opening);
+  if (failure == 0) return true;
+  bytes.resize(start);
+  reason = (opening ? "Cannot open the file: " : "Cannot read the file: ") +
+           SystemErrorText(failure) + ".";
+  return false;
+}
+
+int ReplaceableFileFailure(const std::string& path) {
+  struct stat existing {};
+  bool exists = false;
+  return CheckReplaceable(path, existing, exists);
 }
 
 int ReplaceFile(const std::string& path, std::string_view bytes) {
+  struct stat existing {};
+  bool exists = false;
+  if (const int failure = CheckReplaceable(path, existing, exists)) return failure;
   static std::atomic<unsigned> counter{0};
   std::string temporary;
   int fd = -1;
-  // O_EXCL: a leftover of a crashed writer is never written through; pick another name.
+  // O_EXCL: a leftover of a crashed writer is never written through; pick another name. Private
+  // until it has the mode of the file it replaces.
+  const mode_t mode = exists ? 0600 : 0666;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0 && errno != EEXIST) return errno;
   }
   if (fd < 0) return EEXIST;
   int failure = 0;
-  while (!bytes.empty()) {
+  if (exists) {
+    // The owner where this process may give it (first: a change of owner clears set-id bits).
+    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0 && errno != EPERM) failure = errno;
+    if (failure == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0) failure = errno;
+  }
+  while (failure == 0 && !bytes.empty()) {
     const ssize_t put = ::write(fd, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) {

@@ -1,21 +1,46 @@
 // Whole-file reads and replacements, shared by every layer that reads or writes a file in one go.
+// Only regular files are read or replaced: a path that names a folder, a device, a named pipe or
+// a socket is refused without blocking and left as it is.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace platform {
 
-// Appends the whole file to `bytes`. False with `reason` ("Cannot open the file: <system text>."
-// or "Cannot read the file: ...") when it cannot be opened or read (a folder cannot be read).
+// The most that a whole-file read takes in (256 MiB): far beyond any template, page, settings
+// or picture file, and short of what would exhaust the memory of the host process.
+inline constexpr std::size_t kMaxWholeFileBytes = std::size_t{256} << 20;
+
+// The failure of a whole-file read or replacement whose path names a device, a named pipe or a
+// socket; it has no errno of its own, and SystemErrorText names it.
+inline constexpr int kNotRegularFile = -1;
+
+// Appends the whole regular file to `bytes`. Returns 0 or the failure: the errno of the open or
+// the read, EISDIR for a folder, kNotRegularFile for another kind of file, EFBIG for a file of
+// more than kMaxWholeFileBytes. On failure `bytes` is as it was. Any thread.
+int ReadRegularFile(const std::string& path, std::string& bytes);
+
+// The same, with the failure as `reason`: "Cannot open the file: <text>." when it could not be
+// opened, "Cannot read the file: <text>." otherwise (SystemErrorText of the failure).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason);
 
 // Writes `bytes` to a new file beside `path` and renames it over `path`, so that a failure or a
-// crash never leaves a half-written target and a reader never sees one. Returns 0 or the errno of
-// the failure; the temporary file is removed on failure. Any thread.
+// crash never leaves a half-written target and a reader never sees one. The new file takes the
+// mode of the file it replaces and, where this process may give it, its owner and group. Returns
+// 0 or the failure: ReplaceableFileFailure before anything is written, else an errno; the
+// temporary file is removed on failure. Any thread.
 int ReplaceFile(const std::string& path, std::string_view bytes);
 
-// The system's text for an errno value.
+// 0 when ReplaceFile may write `path`: no file is there yet, or a regular file with write
+// permission for its owner that this process may write. Otherwise the failure: EISDIR for a
+// folder, kNotRegularFile for another kind of file, EACCES for a read-only file (decided by the
+// owner's write bit, so a process that may write any file still leaves it), or the errno of
+// reading the path's status.
+int ReplaceableFileFailure(const std::string& path);
+
+// The system's text for an errno value, or the text of kNotRegularFile.
 std::string SystemErrorText(int error);
 
 }  // namespace platform

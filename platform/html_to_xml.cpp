@@ -17,10 +17,16 @@
 //   Western byte would make the converted file fail to load.
 // - The look-aheads that self-close meta, link, hr, img, br and "p " tags, and the "</p" and
 //   "</br" tests beside them, ignore letter case, so that upper-case tags ("<BR>") close too.
+//
+// Before the walk the bytes are made 8-bit text: a UTF-8 byte-order mark is skipped, and UTF-16
+// with a byte-order mark (Word's "Unicode" save, either order) is decoded into UTF-8. Such a
+// template is UTF-8 whatever its meta tag says: the declaration says "utf-8" and so does the
+// meta tag's charset value afterwards. The charset value is read up to its own delimiter (a
+// quote of either kind, ";", a blank, "/" or ">"), so that "content='...; charset=x'" and
+// HTML5's "<meta charset=x>" name their set as "content=\"...; charset=x\"" does.
 #include "platform/html_to_xml.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "platform/html_entities.h"
@@ -41,7 +47,7 @@ constexpr std::string_view kNbspStart = "&nbsp";
 constexpr std::string_view kEmptyParagraphMarker = "<!-- nbsp=\"True\"-->";
 constexpr std::string_view kNbspBeforeEmptyOfficeParagraph = "<!--nbsp;-->";
 constexpr std::string_view kDeclarationStart = "<?xml version=\"1.0\" encoding=\"";
-constexpr std::string_view kCharset = "charset=";
+constexpr std::string_view kUtf8 = "utf-8";
 constexpr std::string_view kXmlNamespaceTag = "?xml:namespace";
 constexpr std::string_view kHtmlEnd = "</html>";
 constexpr std::string_view kSpanEnd = "</span>";
@@ -67,10 +73,101 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 units (after their byte-order mark) as UTF-8. A unit that pairs with nothing, and an odd
+// last byte, become U+FFFD.
+std::string Utf16ToUtf8(std::string_view units, bool littleEndian) {
+  constexpr char32_t kReplacement = 0xFFFD;
+  auto unitAt = [&](size_t i) -> char32_t {
+    const auto first = static_cast<unsigned char>(units[i]);
+    const auto second = static_cast<unsigned char>(units[i + 1]);
+    return littleEndian ? (char32_t{second} << 8 | first) : (char32_t{first} << 8 | second);
+  };
+  std::string out;
+  out.reserve(units.size() / 2 + units.size() / 8);
+  size_t i = 0;
+  for (; i + 1 < units.size(); i += 2) {
+    const char32_t unit = unitAt(i);
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < units.size()) {
+      const char32_t low = unitAt(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
+  }
+  if (i < units.size()) AppendUtf8(out, kReplacement);
+  return out;
+}
+
+// The template's bytes as 8-bit text: true when a byte-order mark made them UTF-8, with
+// `decoded` holding the UTF-16 ones decoded (else `text` stays a view of the input).
+bool SkipOrDecodeByteOrderMark(std::string_view& text, std::string& decoded) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    text.remove_prefix(3);
+    return true;
+  }
+  const bool little = text.substr(0, 2) == std::string_view("\xFF\xFE", 2);
+  const bool big = text.substr(0, 2) == std::string_view("\xFE\xFF", 2);
+  if (!little && !big) return false;
+  decoded = Utf16ToUtf8(text.substr(2), little);
+  text = decoded;
+  return true;
+}
+
+// Where the value of the first "charset=" (any letter case) stands: after blanks and one opening
+// quote, up to its own delimiter. `at` is npos when the text has no "charset=".
+struct CharsetValue {
+  size_t at = std::string_view::npos;
+  size_t length = 0;
+};
+
+CharsetValue FindCharsetValue(std::string_view text) {
+  constexpr std::string_view kKey = "charset=";
+  CharsetValue value;
+  for (size_t at = text.find('='); at != std::string_view::npos; at = text.find('=', at + 1)) {
+    if (at + 1 < kKey.size() ||
+        !EqualsIgnoringCase(text.substr(at + 1 - kKey.size(), kKey.size()), kKey)) {
+      continue;
+    }
+    size_t start = at + 1;
+    while (start < text.size() && IsBlank(text[start])) ++start;
+    if (start < text.size() && (text[start] == '"' || text[start] == '\'')) ++start;
+    size_t end = start;
+    while (end < text.size() && text[end] != '"' && text[end] != '\'' && text[end] != ';' &&
+           text[end] != '/' && text[end] != '>' && !IsBlank(text[end])) {
+      ++end;
+    }
+    value.at = start;
+    value.length = end - start;
+    return value;
+  }
+  return value;
+}
+
 class TemplateConverter {
  public:
-  TemplateConverter(std::string_view input, bool keepVml)
-      : in_(input), keepVml_(keepVml), utf8_(DeclaresUtf8(input)) {
+  TemplateConverter(std::string_view input, bool keepVml, bool unicode)
+      : in_(input), keepVml_(keepVml), unicode_(unicode), utf8_(unicode || DeclaresUtf8(input)) {
     out_.reserve(input.size() + input.size() / 8);
   }
 
@@ -298,27 +395,23 @@ class TemplateConverter {
 
   // Whether the template says it is UTF-8 ("charset=utf-8", any letter case).
   static bool DeclaresUtf8(std::string_view input) {
-    constexpr std::string_view kCharsetKey = "charset=";
-    const size_t at = input.find(kCharsetKey);
-    if (at == std::string_view::npos) return false;
-    std::string value;
-    for (size_t i = at + kCharsetKey.size(); i < input.size() && value.size() < 8; ++i) {
-      const char c = input[i];
-      if (c == '"' || c == '\'' || c == ';' || c == ' ' || c == '>') break;
-      value += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return value == "utf-8" || value == "utf8";
+    const CharsetValue value = FindCharsetValue(input);
+    if (value.at == std::string_view::npos) return false;
+    const std::string_view name = input.substr(value.at, value.length);
+    return EqualsIgnoringCase(name, "utf-8") || EqualsIgnoringCase(name, "utf8");
   }
 
   std::string FinishText() {
     std::string text = std::move(out_);
     if (text.find(kDeclarationStart) == std::string::npos) {
-      const size_t charset = text.find(kCharset);
-      const size_t valueAt = charset == std::string::npos ? charset : charset + kCharset.size();
-      const size_t quote = charset == std::string::npos ? charset : text.find('"', valueAt);
-      if (quote != std::string::npos) {
-        text.insert(
-            0, std::string(kDeclarationStart) + text.substr(valueAt, quote - valueAt) + "\"?>");
+      const CharsetValue value = FindCharsetValue(text);
+      if (unicode_) {
+        // The text is UTF-8 now, whatever the meta tag named.
+        if (value.at != std::string::npos) text.replace(value.at, value.length, kUtf8);
+        text.insert(0, std::string(kDeclarationStart) + std::string(kUtf8) + "\"?>");
+      } else if (value.at != std::string::npos && value.length > 0) {
+        text.insert(0,
+                    std::string(kDeclarationStart) + text.substr(value.at, value.length) + "\"?>");
       }
     }
     if (commandSpans_ > 0) {
@@ -336,6 +429,7 @@ class TemplateConverter {
 
   std::string_view in_;
   bool keepVml_;
+  bool unicode_;  // a byte-order mark made the text UTF-8
   bool utf8_;
   size_t pos_ = 0;
   std::string out_;
@@ -347,7 +441,18 @@ class TemplateConverter {
 }  // namespace
 
 std::string ConvertHtmlToXml(std::string_view bytes, bool keepVml) {
-  return TemplateConverter(bytes, keepVml).Run();
+  std::string decoded;
+  const bool unicode = SkipOrDecodeByteOrderMark(bytes, decoded);
+  return TemplateConverter(bytes, keepVml, unicode).Run();
+}
+
+std::string DeclaredCharset(std::string_view bytes) {
+  std::string decoded;
+  if (SkipOrDecodeByteOrderMark(bytes, decoded)) return std::string(kUtf8);
+  if (bytes.find(kDeclarationStart) != std::string_view::npos) return "";
+  const CharsetValue value = FindCharsetValue(bytes);
+  return value.at == std::string_view::npos ? ""
+                                            : std::string(bytes.substr(value.at, value.length));
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/config.h"
+#include "platform/log_file.h"
 
 namespace platform {
 namespace {
@@ -32,11 +33,26 @@ int ThresholdOf(const std::string& value) {
   return static_cast<int>(parsed);
 }
 
+// The message as written: one longer than kMaxLogMessageBytes (a path, a value or a command text
+// from the input) keeps its start, cut before a UTF-8 sequence, then "…" and its full length.
+void AppendMessage(std::string& line, const std::string& message) {
+  if (message.size() <= kMaxLogMessageBytes) {
+    line += message;
+    return;
+  }
+  size_t cut = kMaxLogMessageBytes;
+  while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;
+  line.append(message, 0, cut);
+  line += "\xE2\x80\xA6 (" + std::to_string(message.size()) + " bytes)";
+}
+
 void WriteLine(const std::string& message, int level) {
   std::string line = LogTimeStamp(std::time(nullptr));
   if (level >= kLogInformational && level <= kLogDebug) line += kLevelWords[level];
-  line += message;
+  AppendMessage(line, message);
   line += '\n';
+  // The log file is rotated before the line would take it past its limit.
+  RotateLogFileIfFull(line.size());
   // One call per line: the stream's own lock keeps lines of two threads apart.
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);

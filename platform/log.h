@@ -6,6 +6,7 @@
 // which is read once from the configuration value "debugLevel" (default 1) at the first message.
 #pragma once
 
+#include <cstddef>
 #include <ctime>
 #include <string>
 
@@ -20,8 +21,13 @@ enum LogLevel : int {
   kLogDebug = 5,
 };
 
+// The longest message written whole: a longer one (it echoes some input) is cut there and ends in
+// "… (<full length> bytes)".
+inline constexpr size_t kMaxLogMessageBytes = 500;
+
 // Writes the message at that level when the threshold lets it through. Any thread; each line is
-// written with one call, so lines of two threads never mix within a line.
+// written with one call, so lines of two threads never mix within a line. A log file watched
+// through platform/log_file.h is rotated before a line would take it past its limit.
 void Log(const std::string& message, int level);
 
 // The first 19 characters of asctime() of the local time t: weekday, month, day (blank-padded)

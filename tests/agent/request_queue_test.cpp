@@ -1,20 +1,19 @@
 // The request queue as the agent service serves through it, and the synchronous mode beside it.
 #include "agent/request_queue.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "agent/agent_service.h"
+#include "generate/progress_sink.h"
 #include "platform/config.h"
 #include "platform/log.h"
 #include "test_support.h"
@@ -33,41 +32,40 @@ bool IsSavedPage(const std::string& text) {
          text.find("<form name=\"portal\"") != std::string::npos;
 }
 
-// A document file that is a named pipe: loading it blocks until Feed, keeping the consumer busy.
-class SlowDocument {
+// Holds the consumer inside a generation while closed: the progress report at the start of a
+// page's walk waits until Release, so that a request stays in work as long as the test wants.
+class GenerationGate : public ProgressSink {
  public:
-  explicit SlowDocument(std::string path) : path_(std::move(path)) {
-    if (mkfifo(path_.c_str(), 0600) != 0) ADD_FAILURE() << "cannot make the pipe " << path_;
+  void report(const std::string&, int) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    ++arrived_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return open_; });
   }
-  // Releases a blocked reader and leaves a plain file for later ones: the consumer can stop.
-  ~SlowDocument() {
-    if (!std::filesystem::is_fifo(path_)) return;
-    const int fd = ::open(path_.c_str(), O_RDWR | O_NONBLOCK);  // a writer: open() returns
-    test_support::WriteFile(path_ + ".plain", "<html/>");
-    std::filesystem::rename(path_ + ".plain", path_);
-    if (fd >= 0) {
-      (void)!::write(fd, "<html/>", 7);
-      ::close(fd);
-    }
+  void Close() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = false;
+    arrived_ = 0;
   }
-  // Hands text to the reader once it has opened the pipe; false when none came within 5 s.
-  bool Feed(const std::string& text) {
-    const auto deadline = steady_clock::now() + milliseconds(5000);
-    int fd = -1;
-    while ((fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK)) < 0 &&
-           steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(milliseconds(5));
-    }
-    if (fd < 0) return false;
-    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ::close(fd);
-    return written;
+  // Opens the gate once a page has come to it; false when none came within 5 s.
+  bool Release() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const bool came = changed_.wait_for(lock, milliseconds(5000), [this] { return arrived_ > 0; });
+    open_ = true;
+    changed_.notify_all();
+    return came;
   }
-
-  const std::string& Path() const { return path_; }
+  void Open() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
 
  private:
-  std::string path_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool open_ = true;
+  int arrived_ = 0;
 };
 
 // A service on the sample installation (home and data folder in one, no log file), opened in the
@@ -81,9 +79,11 @@ class RequestQueueTest : public testing::Test {
     platform::BindInitParameter("VISTAFOLD_DATA", XMLAGENT_SOURCE_DIR "/sample/install");
     platform::ResetLogThresholdForTesting();
     service_.Queue().SetClockForTesting([this] { return now_.load(); });
+    service_.SetProgressSink(&gate_);
   }
 
   void TearDown() override {
+    gate_.Open();
     service_.CloseAgent();
     service_.Queue().SetClockForTesting(nullptr);
     platform::ClearInitParametersForTesting();
@@ -135,6 +135,7 @@ class RequestQueueTest : public testing::Test {
   int outcome_ = -1;
   std::string log_;
   test_support::StderrToFile stderr_{folder_.Path("stderr.txt")};
+  GenerationGate gate_;  // outlives the service's consumer thread
   AgentService service_;
 };
 
@@ -162,15 +163,16 @@ TEST_F(RequestQueueTest, SynchronousModeSavesAWellFormedDocumentAndLeavesAnyOthe
 TEST_F(RequestQueueTest, DuplicateWhileProcessingTimesOutAtOnceAndALaterOneCollects) {
   EXPECT_EQ(NormaliseTemplateId("a\\b\\\\c/d"), "a/b//c/d");
   UseQueue(200);
-  SlowDocument slow(folder_.Path("slow.htm"));
-  Submit(slow.Path(), "tpl\\slow");
+  gate_.Close();
+  const std::string slow = folder_.Write("slow.htm", kLoosePage);
+  Submit(slow, "tpl\\slow");
   EXPECT_TRUE(flag_);
   EXPECT_NE(log_.find("Queued request for tpl/slow"), std::string::npos) << log_;
   EXPECT_NE(log_.find("Request timed out tpl\\slow"), std::string::npos)
       << "the log line keeps the id as given: " << log_;
 
   const auto started = steady_clock::now();
-  Submit(slow.Path(), "tpl/slow");
+  Submit(slow, "tpl/slow");
   EXPECT_LT(steady_clock::now() - started, milliseconds(150)) << "a duplicate does not wait";
   EXPECT_TRUE(flag_);
   EXPECT_NE(log_.find("Request timed out tpl/slow"), std::string::npos) << log_;
@@ -178,12 +180,12 @@ TEST_F(RequestQueueTest, DuplicateWhileProcessingTimesOutAtOnceAndALaterOneColle
   EXPECT_EQ(service_.Queue().PendingRequestCount(), 1u);
 
   now_ += 2'345;
-  ASSERT_TRUE(slow.Feed(kLoosePage));
-  ASSERT_TRUE(SubmitUntilCollected(slow.Path(), "tpl/slow"));
+  ASSERT_TRUE(gate_.Release());
+  ASSERT_TRUE(SubmitUntilCollected(slow, "tpl/slow"));
   EXPECT_EQ(log_.find("Queued request"), std::string::npos) << "collected, not queued again";
   EXPECT_NE(log_.find("Template tpl/slow generated in 2.345 seconds"), std::string::npos)
       << "the seconds since the request was queued: " << log_;
-  EXPECT_TRUE(IsSavedPage(ReadFile(slow.Path()))) << ReadFile(slow.Path());
+  EXPECT_TRUE(IsSavedPage(ReadFile(slow))) << ReadFile(slow);
 }
 
 // A failed queued generation writes its error text over the document, and the caller learns that
@@ -202,9 +204,10 @@ TEST_F(RequestQueueTest, CollectedFailureWritesTheErrorTextAndIsReportedAsFailed
 
 TEST_F(RequestQueueTest, UncollectedRequestIsDeletedOnAPassMoreThan600SecondsAfterQueueing) {
   UseQueue(100);
-  SlowDocument slow(folder_.Path("slow.htm"));
-  Submit(slow.Path(), "tpl/abandoned");
-  ASSERT_TRUE(slow.Feed(kLoosePage));  // done, but nobody collects it
+  gate_.Close();
+  const std::string slow = folder_.Write("slow.htm", kLoosePage);
+  Submit(slow, "tpl/abandoned");
+  ASSERT_TRUE(gate_.Release());  // done, but nobody collects it
 
   now_ += 600'000;
   const std::string other = folder_.Write("other.htm", kLoosePage);
@@ -215,7 +218,7 @@ TEST_F(RequestQueueTest, UncollectedRequestIsDeletedOnAPassMoreThan600SecondsAft
   now_ += 1;
   ASSERT_TRUE(SubmitUntilCollected(other, "tpl/second"));
   EXPECT_EQ(Count(Log(), "Consumer thread deleting request tpl/abandoned"), 1u);
-  EXPECT_TRUE(std::filesystem::is_fifo(slow.Path())) << "the abandoned result was never written";
+  EXPECT_EQ(ReadFile(slow), kLoosePage) << "the abandoned result was never written";
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(LogOutput, DebugLevelIsReadOnceFromTheRegistry) {
 
 TEST_F(LogOutput, LinesOfTwoThreadsNeverMixWithinALine) {
   BindInitParameter("debugLevel", "5");
-  const std::string long_text(500, 'x');
+  const std::string long_text(400, 'x');  // within kMaxLogMessageBytes
   Lines lines = WrittenAfterStamps([&] {
     auto write = [&](char id) {
       for (int i = 0; i < 300; ++i) Log(id + long_text, 5);

@@ -1,0 +1,102 @@
+// A whole generate request through the library's entry points on a copy of the sample
+// installation, for a document file that the test prepares: the parameter file names it, the
+// artifact is a folder of a few files, and init, generate and close run with the timeout 0.
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+
+#include "agent/agent_entry.h"
+#include "domains/domain_loader.h"
+#include "platform/config.h"
+#include "platform/log.h"
+#include "test_support.h"
+
+namespace test_support {
+
+// Runs body on a thread of its own. When it has not returned within `seconds`, unblock is called
+// to let it finish, and the result is false. A body still blocked after that (a request stuck for
+// good on the command thread) ends the test program: nothing could run after it.
+inline bool ReturnsInTime(const std::function<void()>& body, const std::function<void()>& unblock,
+                          int seconds = 20) {
+  auto finished = std::make_shared<std::promise<void>>();
+  std::future<void> done = finished->get_future();
+  std::thread([body, finished] {
+    body();
+    finished->set_value();
+  }).detach();
+  if (done.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready) return true;
+  unblock();
+  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return false;
+  // On standard output: standard error may be captured by the test.
+  std::printf("FAILED: the request is still blocked; the test program ends here\n");
+  std::fflush(stdout);
+  std::_Exit(1);
+}
+
+// Opens and closes the named pipe for writing, so that a reader blocked in open() goes on.
+inline void OpenPipeForWriting(const std::string& pipe) {
+  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+  if (fd >= 0) ::close(fd);
+}
+
+class DocumentRequestTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    fs::copy(XMLAGENT_SOURCE_DIR "/sample/install", home_, fs::copy_options::recursive);
+    fs::create_directories(data_);
+    for (const char* name : {"b.txt", "a.txt"}) WriteFile(data_ / name, name);
+    setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+    ResetDomainLoadingForTesting();
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
+                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
+                                      {"USER_DATA", user_},
+                                      {"timeout", "0"}}) {
+      platform::BindInitParameter(name, value);
+    }
+  }
+  void TearDown() override {
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+    unsetenv("VISTAFOLD_REGISTRY_FILE");
+  }
+
+  // Generates the document file as it stands (the test wrote it); gives the outcome of
+  // XmlAgentLastGenerateOutcome (1 generated, 0 failed) and keeps what was logged in `log_`.
+  int GenerateDocument(const std::filesystem::path& document) {
+    WriteParameterFile(user_, "FILE_NAME=" + document.string() +
+                                  "\nARTIFACT_LOCATOR=FileSys:Directory:FullName=" +
+                                  data_.string() + "\nTEMPLATE_ID=request\n");
+    int outcome = -2;
+    log_ = CapturedStderr([&] {
+      XmlAgentInit();
+      XmlAgentGenerate();
+      outcome = XmlAgentLastGenerateOutcome();
+      XmlAgentClose();
+    });
+    return outcome;
+  }
+
+  TempFolder folder_;
+  std::filesystem::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
+                        data_ = root_ / "data";
+  std::string log_;
+};
+
+}  // namespace test_support

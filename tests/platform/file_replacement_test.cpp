@@ -1,0 +1,68 @@
+// A replaced file keeps the mode and owner of the file it replaces, and a file without write
+// permission for its owner is not replaced, even for a process that may write any file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/file_io.h"
+#include "test_support.h"
+
+namespace {
+
+using test_support::ReadFile;
+using test_support::TempFolder;
+
+struct stat StatusOf(const std::string& path) {
+  struct stat status {};
+  EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+  return status;
+}
+
+TEST(FileReplacement, KeepsTheModeOfTheFileItReplaces) {
+  TempFolder folder("file_replacement");
+  for (const mode_t mode : {0600, 0640, 0755}) {
+    SCOPED_TRACE(mode);
+    const std::string path = folder.Write("page.htm", "template");
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    ASSERT_EQ(platform::ReplaceFile(path, "page"), 0);
+    EXPECT_EQ(ReadFile(path), "page");
+    EXPECT_EQ(StatusOf(path).st_mode & 07777, mode);
+  }
+}
+
+TEST(FileReplacement, KeepsTheOwnerWhereTheProcessMayGiveIt) {
+  TempFolder folder("file_replacement");
+  const std::string path = folder.Write("page.htm", "template");
+  constexpr uid_t kOwner = 4321;
+  constexpr gid_t kGroup = 8765;
+  if (::chown(path.c_str(), kOwner, kGroup) != 0) {
+    // Another owner cannot be given here; the replacement must still succeed.
+    ASSERT_EQ(errno, EPERM);
+    ASSERT_EQ(platform::ReplaceFile(path, "page"), 0);
+    EXPECT_EQ(ReadFile(path), "page");
+    GTEST_SKIP() << "this process may not give files to another owner";
+  }
+  ASSERT_EQ(platform::ReplaceFile(path, "page"), 0);
+  EXPECT_EQ(ReadFile(path), "page");
+  EXPECT_EQ(StatusOf(path).st_uid, kOwner);
+  EXPECT_EQ(StatusOf(path).st_gid, kGroup);
+}
+
+TEST(FileReplacement, RefusesAFileWithoutWritePermissionForItsOwner) {
+  TempFolder folder("file_replacement");
+  const std::string path = folder.Write("page.htm", "template");
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  const int failure = platform::ReplaceFile(path, "page");
+  EXPECT_EQ(failure, EACCES);
+  EXPECT_EQ(platform::SystemErrorText(failure), "Permission denied");
+  EXPECT_EQ(ReadFile(path), "template");
+  EXPECT_EQ(StatusOf(path).st_mode & 07777, 0444u);
+  // A file that does not exist yet is made.
+  EXPECT_EQ(platform::ReplaceFile(folder.Path("new.htm"), "page"), 0);
+  EXPECT_EQ(ReadFile(folder.Path("new.htm")), "page");
+}
+
+}  // namespace
