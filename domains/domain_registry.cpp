@@ -4,7 +4,6 @@
 
 #include "domains/domain_loader.h"
 #include "foundation/quire_status.h"
-#include "foundation/text_helpers.h"
 #include "model/domain_lookup.h"
 #include "model/undefined_domain.h"
 
@@ -46,24 +45,6 @@ void DomainRegistry::refreshAllDomains() {
 
 void DomainRegistry::cleanAllDomains() {
   for (const auto& domain : domains_) domain->clean();
-}
-
-std::vector<std::unique_ptr<QuireAbstractDomain>>::iterator DomainRegistry::findNamedIgnoringCase(
-    const std::string& name) {
-  const std::string wanted = UppercaseCopy(name);
-  return std::find_if(domains_.begin(), domains_.end(), [&](const auto& domain) {
-    return UppercaseCopy(domain->name()) == wanted;
-  });
-}
-
-void DomainRegistry::cleanDomainNamed(const std::string& name) {
-  auto found = findNamedIgnoringCase(name);
-  if (found != domains_.end()) (*found)->clean();
-}
-
-void DomainRegistry::removeDomainNamed(const std::string& name) {
-  auto found = findNamedIgnoringCase(name);
-  if (found != domains_.end()) domains_.erase(found);
 }
 
 void DomainRegistry::removeDomain(const QuireAbstractDomain& domain) {

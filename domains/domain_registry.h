@@ -29,9 +29,6 @@ class DomainRegistry {
   // Refresh or clean every domain, in registration order.
   void refreshAllDomains();
   void cleanAllDomains();
-  // The first domain whose name equals `name` without regard to case (name only).
-  void cleanDomainNamed(const std::string& name);
-  void removeDomainNamed(const std::string& name);
   // Takes `domain` out of the list and destroys it (never the "Undefined" domain).
   void removeDomain(const QuireAbstractDomain& domain);
   // Destroys every registered domain and then the "Undefined" domain, and lets the start-up
@@ -44,8 +41,6 @@ class DomainRegistry {
 
  private:
   DomainRegistry() = default;
-  std::vector<std::unique_ptr<QuireAbstractDomain>>::iterator findNamedIgnoringCase(
-      const std::string& name);
 
   std::vector<std::unique_ptr<QuireAbstractDomain>> domains_;
 };

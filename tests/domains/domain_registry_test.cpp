@@ -79,16 +79,6 @@ TEST_F(DomainRegistryTest, ModelLooksDomainsUpThroughTheRegistry) {
   EXPECT_EQ(&FindDomain(status, "Unix"), &files);
 }
 
-TEST_F(DomainRegistryTest, CleanAndRemoveByNameIgnoreCase) {
-  add("FileSys");
-  testing::internal::CaptureStderr();
-  registry().cleanDomainNamed("filesys");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "QuireAbstractDomain: In default clean for domain FileSys\n");
-  registry().removeDomainNamed("FILESYS");
-  EXPECT_FALSE(registry().hasDomainNamed("FileSys"));
-}
-
 TEST_F(DomainRegistryTest, RefreshVisitsDomainsInOrder) {
   add("A");
   add("B");
