@@ -66,7 +66,7 @@ class PredicateTest : public testing::Test {
     QuireStatus status;
     const std::string open = "C:" + variable + ":Library:" + className + ":";
     QuireBindingList bindings;
-    bindings.append(
+    bindings.prepend(
         QuireBinding(GeneralSource::parse(open, status), RegisteredLibrary().ObjectOf(key)));
     return bindings;
   }
