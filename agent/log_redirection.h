@@ -19,10 +19,6 @@ class LogRedirection {
   // log file. Nothing when no log is open.
   void Close();
 
-  bool Enabled() const { return enabled_; }
-  // The open log file's descriptor, 0 when none.
-  int Descriptor() const { return fd_; }
-
  private:
   bool enabled_ = false;
   int fd_ = 0;

@@ -38,10 +38,6 @@ class StringModifier : public Modifier {
   // STRING.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
-  CaseRule caseRule() const { return case_; }
-  bool blanksPunctuation() const { return blankPunctuation_; }
-  char thirdSetting() const { return third_; }
-
  private:
   CaseRule case_;
   bool blankPunctuation_;

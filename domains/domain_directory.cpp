@@ -18,8 +18,7 @@ bool EndsWithIgnoringCase(const std::string& name, const std::string& suffix) {
 
 }  // namespace
 
-DomainDirectory::DomainDirectory(const std::string& folder)
-    : folder_(folder), handle_(::opendir(folder.c_str())) {}
+DomainDirectory::DomainDirectory(const std::string& folder) : handle_(::opendir(folder.c_str())) {}
 
 DomainDirectory::~DomainDirectory() {
   if (handle_ != nullptr) ::closedir(handle_);

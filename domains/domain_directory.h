@@ -16,7 +16,6 @@ class DomainDirectory {
   DomainDirectory& operator=(const DomainDirectory&) = delete;
 
   bool isOpen() const { return handle_ != nullptr; }
-  const std::string& folder() const { return folder_; }
 
   // The name (not the path) of the next entry that is longer than `suffix` and ends with it,
   // compared without regard to ASCII case; an empty suffix takes every entry, "." and ".."
@@ -24,6 +23,5 @@ class DomainDirectory {
   std::string next(const std::string& suffix = "");
 
  private:
-  std::string folder_;
   DIR* handle_ = nullptr;
 };

@@ -53,8 +53,6 @@ class RecordFileReader {
   std::string uniqueKey() const;
 
   char fieldDelimiter() const { return fieldDelimiter_; }
-  char recordDelimiter() const { return recordDelimiter_; }
-  char quoteCharacter() const { return quote_; }
   // Field numbers of the key, 0-based.
   const std::vector<int>& keyFields() const { return keyFields_; }
 

@@ -106,11 +106,6 @@ DomNode PreviousElement(const DomNode& node) {
   return previous;
 }
 
-std::string OutlinePathOf(const std::string& templatePath) {
-  const std::size_t dot = templatePath.rfind('.');
-  return (dot == std::string::npos ? templatePath : templatePath.substr(0, dot)) + ".xml";
-}
-
 // The entries of the serialised outline (what lies between its opening and closing tags) when
 // the outline is longer than 20 characters, which an empty outline never is.
 std::optional<std::string> OutlineEntries(const std::string& xml) {
@@ -191,7 +186,6 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
 }
 
 bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
-  outlinePath_ = OutlinePathOf(templatePath_);
   outline_ = platform::DomDocument::Create();
   outline_->loadXML("<outline></outline>");
   outlineIds_ = OutlineIds();

@@ -62,13 +62,8 @@ class TemplateGenerator {
   QuireStatus generatePage(const std::string& locator, const std::string& serverUrl,
                            const std::string& templateId, std::optional<std::string>& outline);
 
-  const QuireStatus& status() const { return status_; }
   const std::string& templatePath() const { return templatePath_; }
-  // The template path with its extension replaced by ".xml" (set by generatePage).
-  const std::string& outlinePath() const { return outlinePath_; }
   int maxRecursionLevel() const { return maxRecursionLevel_; }
-  int masterCount() const { return masterCount_; }
-  int mastersDone() const { return mastersDone_; }
 
  protected:
   // Hook 1: builds and places the copy of `request.repeat` for one object and gives it back;
@@ -113,8 +108,6 @@ class TemplateGenerator {
   OutlineIds& outlineIds() { return outlineIds_; }
   // The "body" below the document element (null when there is none).
   platform::DomNode body() const;
-  ErrorCollector& errors() const { return errors_; }
-  const RequestTexts& request() const { return request_; }
 
  private:
   // The passes of generatePage; false when generation ended before the walk.
@@ -143,7 +136,6 @@ class TemplateGenerator {
   std::shared_ptr<platform::DomDocument> outline_;
   OutlineIds outlineIds_;
   std::string templatePath_;
-  std::string outlinePath_;
   RequestTexts request_;
   QuireStatus status_;
   ErrorCollector& errors_;

@@ -19,10 +19,6 @@ class WebPageGenerator : public TemplateGenerator {
   // The folder beside the template that holds its pictures: the template's folder, its file name
   // without extension and "_files" (plan.htm in C:\t gives C:\t\plan_files).
   const std::string& companionFolder() const { return companionFolder_; }
-  // The position among the container's children after which the next copy goes; -1 for none.
-  int currentIndex() const { return currentIndex_; }
-  // Running number of the generated pictures and image maps.
-  int imageCounter() const { return imageCounter_; }
 
   static std::string companionFolderOf(const std::string& templatePath);
 

@@ -33,7 +33,6 @@ class ConfigSetting {
   // Resolves key unless it is empty or the one already held.
   void Resolve(const std::string& key);
 
-  const std::string& Key() const { return key_; }
   const std::string& Value() const { return value_; }
   // True when the value came from the configuration (not empty) or from an environment variable
   // of that name (which may be empty).

@@ -168,9 +168,4 @@ bool NamedMutex::Release() {
   return true;
 }
 
-const std::string& NamedMutex::Name() const {
-  static const std::string kNoName;
-  return entry_ != nullptr ? entry_->name : kNoName;
-}
-
 }  // namespace platform

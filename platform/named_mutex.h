@@ -42,7 +42,6 @@ class NamedMutex {
   bool Release();
 
   bool Valid() const { return entry_ != nullptr; }
-  const std::string& Name() const;
 
   // Copies are further handles to the same mutex; the mutex lives while any handle does.
   NamedMutex(const NamedMutex&) = default;

@@ -14,19 +14,15 @@
 #include <utility>
 
 #include "platform/auto_reset_event.h"
-#include "platform/wake_signal.h"
 
 namespace platform {
 
 struct Thread::State {
   std::function<void()> body;
   ThreadPriority priority = ThreadPriority::kNormal;
-  bool startSuspended = false;
   pthread_t handle{};
-  WakeSignal gate;       // holds a suspended thread before its body
-  AutoResetEvent ready;  // set once tid and priorityApplied are written
+  AutoResetEvent ready;  // set once tid is written and the priority applied
   pid_t tid = 0;
-  bool priorityApplied = false;
 };
 
 namespace {
@@ -70,9 +66,8 @@ void* Thread::Run(void* arg) {
   std::shared_ptr<State> state = std::move(*static_cast<std::shared_ptr<State>*>(arg));
   delete static_cast<std::shared_ptr<State>*>(arg);
   state->tid = CurrentThreadId();
-  state->priorityApplied = ApplyPriority(state->priority, state->tid);
+  ApplyPriority(state->priority, state->tid);
   state->ready.Set();
-  if (state->startSuspended) state->gate.Suspend();
   try {
     state->body();
   } catch (const std::exception& e) {
@@ -121,7 +116,6 @@ bool Thread::Start(std::function<void()> body, const ThreadOptions& options) {
   auto state = std::make_shared<State>();
   state->body = std::move(body);
   state->priority = options.priority;
-  state->startSuspended = options.startSuspended;
   auto* arg = new std::shared_ptr<State>(state);
   rc = pthread_create(&state->handle, &attr, &Thread::Run, arg);
   pthread_attr_destroy(&attr);
@@ -138,14 +132,8 @@ bool Thread::Start(std::function<void()> body, const ThreadOptions& options) {
   return true;
 }
 
-void Thread::Resume() {
-  if (state_ != nullptr) state_->gate.Resume();
-}
-
 bool Thread::Join() {
   if (state_ == nullptr || pthread_equal(state_->handle, pthread_self())) return false;
-  // Nothing else could let a still-suspended thread run while we wait for it.
-  state_->gate.Resume();
   int rc = pthread_join(state_->handle, nullptr);
   state_.reset();
   return rc == 0;
@@ -164,20 +152,6 @@ void Thread::JoinOrDetach() {
 
 Thread::~Thread() { JoinOrDetach(); }
 
-Thread::Thread(Thread&& other) noexcept
-    : state_(std::move(other.state_)), error_(std::move(other.error_)) {}
-
-Thread& Thread::operator=(Thread&& other) noexcept {
-  if (this != &other) {
-    JoinOrDetach();
-    state_ = std::move(other.state_);
-    error_ = std::move(other.error_);
-  }
-  return *this;
-}
-
 pid_t Thread::Id() const { return state_ != nullptr ? state_->tid : 0; }
-
-bool Thread::PriorityApplied() const { return state_ != nullptr && state_->priorityApplied; }
 
 }  // namespace platform

@@ -1,7 +1,6 @@
-// A native thread with a chosen stack size and a best-effort priority, optionally started
-// suspended. Unlike std::thread, destroying a Thread that was not joined does not end the
-// process: the destructor resumes it (when it was started suspended) and joins it. One Thread
-// object is used by one thread at a time; the thread it runs may be any.
+// A native thread with a chosen stack size and a best-effort priority. Unlike std::thread,
+// destroying a Thread that was not joined does not end the process: the destructor joins it. One
+// Thread object is used by one thread at a time; the thread it runs may be any.
 #pragma once
 
 #include <sys/types.h>
@@ -21,8 +20,6 @@ struct ThreadOptions {
   size_t stackBytes = 0;
   // Applied when the system permits it; otherwise the thread silently keeps the default.
   ThreadPriority priority = ThreadPriority::kNormal;
-  // The body waits for Resume() before it runs.
-  bool startSuspended = false;
 };
 
 // The kernel's id of the calling thread.
@@ -32,26 +29,20 @@ class Thread {
  public:
   // Holds no thread until Start.
   Thread() = default;
-  // Resumes the thread if it is still suspended, then waits for it to end (run on the thread
-  // itself, it lets the thread go on alone instead).
+  // Waits for the thread to end (run on the thread itself, it lets the thread go on alone
+  // instead).
   ~Thread();
 
   Thread(const Thread&) = delete;
   Thread& operator=(const Thread&) = delete;
-  Thread(Thread&& other) noexcept;
-  // Joins the thread this object held before taking over the other one.
-  Thread& operator=(Thread&& other) noexcept;
 
   // Runs body on a new thread. False, with the reason in Error(), when this object already holds
   // a thread or the thread cannot be made. An exception escaping body is reported on the
   // standard error stream and ends only that thread.
   bool Start(std::function<void()> body, const ThreadOptions& options = {});
 
-  // Lets a thread that was started suspended run its body; no effect otherwise.
-  void Resume();
-
-  // Waits for the thread to end, resuming it first if it is still suspended. False when there is
-  // nothing to join, or when called on the thread itself (that would never return).
+  // Waits for the thread to end. False when there is nothing to join, or when called on the
+  // thread itself (that would never return).
   bool Join();
 
   // True from a successful Start until Join.
@@ -59,9 +50,6 @@ class Thread {
 
   // The kernel's id of the thread (0 when not joinable).
   pid_t Id() const;
-
-  // Whether the requested priority took effect (false when not joinable).
-  bool PriorityApplied() const;
 
   // Why the last Start failed.
   const std::string& Error() const { return error_; }

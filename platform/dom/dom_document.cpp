@@ -44,7 +44,6 @@ DomDocument::DomDocument(PassKey) : tree_(std::make_shared<DomTree>()) {}
 
 std::shared_ptr<DomTree> DomDocument::NewTree() {
   auto tree = std::make_shared<DomTree>();
-  tree->preserveWhiteSpace = preserveWhiteSpace_;
   tree->owner = weak_from_this();
   return tree;
 }
@@ -87,9 +86,8 @@ bool DomDocument::Parse(std::string utf8, const std::string& url) {
     return Refuse(std::move(error));
   }
   std::shared_ptr<DomTree> tree = NewTree();
-  const unsigned options = kParseOptions | (preserveWhiteSpace_ ? pugi::parse_ws_pcdata : 0u);
   const pugi::xml_parse_result result =
-      tree->document.load_buffer(utf8.data(), utf8.size(), options, pugi::encoding_utf8);
+      tree->document.load_buffer(utf8.data(), utf8.size(), kParseOptions, pugi::encoding_utf8);
   if (!result) {
     error.errorCode = kE_FAIL;
     error.reason = result.description();
@@ -180,10 +178,5 @@ DomNode DomDocument::selectSingleNode(const std::string& pattern) const {
 }
 
 DomNode DomDocument::asNode() const { return DomNode(tree_, tree_->document); }
-
-void DomDocument::setPreserveWhiteSpace(bool preserve) {
-  preserveWhiteSpace_ = preserve;
-  tree_->preserveWhiteSpace = preserve;
-}
 
 }  // namespace platform

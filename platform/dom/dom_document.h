@@ -23,8 +23,8 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
 
   // Reads the file, decodes it from its byte-order mark or declared encoding, checks that it is
   // well-formed and builds the tree (comments, PIs, the declaration and CDATA kept;
-  // white-space-only text dropped unless preserveWhiteSpace). On failure the document is left empty
-  // and parseError() says why, with url = path. Handles into the previous content stay valid.
+  // white-space-only text dropped, as MSXML does by default). On failure the document is left
+  // empty and parseError() says why, with url = path. Handles into the previous content stay valid.
   bool load(const std::string& path);
   // As load, from UTF-8 text (a declared encoding is ignored; url stays empty).
   bool loadXML(const std::string& utf8Text);
@@ -58,11 +58,6 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   // The document node (nodeType 9).
   DomNode asNode() const;
 
-  // Whether white-space-only text is kept by the next load and whether text() trims; false by
-  // default, as in MSXML.
-  void setPreserveWhiteSpace(bool preserve);
-  bool preserveWhiteSpace() const { return preserveWhiteSpace_; }
-
  private:
   std::shared_ptr<DomTree> NewTree();
   bool Parse(std::string utf8, const std::string& url);
@@ -72,7 +67,6 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
 
   std::shared_ptr<DomTree> tree_;
   DomParseError parseError_;
-  bool preserveWhiteSpace_ = false;
 };
 
 // Makes "MSXML.DOMDocument" creatable through ComFactory. Also done at start-up when the file that

@@ -279,7 +279,7 @@ std::string DomNode::text() const {
       n = NextInSubtree(n, node_, n != tree_->parking);
     }
   }
-  return tree_->preserveWhiteSpace ? out : Trimmed(std::move(out));
+  return Trimmed(std::move(out));
 }
 
 void DomNode::setText(const std::string& text) const {

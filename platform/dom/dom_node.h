@@ -31,7 +31,6 @@ enum DomNodeType : int32_t {
 struct DomTree {
   pugi::xml_document document;
   pugi::xml_node parking;  // created on first need
-  bool preserveWhiteSpace = false;
   std::weak_ptr<DomDocument> owner;
 
   // The parking element, created when missing.
@@ -72,7 +71,7 @@ class DomNode {
   // Sets that value; raises kE_FAIL on an element, a document or a declaration.
   void setNodeValue(const std::string& value) const;
   // The text of the node and its descendants in document order (comments and PIs of descendants
-  // excluded); leading and trailing XML white space is trimmed unless the document preserves it.
+  // excluded); leading and trailing XML white space is trimmed.
   std::string text() const;
   // On an element: replaces every child by one text node (none for an empty text); the old
   // children are detached, not freed. On a text, CDATA, comment, PI or attribute node: the value.

@@ -50,7 +50,6 @@ class OutputBuffer {
     used_ += text.size();
   }
   void Finish() { target_.resize(used_); }
-  std::string_view Filled() const { return std::string_view(target_.data(), used_); }
 
  private:
   std::string& target_;
