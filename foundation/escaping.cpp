@@ -82,13 +82,25 @@ std::string UnescapeView(std::string_view text) {
   return out;
 }
 
+std::string_view ViewOf(const char* text) {
+  return text == nullptr ? std::string_view() : std::string_view(text);
+}
+
 }  // namespace
+
+std::string EscapeNonAlphanumeric(const char* text) {
+  return EscapeNonAlphanumericView(ViewOf(text));
+}
 
 std::string EscapeNonAlphanumeric(const std::string& text) {
   return EscapeNonAlphanumericView(text);
 }
 
+std::string EscapeBlanks(const char* text) { return EscapeBlanksView(ViewOf(text)); }
+
 std::string EscapeBlanks(const std::string& text) { return EscapeBlanksView(text); }
+
+std::string Unescape(const char* text) { return UnescapeView(ViewOf(text)); }
 
 std::string Unescape(const std::string& text) { return UnescapeView(text); }
 

@@ -18,6 +18,14 @@ void RequireRadix(int radix, const CX_ErrorDescriptor& too_small,
   CX_Require(radix <= 16, too_large);
 }
 
+// 0 to 15 for "0"-"9", "A"-"F", "a"-"f"; -1 for any other character.
+int DigitOf(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 std::string MagnitudeImage(std::uint64_t magnitude, int radix) {
   char buffer[64];  // 64 binary digits at most
   int at = sizeof buffer;
@@ -90,6 +98,20 @@ RealParts UpperEndParts(double magnitude, int radix, int digits) {
 
 }  // namespace
 
+std::string CX_Image(std::int64_t value, int radix, bool withSign) {
+  RequireRadix(radix, CX_Errors::ImageRadixTooSmall, CX_Errors::ImageRadixTooLarge);
+  // Unsigned negation, so that the smallest int64 has a magnitude too.
+  const std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::string image;
+  if (value < 0) {
+    image = "-";
+  } else if (withSign) {
+    image = "+";
+  }
+  return image + MagnitudeImage(magnitude, radix);
+}
+
 std::string CX_Image(double value, int radix, int digits) {
   RequireRadix(radix, CX_Errors::ImageRadixTooSmall, CX_Errors::ImageRadixTooLarge);
   CX_Require(digits >= 0, CX_Errors::ImageDigitsTooSmall);
@@ -116,6 +138,35 @@ std::string CX_Image(double value, int radix, int digits) {
     image += parts.fraction;
   }
   return image;
+}
+
+int CX_DigitValue(char character, int radix) {
+  RequireRadix(radix, CX_Errors::DigitValueRadixTooSmall, CX_Errors::DigitValueRadixTooLarge);
+  const int value = DigitOf(character);
+  CX_Require(value >= 0 && value < radix, CX_Errors::DigitValueNotADigit);
+  return value;
+}
+
+std::int32_t CX_IntValue(const std::string& text, int radix) {
+  RequireRadix(radix, CX_Errors::IntValueRadixTooSmall, CX_Errors::IntValueRadixTooLarge);
+  if (text.empty()) return 0;
+  const char first = text[0];
+  const bool negative = first == '-';
+  const std::size_t digits_from = (first == ' ' || first == '+' || negative) ? 1 : 0;
+  // Every character is checked before any arithmetic, so that a bad digit is reported as such
+  // even in a text that is also too long.
+  for (std::size_t i = digits_from; i < text.size(); ++i) {
+    const int digit = DigitOf(text[i]);
+    CX_Require(digit >= 0 && digit < radix, CX_Errors::IntValueNotADigit);
+  }
+  const std::int64_t limit = negative ? std::int64_t{1} << 31 : (std::int64_t{1} << 31) - 1;
+  std::int64_t magnitude = 0;
+  for (std::size_t i = digits_from; i < text.size(); ++i) {
+    magnitude = magnitude * radix + DigitOf(text[i]);
+    CX_Require(magnitude <= limit,
+               negative ? CX_Errors::IntValueTooSmall : CX_Errors::IntValueTooLarge);
+  }
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
 double ParseDecimal(const std::string& text, bool& valid) {

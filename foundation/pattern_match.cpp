@@ -235,3 +235,7 @@ bool CX_TREPatternMatch::Matches(const std::string& text, int position) const {
   if (position < 0 || static_cast<std::size_t>(position) > text.size()) return false;
   return Search(text, static_cast<std::size_t>(position), true) != kNone;
 }
+
+int FindPattern(const std::string& text, const std::string& pattern, int start) {
+  return CX_TREPatternMatch(pattern).Find(text, start);
+}

@@ -79,3 +79,7 @@ class CX_TREPatternMatch {
   const CX_ErrorDescriptor* error_ = nullptr;
   std::size_t error_offset_ = 0;
 };
+
+// The first position >= start in text where the pattern matches, or -1 (see
+// CX_TREPatternMatch::Find); an illegal pattern is reported on the standard error stream.
+int FindPattern(const std::string& text, const std::string& pattern, int start);

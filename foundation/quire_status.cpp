@@ -36,6 +36,14 @@ QuireStatus::QuireStatus(uint32_t kind, std::string message, const std::string& 
   message_ += text2;
 }
 
+QuireStatus::QuireStatus(uint32_t kind, std::string message, const std::string& text1,
+                         const std::string& text2, const std::string& text3)
+    : QuireStatus(kind, std::move(message)) {
+  message_ += text1;
+  message_ += text2;
+  message_ += text3;
+}
+
 QuireStatus::QuireStatus(uint32_t kind, HostMessageId message)
     : QuireStatus(kind, HostString(message)) {}
 

@@ -48,6 +48,8 @@ class QuireStatus {
   QuireStatus(uint32_t kind, std::string message, const std::string& text);
   QuireStatus(uint32_t kind, std::string message, const std::string& text1,
               const std::string& text2);
+  QuireStatus(uint32_t kind, std::string message, const std::string& text1,
+              const std::string& text2, const std::string& text3);
 
   // A status whose message is the host string `message` (read now, through HostString), with
   // "%1" and "%2" replaced by the arguments in the forms that take them.

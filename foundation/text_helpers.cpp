@@ -26,6 +26,14 @@ bool SplitHead(std::string& text, std::string& head, char separator) {
   return CutAt(text, head, text.find(separator));
 }
 
+bool SplitTail(std::string& text, std::string& head, char separator) {
+  return CutAt(text, head, text.rfind(separator));
+}
+
+std::string CX_Copy(const char* text) {
+  return text == nullptr ? std::string() : std::string(text);
+}
+
 std::string CX_Copy(const std::string& text) { return text; }
 
 void CX_ApplyUppercase(std::string& text) {

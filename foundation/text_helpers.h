@@ -13,7 +13,11 @@
 // empty and the result is false.
 bool SplitHead(std::string& text, std::string& head, char separator);
 
-// A copy of the text.
+// As SplitHead, at the last separator of the text.
+bool SplitTail(std::string& text, std::string& head, char separator);
+
+// A copy of the text; a null text gives the empty text.
+std::string CX_Copy(const char* text);
 std::string CX_Copy(const std::string& text);
 
 // Changes the bytes "a" to "z" to "A" to "Z" in place; every other byte is kept.

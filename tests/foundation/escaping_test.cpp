@@ -32,8 +32,11 @@ std::string ExpectedNonAlphanumericEscape(const std::string& text) {
 
 }  // namespace
 
-TEST(Escaping, EscapeBlanksWritesUpperCaseHex) {
+TEST(Escaping, EscapeBlanksWritesUpperCaseHexAndNullTextsEscapeToEmpty) {
   EXPECT_EQ(EscapeBlanks("a b\\c\t\n\v\f\r."), "a\\x20b\\x5Cc\\x09\\x0A\\x0B\\x0C\\x0D.");
+  EXPECT_EQ(EscapeNonAlphanumeric(static_cast<const char*>(nullptr)), "");
+  EXPECT_EQ(EscapeBlanks(static_cast<const char*>(nullptr)), "");
+  EXPECT_EQ(Unescape(static_cast<const char*>(nullptr)), "");
 }
 
 TEST(Unescape, DecodesHexOctalAndOtherEscapes) {

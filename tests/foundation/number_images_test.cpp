@@ -9,6 +9,14 @@
 
 #include "test_support.h"
 
+TEST(IntegerImage, WritesSignOnlyWhenNegativeOrAskedAndUpperCaseDigits) {
+  EXPECT_EQ(CX_Image(std::int64_t{-42}, 10, false), "-42");
+  EXPECT_EQ(CX_Image(std::int64_t{0}, 10, true), "+0");
+  EXPECT_EQ(CX_Image(std::int64_t{255}, 16, false), "FF");
+  EXPECT_EQ(CX_Image(std::numeric_limits<std::int64_t>::min(), 16, false), "-8000000000000000");
+  EXPECT_EQ(CX_Image(std::numeric_limits<std::int64_t>::max(), 2, false), std::string(63, '1'));
+}
+
 TEST(RealImage, CutsToTheGivenDigitsAndKeepsTheSignOfANegativeFraction) {
   EXPECT_EQ(CX_Image(0.9999, 10, 3), "0.999");
   EXPECT_EQ(CX_Image(2.9, 10, 0), "2");
@@ -48,13 +56,32 @@ TEST(RealImage, MostDigitsOfTheSmallestDoubleStayInBounds) {
 
 TEST(Images, RejectBadRadixDigitCountAndValuesWithoutAnIntegerImage) {
   using namespace CX_Errors;
-  ExpectRejected([] { CX_Image(1.5, 1, 3); }, ImageRadixTooSmall);
+  ExpectRejected([] { CX_Image(std::int64_t{1}, 1, false); }, ImageRadixTooSmall);
   ExpectRejected([] { CX_Image(1.5, 20, 3); }, ImageRadixTooLarge);
   ExpectRejected([] { CX_Image(1.5, 10, -1); }, ImageDigitsTooSmall);
   ExpectRejected([] { CX_Image(1.5, 10, CX_kMaxFractionDigits + 1); }, ImageDigitsTooLarge);
   ExpectRejected([] { CX_Image(std::nan(""), 10, 3); }, ImageRealTooLarge);
   ExpectRejected([] { CX_Image(9223372036854775808.0, 10, 3); }, ImageRealTooLarge);
   ExpectRejected([] { CX_Image(-1e19, 10, 3); }, ImageRealTooSmall);
+}
+
+TEST(IntValue, RejectsValuesOutsideInt32AndCharactersThatAreNotDigitsOfTheRadix) {
+  using namespace CX_Errors;
+  ExpectRejected([] { CX_IntValue("2147483648", 10); }, IntValueTooLarge);
+  ExpectRejected([] { CX_IntValue("-2147483649", 10); }, IntValueTooSmall);
+  ExpectRejected([] { CX_IntValue(std::string(40, '1'), 2); }, IntValueTooLarge);
+  ExpectRejected([] { CX_IntValue("12a", 10); }, IntValueNotADigit);
+  ExpectRejected([] { CX_IntValue("1", 1); }, IntValueRadixTooSmall);
+}
+
+TEST(ImageAndValue, IntegerImagesReadBackInEveryRadix) {
+  const std::int32_t values[] = {0, 1, -1, 37, -1000, 2147483647, -2147483647 - 1};
+  for (int radix = 2; radix <= 16; ++radix) {
+    for (std::int32_t value : values) {
+      ASSERT_EQ(CX_IntValue(CX_Image(std::int64_t{value}, radix, true), radix), value)
+          << "radix " << radix;
+    }
+  }
 }
 
 TEST(ParseDecimal, ReadsSignedDecimalsAndASignOrPointAloneAsZero) {

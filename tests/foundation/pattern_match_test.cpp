@@ -102,11 +102,6 @@ std::string RandomText(std::mt19937& random, std::size_t max_length) {
   return text;
 }
 
-// A matcher built for one search.
-int FindPattern(const std::string& text, const std::string& pattern, int start) {
-  return CX_TREPatternMatch(pattern).Find(text, start);
-}
-
 // Builds the pattern, which must be illegal with this descriptor and fault offset.
 void ExpectIllegal(const std::string& pattern, const CX_ErrorDescriptor& expected,
                    std::size_t offset) {

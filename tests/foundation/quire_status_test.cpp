@@ -40,7 +40,7 @@ class QuireStatusHost : public testing::Test {
 
 TEST(QuireStatusValue, TextPiecesAreAppendedInOrderAndEqualityNeedsKindAndExactMessage) {
   EXPECT_TRUE(QuireStatus().IsOk());
-  const QuireStatus status(7, "Object ", "K1", " not found in repo");
+  const QuireStatus status(7, "Object ", "K1", " not found in ", "repo");
   EXPECT_FALSE(status.IsOk());
   EXPECT_EQ(status.Message(), "Object K1 not found in repo");
   EXPECT_FALSE(QuireStatus(5, "x") == QuireStatus(5, "x "));

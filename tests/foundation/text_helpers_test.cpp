@@ -4,7 +4,7 @@
 
 #include <string>
 
-TEST(SplitHead, CutsAtTheFirstSeparatorOrMovesTheWholeTextToTheHead) {
+TEST(SplitHeadAndTail, CutAtTheFirstOrLastSeparatorOrMoveTheWholeTextToTheHead) {
   const struct {
     bool (*split)(std::string&, std::string&, char);
     const char* text;
@@ -12,10 +12,9 @@ TEST(SplitHead, CutsAtTheFirstSeparatorOrMovesTheWholeTextToTheHead) {
     const char* head;
     const char* rest;
   } rows[] = {
-      {SplitHead, "a:b:c", true, "a", "b:c"},
-      {SplitHead, ":x", true, "", "x"},
-      {SplitHead, "ab:", true, "ab", ""},
-      {SplitHead, "abc", false, "abc", ""},
+      {SplitHead, "a:b:c", true, "a", "b:c"}, {SplitHead, ":x", true, "", "x"},
+      {SplitHead, "ab:", true, "ab", ""},     {SplitHead, "abc", false, "abc", ""},
+      {SplitTail, "a:b:c", true, "a:b", "c"}, {SplitTail, "abc", false, "abc", ""},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
@@ -34,4 +33,9 @@ TEST(CaseCopies, ChangeOnlyAsciiLettersInCopiesAndInPlace) {
   std::string text = mixed;
   CX_ApplyLowercase(text);
   EXPECT_EQ(text, LowercaseCopy(mixed));
+}
+
+TEST(CxCopy, NullGivesEmptyTextAndStringsAreCopiedWhole) {
+  EXPECT_EQ(CX_Copy(static_cast<const char*>(nullptr)), "");
+  EXPECT_EQ(CX_Copy("abc"), "abc");
 }
