@@ -35,6 +35,7 @@ class AttributePrimary : public Primary {
 
   // Empty when the candidate is the start object.
   const std::string& variableName() const { return variable_; }
+  const QuireClass& getClass() const { return class_; }
   const NavigationPath& path() const { return path_; }
   const QuireAttribute& attribute() const { return attribute_; }
 

@@ -22,6 +22,8 @@ class BooleanModifier : public Modifier {
   // a STRING value. An unknown case code: kEvaluationError "StringModifier", value unchanged.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
+  CaseRule caseRule() const { return case_; }
+
  private:
   CaseRule case_;
 };

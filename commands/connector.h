@@ -18,6 +18,8 @@ class Connector : public Source {
   QuireObjectList evaluate(QuireStatus& status, const QuireBindingList& bindings,
                            int extra = 0) const override;
 
+  // True when the kind letter is "N".
+  virtual bool hasKindN() const { return kind_ == 'N'; }
   // Lets a domain with an external schema make the class known before use.
   virtual void prepareExternalClasses(QuireStatus& status);
 

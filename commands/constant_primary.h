@@ -15,6 +15,8 @@ class ConstantPrimary : public Primary {
   // out-of-range number, or an empty "G" text: kSyntaxError "ConstantPrimary". `textType`
   // FILENAME makes an "S" constant a FILENAME value.
   ConstantPrimary(CommandCursor& cursor, QuireStatus& status, int32_t textType = QuireType::STRING);
+  // A constant holding `value` (for commands built in code).
+  explicit ConstantPrimary(QuireValue value) : value_(std::move(value)) {}
 
   std::unique_ptr<Primary> clone() const override;
   // The constant, whatever the candidate; never fails.

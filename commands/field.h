@@ -29,6 +29,10 @@ class Field {
   QuireAttributeValue evaluate(QuireStatus& status, const QuireBindingList& bindings, int extra,
                                std::string& linkText, QuireObject& reached) const;
 
+  char kindLetter() const { return kind_; }
+  const std::string& variableName() const { return variable_; }
+  const QuireClass& getClass() const { return class_; }
+  const NavigationPath& path() const { return path_; }
   const QuireAttribute& attribute() const { return attribute_; }
   const GeneralModifier& modifier() const { return modifier_; }
   const std::string& trailingText() const { return trailing_; }

@@ -35,12 +35,15 @@ class GeneralPredicate {
   // "A", "O", "C", "I", "N", "P"; any other: kSyntaxError "GeneralPredicate"). `depth` counts the
   // enclosing predicates; beyond kMaxCommandNesting: kSyntaxError "GeneralPredicate".
   GeneralPredicate(CommandCursor& cursor, QuireStatus& status, int depth = 0);
+  explicit GeneralPredicate(std::unique_ptr<Expression> expression)
+      : expression_(std::move(expression)) {}
   GeneralPredicate(const GeneralPredicate& other);
   GeneralPredicate& operator=(const GeneralPredicate& other);
   GeneralPredicate(GeneralPredicate&&) noexcept = default;
   GeneralPredicate& operator=(GeneralPredicate&&) noexcept = default;
 
   bool isEmpty() const { return expression_ == nullptr; }
+  const Expression* get() const { return expression_.get(); }
   // "" for an empty envelope.
   std::string print(QuireStatus& status) const;
   // An empty envelope keeps every candidate.

@@ -30,11 +30,13 @@ class GeneralPrimary {
   // FILENAME (assignment values of FILENAME arguments), else STRING.
   GeneralPrimary(CommandCursor& cursor, QuireStatus& status,
                  int32_t textType = QuireType::STRING);
+  explicit GeneralPrimary(std::unique_ptr<Primary> primary) : primary_(std::move(primary)) {}
   GeneralPrimary(const GeneralPrimary& other);
   GeneralPrimary& operator=(const GeneralPrimary& other);
   GeneralPrimary(GeneralPrimary&&) noexcept = default;
   GeneralPrimary& operator=(GeneralPrimary&&) noexcept = default;
 
+  bool isEmpty() const { return primary_ == nullptr; }
   const Primary* get() const { return primary_.get(); }
   // UNDEFINED for an empty envelope.
   QuireAttributeValue evaluate(QuireStatus& status, const QuireObject& candidate,

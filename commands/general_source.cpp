@@ -30,6 +30,8 @@ GeneralSource& GeneralSource::operator=(const GeneralSource& other) {
   return *this;
 }
 
+char GeneralSource::kindLetter() const { return source_ ? source_->kindLetter() : '\0'; }
+
 const std::string& GeneralSource::variableName() const {
   static const std::string kNone;
   return source_ ? source_->variableName() : kNone;

@@ -20,6 +20,16 @@ class GeneralSource {
   GeneralSource(GeneralSource&&) noexcept = default;
   GeneralSource& operator=(GeneralSource&&) noexcept = default;
 
+  bool isEmpty() const { return source_ == nullptr; }
+  const Source* get() const { return source_.get(); }
+  Source* get() { return source_.get(); }
+  template <typename T>
+  const T* as() const {
+    return dynamic_cast<const T*>(source_.get());
+  }
+
+  bool isValid() const { return source_ != nullptr && source_->isValid(); }
+  char kindLetter() const;
   const std::string& variableName() const;
   QuireClass getClass() const;
   std::string print(QuireStatus& status) const;

@@ -24,6 +24,9 @@ class GraphicModifier : public Modifier {
   // The value, unchanged.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
+  char setting() const { return setting_; }
+  CaseRule caseRule() const { return case_; }
+
  private:
   char setting_;
   CaseRule case_;

@@ -16,6 +16,8 @@ class InExpression : public Expression {
   // primary cannot stand in the list): the primary's status. An empty list field is an empty
   // list.
   InExpression(CommandCursor& cursor, QuireStatus& status);
+  InExpression(GeneralPrimary left, std::vector<GeneralPrimary> list)
+      : left_(std::move(left)), list_(std::move(list)) {}
 
   std::unique_ptr<Expression> clone() const override;
   // "I" left ":" items joined by ",".
@@ -30,6 +32,9 @@ class InExpression : public Expression {
   // the candidate itself and every item a constant; otherwise kNotExpressible with kNotImplemented
   // "DomainExtensions" (kUnsupportedOperation "InExpression" for an empty list).
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
+
+  const GeneralPrimary& left() const { return left_; }
+  const std::vector<GeneralPrimary>& list() const { return list_; }
 
  private:
   GeneralPrimary left_;

@@ -15,6 +15,10 @@ class IsExpression : public Expression {
   // or the domain, or a variable part that is not three non-empty names separated by ",":
   // kSyntaxError "IsExpression"; unknown domains or classes: the lookup's status.
   IsExpression(CommandCursor& cursor, QuireStatus& status);
+  // A test of the candidates' classes, or with `variable` (of `variableClass`) of its object.
+  explicit IsExpression(const QuireClass& testClass, std::string variable = {},
+                        const QuireClass& variableClass = QuireClass())
+      : testClass_(testClass), variable_(std::move(variable)), variableClass_(variableClass) {}
 
   std::unique_ptr<Expression> clone() const override;
   // "C" [variable "," domain "," class] ":" domain ":" class, with canonical names.
@@ -29,6 +33,11 @@ class IsExpression : public Expression {
                          const QuireBindingList& bindings) const override;
   // Class tests stay local: kNotExpressible with kUnsupportedOperation "IsExpression".
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
+
+  const QuireClass& testClass() const { return testClass_; }
+  // Empty when the candidates are tested.
+  const std::string& variableName() const { return variable_; }
+  const QuireClass& variableClass() const { return variableClass_; }
 
  private:
   QuireClass testClass_;

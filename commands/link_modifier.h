@@ -24,6 +24,9 @@ class LinkModifier : public Modifier {
   // The value, unchanged.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
+  char linkLetter() const { return linkLetter_; }
+  const GeneralModifier& nested() const { return nested_; }
+
  private:
   char linkLetter_;
   GeneralModifier nested_;

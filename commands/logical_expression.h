@@ -16,6 +16,8 @@ class LogicalExpression : public Expression {
   // Parses from the front of `cursor`; `depth` is the nesting of this expression, its operands
   // are one deeper. A wrong letter: kSyntaxError "LogicalExpression"; a bad operand: its status.
   LogicalExpression(CommandCursor& cursor, QuireStatus& status, int depth);
+  LogicalExpression(int32_t op, GeneralPredicate left, GeneralPredicate right)
+      : operator_(op), left_(std::move(left)), right_(std::move(right)) {}
 
   std::unique_ptr<Expression> clone() const override;
   // "A" or "O", left, ":", right. kNone: kNoTextForm "LogicalExpression" and "".
@@ -30,6 +32,10 @@ class LogicalExpression : public Expression {
   // either failed, else kNotExpressible when either is not expressible, with that operand's
   // status; kNone answers kNotExpressible with kUnsupportedOperation.
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
+
+  int32_t op() const { return operator_; }
+  const GeneralPredicate& left() const { return left_; }
+  const GeneralPredicate& right() const { return right_; }
 
  private:
   int32_t operator_ = kNone;

@@ -9,6 +9,8 @@ class MasterCommand {
  public:
   explicit MasterCommand(const std::string& text);
 
+  // From the marker to the end of the text; empty when the text carries none after its start.
+  const std::string& tableInformation() const { return tableInformation_; }
   bool hasTable() const { return !tableInformation_.empty(); }
   bool repeatsTableRows() const;
   // The text without its table information: a copy of the MASTER made for a deeper recursion

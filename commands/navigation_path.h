@@ -35,6 +35,8 @@ class NavigationPath {
   // `elementName`.
   std::string print(const char* elementName, QuireStatus& status) const;
 
+  bool operator==(const NavigationPath& other) const { return steps_ == other.steps_; }
+
  private:
   std::vector<QuireRelationship> steps_;
 };

@@ -11,6 +11,7 @@ class NotExpression : public Expression {
   // Parses from the front of `cursor`; the operand is one level deeper than `depth`. A wrong
   // letter: kSyntaxError "NotExpression"; a bad operand: its status.
   NotExpression(CommandCursor& cursor, QuireStatus& status, int depth);
+  explicit NotExpression(GeneralPredicate operand) : operand_(std::move(operand)) {}
 
   std::unique_ptr<Expression> clone() const override;
   // "N" and the operand.
@@ -21,6 +22,8 @@ class NotExpression : public Expression {
                          const QuireBindingList& bindings) const override;
   // Negation stays local: kNotExpressible with kUnsupportedOperation "NotExpression".
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
+
+  const GeneralPredicate& operand() const { return operand_; }
 
  private:
   GeneralPredicate operand_;

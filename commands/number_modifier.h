@@ -30,6 +30,9 @@ class NumberModifier : public Modifier {
   // "StringModifier"; an unknown format code: kEvaluationError "NumberModifier"; value unchanged.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
+  NumberFormat format() const { return format_; }
+  CaseRule caseRule() const { return case_; }
+
  private:
   NumberFormat format_;
   CaseRule case_;

@@ -12,6 +12,7 @@ class ParenExpression : public Expression {
   // Parses from the front of `cursor`; the operand is one level deeper than `depth`. A wrong
   // letter: kSyntaxError "ParenExpression"; a bad operand: its status.
   ParenExpression(CommandCursor& cursor, QuireStatus& status, int depth);
+  explicit ParenExpression(GeneralPredicate operand) : operand_(std::move(operand)) {}
 
   std::unique_ptr<Expression> clone() const override;
   // "P" and the operand.
@@ -20,6 +21,8 @@ class ParenExpression : public Expression {
   QuireObjectList filter(const QuireObjectList& candidates, QuireStatus& status,
                          const QuireBindingList& bindings) const override;
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
+
+  const GeneralPredicate& operand() const { return operand_; }
 
  private:
   GeneralPredicate operand_;

@@ -3,11 +3,21 @@
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 
+bool QuireBinding::operator==(const QuireBinding& other) const {
+  QuireStatus ignored;
+  return source_.print(ignored) == other.source_.print(ignored) && object_ == other.object_;
+}
+
 const QuireBinding* QuireBindingList::find(const std::string& variable) const {
   for (const QuireBinding& binding : bindings_) {
     if (binding.source().variableName() == variable) return &binding;
   }
   return nullptr;
+}
+
+QuireBinding* QuireBindingList::find(const std::string& variable) {
+  const QuireBindingList& self = *this;
+  return const_cast<QuireBinding*>(self.find(variable));
 }
 
 void QuireBindingList::prepend(QuireBinding binding) {

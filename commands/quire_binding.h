@@ -18,8 +18,13 @@ class QuireBinding {
 
   const GeneralSource& source() const { return source_; }
   const QuireObject& object() const { return object_; }
+  void setObject(const QuireObject& object) { object_ = object; }
   // An integer the generation walk keeps with the binding.
   int32_t level() const { return level_; }
+  void setLevel(int32_t level) { level_ = level; }
+
+  // Same command text and equal objects.
+  bool operator==(const QuireBinding& other) const;
 
  private:
   GeneralSource source_;
@@ -31,8 +36,13 @@ class QuireBindingList {
  public:
   // The first binding of `variable`, or null. The pointer lives until the list changes.
   const QuireBinding* find(const std::string& variable) const;
+  QuireBinding* find(const std::string& variable);
+  void append(QuireBinding binding) { bindings_.push_back(std::move(binding)); }
   // Adds `binding` in front, so that it hides earlier bindings of the same variable.
   void prepend(QuireBinding binding);
+  void removeLast() { bindings_.pop_back(); }
+  std::size_t size() const { return bindings_.size(); }
+  const QuireBinding& operator[](std::size_t index) const { return bindings_[index]; }
 
  private:
   std::vector<QuireBinding> bindings_;

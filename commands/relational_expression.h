@@ -28,6 +28,8 @@ class RelationalExpression : public Expression {
   // Parses the operator and both primaries from the front of `cursor`. An unknown operator:
   // kSyntaxError "RelationalExpression"; a bad primary: the primary's status.
   RelationalExpression(CommandCursor& cursor, QuireStatus& status);
+  RelationalExpression(int32_t op, GeneralPrimary left, GeneralPrimary right)
+      : operator_(op), left_(std::move(left)), right_(std::move(right)) {}
 
   std::unique_ptr<Expression> clone() const override;
   // Operator, left, ":", right. kNone: kNoTextForm "RelationalExpression" and "".
@@ -42,6 +44,10 @@ class RelationalExpression : public Expression {
   // kNotImplemented "DomainExtensions" (kUnsupportedOperation for kNone). A condition the filter
   // refuses with kNotImplemented is not expressible; with any other status the push-down failed.
   PushDownAnswer pushDown(QuireQueryFilter& filter, QuireStatus& status) const override;
+
+  int32_t op() const { return operator_; }
+  const GeneralPrimary& left() const { return left_; }
+  const GeneralPrimary& right() const { return right_; }
 
  private:
   int32_t operator_ = kNone;

@@ -27,6 +27,8 @@ class Replicator : public Source {
                            int extra = 0) const override;
 
   const std::string& parentVariable() const { return parent_; }
+  const QuireClass& startClass() const { return startClass_; }
+  const NavigationPath& path() const { return path_; }
   const GeneralPredicate& predicate() const { return predicate_; }
   const std::optional<SortOrder>& sortOrder() const { return sort_; }
   bool caretFlag() const { return caret_; }

@@ -32,6 +32,7 @@ class SortOrder {
   // letter other than A, N, F, R: kSyntaxError "Key"; a wrong step letter: kNavigationError "Key".
   SortOrder(const std::string& text, QuireStatus& status);
 
+  bool unique() const { return unique_; }
   const std::vector<SortKey>& keys() const { return keys_; }
   std::string print(QuireStatus& status) const;
 

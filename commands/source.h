@@ -23,6 +23,9 @@ class Source {
   virtual char kindLetter() const { return kind_; }
   virtual const std::string& variableName() const { return variable_; }
   virtual const QuireClass& getClass() const { return class_; }
+  virtual void setKindLetter(char kind) { kind_ = kind; }
+  virtual void setVariableName(const std::string& name) { variable_ = name; }
+  virtual void setClass(const QuireClass& cls) { class_ = cls; }
 
   // The command text in the encoding it was parsed from.
   virtual std::string print(QuireStatus& status) const = 0;

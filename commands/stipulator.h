@@ -23,6 +23,10 @@ class Stipulator : public Source {
                            int extra = 0) const override;
 
   int mode() const { return mode_; }
+  const std::string& parentVariable() const { return parent_; }
+  const QuireClass& startClass() const { return startClass_; }
+  const NavigationPath& path() const { return path_; }
+  const GeneralPredicate& predicate() const { return predicate_; }
 
  private:
   std::string parent_;

@@ -38,6 +38,10 @@ class StringModifier : public Modifier {
   // STRING.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
 
+  CaseRule caseRule() const { return case_; }
+  bool blanksPunctuation() const { return blankPunctuation_; }
+  char thirdSetting() const { return third_; }
+
  private:
   CaseRule case_;
   bool blankPunctuation_;

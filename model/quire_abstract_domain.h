@@ -71,6 +71,8 @@ class QuireAbstractDomain {
   void setAka(std::string aka) { aka_ = std::move(aka); }
   bool hasExternalSchema() const { return externalSchema_; }
   bool isConverting() const { return converting_; }
+  const std::string& text() const { return text_; }
+  void setText(std::string text) { text_ = std::move(text); }
 
   // The schema's classes in creation order; the first call loads the schema (and writes the
   // schema dump when "DumpClasses" is "TRUE").
@@ -99,6 +101,7 @@ class QuireAbstractDomain {
   std::string aka_;
   bool externalSchema_;
   bool converting_;
+  std::string text_;
   bool loaded_ = false;
   bool loading_ = false;
   std::vector<std::unique_ptr<QuireClassRecord>> records_;

@@ -34,6 +34,7 @@ QuireAttribute::QuireAttribute(std::string name, QuireClass owner, std::string s
 QuireAttribute::QuireAttribute(const QuireAttribute& other)
     : name_(other.name_),
       alias_(other.alias_),
+      furtherText_(other.furtherText_),
       aka_(other.aka_),
       type_(other.type_),
       effectiveType_(other.effectiveType_),
@@ -67,6 +68,10 @@ const QuireAttribute& QuireAttribute::undefined() {
   // Never destroyed: failed lookups may still hand it out while other statics are torn down.
   static const QuireAttribute& instance = *new QuireAttribute;
   return instance;
+}
+
+bool QuireAttribute::isTextLike() const {
+  return type_ == QuireType::FILENAME || effectiveType_ == 7 || effectiveType_ == 9;
 }
 
 const QuireAttribute& QuireAttribute::baseAttribute() const { return base_ ? *base_ : undefined(); }

@@ -38,19 +38,27 @@ class QuireAttribute {
   bool isUndefined() const { return name_ == "Undefined" && class_.isUndefined(); }
 
   const std::string& name() const { return name_; }
+  void setName(std::string name) { name_ = std::move(name); }
   const std::string& alias() const { return alias_; }
+  const std::string& aka() const { return aka_; }
   void setAlias(std::string alias) { alias_ = std::move(alias); }
   void setAka(std::string aka) { aka_ = std::move(aka); }
   // The alias (aka) when not empty, else the name.
   const std::string& displayAlias() const { return alias_.empty() ? name_ : alias_; }
   const std::string& displayAka() const { return aka_.empty() ? name_ : aka_; }
+  const std::string& furtherText() const { return furtherText_; }
+  void setFurtherText(std::string text) { furtherText_ = std::move(text); }
 
   int32_t type() const { return type_; }
+  void setType(int32_t type) { type_ = type; }
   // A second type code; 12 means "use type()".
   int32_t effectiveType() const { return effectiveType_; }
   void setEffectiveType(int32_t type) { effectiveType_ = type; }
+  // FILENAME, or an effective type of 7 or 9.
+  bool isTextLike() const;
 
   const QuireClass& getClass() const { return class_; }
+  void setClass(QuireClass owner) { class_ = owner; }
 
   bool isDynamic() const { return dynamic_; }
   QuireAttributeReader reader() const { return reader_; }
@@ -59,6 +67,8 @@ class QuireAttribute {
   bool isExtracted() const { return extracted_; }
   // The attribute whose text is cut; the undefined attribute when this one is not extracted.
   const QuireAttribute& baseAttribute() const;
+  const std::string& startMarker() const { return startMarker_; }
+  const std::string& endMarker() const { return endMarker_; }
   // The extracted value's text cut out of the base value's text.
   std::string extractFrom(const std::string& baseText) const;
 
@@ -70,6 +80,7 @@ class QuireAttribute {
  private:
   std::string name_ = "Undefined";
   std::string alias_;
+  std::string furtherText_;
   std::string aka_;
   int32_t type_ = QuireType::UNDEFINED;
   int32_t effectiveType_ = QuireType::UNDEFINED;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_set>
 
 #include "foundation/quire_status.h"
 #include "model/quire_abstract_domain.h"
@@ -104,6 +105,16 @@ const std::string& QuireClass::displayAka() const {
 
 QuireAbstractDomain& QuireClass::domain() const { return *record()->domain; }
 
+int32_t QuireClass::property(int index) const {
+  if (index < 0 || index >= 3) return 0;
+  return record()->properties[static_cast<size_t>(index)];
+}
+
+void QuireClass::setProperty(int index, int32_t value) {
+  if (index < 0 || index >= 3) return;
+  record()->properties[static_cast<size_t>(index)] = value;
+}
+
 QuireObjectFactory* QuireClass::objectFactory() const { return record()->factory.get(); }
 
 void QuireClass::setObjectFactory(std::unique_ptr<QuireObjectFactory> factory) {
@@ -162,16 +173,49 @@ bool QuireClass::takesSelectedIdentifiers() const { return record()->takesSelect
 void QuireClass::setTakesSelectedIdentifiers(bool value) {
   record()->takesSelectedIdentifiers = value;
 }
+bool QuireClass::secondFlag() const { return record()->secondFlag; }
+void QuireClass::setSecondFlag(bool value) { record()->secondFlag = value; }
+
 QuireObjectConstructor QuireClass::constructorEntry() const { return record()->constructorEntry; }
 void QuireClass::setConstructorEntry(QuireObjectConstructor entry) {
   record()->constructorEntry = entry;
 }
+void* QuireClass::fourthEntry() const { return record()->fourthEntry; }
+void QuireClass::setFourthEntry(void* entry) { record()->fourthEntry = entry; }
+
 bool QuireClass::isSubclassOf(const QuireClass& base) const {
   if (*this == base) return true;
   const QuireRelationship wanted =
       QuireRelationship::link(QuireRelationship::kSuperclassLink, *this, base);
   const std::vector<QuireRelationship>& all = allSuperclassLinks();
   return std::find(all.begin(), all.end(), wanted) != all.end();
+}
+
+CX_TSingleList<QuireRelationship> QuireClass::getInheritanceChain(const QuireClass& base) const {
+  std::vector<const QuireRelationship*> path;
+  // Links are public and may be edited directly, so a cycle is possible: never visit twice.
+  std::unordered_set<const QuireClassRecord*> visited;
+  QuireClass current = *this;
+  while (current != base && visited.insert(current.record()).second) {
+    WriteError("Inside while loop in getInheritanceChain - current=" + current.name() +
+               ", base=" + base.name() + "\n");
+    const QuireRelationship* next = nullptr;
+    for (const QuireRelationship& link : current.superclassLinks()) {
+      WriteError("Inside iterator in gIC - currentSuperClass=" + link.target().name() + "\n");
+      if (link.target().isSubclassOf(base)) {
+        next = &link;
+        break;
+      }
+    }
+    if (next == nullptr) break;
+    path.push_back(next);
+    current = next->target();
+  }
+  CX_TSingleList<QuireRelationship> chain;
+  for (auto link = path.rbegin(); link != path.rend(); ++link) {
+    chain = CX_TSingleList<QuireRelationship>(**link, chain);
+  }
+  return chain;
 }
 
 const QuireAttribute& QuireClass::findAttribute(const std::string& name, QuireStatus& status,

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/cx_single_list.h"
 #include "model/quire_types.h"
 
 class QuireAbstractDomain;
@@ -52,6 +53,10 @@ class QuireClass {
   // The owning domain (the "Undefined" domain for the undefined class).
   QuireAbstractDomain& domain() const;
 
+  // Three plain integers kept for the definition reader (index 0 to 2).
+  int32_t property(int index) const;
+  void setProperty(int index, int32_t value);
+
   // The factory that makes this class's objects, or null when the domain makes them.
   QuireObjectFactory* objectFactory() const;
   void setObjectFactory(std::unique_ptr<QuireObjectFactory> factory);
@@ -83,13 +88,22 @@ class QuireClass {
   // getSelectedObject.
   bool takesSelectedIdentifiers() const;
   void setTakesSelectedIdentifiers(bool value);
+  bool secondFlag() const;
+  void setSecondFlag(bool value);
 
-  // Standard domains: the library function that makes an object of this class.
+  // Standard domains: the library function that makes an object of this class, and a fourth
+  // function address that is only carried.
   QuireObjectConstructor constructorEntry() const;
   void setConstructorEntry(QuireObjectConstructor entry);
+  void* fourthEntry() const;
+  void setFourthEntry(void* entry);
 
   // True when this class is `base` or has it among all its superclasses.
   bool isSubclassOf(const QuireClass& base) const;
+  // The superclass links from this class up to `base` (empty when this is base), following the
+  // first immediate superclass on each level that leads to base. Writes its trace lines to
+  // the error stream.
+  CX_TSingleList<QuireRelationship> getInheritanceChain(const QuireClass& base) const;
 
   // Looks `name` up by name, display alias, then display aka of each entry, in list order. On
   // failure sets the status to kUnknownAttribute (host_message::kNoSuchAttribute with the name) and

@@ -2,6 +2,7 @@
 // it; everyone else goes through the handle.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@ struct QuireClassRecord {
   std::string name;
   std::string alias;
   std::string aka;
+  std::array<int32_t, 3> properties{};
   std::unique_ptr<QuireObjectFactory> factory;
 
   std::vector<QuireAttribute> attributes[2];  // first, second
@@ -31,5 +33,7 @@ struct QuireClassRecord {
   std::vector<QuireAttribute> selectorArguments;
 
   bool takesSelectedIdentifiers = false;
+  bool secondFlag = false;
   QuireObjectConstructor constructorEntry = nullptr;
+  void* fourthEntry = nullptr;
 };

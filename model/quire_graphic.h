@@ -31,22 +31,25 @@ class QuireGraphic {
   // The text of a graphic is its path.
   const std::string& text() const { return path_; }
   int32_t format() const { return format_; }
+  int32_t furtherField() const { return further_; }
   float width() const { return width_; }
   float height() const { return height_; }
   int32_t unit() const { return unit_; }
   void setFormat(int32_t format) { format_ = format; }
+  void setFurtherField(int32_t value) { further_ = value; }
   void setSize(float width, float height, int32_t unit) {
     width_ = width;
     height_ = height;
     unit_ = unit;
   }
 
-  // Path, format and size all equal.
+  // Path, format, further field and size all equal.
   bool operator==(const QuireGraphic& other) const = default;
 
  private:
   std::string path_ = "<UNDEFINED>";
   int32_t format_ = kOther;
+  int32_t further_ = 0;
   float width_ = 1.0f;
   float height_ = 1.0f;
   int32_t unit_ = 0;

@@ -129,17 +129,28 @@ QuireObject BuildObject(const std::string& identifier, QuireStatus& status) {
 QuireObject::QuireObject(std::unique_ptr<QuireDomainObject> object) : object_(std::move(object)) {}
 
 QuireObject::QuireObject(const QuireObject& other)
-    : object_(other.object_ ? other.object_->clone() : nullptr) {}
+    : object_(other.object_ ? other.object_->clone() : nullptr),
+      second_(other.second_ ? std::make_unique<QuireObject>(*other.second_) : nullptr) {}
 
 QuireObject& QuireObject::operator=(const QuireObject& other) {
   if (this != &other) {
     QuireObject copy(other);
     object_ = std::move(copy.object_);
+    second_ = std::move(copy.second_);
   }
   return *this;
 }
 
 QuireObject::~QuireObject() = default;
+
+const QuireObject& QuireObject::undefined() {
+  static const QuireObject instance;
+  return instance;
+}
+
+void QuireObject::setSecondHandle(const QuireObject& second) {
+  second_ = std::make_unique<QuireObject>(second);
+}
 
 QuireClass QuireObject::getClass(QuireStatus& status) const {
   status = QuireStatus();
@@ -296,6 +307,15 @@ std::string QuireObject::referenceText(QuireStatus& status) const {
     if (!status.IsOk()) return "Undefined";
   }
   return text;
+}
+
+std::string QuireObject::identifierText(QuireStatus& status) const {
+  status = QuireStatus();
+  if (isUndefined()) {
+    status = UndefinedObjectStatus();
+    return "Undefined";
+  }
+  return object_->identifierText(status);
 }
 
 void QuireObject::display(QuireStatus& status) const {

@@ -23,14 +23,20 @@ class QuireObject {
   QuireObject& operator=(QuireObject&&) noexcept = default;
   ~QuireObject();
 
+  static const QuireObject& undefined();
   bool isUndefined() const { return object_ == nullptr; }
 
   // The domain object (null for the undefined object); owned by this handle.
   const QuireDomainObject* domainObject() const { return object_.get(); }
+  QuireDomainObject* domainObject() { return object_.get(); }
   template <typename T>
   const T* as() const {
     return dynamic_cast<const T*>(object_.get());
   }
+
+  // A second handle carried along with copies (null when none).
+  const QuireObject* secondHandle() const { return second_.get(); }
+  void setSecondHandle(const QuireObject& second);
 
   // Fallbacks on the undefined object: the undefined class, an emptied list, the undefined
   // value, the undefined object, an empty list, "Undefined", nothing.
@@ -47,10 +53,13 @@ class QuireObject {
                                         QuireStatus& status) const;
   // "Domain:Class:name=value,..." with encoded values; rebuilt by makeObject.
   std::string referenceText(QuireStatus& status) const;
+  // The object's own identifier text (its argument texts, not encoded).
+  std::string identifierText(QuireStatus& status) const;
   void display(QuireStatus& status) const;
 
   // Two undefined objects are equal; defined objects when class and constructor arguments are.
   bool operator==(const QuireObject& other) const;
+  bool operator!=(const QuireObject& other) const { return !(*this == other); }
 
   // The object named by a reference text "Domain:Class:name=value,...". Failures set the status
   // (kProcessingError with host_message::kInvalidObjectIdentifier for a text without ":", the
@@ -66,4 +75,5 @@ class QuireObject {
 
  private:
   std::unique_ptr<QuireDomainObject> object_;
+  std::unique_ptr<QuireObject> second_;
 };

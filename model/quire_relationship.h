@@ -55,8 +55,11 @@ class QuireRelationship {
 
   // The process-wide undefined relationship that failed lookups return.
   static const QuireRelationship& undefined();
+  bool isUndefined() const { return kind_ == kUndefinedKind; }
 
   const std::string& name() const { return name_; }
+  const std::string& alias() const { return alias_; }
+  const std::string& aka() const { return aka_; }
   void setAlias(std::string alias) { alias_ = std::move(alias); }
   void setAka(std::string aka) { aka_ = std::move(aka); }
   const std::string& displayAlias() const { return alias_.empty() ? name_ : alias_; }
@@ -74,6 +77,7 @@ class QuireRelationship {
 
   // Same kind, source and target; for kinds 2 and 3 also the same name.
   bool operator==(const QuireRelationship& other) const;
+  bool operator!=(const QuireRelationship& other) const { return !(*this == other); }
 
  private:
   std::string name_ = "Undefined";

@@ -164,6 +164,11 @@ void QuireValue::setGraphic(const QuireGraphic& graphic) {
   payload_ = graphic;
 }
 
+void QuireValue::setUndefined() {
+  type_ = QuireType::UNDEFINED;
+  payload_ = std::monostate{};
+}
+
 void QuireValue::setTextType(int32_t type) {
   if (IsText(type_) && IsText(type)) type_ = type;
 }
@@ -310,6 +315,16 @@ bool QuireValue::numericLess(const QuireValue& other, bool ignoreCase) const {
     if (BothParse(*this, other, x, y)) return x < y;
   }
   return less(other, ignoreCase);
+}
+
+bool QuireValue::numericLessOrEqual(const QuireValue& other, bool ignoreCase) const {
+  if (type_ == QuireType::STRING && other.type_ == QuireType::STRING) {
+    if (CompareTexts(textValue(), other.textValue(), ignoreCase) == 0) return true;
+    double x = 0;
+    double y = 0;
+    if (BothParse(*this, other, x, y)) return x <= y;
+  }
+  return lessOrEqual(other, ignoreCase);
 }
 
 bool QuireValue::versionLess(const QuireValue& other) const {

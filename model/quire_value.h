@@ -45,6 +45,7 @@ class QuireValue {
   void setNumber(float value);
   void setText(std::string text, bool isFilename = false);
   void setGraphic(const QuireGraphic& graphic);
+  void setUndefined();
   // Retypes a STRING as FILENAME (or back), keeping the text.
   void setTextType(int32_t type);
 
@@ -67,6 +68,7 @@ class QuireValue {
   // Numeric-aware: texts that both read as numbers compare as numbers.
   bool numericEquals(const QuireValue& other, bool ignoreCase = false) const;
   bool numericLess(const QuireValue& other, bool ignoreCase = false) const;
+  bool numericLessOrEqual(const QuireValue& other, bool ignoreCase = false) const;
   // Dotted version numbers compared field by field ("2.9" before "2.10").
   bool versionLess(const QuireValue& other) const;
   // LIKE: this value against `pattern` (wildcards always match).

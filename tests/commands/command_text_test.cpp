@@ -47,6 +47,7 @@ TEST(MasterCommandTest, TableInformationFollowsTheNameAndItsFlagAsksForRows) {
   const MasterCommand rows("M:files:TABLEINFO:A:1");
   EXPECT_TRUE(rows.hasTable());
   EXPECT_TRUE(rows.repeatsTableRows());
+  EXPECT_EQ(rows.tableInformation(), "TABLEINFO:A:1");
   EXPECT_EQ(rows.textWithoutTable(), "M:files:");
 
   const MasterCommand table("M:b:Library:Book:s:Library:Shelf:N=books:TABLEINFO:A:2");

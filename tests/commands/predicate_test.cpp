@@ -56,7 +56,7 @@ class PredicateTest : public testing::Test {
   static QuireBindingList BindingOf(const std::string& variable, const std::string& className,
                                     const std::string& key) {
     QuireBindingList bindings;
-    bindings.prepend(commands_test::LibraryBinding(variable, className, key));
+    bindings.append(commands_test::LibraryBinding(variable, className, key));
     return bindings;
   }
 };

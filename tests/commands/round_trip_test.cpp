@@ -123,6 +123,7 @@ TEST_F(CommandTextTest, ParsedPartsLandInTheirAccessors) {
   EXPECT_EQ(replicator.tableInformation(), "TABLEINFO:A:1");
   EXPECT_FALSE(replicator.predicate().isEmpty());
   ASSERT_TRUE(replicator.sortOrder().has_value());
+  EXPECT_TRUE(replicator.sortOrder()->unique());
   ASSERT_NE(replicator.nested(), nullptr);
   EXPECT_EQ(replicator.nested()->kindLetter(), 'R');
   EXPECT_EQ(replicator.nested()->variableName(), "w");

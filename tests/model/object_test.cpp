@@ -119,7 +119,7 @@ class ObjectTest : public ::testing::Test {
 };
 
 TEST_F(ObjectTest, UndefinedObjectWritesItsMessageAndFallsBack) {
-  const QuireObject undefined;
+  const QuireObject undefined = QuireObject::undefined();
   const QuireRelationship& none = QuireRelationship::undefined();
   QuireArgumentValues list(1);
   const struct {
@@ -157,6 +157,7 @@ TEST_F(ObjectTest, ReferenceTextRoundTripsThroughMakeObject) {
   const QuireObject item = Item("a b:c,d=e\\f", 2.5f);
   const std::string reference = item.referenceText(status);
   EXPECT_EQ(reference, "Shop:Item:code=a\\x20b\\x3Ac\\x2Cd\\x3De\\x5Cf,count=2.500");
+  EXPECT_EQ(item.identifierText(status), "code=a b:c,d=e\\f,count=2.500");
   const QuireObject made = QuireObject::makeObject(reference, status);
   ASSERT_TRUE(status.IsOk()) << status.Text();
   EXPECT_EQ(made, item);

@@ -72,8 +72,7 @@ TEST_F(SchemaTest, RelationshipLookupSearchesTheListOfItsKind) {
   order.naryList(kFirst).push_back(lines);
   QuireStatus status;
   EXPECT_EQ(order.findRelationship("items", QuireRelationship::kNary, status).name(), "lines");
-  EXPECT_EQ(&order.findRelationship("lines", QuireRelationship::kUnary, status),
-            &QuireRelationship::undefined());
+  EXPECT_TRUE(order.findRelationship("lines", QuireRelationship::kUnary, status).isUndefined());
   EXPECT_EQ(status, QuireStatus(kNavigationError, "No such relationship: lines"));
 }
 
@@ -95,6 +94,22 @@ class InheritanceTest : public SchemaTest {
   QuireClass right_ = domain_.addClass("Right");
   QuireClass leaf_ = domain_.addClass("Leaf");
 };
+
+TEST_F(InheritanceTest, ChainFollowsTheSuperclassThatLeadsToBase) {
+  CX_TSingleList<QuireRelationship> chain;
+  const std::string trace = CapturedStderr([&] { chain = leaf_.getInheritanceChain(base_); });
+  ASSERT_EQ(chain.Length(), 2u);
+  EXPECT_EQ(chain.ItemAt(0), QuireRelationship::link(0, leaf_, right_));
+  EXPECT_EQ(chain.ItemAt(1), QuireRelationship::link(0, right_, base_));
+  EXPECT_EQ(trace,
+            "Inside while loop in getInheritanceChain - current=Leaf, base=Base\n"
+            "Inside iterator in gIC - currentSuperClass=Left\n"
+            "Inside iterator in gIC - currentSuperClass=Right\n"
+            "Inside while loop in getInheritanceChain - current=Right, base=Base\n"
+            "Inside iterator in gIC - currentSuperClass=Base\n");
+  EXPECT_EQ(CapturedStderr([&] { chain = leaf_.getInheritanceChain(leaf_); }), "");
+  EXPECT_TRUE(chain.IsEmpty());
+}
 
 TEST_F(InheritanceTest, TransitiveListsReachEveryClassOnceAndCyclesAreRefused) {
   left_.addSuperclass(base_);   // a diamond: Base is reached twice from Leaf
