@@ -14,8 +14,7 @@ class Assignment {
   // by alias) and loses the one matched. No match: kSyntaxError "Assignment"; nothing left:
   // kNoArgumentToAssign "Assignment"; an argument type without literal form: kSyntaxError
   // "Assignment".
-  Assignment(const std::string& text, std::vector<QuireAttribute>& unassigned,
-             QuireStatus& status);
+  Assignment(const std::string& text, std::vector<QuireAttribute>& unassigned, QuireStatus& status);
 
   const std::string& name() const { return name_; }
   const QuireAttribute& argument() const { return argument_; }

@@ -40,8 +40,7 @@ class GeneralModifier {
   // "GeneralModifier"), then the flags and, for flags ending in binary 010, the text. The field
   // (and so the text) ends at ":", which is taken, or at the end of the text.
   GeneralModifier(CommandCursor& cursor, int32_t attributeType, QuireStatus& status);
-  explicit GeneralModifier(std::unique_ptr<Modifier> modifier)
-      : modifier_(std::move(modifier)) {}
+  explicit GeneralModifier(std::unique_ptr<Modifier> modifier) : modifier_(std::move(modifier)) {}
   GeneralModifier(const GeneralModifier& other);
   GeneralModifier& operator=(const GeneralModifier& other);
   GeneralModifier(GeneralModifier&&) noexcept = default;

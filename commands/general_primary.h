@@ -28,8 +28,7 @@ class GeneralPrimary {
   // Parses one primary from the front of `cursor` by its leading letter (any other letter:
   // kSyntaxError "GeneralPrimary"). An "S" constant yields a FILENAME value when `textType` is
   // FILENAME (assignment values of FILENAME arguments), else STRING.
-  GeneralPrimary(CommandCursor& cursor, QuireStatus& status,
-                 int32_t textType = QuireType::STRING);
+  GeneralPrimary(CommandCursor& cursor, QuireStatus& status, int32_t textType = QuireType::STRING);
   explicit GeneralPrimary(std::unique_ptr<Primary> primary) : primary_(std::move(primary)) {}
   GeneralPrimary(const GeneralPrimary& other);
   GeneralPrimary& operator=(const GeneralPrimary& other);

@@ -15,7 +15,6 @@
 
 namespace {
 
-
 // The whole number of `digits` (at least one digit, nothing else, no overflow).
 bool ReadCount(const std::string& digits, int32_t& number) {
   if (digits.empty()) return false;

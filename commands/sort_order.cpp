@@ -176,7 +176,7 @@ std::string SortOrder::print(QuireStatus& status) const {
 }
 
 void SortOrder::sort(QuireObjectList& objects, QuireStatus& status,
-                             const QuireBindingList& /*bindings*/) const {
+                     const QuireBindingList& /*bindings*/) const {
   status = QuireStatus();
   const std::size_t count = objects.size();
   std::vector<QuireValue> values;  // row-major: object, then key

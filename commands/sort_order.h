@@ -38,8 +38,7 @@ class SortOrder {
 
   // Sorts `objects` by the keys (unstable), then with the unique flag drops every object that
   // compares equal to the last one kept.
-  void sort(QuireObjectList& objects, QuireStatus& status,
-            const QuireBindingList& bindings) const;
+  void sort(QuireObjectList& objects, QuireStatus& status, const QuireBindingList& bindings) const;
 
  private:
   bool unique_ = false;

@@ -31,8 +31,7 @@ void LoadSchemaFiles(std::vector<QuireStatus>& failures) {
   DomainDirectory directory(folder);
   if (!directory.isOpen()) return;
   const auto& readSchema = InstalledDomainReaders().schemaFile;
-  for (std::string entry = directory.next(".dom"); !entry.empty();
-       entry = directory.next(".dom")) {
+  for (std::string entry = directory.next(".dom"); !entry.empty(); entry = directory.next(".dom")) {
     if (AnsweredByRegisteredDomain(entry)) continue;
     const std::string path = folder + "/" + entry;
     if (!readSchema) {
@@ -53,8 +52,7 @@ void LoadSchemaFiles(std::vector<QuireStatus>& failures) {
 std::string FindExtensionFile(const std::string& folder) {
   DomainDirectory directory(folder);
   if (!directory.isOpen()) return {};
-  for (std::string entry = directory.next(".ext"); !entry.empty();
-       entry = directory.next(".ext")) {
+  for (std::string entry = directory.next(".ext"); !entry.empty(); entry = directory.next(".ext")) {
     if (UppercaseCopy(entry) == "DOMAIN.EXT") return folder + "/" + entry;
   }
   return {};
@@ -97,7 +95,8 @@ void loadDomains(std::vector<QuireStatus>& failures) {
   DomainRegistry& registry = DomainRegistry::instance();
   // Registered first so that templates can always reach files and folders, and so that a schema
   // file of the same name does not replace it.
-  if (!registry.hasDomainNamed("FileSys")) registry.registerDomain(std::make_unique<FileSysDomain>());
+  if (!registry.hasDomainNamed("FileSys"))
+    registry.registerDomain(std::make_unique<FileSysDomain>());
   if (const auto& loadDataSources = InstalledDomainReaders().dataSources) {
     loadDataSources(failures);
   }

@@ -51,9 +51,8 @@ void DomainRegistry::cleanAllDomains() {
 std::vector<std::unique_ptr<QuireAbstractDomain>>::iterator DomainRegistry::findNamedIgnoringCase(
     const std::string& name) {
   const std::string wanted = UppercaseCopy(name);
-  return std::find_if(domains_.begin(), domains_.end(), [&](const auto& domain) {
-    return UppercaseCopy(domain->name()) == wanted;
-  });
+  return std::find_if(domains_.begin(), domains_.end(),
+                      [&](const auto& domain) { return UppercaseCopy(domain->name()) == wanted; });
 }
 
 void DomainRegistry::cleanDomainNamed(const std::string& name) {

@@ -20,4 +20,3 @@ void CX_ReportFatalError(const CX_ErrorDescriptor& descriptor) {
   std::fflush(stderr);
   std::abort();
 }
-

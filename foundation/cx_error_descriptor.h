@@ -72,22 +72,32 @@ inline constexpr const char* kOutOfRange = "index is out of range";
 inline constexpr const char* kEmpty = "object is empty";
 inline constexpr const char* kNull = "object is null";
 
-inline constexpr CX_ErrorDescriptor UnboundedSubscriptRange(kRange, "CX_TUnbounded<>::operator[]", kOutOfRange);
-inline constexpr CX_ErrorDescriptor UnboundedLocationRange(kRange, "CX_TUnbounded::Location", kOutOfRange);
-inline constexpr CX_ErrorDescriptor UnboundedInsertRange(kRange, "CX_TUnbounded::Insert", kOutOfRange);
-inline constexpr CX_ErrorDescriptor UnboundedAppendRange(kRange, "CX_TUnbounded::Append", kOutOfRange);
-inline constexpr CX_ErrorDescriptor UnboundedRemoveRange(kRange, "CX_TUnbounded::Remove", kOutOfRange);
-inline constexpr CX_ErrorDescriptor UnboundedRemoveEmpty(kUnderflow, "CX_TUnbounded::Remove", kEmpty);
-inline constexpr CX_ErrorDescriptor UnboundedFirstEmpty(kUnderflow, "CX_TUnbounded<>::First()", kEmpty);
-inline constexpr CX_ErrorDescriptor DynamicReplaceRange(kRange, "CX_TDynamic::Replace", kOutOfRange);
-inline constexpr CX_ErrorDescriptor DynamicSubscriptRange(kRange, "CX_TDynamic<>::operator[]", kOutOfRange);
+inline constexpr CX_ErrorDescriptor UnboundedSubscriptRange(kRange, "CX_TUnbounded<>::operator[]",
+                                                            kOutOfRange);
+inline constexpr CX_ErrorDescriptor UnboundedLocationRange(kRange, "CX_TUnbounded::Location",
+                                                           kOutOfRange);
+inline constexpr CX_ErrorDescriptor UnboundedInsertRange(kRange, "CX_TUnbounded::Insert",
+                                                         kOutOfRange);
+inline constexpr CX_ErrorDescriptor UnboundedAppendRange(kRange, "CX_TUnbounded::Append",
+                                                         kOutOfRange);
+inline constexpr CX_ErrorDescriptor UnboundedRemoveRange(kRange, "CX_TUnbounded::Remove",
+                                                         kOutOfRange);
+inline constexpr CX_ErrorDescriptor UnboundedRemoveEmpty(kUnderflow, "CX_TUnbounded::Remove",
+                                                         kEmpty);
+inline constexpr CX_ErrorDescriptor UnboundedFirstEmpty(kUnderflow, "CX_TUnbounded<>::First()",
+                                                        kEmpty);
+inline constexpr CX_ErrorDescriptor DynamicReplaceRange(kRange, "CX_TDynamic::Replace",
+                                                        kOutOfRange);
+inline constexpr CX_ErrorDescriptor DynamicSubscriptRange(kRange, "CX_TDynamic<>::operator[]",
+                                                          kOutOfRange);
 inline constexpr CX_ErrorDescriptor DynamicResizeStorage(kStorage, "CX_TDynamic::Resize", kNull);
 inline constexpr CX_ErrorDescriptor SingleListHeadNull(kIsNull, "CX_TSingleList::Head", kNull);
 inline constexpr CX_ErrorDescriptor SingleListTailNull(kIsNull, "CX_TSingleList::Tail", kNull);
 inline constexpr CX_ErrorDescriptor SingleListItemAtNull(kIsNull, "CX_TSingleList::ItemAt", kNull);
-inline constexpr CX_ErrorDescriptor SingleListItemAtRange(kRange, "CX_TSingleList::ItemAt", kOutOfRange);
-inline constexpr CX_ErrorDescriptor SingleNodeReferenced(kStorage, "CX_TSingleNode::~CX_TSingleNode",
-                                              "object is referenced and cannot be destroyed");
+inline constexpr CX_ErrorDescriptor SingleListItemAtRange(kRange, "CX_TSingleList::ItemAt",
+                                                          kOutOfRange);
+inline constexpr CX_ErrorDescriptor SingleNodeReferenced(
+    kStorage, "CX_TSingleNode::~CX_TSingleNode", "object is referenced and cannot be destroyed");
 inline constexpr CX_ErrorDescriptor TableBindNull(kIsNull, "CX_TTable::Bind", kNull);
 inline constexpr CX_ErrorDescriptor TableRebindNull(kIsNull, "CX_TTable::Rebind", kNull);
 inline constexpr CX_ErrorDescriptor TableUnbindNull(kIsNull, "CX_TTable::Unbind", kNull);
@@ -95,8 +105,10 @@ inline constexpr CX_ErrorDescriptor TableIsBoundNull(kIsNull, "CX_TTable::IsBoun
 inline constexpr CX_ErrorDescriptor TableValueOfNull(kIsNull, "CX_TTable::ValueOf", kNull);
 inline constexpr CX_ErrorDescriptor TableAssignNull(kIsNull, "CX_TTable::operator=", kNull);
 inline constexpr CX_ErrorDescriptor TableSetHashDuplicate(kDuplicate, "CX_TTable::SetHashFunction",
-                                               "object already exists");
-inline constexpr CX_ErrorDescriptor TableItemBucketRange(kRange, "CX_TTable::ItemBucket", kOutOfRange);
-inline constexpr CX_ErrorDescriptor TableValueBucketRange(kRange, "CX_TTable::ValueBucket", kOutOfRange);
+                                                          "object already exists");
+inline constexpr CX_ErrorDescriptor TableItemBucketRange(kRange, "CX_TTable::ItemBucket",
+                                                         kOutOfRange);
+inline constexpr CX_ErrorDescriptor TableValueBucketRange(kRange, "CX_TTable::ValueBucket",
+                                                          kOutOfRange);
 inline constexpr CX_ErrorDescriptor QuickSortNull(kIsNull, "CX_TQuickSort::Sort", kNull);
 }  // namespace CX_Errors

@@ -30,8 +30,7 @@ class QuireAbstractDomain {
   virtual void refresh();
   // Default: writes "QuireAbstractDomain: In default clean for domain <name>".
   virtual void clean();
-  virtual QuireObjectList getSelectedObjects(QuireStatus& status,
-                                             const std::string& selection) = 0;
+  virtual QuireObjectList getSelectedObjects(QuireStatus& status, const std::string& selection) = 0;
   virtual QuireObject getSelectedObject(QuireStatus& status, const QuireClass& cls,
                                         const std::string& identifier) = 0;
   // `completeness`: 1, 2 or 3 (how much of the identifying text the values cover).

@@ -112,9 +112,9 @@ class QuireClass {
                                       QuireFeatureList which = QuireFeatureList::kFirst) const;
   // The same over the unary (kind 2) or nary (kind 3) lists; on failure kNavigationError with the
   // name and the undefined relationship.
-  const QuireRelationship& findRelationship(const std::string& name, int32_t kind,
-                                            QuireStatus& status,
-                                            QuireFeatureList which = QuireFeatureList::kFirst) const;
+  const QuireRelationship& findRelationship(
+      const std::string& name, int32_t kind, QuireStatus& status,
+      QuireFeatureList which = QuireFeatureList::kFirst) const;
 
   // Adds `superclass` as an immediate superclass: the superclass link here, the subclass link
   // there, and both transitive lists along the whole hierarchy.

@@ -42,8 +42,7 @@ class QuireObject {
   // value, the undefined object, an empty list, "Undefined", nothing.
   QuireClass getClass(QuireStatus& status) const;
   void getConstructorArguments(QuireArgumentValues& list, bool flag, QuireStatus& status) const;
-  QuireAttributeValue getAttributeValue(const QuireAttribute& attribute,
-                                        QuireStatus& status) const;
+  QuireAttributeValue getAttributeValue(const QuireAttribute& attribute, QuireStatus& status) const;
   QuireAttributeValue getGraphicAttributeValue(const QuireAttribute& attribute,
                                                const std::string& imageName,
                                                QuireStatus& status) const;

@@ -39,8 +39,7 @@ class QuireRelationship {
   QuireRelationship(std::string name, QuireClass source, QuireClass target,
                     QuireUnaryAccess access);
   // An nary relationship navigated by `access`.
-  QuireRelationship(std::string name, QuireClass source, QuireClass target,
-                    QuireNaryAccess access);
+  QuireRelationship(std::string name, QuireClass source, QuireClass target, QuireNaryAccess access);
   // A relationship of `kind` without access function (loaders that navigate otherwise).
   QuireRelationship(std::string name, int32_t kind, QuireClass source, QuireClass target);
   // A superclass (kind 0) or subclass (kind 1) link from `source` to `target`; name, alias and

@@ -17,8 +17,7 @@ class QuireStandardDomain : public QuireAbstractDomain {
   QuireObject makeObject(const QuireClass& cls, const QuireArgumentValues& values,
                          QuireStatus& status, int completeness) override;
   // Call the attribute's (graphic) access function and wrap the result with the attribute.
-  QuireAttributeValue getGraphicAttributeValue(QuireStatus& status,
-                                               const QuireAttribute& attribute,
+  QuireAttributeValue getGraphicAttributeValue(QuireStatus& status, const QuireAttribute& attribute,
                                                const std::string& imageName,
                                                const QuireObject& local) override;
   QuireAttributeValue getAttributeValue(QuireStatus& status, const QuireAttribute& attribute,

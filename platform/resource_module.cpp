@@ -46,7 +46,6 @@ std::string Unescape(std::string_view text) {
   return out;
 }
 
-
 // Registers the lookup when the library is loaded, before any host code can ask for a string.
 [[maybe_unused]] const bool kHostStringsInstalled = (InstallHostStrings(), true);
 

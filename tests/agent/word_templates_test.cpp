@@ -1,7 +1,6 @@
 // Templates saved by different Word versions convert, load and annotate: command comments become
 // command elements and a reviewer's comment stays where it is.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -17,8 +16,8 @@ namespace {
 
 // The fixture converted in a copy, as the driver converts a template in place, then loaded.
 std::shared_ptr<platform::DomDocument> ConvertedFixture(const std::string& name) {
-  const std::filesystem::path copy =
-      std::filesystem::temp_directory_path() / ("word_template_" + std::to_string(getpid()) + ".htm");
+  const std::filesystem::path copy = std::filesystem::temp_directory_path() /
+                                     ("word_template_" + std::to_string(getpid()) + ".htm");
   std::filesystem::copy_file(std::string(XMLAGENT_TEST_DATA) + "/word/" + name, copy,
                              std::filesystem::copy_options::overwrite_existing);
   QuireStatus status;

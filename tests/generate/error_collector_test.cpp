@@ -17,8 +17,8 @@ class ErrorCollectorTest : public ::testing::Test {
     std::string error;
     platform::HostResources().Load(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc",
                                    error);
-    folder_ = std::filesystem::temp_directory_path() /
-              ("error_page_test_" + std::to_string(getpid()));
+    folder_ =
+        std::filesystem::temp_directory_path() / ("error_page_test_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder_);
     setenv("VISTAFOLD_HOME", folder_.c_str(), 1);
   }
