@@ -59,3 +59,9 @@ std::string LowercaseCopy(const std::string& text) {
   CX_ApplyLowercase(copy);
   return copy;
 }
+
+std::string_view TrimmedBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
+}

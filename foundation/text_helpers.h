@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Cuts the text at its first separator: head receives what comes before it and the text keeps
 // what follows it; true. Without a separator, head receives the whole text, the text becomes
@@ -29,3 +30,6 @@ void CX_ApplyLowercase(std::string& text);
 // An upper-case (lower-case) copy of the text, ASCII letters only.
 std::string UppercaseCopy(const std::string& text);
 std::string LowercaseCopy(const std::string& text);
+
+// The text without the blanks, tabs, carriage returns and line feeds at either end.
+std::string_view TrimmedBlanks(std::string_view text);

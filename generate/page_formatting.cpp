@@ -15,6 +15,8 @@
 
 #include "commands/command_text.h"
 #include "foundation/quire_status.h"
+#include "foundation/text_helpers.h"
+#include "generate/marker_kind.h"
 #include "platform/com_error.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
@@ -27,23 +29,10 @@ const std::string kCommandSpan = std::string("span[@") + kCommandAttribute + "]"
 constexpr const char* kListPattern = "ol[@start >= 1 $and$ @type]";
 constexpr double kDefaultTabInterval = 0.5;
 
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 bool IsElement(const DomNode& node) { return node.nodeType() == platform::kDomElement; }
 
 bool HasTag(const DomNode& node, std::string_view tag) {
-  return IsElement(node) && LowerCase(node.tagName()) == tag;
+  return IsElement(node) && LowercaseCopy(node.tagName()) == tag;
 }
 
 bool IsCommand(const DomNode& node) {
@@ -54,19 +43,6 @@ bool IsDisplayCommand(const DomNode& node) {
   return CommandKindOf(node.getAttribute(kCommandAttribute)) == CommandKind::kDisplay;
 }
 
-// "p", or "h" followed by a number greater than 0.
-bool IsParagraphElement(const DomNode& node) {
-  if (!IsElement(node)) return false;
-  const std::string tag = LowerCase(node.tagName());
-  if (tag == "p") return true;
-  if (tag.size() < 2 || tag[0] != 'h') return false;
-  const std::string_view digits = std::string_view(tag).substr(1);
-  if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return false;
-  }
-  return digits.find_first_not_of('0') != std::string_view::npos;
-}
-
 // Where `property` starts a declaration of `style` (at the start, after ";" or after a blank),
 // so that "margin-left:" is not found inside Word's "mso-para-margin-left:".
 size_t FindDeclaration(std::string_view style, std::string_view property) {
@@ -74,7 +50,9 @@ size_t FindDeclaration(std::string_view style, std::string_view property) {
   while (from < style.size()) {
     const size_t at = style.find(property, from);
     if (at == std::string_view::npos) return at;
-    if (at == 0 || style[at - 1] == ';' || IsBlank(style[at - 1])) return at;
+    if (at == 0 || style[at - 1] == ';' ||
+        std::string_view(" \t\r\n").find(style[at - 1]) != std::string_view::npos)
+      return at;
     from = at + 1;
   }
   return std::string_view::npos;
@@ -88,12 +66,13 @@ size_t DeclarationEnd(std::string_view style, size_t start) {
 // A CSS length in inches: a decimal number with "in", "pt", "pc", "cm", "mm", "px" or no unit
 // (read as inches). False for anything else.
 bool ParseInches(std::string_view text, double& inches) {
-  text = Trimmed(text);
+  text = TrimmedBlanks(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
   if (error != std::errc() || !std::isfinite(number)) return false;
-  const std::string unit = LowerCase(std::string(Trimmed(text.substr(end - text.data()))));
+  const std::string unit =
+      LowercaseCopy(std::string(TrimmedBlanks(text.substr(end - text.data()))));
   double perInch = 0;
   if (unit.empty() || unit == "in") {
     perInch = 1;
@@ -213,7 +192,7 @@ bool ListShows(const DomNode& list, const DomNode& outer) {
 
 int ListStart(const DomNode& list) {
   const std::string start = list.getAttribute("start");
-  const std::string_view text = Trimmed(start);
+  const std::string_view text = TrimmedBlanks(start);
   double number = 0;
   const std::errc error = std::from_chars(text.data(), text.data() + text.size(), number).ec;
   if (error != std::errc() || !(number >= 1)) return 1;
@@ -471,7 +450,7 @@ void IndentLevel(const DomNode& element, double tabIntervalInches) {
   for (const DomNode& node : element.selectNodes("descendant-or-self::*")) {
     if (!IsParagraphElement(node)) continue;
     std::string style = node.getAttribute("style");
-    if (Trimmed(style).empty()) {
+    if (TrimmedBlanks(style).empty()) {
       node.setAttribute("style", InchesDeclaration("margin-left", tabIntervalInches));
       continue;
     }

@@ -15,6 +15,7 @@
 #include "commands/field.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
+#include "foundation/text_helpers.h"
 #include "generate/link_texts.h"
 #include "generate/picture_files.h"
 #include "generate/script_escaping.h"
@@ -45,15 +46,9 @@ struct PictureSize {
   bool known = false;
 };
 
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
-}
-
 // A style length such as "90pt" or "1.25in" in inches; other units are not sizes we can use.
 bool LengthInInches(std::string_view value, double& inches) {
-  value = Trimmed(value);
+  value = TrimmedBlanks(value);
   double divisor = 0;
   if (value.ends_with("in")) {
     divisor = 1.0;
@@ -63,7 +58,7 @@ bool LengthInInches(std::string_view value, double& inches) {
     return false;
   }
   value.remove_suffix(2);
-  value = Trimmed(value);
+  value = TrimmedBlanks(value);
   double number = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
   if (error != std::errc() || end != value.data() + value.size()) return false;
@@ -83,7 +78,7 @@ PictureSize SizeOfStyle(const std::string& style) {
     const std::string_view declaration = std::string_view(style).substr(start, end - start);
     const std::size_t colon = declaration.find(':');
     if (colon != std::string_view::npos) {
-      const std::string_view name = Trimmed(declaration.substr(0, colon));
+      const std::string_view name = TrimmedBlanks(declaration.substr(0, colon));
       const std::string_view value = declaration.substr(colon + 1);
       if (name == "width") haveWidth = LengthInInches(value, size.widthInches);
       if (name == "height") haveHeight = LengthInInches(value, size.heightInches);
@@ -265,11 +260,12 @@ bool AddImageMap(const DomNode& element, const QuireObject& object, const std::s
   for (std::size_t i = 0; i < count; ++i) {
     const DomNode area = document->createElement("area");
     area.setAttribute("shape", "Polygon");
-    area.setAttribute("coords", std::string(Trimmed(pointLines[i])));
+    area.setAttribute("coords", std::string(TrimmedBlanks(pointLines[i])));
     area.setAttribute(
-        "href", "JavaScript:getPage('" +
-                    EscapeScriptArgument(DecodeReference(std::string(Trimmed(artifactLines[i])))) +
-                    "','','','0','','','0')");
+        "href",
+        "JavaScript:getPage('" +
+            EscapeScriptArgument(DecodeReference(std::string(TrimmedBlanks(artifactLines[i])))) +
+            "','','','0','','','0')");
     map.appendChild(area);
   }
   element.appendChild(map);

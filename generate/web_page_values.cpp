@@ -14,6 +14,7 @@
 #include "commands/modifier_flags.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
+#include "foundation/text_helpers.h"
 #include "generate/link_texts.h"
 #include "generate/picture_files.h"
 #include "generate/script_escaping.h"
@@ -40,19 +41,6 @@ constexpr const char* kTemplateLinkPrefix = "$$";
 // The outline entry of a registered URL: its template and, for a new window, its frame.
 constexpr const char* kUrlEntryTemplate = "web:url:dynamic";
 constexpr const char* kNewWindowFrame = "new";
-
-std::string Lowercase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t\r\n") + 1 - first);
-}
 
 // The lines of a text broken at "\r\n", "\n" or "\r".
 std::vector<std::string> LinesOf(const std::string& text) {
@@ -94,7 +82,7 @@ bool IsFormattedText(const QuireAttribute& attribute) {
 // The element that carries a link: the command element when it is an `a`, else a new `a` inside
 // it (the portal completion looks for `a` elements).
 DomNode LinkElementIn(const DomNode& element) {
-  if (Lowercase(element.nodeName()) == "a") return element;
+  if (LowercaseCopy(element.nodeName()) == "a") return element;
   element.setText("");
   return element.appendChild(element.ownerDocument()->createElement("a"));
 }
@@ -109,7 +97,7 @@ void LogDroppedScriptUrl(const std::string& url) {
 // The fragment as a document: Word's HTML made XML by the template rules, read in its declared
 // charset (Windows ANSI when it names none and is not UTF-8). A bare fragment gets a body.
 std::shared_ptr<platform::DomDocument> ParseFragment(const std::string& html, std::string& error) {
-  const std::string lower = Lowercase(html);
+  const std::string lower = LowercaseCopy(html);
   const bool whole =
       lower.find("<body") != std::string::npos || lower.find("<html") != std::string::npos;
   const std::string wrapped = whole ? html : "<html><body>" + html + "</body></html>";
@@ -136,7 +124,7 @@ std::shared_ptr<platform::DomDocument> ParseFragment(const std::string& html, st
 // Script elements, event attributes and script URLs go.
 void RemoveScripts(const DomNode& root) {
   for (const DomNode& element : root.selectNodes(".//*")) {
-    if (Lowercase(element.nodeName()) == "script") {
+    if (LowercaseCopy(element.nodeName()) == "script") {
       platform::Log("A script in formatted text was not written into the page",
                     platform::kLogWarning);
       const DomNode parent = element.parentNode();
@@ -145,7 +133,7 @@ void RemoveScripts(const DomNode& root) {
     }
     for (const DomNode& attribute : element.selectNodes("@*")) {
       const std::string name = attribute.nodeName();
-      if (Lowercase(name).starts_with("on") || IsScriptUrl(attribute.nodeValue())) {
+      if (LowercaseCopy(name).starts_with("on") || IsScriptUrl(attribute.nodeValue())) {
         platform::Log("The attribute " + name + " of formatted text was not written into the page",
                       platform::kLogWarning);
         element.removeAttribute(name);
@@ -158,7 +146,7 @@ void RemoveScripts(const DomNode& root) {
 // taken from the template's folder. Empty for pictures that are not local files.
 std::string PicturePathOf(const std::string& source, const std::string& templateFolder) {
   std::string path = DecodeReference(source);
-  const std::string lower = Lowercase(path);
+  const std::string lower = LowercaseCopy(path);
   if (lower.starts_with("file:")) {
     path.erase(0, 5);
     if (path.starts_with("///")) {
@@ -176,7 +164,7 @@ std::string PicturePathOf(const std::string& source, const std::string& template
 }
 
 std::string ExtensionOf(const std::string& path) {
-  const std::string extension = Lowercase(fs::path(path).extension().string());
+  const std::string extension = LowercaseCopy(fs::path(path).extension().string());
   return extension.size() > 1 ? extension.substr(1) : "";
 }
 
@@ -320,7 +308,7 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
 void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valueText,
                                     const std::string& shown, const std::string& linkText,
                                     uint8_t flags) {
-  if (Trimmed(valueText).empty()) {
+  if (TrimmedBlanks(valueText).empty()) {
     platform::Log("A URL link without a URL (" + shown + ") is written as text",
                   platform::kLogDebug);
     return;
@@ -356,7 +344,7 @@ void WebPageGenerator::writeUrlLink(const DomNode& link, const std::string& valu
 bool WebPageGenerator::writeFormattedText(const DomNode& element, const std::string& html) {
   std::shared_ptr<platform::DomDocument> fragment;
   std::string error;
-  if (!Trimmed(html).empty()) {
+  if (!TrimmedBlanks(html).empty()) {
     fragment = ParseFragment(html, error);
     if (fragment == nullptr) {
       const std::string message = HostString(host_message::kFormattedTextUnparsable) + ": " + error;
