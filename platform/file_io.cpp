@@ -103,6 +103,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
   return false;
 }
 
+int RegularFileFailure(const std::string& path, std::uint64_t* size) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return errno;
+  if (size != nullptr) *size = static_cast<std::uint64_t>(status.st_size);
+  return KindFailure(status.st_mode);
+}
+
 int ReplaceableFileFailure(const std::string& path) {
   struct stat existing {};
   bool exists = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,11 @@ inline constexpr int kNotRegularFile = -1;
 // the read, EISDIR for a folder, kNotRegularFile for another kind of file, EFBIG for a file of
 // more than kMaxWholeFileBytes. On failure `bytes` is as it was. Any thread.
 int ReadRegularFile(const std::string& path, std::string& bytes);
+
+// 0 when `path` names a regular file, found without opening it (so a named pipe never blocks);
+// otherwise EISDIR for a folder, kNotRegularFile for another kind, or the errno of reading its
+// status. `size` (when not null) receives the file's size. Any thread.
+int RegularFileFailure(const std::string& path, std::uint64_t* size = nullptr);
 
 // The same, with the failure as `reason`: "Cannot open the file: <text>." when it could not be
 // opened, "Cannot read the file: <text>." otherwise (SystemErrorText of the failure).
