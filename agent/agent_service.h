@@ -92,6 +92,7 @@ class AgentService : private CommandServer, private RequestServer {
 
   void Start();
   Submission GenerateAtOnce(const PageRequest& request);
+  void RememberLastError(const std::string& errorPageText);
   void RegisterUnloadStep();
 
   // Owned and touched by the command thread (or the test that opened it).

@@ -1,5 +1,6 @@
 // The agent service's requests: the generate and ancestors commands with their parameter and
 // output files, the synchronous mode, and what every generation leaves behind (the last error).
+#include <chrono>
 #include <optional>
 #include <string>
 #include <utility>
@@ -66,6 +67,7 @@ Submission AgentService::SubmitGenerateRequest(const PageRequest& request) {
 }
 
 Submission AgentService::GenerateAtOnce(const PageRequest& request) {
+  const auto started = std::chrono::steady_clock::now();
   Submission submission;
   submission.flag = false;
   submission.outcome = 0;
@@ -74,7 +76,14 @@ Submission AgentService::GenerateAtOnce(const PageRequest& request) {
   GenerationResult result = GeneratePage(request);
   // Also a page whose generation failed part way; without a page (no template loaded, or one in
   // a code page that cannot write it) the user's file stays as it was.
-  if (result.page) WriteOutputFile(request.fileName, *result.page);  // a failure leaves the request
+  if (result.page && !SaveGeneratedPage(request.fileName, *result.page, result.errorPageText)) {
+    result.generated = false;
+    RememberLastError(result.errorPageText);
+  } else if (result.page && result.statusOk) {
+    LogPageGenerated(
+        request.templateId,
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+  }
   submission.flag = result.generated;
   submission.outcome = result.generated ? 1 : 0;
   submission.resultText = std::move(result.outline);
@@ -90,11 +99,13 @@ void AgentService::HandCredentialsToDomains(const CredentialList& credentials) {
 
 GenerationResult AgentService::GeneratePage(const PageRequest& request) {
   GenerationResult result = GenerateDocument(request, progressSink_.load());
-  if (!result.generated) {
-    std::lock_guard<std::mutex> lock(lastErrorMutex_);
-    lastErrorText_ = result.errorPageText;
-  }
+  if (!result.generated) RememberLastError(result.errorPageText);
   return result;
+}
+
+void AgentService::RememberLastError(const std::string& errorPageText) {
+  std::lock_guard<std::mutex> lock(lastErrorMutex_);
+  lastErrorText_ = errorPageText;
 }
 
 std::string AgentService::LastGenerationErrorText() const {

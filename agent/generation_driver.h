@@ -22,10 +22,24 @@ struct GenerationResult {
   // names. None when no template could be loaded or the page cannot be written in its encoding,
   // which is then an error of its own.
   std::optional<std::string> page;
+  // The driver's status stayed a success: the page earns its "generated in" line once it is
+  // saved.
+  bool statusOk = false;
 };
 
 // Loads the document file (rewriting it in place into XML first when it is not well-formed),
 // annotates it, generates the page in it and serialises the page. When an error was collected, the
 // error page is written beside the file (<name>ERR.<ext>) and its text returned. Progress goes to
 // `progress` (null reports nothing). Runs on the thread that serves the request.
+// The page is not saved here: the caller writes `page` with SaveGeneratedPage.
 GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress);
+
+// Writes `page` over the document file `fileName`. A page that cannot be saved is a failure of
+// its request: the reason goes through an error collector (the error page beside the document when
+// that can be written, a log line at the default level always) and the error page's text is put in
+// `errorPageText`. True when the page was saved.
+bool SaveGeneratedPage(const std::string& fileName, const std::string& page,
+                       std::string& errorPageText);
+
+// Logs "Template <id> generated in <seconds> seconds" at the default level, once the page is saved.
+void LogPageGenerated(const std::string& templateId, double seconds);

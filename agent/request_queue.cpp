@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <exception>
-#include <stdexcept>
 #include <thread>
 #include <utility>
 
@@ -11,6 +10,7 @@
 #include "agent/document_object.h"
 #include "agent/domain_loading.h"
 #include "agent/empty_paragraphs.h"
+#include "agent/generation_driver.h"
 #include "agent/parameter_file.h"
 #include "foundation/number_images.h"
 #include "platform/com_apartment.h"
@@ -95,26 +95,25 @@ RequestQueue::RequestHandle RequestQueue::FindOrQueue(const PageRequest& page, b
   return request;
 }
 
-// Takes the finished request's result and writes its document over the file.
+// Takes the finished request's result and writes its document over the file; a document that
+// cannot be saved fails the request.
 void RequestQueue::Collect(GenerationRequest& request, Submission& submission) {
   submission.outcome = request.succeeded.load() ? 1 : 0;
-  const double seconds = static_cast<double>(NowMs() - request.queuedAtMs) / 1000.0;
-  Log("Template " + request.page.templateId + " generated in " + CX_Image(seconds, 10, 3) +
-          " seconds",
-      platform::kLogInformational);
   submission.resultText = std::move(request.resultText);
   request.resultText.reset();
   // An empty text means the consumer produced nothing; writing it would wipe the user's file.
   if (request.documentText.empty()) return;
-  try {
-    WriteOutputFile(request.page.fileName, request.documentText);
-  } catch (const std::runtime_error& error) {
-    Log("Cannot write the generated document: " + std::string(error.what()), platform::kLogError);
+  std::string errorPageText;
+  if (!SaveGeneratedPage(request.page.fileName, request.documentText, errorPageText)) {
+    submission.outcome = 0;
     return;
   }
-  if (request.succeeded.load() && !RestoreEmptyParagraphs(request.page.fileName)) {
+  if (!request.succeeded.load()) return;
+  if (!RestoreEmptyParagraphs(request.page.fileName)) {
     Log("Cannot restore empty paragraphs in " + request.page.fileName, platform::kLogError);
   }
+  LogPageGenerated(request.page.templateId,
+                   static_cast<double>(NowMs() - request.queuedAtMs) / 1000.0);
 }
 
 Submission RequestQueue::SubmitGenerateRequest(const PageRequest& page, int32_t timeoutMs) {

@@ -46,6 +46,10 @@ int ReplaceFile(const std::string& path, std::string_view bytes);
 // reading the path's status.
 int ReplaceableFileFailure(const std::string& path);
 
+// Tests only: ReplaceFile may write `bytes` more bytes in all, after which its writes fail with
+// ENOSPC as on a full disk; a negative value lifts the limit again (the default). Any thread.
+void SetWriteSpaceForTesting(long long bytes);
+
 // The system's text for an errno value, or the text of kNotRegularFile.
 std::string SystemErrorText(int error);
 
