@@ -45,7 +45,7 @@ class AgentService : private CommandServer, private RequestServer {
   void SetProgressSink(ProgressSink* sink) { progressSink_.store(sink); }
 
   // The outcome of the last generate command: 1 generated, 0 failed, -1 not run (no agent, no
-  // parameter file, timed out). Posting a generate command resets it to -1.
+  // parameter file), kTimedOutOutcome (-2) timed out. Posting a generate command resets it to -1.
   int LastGenerateOutcome() const { return lastGenerateOutcome_.load(); }
 
   // What the command thread runs; tests call them on a thread of their own.
