@@ -23,16 +23,24 @@ int AgentService::Generate() {
     lastGenerateOutcome_.store(-1);
     return -1;
   }
-  const PageRequest request =
-      ReadParameterFile(parameterFile,
-                        {kFileNameKey, kArtifactLocatorKey, kServerUrlKey, kTemplateIdKey,
-                         kPasswordNameKey, kPasswordValueKey},
-                        true);
+  PageRequest request = ReadParameterFile(parameterFile,
+                                          {kFileNameKey, kArtifactLocatorKey, kServerUrlKey,
+                                           kTemplateIdKey, kPasswordNameKey, kPasswordValueKey},
+                                          true);
   platform::Log(request.fileName, platform::kLogDebug);
   platform::Log(request.artifactLocator, platform::kLogDebug);
+  const std::string outputFile = OutputFilePath();
+  if (request.fileName.empty()) {
+    // No document: no page and no error page anywhere, only the reason.
+    const std::string reason = "No " + std::string(kFileNameKey) + " in " + parameterFile;
+    platform::Log(reason, platform::kLogCriticalError);
+    if (!outputFile.empty()) WriteOutputFile(outputFile, reason);
+    return -1;
+  }
+  // A relative name is the portal's, which works in the user-data folder.
+  request.fileName = DocumentPath(request.fileName);
 
   const Submission submission = SubmitGenerateRequest(request);
-  const std::string outputFile = OutputFilePath();
   if (outputFile.empty()) {
     platform::Log("Tree.txt file is not in the USER_DATA path ", platform::kLogDebug);
   } else {

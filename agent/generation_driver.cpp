@@ -104,7 +104,7 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
       errors.add(status);
     }
   }
-  if (!errors.empty()) {
+  if (!errors.empty() && !request.fileName.empty()) {
     errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
     result.errorPageText = errors.pageText();
   }
