@@ -10,6 +10,7 @@
 #include "agent/ancestors_query.h"
 #include "agent/document_object.h"
 #include "agent/parameter_file.h"
+#include "generate/error_collector.h"
 #include "platform/log.h"
 
 int AgentService::Generate() {
@@ -39,6 +40,10 @@ int AgentService::Generate() {
   }
   // A relative name is the portal's, which works in the user-data folder.
   request.fileName = DocumentPath(request.fileName);
+  if (!initialised_) {
+    ReportNotStarted(request, outputFile);
+    return 0;
+  }
 
   const Submission submission = SubmitGenerateRequest(request);
   if (outputFile.empty()) {
@@ -48,6 +53,14 @@ int AgentService::Generate() {
   }
   lastGenerateOutcome_.store(submission.outcome);
   return submission.flag ? 1 : 0;
+}
+
+void AgentService::ReportNotStarted(const PageRequest& request, const std::string& outputFile) {
+  ErrorCollector errors(request.fileName);
+  errors.add(startFailure_.empty() ? std::string("The agent did not start") : startFailure_);
+  errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
+  RememberLastError(errors.pageText());
+  if (!outputFile.empty()) WriteOutputFile(outputFile, "");
 }
 
 void AgentService::GetAncestors() {
