@@ -117,18 +117,4 @@ TEST_F(WorkLimits, DataFilesPastMaxDataFileBytes) {
   }
 }
 
-TEST(WorkLimitSettings, OnlyAPositiveWholeNumberReplacesTheDefault) {
-  platform::ClearInitParametersForTesting();
-  for (const auto& [value, expected] : {std::pair<std::string, std::uint64_t>{"", 7},
-                                        {"0", 7},
-                                        {"12x", 7},
-                                        {"-5", 7},
-                                        {"4096", 4096}}) {
-    platform::ClearInitParametersForTesting();
-    platform::BindInitParameter("SomeLimit", value);
-    EXPECT_EQ(platform::ConfiguredLimit("SomeLimit", 7), expected) << value;
-  }
-  platform::ClearInitParametersForTesting();
-}
-
 }  // namespace
