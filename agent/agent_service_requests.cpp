@@ -97,7 +97,8 @@ Submission AgentService::GenerateAtOnce(const PageRequest& request) {
   GenerationResult result = GeneratePage(request);
   // Also a page whose generation failed part way; without a page (no template loaded, or one in
   // a code page that cannot write it) the user's file stays as it was.
-  if (result.page && !SaveGeneratedPage(request.fileName, *result.page, result.errorPageText)) {
+  if (result.page &&
+      !SaveGeneratedPage(request.fileName, *result.page, result.errors, result.errorPageText)) {
     result.generated = false;
     RememberLastError(result.errorPageText);
   } else if (result.page && result.statusOk) {

@@ -108,16 +108,18 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
     errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
     result.errorPageText = errors.pageText();
   }
+  result.errors = errors.messages();
   result.statusOk = status.IsOk();
   result.generated = errors.empty();
   return result;
 }
 
 bool SaveGeneratedPage(const std::string& fileName, const std::string& page,
-                       std::string& errorPageText) {
+                       const std::vector<std::string>& earlierErrors, std::string& errorPageText) {
   const int failure = platform::ReplaceFile(fileName, page);
   if (failure == 0) return true;
   ErrorCollector errors(fileName);
+  for (const std::string& message : earlierErrors) errors.add(message);
   errors.add("Cannot save the generated page " + fileName + ": " +
              platform::SystemErrorText(failure));
   errors.writeErrorPage(ErrorCollector::errorPagePath(fileName));

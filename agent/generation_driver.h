@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "agent/page_request.h"
 
@@ -15,6 +16,8 @@ struct GenerationResult {
   bool generated = false;
   // The error page's text when an error was collected (empty when the page could not be made).
   std::string errorPageText;
+  // The messages on that error page, in order.
+  std::vector<std::string> errors;
   // The outline text of the page's portal links, when there is one.
   std::optional<std::string> outline;
   // The page as its file is to hold it: the loaded template with the page generated into it
@@ -36,10 +39,11 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
 
 // Writes `page` over the document file `fileName`. A page that cannot be saved is a failure of
 // its request: the reason goes through an error collector (the error page beside the document when
-// that can be written, a log line at the default level always) and the error page's text is put in
+// that can be written, a log line at the default level always), after `earlierErrors` (those of
+// the generation, so that its error page keeps them), and the error page's text is put in
 // `errorPageText`. True when the page was saved.
 bool SaveGeneratedPage(const std::string& fileName, const std::string& page,
-                       std::string& errorPageText);
+                       const std::vector<std::string>& earlierErrors, std::string& errorPageText);
 
 // Logs "Template <id> generated in <seconds> seconds" at the default level, once the page is saved.
 void LogPageGenerated(const std::string& templateId, double seconds);

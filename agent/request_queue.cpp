@@ -115,7 +115,7 @@ void RequestQueue::Collect(GenerationRequest& request, const PageRequest& caller
   // An empty text means the consumer produced nothing; writing it would wipe the user's file.
   if (request.documentText.empty()) return;
   std::string errorPageText;
-  if (!SaveGeneratedPage(caller.fileName, request.documentText, errorPageText)) {
+  if (!SaveGeneratedPage(caller.fileName, request.documentText, {}, errorPageText)) {
     submission.outcome = 0;
     return;
   }

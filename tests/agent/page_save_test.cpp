@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "agent/generation_driver.h"
 #include "agent/template_conversion.h"
 #include "document_request.h"
 #include "foundation/quire_status.h"
@@ -104,6 +105,27 @@ TEST_P(PageSave, NamesAndRecordsThatAreNotUtf8AreConverted) {
     }
     EXPECT_EQ(page.find("&#01;"), std::string::npos);
   }
+}
+
+// The error page of a page that cannot be saved keeps the generation's own errors before the
+// reason (a folder stands in the document's place here).
+TEST(SaveGeneratedPage, TheErrorPageListsTheGenerationsErrorsThenTheReason) {
+  test_support::TempFolder folder("page_save");
+  const std::string document = folder.MakeFolder("page.htm");
+  std::string errorPage;
+  bool saved = true;
+  const std::string log = test_support::CapturedStderr(
+      [&] { saved = SaveGeneratedPage(document, "<html/>", {"DISPLAY failed"}, errorPage); });
+  EXPECT_FALSE(saved);
+  const size_t earlier = errorPage.find("<p>DISPLAY failed</p>");
+  const size_t reason =
+      errorPage.find("<p>Cannot save the generated page " + document + ": Is a directory</p>");
+  ASSERT_NE(earlier, std::string::npos) << errorPage;
+  EXPECT_GT(reason, earlier) << errorPage;
+  EXPECT_NE(ReadFile(folder.Path("pageERR.htm")).find("DISPLAY failed"), std::string::npos);
+  EXPECT_NE(log.find("Critical error: Error generating " + document + ": Cannot save"),
+            std::string::npos)
+      << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PageSave, testing::Values("0", "20000"), test_support::ModeName);
