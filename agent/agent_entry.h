@@ -18,7 +18,7 @@ void XmlAgentRefresh();
 void XmlAgentClose();
 
 // Diagnostic for the command-line host: the outcome of the last generate command, 1 generated,
-// 0 failed, -1 not run (no parameter file, no agent, timed out).
+// 0 failed, -1 not run (no parameter file, no agent), -2 timed out.
 int XmlAgentLastGenerateOutcome();
 
 // Makes `sink` receive the progress of every page generated from now on, on the thread that

@@ -91,7 +91,8 @@ void AgentService::OpenAgent() {
 
 void AgentService::Start() {
   if (initialised_) return;
-  if (!LoadHostResourceModule()) return;
+  startFailure_.clear();
+  if (!LoadHostResourceModule(startFailure_)) return;
   const std::string timeout = platform::GetConfigValue("timeout");
   PrepareDataFolders();  // failures are shown; the start goes on
   log_.Open();
@@ -108,6 +109,7 @@ void AgentService::Start() {
     queue_.StartConsumerThread();
   }
   if (!queue_.CreateRequestMutexes()) {
+    startFailure_ = "Cannot create the request mutexes";
     // Nothing of a start that ends here may keep running behind a service that is not up.
     queue_.StopConsumerThread();
     log_.Close();

@@ -45,7 +45,7 @@ class AgentService : private CommandServer, private RequestServer {
   void SetProgressSink(ProgressSink* sink) { progressSink_.store(sink); }
 
   // The outcome of the last generate command: 1 generated, 0 failed, -1 not run (no agent, no
-  // parameter file, timed out). Posting a generate command resets it to -1.
+  // parameter file), kTimedOutOutcome (-2) timed out. Posting a generate command resets it to -1.
   int LastGenerateOutcome() const { return lastGenerateOutcome_.load(); }
 
   // What the command thread runs; tests call them on a thread of their own.
@@ -92,6 +92,9 @@ class AgentService : private CommandServer, private RequestServer {
 
   void Start();
   Submission GenerateAtOnce(const PageRequest& request);
+  void RememberLastError(const std::string& errorPageText);
+  // The error page of a request that the agent cannot serve because it did not start.
+  void ReportNotStarted(const PageRequest& request, const std::string& outputFile);
   void RegisterUnloadStep();
 
   // Owned and touched by the command thread (or the test that opened it).
@@ -100,6 +103,8 @@ class AgentService : private CommandServer, private RequestServer {
   std::atomic<bool> agentOpen_{false};
   // Written by the start sequence and shutdown on the agent's thread.
   bool initialised_ = false;
+  // Why the last start sequence failed, for the error page of the requests that follow.
+  std::string startFailure_;
   int32_t timeoutMs_ = 8000;
   LogRedirection log_;
   DomainCredentials credentials_;

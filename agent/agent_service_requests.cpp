@@ -1,5 +1,6 @@
 // The agent service's requests: the generate and ancestors commands with their parameter and
 // output files, the synchronous mode, and what every generation leaves behind (the last error).
+#include <chrono>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "agent/ancestors_query.h"
 #include "agent/document_object.h"
 #include "agent/parameter_file.h"
+#include "generate/error_collector.h"
 #include "platform/log.h"
 
 int AgentService::Generate() {
@@ -22,16 +24,28 @@ int AgentService::Generate() {
     lastGenerateOutcome_.store(-1);
     return -1;
   }
-  const PageRequest request =
-      ReadParameterFile(parameterFile,
-                        {kFileNameKey, kArtifactLocatorKey, kServerUrlKey, kTemplateIdKey,
-                         kPasswordNameKey, kPasswordValueKey},
-                        true);
+  PageRequest request = ReadParameterFile(parameterFile,
+                                          {kFileNameKey, kArtifactLocatorKey, kServerUrlKey,
+                                           kTemplateIdKey, kPasswordNameKey, kPasswordValueKey},
+                                          true);
   platform::Log(request.fileName, platform::kLogDebug);
   platform::Log(request.artifactLocator, platform::kLogDebug);
+  const std::string outputFile = OutputFilePath();
+  if (request.fileName.empty()) {
+    // No document: no page and no error page anywhere, only the reason.
+    const std::string reason = "No " + std::string(kFileNameKey) + " in " + parameterFile;
+    platform::Log(reason, platform::kLogCriticalError);
+    if (!outputFile.empty()) WriteOutputFile(outputFile, reason);
+    return -1;
+  }
+  // A relative name is the portal's, which works in the user-data folder.
+  request.fileName = DocumentPath(request.fileName);
+  if (!initialised_) {
+    ReportNotStarted(request, outputFile);
+    return 0;
+  }
 
   const Submission submission = SubmitGenerateRequest(request);
-  const std::string outputFile = OutputFilePath();
   if (outputFile.empty()) {
     platform::Log("Tree.txt file is not in the USER_DATA path ", platform::kLogDebug);
   } else {
@@ -39,6 +53,14 @@ int AgentService::Generate() {
   }
   lastGenerateOutcome_.store(submission.outcome);
   return submission.flag ? 1 : 0;
+}
+
+void AgentService::ReportNotStarted(const PageRequest& request, const std::string& outputFile) {
+  ErrorCollector errors(request.fileName);
+  errors.add(startFailure_.empty() ? std::string("The agent did not start") : startFailure_);
+  errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
+  RememberLastError(errors.pageText());
+  if (!outputFile.empty()) WriteOutputFile(outputFile, "");
 }
 
 void AgentService::GetAncestors() {
@@ -66,6 +88,7 @@ Submission AgentService::SubmitGenerateRequest(const PageRequest& request) {
 }
 
 Submission AgentService::GenerateAtOnce(const PageRequest& request) {
+  const auto started = std::chrono::steady_clock::now();
   Submission submission;
   submission.flag = false;
   submission.outcome = 0;
@@ -74,7 +97,15 @@ Submission AgentService::GenerateAtOnce(const PageRequest& request) {
   GenerationResult result = GeneratePage(request);
   // Also a page whose generation failed part way; without a page (no template loaded, or one in
   // a code page that cannot write it) the user's file stays as it was.
-  if (result.page) WriteOutputFile(request.fileName, *result.page);  // a failure leaves the request
+  if (result.page &&
+      !SaveGeneratedPage(request.fileName, *result.page, result.errors, result.errorPageText)) {
+    result.generated = false;
+    RememberLastError(result.errorPageText);
+  } else if (result.page && result.statusOk) {
+    LogPageGenerated(
+        request.templateId,
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+  }
   submission.flag = result.generated;
   submission.outcome = result.generated ? 1 : 0;
   submission.resultText = std::move(result.outline);
@@ -90,11 +121,13 @@ void AgentService::HandCredentialsToDomains(const CredentialList& credentials) {
 
 GenerationResult AgentService::GeneratePage(const PageRequest& request) {
   GenerationResult result = GenerateDocument(request, progressSink_.load());
-  if (!result.generated) {
-    std::lock_guard<std::mutex> lock(lastErrorMutex_);
-    lastErrorText_ = result.errorPageText;
-  }
+  if (!result.generated) RememberLastError(result.errorPageText);
   return result;
+}
+
+void AgentService::RememberLastError(const std::string& errorPageText) {
+  std::lock_guard<std::mutex> lock(lastErrorMutex_);
+  lastErrorText_ = errorPageText;
 }
 
 std::string AgentService::LastGenerationErrorText() const {

@@ -23,11 +23,6 @@ void ShowMessage(HostMessageId message, const std::string& argument) {
   ShowAgentMessage(FormatHostMessage(HostString(message), {argument}));
 }
 
-// The same for one of the library's own strings, which the host resource module does not hold.
-void ShowOwnMessage(unsigned ownStringId, const std::string& argument) {
-  ShowAgentMessage(FormatHostMessage(platform::OwnStringText(ownStringId), {argument}));
-}
-
 bool IsFile(const std::string& path) {
   struct stat status;
   return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
@@ -83,31 +78,31 @@ bool CopySettingsFile(const std::string& home, const std::string& data) {
 
 }  // namespace
 
-bool LoadHostResourceModule() {
+bool LoadHostResourceModule(std::string& reason) {
+  // Every failure names what is missing, in a message box and in the log.
+  auto fail = [&reason](unsigned ownStringId, const std::string& argument) {
+    reason = FormatHostMessage(platform::OwnStringText(ownStringId), {argument});
+    ShowAgentMessage(reason);
+    platform::Log(reason, platform::kLogCriticalError);
+    return false;
+  };
   const std::string homeKey = platform::OwnStringText(platform::kHomeKeyStringId);
   const std::string home = platform::ConfigSetting(homeKey).Value();
-  if (home.empty()) {
-    ShowOwnMessage(platform::kNoRegistryEntryStringId, homeKey);
-    return false;
-  }
+  if (home.empty()) return fail(platform::kNoRegistryEntryStringId, homeKey);
+  if (!IsFolder(home)) return fail(platform::kCannotLoadStringId, home);
   const std::string fileName = platform::OwnStringText(platform::kResourceFileStringId);
   std::string path = home + "/domains/" + fileName;
   if (!IsFile(path)) {
     const std::string resourceKey = platform::OwnStringText(platform::kResourceKeyStringId);
     const std::string folder = platform::ConfigSetting(resourceKey).Value();
-    if (folder.empty()) {
-      ShowOwnMessage(platform::kNoRegistryEntryStringId, resourceKey);
-      return false;
-    }
+    // Without a resource folder the file that is missing is the home folder's.
+    if (folder.empty()) return fail(platform::kCannotLoadStringId, path);
     path = folder + "/" + fileName;
-    if (!IsFile(path)) {
-      ShowOwnMessage(platform::kCannotLoadStringId, path);
-      return false;
-    }
+    if (!IsFile(path)) return fail(platform::kCannotLoadStringId, path);
   }
   std::string error;
   if (!platform::HostResources().Load(path, error)) {
-    ShowOwnMessage(platform::kCannotLoadStringId, path);
+    fail(platform::kCannotLoadStringId, path);
     platform::Log(error, platform::kLogError);
     return false;
   }

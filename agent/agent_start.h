@@ -6,8 +6,9 @@
 #include <string>
 
 // Loads the host resource module "Vistafold.rsc" from the home folder's domains/ folder, else from
-// the resource folder. Failures are shown in a message box; false then.
-bool LoadHostResourceModule();
+// the resource folder. A failure names the missing setting, folder or file in `reason`, which is
+// also shown in a message box and logged at the default level; false then.
+bool LoadHostResourceModule(std::string& reason);
 
 // Unloads the host resource module; later host strings are empty.
 void UnloadHostResourceModule();

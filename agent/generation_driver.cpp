@@ -1,7 +1,6 @@
 // The generation driver: load or convert, annotate, generate, error page, timing.
 #include "agent/generation_driver.h"
 
-#include <chrono>
 #include <exception>
 
 #include "agent/document_object.h"
@@ -78,7 +77,6 @@ void AnnotateAndGenerate(const std::shared_ptr<platform::DomDocument>& document,
 }  // namespace
 
 GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress) {
-  const auto started = std::chrono::steady_clock::now();
   GenerationResult result;
   ErrorCollector errors(request.fileName);
   QuireStatus status;
@@ -106,17 +104,30 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
       errors.add(status);
     }
   }
-  if (!errors.empty()) {
+  if (!errors.empty() && !request.fileName.empty()) {
     errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
     result.errorPageText = errors.pageText();
   }
-  if (status.IsOk()) {
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    platform::Log(
-        "Template " + request.templateId + " generated in " + CX_Image(seconds, 10, 3) + " seconds",
-        platform::kLogInformational);
-  }
+  result.errors = errors.messages();
+  result.statusOk = status.IsOk();
   result.generated = errors.empty();
   return result;
+}
+
+bool SaveGeneratedPage(const std::string& fileName, const std::string& page,
+                       const std::vector<std::string>& earlierErrors, std::string& errorPageText) {
+  const int failure = platform::ReplaceFile(fileName, page);
+  if (failure == 0) return true;
+  ErrorCollector errors(fileName);
+  for (const std::string& message : earlierErrors) errors.add(message);
+  errors.add("Cannot save the generated page " + fileName + ": " +
+             platform::SystemErrorText(failure));
+  errors.writeErrorPage(ErrorCollector::errorPagePath(fileName));
+  errorPageText = errors.pageText();
+  return false;
+}
+
+void LogPageGenerated(const std::string& templateId, double seconds) {
+  platform::Log("Template " + templateId + " generated in " + CX_Image(seconds, 10, 3) + " seconds",
+                platform::kLogInformational);
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "agent/page_request.h"
 
@@ -15,6 +16,8 @@ struct GenerationResult {
   bool generated = false;
   // The error page's text when an error was collected (empty when the page could not be made).
   std::string errorPageText;
+  // The messages on that error page, in order.
+  std::vector<std::string> errors;
   // The outline text of the page's portal links, when there is one.
   std::optional<std::string> outline;
   // The page as its file is to hold it: the loaded template with the page generated into it
@@ -22,10 +25,25 @@ struct GenerationResult {
   // names. None when no template could be loaded or the page cannot be written in its encoding,
   // which is then an error of its own.
   std::optional<std::string> page;
+  // The driver's status stayed a success: the page earns its "generated in" line once it is
+  // saved.
+  bool statusOk = false;
 };
 
 // Loads the document file (rewriting it in place into XML first when it is not well-formed),
 // annotates it, generates the page in it and serialises the page. When an error was collected, the
 // error page is written beside the file (<name>ERR.<ext>) and its text returned. Progress goes to
 // `progress` (null reports nothing). Runs on the thread that serves the request.
+// The page is not saved here: the caller writes `page` with SaveGeneratedPage.
 GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress);
+
+// Writes `page` over the document file `fileName`. A page that cannot be saved is a failure of
+// its request: the reason goes through an error collector (the error page beside the document when
+// that can be written, a log line at the default level always), after `earlierErrors` (those of
+// the generation, so that its error page keeps them), and the error page's text is put in
+// `errorPageText`. True when the page was saved.
+bool SaveGeneratedPage(const std::string& fileName, const std::string& page,
+                       const std::vector<std::string>& earlierErrors, std::string& errorPageText);
+
+// Logs "Template <id> generated in <seconds> seconds" at the default level, once the page is saved.
+void LogPageGenerated(const std::string& templateId, double seconds);

@@ -97,6 +97,12 @@ std::string OutputFilePath() {
   return userData.empty() ? "" : userData + "/" + kOutputFileName;
 }
 
+std::string DocumentPath(const std::string& fileName) {
+  const std::string userData = UserDataFolder();
+  if (fileName.empty() || fileName.front() == '/' || userData.empty()) return fileName;
+  return userData + "/" + fileName;
+}
+
 PageRequest ReadParameterFile(const std::string& path, const std::vector<std::string>& keys,
                               bool trimPasswordValue) {
   const std::string text = ReadRegularFile(path);

@@ -23,6 +23,10 @@ std::string ParameterFilePath();
 // <user data>/generated/Output.txt, or the empty text when USER_DATA is not set.
 std::string OutputFilePath();
 
+// The document file that a FILE_NAME names: an absolute name as it is, a relative one in the
+// user-data folder (as it is when USER_DATA is not set).
+std::string DocumentPath(const std::string& fileName);
+
 // Reads the parameter file with the line rules: the first of `keys` found anywhere in a line
 // decides the parameter; the value is everything after the first "=", untrimmed; "NULL" is
 // empty; a later line wins. `trimPasswordValue` removes leading and trailing white space from

@@ -11,6 +11,7 @@
 #include "agent/document_object.h"
 #include "agent/domain_loading.h"
 #include "agent/empty_paragraphs.h"
+#include "agent/generation_driver.h"
 #include "agent/parameter_file.h"
 #include "foundation/number_images.h"
 #include "platform/com_apartment.h"
@@ -72,17 +73,26 @@ int64_t RequestQueue::NowMs() {
       .count();
 }
 
-// Under "requestListMutex": the unfinished request for the same page, or a new queued one.
+// Under "requestListMutex": the unfinished request for the same page, or a new queued one. A
+// request for the same page that finished after its caller gave up was made from that caller's
+// document and for it: it is dropped, and this caller gets a request of its own.
 RequestQueue::RequestHandle RequestQueue::FindOrQueue(const PageRequest& page, bool& queuedNow) {
   const std::string templateId = NormaliseTemplateId(page.templateId);
   for (uint32_t i = 0; i < list_.Length(); ++i) {
     const RequestHandle& candidate = list_[i];
-    if (candidate->page.artifactLocator == page.artifactLocator &&
-        candidate->page.templateId == templateId &&
-        candidate->state.load() != RequestState::kCollected) {
-      queuedNow = false;
-      return candidate;
+    if (candidate->page.artifactLocator != page.artifactLocator ||
+        candidate->page.templateId != templateId ||
+        candidate->state.load() == RequestState::kCollected) {
+      continue;
     }
+    RequestState done = RequestState::kDone;
+    if (candidate->state.compare_exchange_strong(done, RequestState::kCollected)) {
+      Log("Dropping the late result of " + templateId + " for " + candidate->page.fileName,
+          platform::kLogDebug);
+      continue;
+    }
+    queuedNow = false;
+    return candidate;
   }
   auto request = std::make_shared<GenerationRequest>();
   request->page = page;
@@ -95,26 +105,26 @@ RequestQueue::RequestHandle RequestQueue::FindOrQueue(const PageRequest& page, b
   return request;
 }
 
-// Takes the finished request's result and writes its document over the file.
-void RequestQueue::Collect(GenerationRequest& request, Submission& submission) {
+// Takes the finished request's result and writes its document over the caller's own file (a
+// request joined while it was served was made for another caller's file).
+void RequestQueue::Collect(GenerationRequest& request, const PageRequest& caller,
+                           Submission& submission) {
   submission.outcome = request.succeeded.load() ? 1 : 0;
-  const double seconds = static_cast<double>(NowMs() - request.queuedAtMs) / 1000.0;
-  Log("Template " + request.page.templateId + " generated in " + CX_Image(seconds, 10, 3) +
-          " seconds",
-      platform::kLogInformational);
   submission.resultText = std::move(request.resultText);
   request.resultText.reset();
   // An empty text means the consumer produced nothing; writing it would wipe the user's file.
   if (request.documentText.empty()) return;
-  try {
-    WriteOutputFile(request.page.fileName, request.documentText);
-  } catch (const std::runtime_error& error) {
-    Log("Cannot write the generated document: " + std::string(error.what()), platform::kLogError);
+  std::string errorPageText;
+  if (!SaveGeneratedPage(caller.fileName, request.documentText, {}, errorPageText)) {
+    submission.outcome = 0;
     return;
   }
-  if (request.succeeded.load() && !RestoreEmptyParagraphs(request.page.fileName)) {
-    Log("Cannot restore empty paragraphs in " + request.page.fileName, platform::kLogError);
+  if (!request.succeeded.load()) return;
+  if (!RestoreEmptyParagraphs(caller.fileName)) {
+    Log("Cannot restore empty paragraphs in " + caller.fileName, platform::kLogError);
   }
+  LogPageGenerated(request.page.templateId,
+                   static_cast<double>(NowMs() - request.queuedAtMs) / 1000.0);
 }
 
 Submission RequestQueue::SubmitGenerateRequest(const PageRequest& page, int32_t timeoutMs) {
@@ -126,15 +136,17 @@ Submission RequestQueue::SubmitGenerateRequest(const PageRequest& page, int32_t 
     request = FindOrQueue(page, queuedNow);
     listMutex.Release();
   }
-  if (queuedNow) AwaitConsumer(*request, timeoutMs);
+  // A request joined while it is queued or served is waited for as a new one is.
+  if (request) AwaitConsumer(*request, timeoutMs);
   RequestState done = RequestState::kDone;
   // Claiming the request before writing keeps two callers from collecting it twice.
   if (request && request->state.compare_exchange_strong(done, RequestState::kCollected)) {
-    Collect(*request, submission);
+    Collect(*request, page, submission);
     submission.flag = false;
   }
   if (submission.flag) {
-    Log("Request timed out " + page.templateId, platform::kLogDebug);
+    submission.outcome = kTimedOutOutcome;
+    Log("Request timed out " + page.templateId, platform::kLogCriticalError);
   } else if (submission.resultText) {
     Log("Returning tree xml " + *submission.resultText, platform::kLogDebug);
   }

@@ -31,13 +31,16 @@ struct GenerationRequest {
   std::atomic<bool> succeeded{false};
 };
 
+// The outcome of a request that its caller stopped waiting for.
+inline constexpr int kTimedOutOutcome = -2;
+
 // What a generate request came to, as its caller sees it.
 struct Submission {
   // The flag that the generate command passes on: in asynchronous mode true when the request
   // timed out, in synchronous mode the generation driver's success.
   bool flag = true;
-  // 1 generated, 0 failed, -1 not known to this caller (timed out).
-  int outcome = -1;
+  // 1 generated, 0 failed, kTimedOutOutcome not finished within the timeout.
+  int outcome = kTimedOutOutcome;
   // The outline text for Output.txt, when there is one.
   std::optional<std::string> resultText;
 };
@@ -81,9 +84,10 @@ class RequestQueue {
   void StopConsumerThread();
   bool ConsumerThreadRunning() const { return consumerAlive_.load(); }
 
-  // The caller's side of a request: queues it (or finds the unfinished identical one), waits at
-  // most 2 s for the consumer to take it and then at most timeoutMs for it to finish, and when
-  // it is done collects it: writes its document text over its file and hands back its result.
+  // The caller's side of a request: queues it (or joins the identical one still queued or being
+  // served), waits at most 2 s for the consumer to take it and then at most timeoutMs for it to
+  // finish, and when it is done collects it: writes its document text over the caller's own file
+  // and hands back its result. Not done in time: the outcome is kTimedOutOutcome.
   // Runs on the command thread.
   Submission SubmitGenerateRequest(const PageRequest& request, int32_t timeoutMs);
 
@@ -97,7 +101,7 @@ class RequestQueue {
 
   int64_t NowMs();
   RequestHandle FindOrQueue(const PageRequest& request, bool& queuedNow);
-  void Collect(GenerationRequest& request, Submission& submission);
+  void Collect(GenerationRequest& request, const PageRequest& caller, Submission& submission);
   RequestHandle PrunePass();
   void Serve(GenerationRequest& request);
   bool ServeUnderConsumerMutex(GenerationRequest& request);

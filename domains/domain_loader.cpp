@@ -9,6 +9,7 @@
 #include "domains/file_sys_domain.h"
 #include "foundation/text_helpers.h"
 #include "platform/config.h"
+#include "platform/file_io.h"
 #include "platform/log.h"
 #include "platform/own_strings.h"
 
@@ -59,7 +60,8 @@ std::string FindExtensionFile(const std::string& folder) {
 }
 
 void ReadExtensionFile(const std::string& path, QuireStatus& status) {
-  if (!std::ifstream(path).is_open()) {
+  // A DOMAIN.EXT that is no regular file (a named pipe would block start-up) is not opened.
+  if (platform::RegularFileFailure(path) != 0 || !std::ifstream(path).is_open()) {
     std::fprintf(stderr, "unable to open %s\n", path.c_str());
     status = QuireStatus(kProcessingError, host_message::kFileNotOpened, path);
     return;

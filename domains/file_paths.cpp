@@ -54,15 +54,20 @@ bool WriteAll(int descriptor, const char* data, size_t size) {
 // Copies the bytes of `from` into a new temporary file beside `to` and renames it over `to`.
 // On failure returns false with the system's reason and removes the temporary file.
 bool CopyThroughTemporary(const std::string& from, const std::string& to, std::string& reason) {
-  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  // Only a regular file is copied: the kind is checked before the open, and the open does not
+  // block, so a named pipe put in place meanwhile cannot hold the thread either.
+  if (const int failure = platform::RegularFileFailure(from); failure != 0) {
+    reason = platform::SystemErrorText(failure);
+    return false;
+  }
+  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (source < 0) {
     reason = platform::SystemErrorText(errno);
     return false;
   }
   struct stat info {};
   if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
-    reason = S_ISDIR(info.st_mode) ? platform::SystemErrorText(EISDIR)
-                                   : platform::SystemErrorText(errno ? errno : EINVAL);
+    reason = platform::SystemErrorText(S_ISDIR(info.st_mode) ? EISDIR : platform::kNotRegularFile);
     ::close(source);
     return false;
   }

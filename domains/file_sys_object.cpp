@@ -1,6 +1,8 @@
 #include "domains/file_sys_object.h"
 
+#include <cstdint>
 #include <iostream>
+#include <string>
 #include <utility>
 
 #include "domains/domain_directory.h"
@@ -13,6 +15,7 @@
 #include "model/quire_attribute_value.h"
 #include "platform/file_io.h"
 #include "platform/log.h"
+#include "platform/work_limits.h"
 
 namespace {
 
@@ -134,6 +137,16 @@ void Text(QuireValue& result, const QuireObject& object, QuireStatus& status) {
   status = QuireStatus();
   const FileSysObject* found = FileSysObjectOf(object, status);
   if (found == nullptr) return;
+  // A file past the data-file limit fails the command that reads it, naming the limit.
+  std::uint64_t size = 0;
+  const std::uint64_t limit =
+      platform::ConfiguredLimit(platform::kMaxDataFileBytesKey, platform::kDefaultMaxDataFileBytes);
+  if (platform::RegularFileFailure(found->fullName(), &size) == 0 && size > limit) {
+    status = QuireStatus(kEvaluationError,
+                         found->fullName() + ": " + std::to_string(size) + " bytes, more than " +
+                             platform::LimitText(platform::kMaxDataFileBytesKey, limit));
+    return;
+  }
   std::string bytes;
   std::string reason;
   if (!platform::ReadWholeFile(found->fullName(), bytes, reason)) {
@@ -208,6 +221,9 @@ void Records(QuireObjectList& result, const QuireObject& object, QuireStatus& st
     result.emplace_back(std::make_unique<FileRecordObject>(recordClass, found->fullName(),
                                                            reader.record(), reader.uniqueKey()));
   }
+  // A file that is no record file at all (a pipe, a file past the data-file limit) fails the
+  // command that lists its records.
+  if (!reader.refusal().empty()) status = QuireStatus(kEvaluationError, reader.refusal());
 }
 
 }  // namespace file_sys_access

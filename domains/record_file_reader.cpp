@@ -1,9 +1,15 @@
+// Record files read record by record, with their header settings and unique keys.
 #include "domains/record_file_reader.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <iostream>
 #include <optional>
 #include <string_view>
+
+#include "platform/file_io.h"
+#include "platform/work_limits.h"
 
 namespace {
 
@@ -116,6 +122,22 @@ bool RecordFileReader::open(const std::string& fileName) {
   quote_ = '"';
   keyFields_.clear();
   record_ = RecordFields();
+  refusal_.clear();
+  // Checked before it is opened: a named pipe would block the reading thread, and a file far
+  // larger than any record file is a wrong file.
+  std::uint64_t size = 0;
+  if (const int failure = platform::RegularFileFailure(fileName, &size); failure != 0) {
+    if (failure != ENOENT) refusal_ = fileName + ": " + platform::SystemErrorText(failure);
+  } else if (const std::uint64_t limit = platform::ConfiguredLimit(
+                 platform::kMaxDataFileBytesKey, platform::kDefaultMaxDataFileBytes);
+             size > limit) {
+    refusal_ = fileName + ": " + std::to_string(size) + " bytes, more than " +
+               platform::LimitText(platform::kMaxDataFileBytesKey, limit);
+  }
+  if (!refusal_.empty()) {
+    std::cerr << "*** Error: " << refusal_ << "\n";
+    return false;
+  }
   in_.open(fileName, std::ios::in | std::ios::binary);
   if (!in_.is_open()) return false;
   std::string line;

@@ -37,9 +37,13 @@ class RecordFileReader {
   RecordFileReader& operator=(const RecordFileReader&) = delete;
 
   // Opens the file, reads its header lines (the settings start from their defaults for each
-  // file) and its first record. False when the file cannot be opened or holds no record. One
-  // reader serves one thread at a time.
+  // file) and its first record. False when the file cannot be opened or holds no record. Only a
+  // regular file of at most "MaxDataFileBytes" (platform/work_limits.h) is opened; another is
+  // refused with the reason in refusal(). One reader serves one thread at a time.
   bool open(const std::string& fileName);
+  // Why the last open refused its file (not a regular file, or larger than the limit); empty
+  // when it did not.
+  const std::string& refusal() const { return refusal_; }
   // Reads and splits the next record; false at the end of the file or after a record that does
   // not fit the buffer (which writes "*** Error: line/record longer than bufferSize or ifstream
   // failed" to the error stream and ends the file). Records without any field are passed over.
@@ -64,6 +68,7 @@ class RecordFileReader {
   void split();
 
   std::ifstream in_;
+  std::string refusal_;
   bool failed_ = false;
   char fieldDelimiter_ = ' ';
   char recordDelimiter_ = '\n';

@@ -1,3 +1,4 @@
+// The error collector: the messages of one request and the error page that lists them.
 #include "generate/error_collector.h"
 
 #include "foundation/host_hooks.h"
@@ -5,12 +6,21 @@
 #include "generate/exception_status.h"
 #include "platform/config.h"
 #include "platform/file_io.h"
+#include "platform/log.h"
 #include "platform/own_strings.h"
 
 namespace {
 
 void ShowError(const std::string& text) {
   ShowMessageBox(HostString(host_message::kProductName), text);
+}
+
+constexpr char kPlainErrorPage[] = "<html><body><div/></body></html>";
+
+// The element that takes the messages: "body/div" below the document element.
+platform::DomNode ListOf(const platform::DomDocument& page) {
+  const platform::DomNode root = page.documentElement();
+  return root.isNull() ? platform::DomNode() : root.selectSingleNode("body/div");
 }
 
 std::string ErrorPageTemplatePath() {
@@ -23,6 +33,10 @@ std::string ErrorPageTemplatePath() {
 void ErrorCollector::add(const QuireStatus& status) { messages_.push_back(status.Message()); }
 
 void ErrorCollector::writeErrorPage(const std::string& outputPath) {
+  // The messages reach the log at the default level whether or not the page can be written.
+  for (const std::string& message : messages_) {
+    platform::Log("Error generating " + name_ + ": " + message, platform::kLogCriticalError);
+  }
   if (!page_) page_ = platform::NewDomDocument();
   if (!page_) {
     ShowError(HostString(host_message::kDocumentObjectNotCreated));
@@ -30,17 +44,13 @@ void ErrorCollector::writeErrorPage(const std::string& outputPath) {
   }
   try {
     // Reloaded for every page, so a second page of the same request does not repeat the first.
-    const std::string templatePath = ErrorPageTemplatePath();
-    if (!page_->load(templatePath)) {
-      // Without the installation's page the messages still reach the user in a plain page.
-      page_->loadXML("<html><body><div/></body></html>");
-    }
-    platform::DomNode root = page_->documentElement();
-    platform::DomNode list =
-        root.isNull() ? platform::DomNode() : root.selectSingleNode("body/div");
+    // Without the installation's page, or with one that has no place for the messages, they
+    // still reach the user in a plain page.
+    platform::DomNode list;
+    if (page_->load(ErrorPageTemplatePath())) list = ListOf(*page_);
     if (list.isNull()) {
-      for (const std::string& message : messages_) ShowError(message);
-      return;
+      page_->loadXML(kPlainErrorPage);
+      list = ListOf(*page_);
     }
     platform::DomNode heading = page_->createElement("p");
     heading.setText(HostString(host_message::kErrorsWhileGenerating) + name_);
@@ -53,7 +63,10 @@ void ErrorCollector::writeErrorPage(const std::string& outputPath) {
     pageText_ = page_->xml();
     page_->save(outputPath);
   } catch (...) {
-    ShowError(CurrentExceptionStatus("").Message());
+    const std::string reason = CurrentExceptionStatus("").Message();
+    platform::Log("Cannot write the error page " + outputPath + ": " + reason,
+                  platform::kLogCriticalError);
+    ShowError(reason);
   }
 }
 

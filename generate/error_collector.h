@@ -21,11 +21,12 @@ class ErrorCollector {
   bool empty() const { return messages_.empty(); }
   const std::vector<std::string>& messages() const { return messages_; }
 
-  // Loads "<home>/errreport.htm", appends to its "body/div" a heading paragraph
+  // Logs every message at the default level, loads "<home>/errreport.htm" (a plain built-in page
+  // when it cannot be loaded or has no "body/div"), appends to its "body/div" a heading paragraph
   // (host_message::kErrorsWhileGenerating followed by the name) and one paragraph per message,
   // keeps the serialised page as pageText() and saves it to `outputPath` (through a temporary file
-  // and a rename). Failures are shown in a message box (host_message::kDocumentObjectNotCreated
-  // when no document can be made) and never propagate.
+  // and a rename). Failures are logged and shown in a message box
+  // (host_message::kDocumentObjectNotCreated when no document can be made) and never propagate.
   void writeErrorPage(const std::string& outputPath);
   const std::string& pageText() const { return pageText_; }
 

@@ -25,6 +25,7 @@
 #include "model/quire_abstract_domain.h"
 #include "platform/config.h"
 #include "platform/log.h"
+#include "platform/work_limits.h"
 
 namespace {
 
@@ -159,9 +160,11 @@ DomNode TemplateGenerator::body() const {
   return root ? root.selectSingleNode("body") : DomNode();
 }
 
-void TemplateGenerator::report(HostMessageId message, const QuireStatus* status) {
+void TemplateGenerator::report(HostMessageId message, const QuireStatus* status,
+                               const std::string& command) {
   std::string text = HostString(message);
   if (status != nullptr && !status->IsOk()) text += " (" + status->Text() + ")";
+  if (!command.empty()) text += " in " + command;
   platform::Log(text, platform::kLogError);
   errors_.add(text);
 }
@@ -203,6 +206,11 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
     progress_->report(HostString(host_message::kEvaluatingTemplateCommands), 10);
 
   maxRecursionLevel_ = ReadMaxRecursionLevel();
+  maxPageBytes_ =
+      platform::ConfiguredLimit(platform::kMaxPageBytesKey, platform::kDefaultMaxPageBytes);
+  maxRepeatObjects_ =
+      platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey, platform::kDefaultMaxRepeatObjects);
+  pageBytes_ = document_ ? document_->xml().size() : 0;
   if (pageBody) walk(pageBody);
   if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
     status_ = QuireStatus(kEvaluationError, "Page completion");
@@ -293,6 +301,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
     const std::string text = CommandText(element);
     QuireStatus stepStatus;
     bool done = true;
+    std::string failing = text;
     switch (CommandKindOf(text)) {
       case CommandKind::kOpen:
         done = processOpen(context, element, text, boundCount, stepStatus);
@@ -309,6 +318,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
           return false;
         }
         i += nested;
+        failing = CommandText(repeat);  // what fails in a MASTER is its REPEAT
         done = expandMaster(context, element, repeat, topLevel, stepStatus);
         break;
       }
@@ -321,7 +331,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
     }
     if (!done) {
       if (!stepStatus.IsOk()) {
-        report(host_message::kTemplateCommandFailed, &stepStatus);
+        report(host_message::kTemplateCommandFailed, &stepStatus, failing);
         setStatus(stepStatus);
       }
       return false;
@@ -393,6 +403,16 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
     stepStatus = QuireStatus();
     objects.clear();
   }
+  if (objects.size() > maxRepeatObjects_) {
+    stepStatus =
+        QuireStatus(kEvaluationError,
+                    "REPEAT (" + repeatText + ") lists " + std::to_string(objects.size()) +
+                        " objects, more than " +
+                        platform::LimitText(platform::kMaxRepeatObjectsKey, maxRepeatObjects_));
+    return false;
+  }
+  // Every copy adds about the template's size to the page; a page past its limit stops here.
+  const std::uint64_t copyBytes = objects.empty() ? 0 : repeat.xml().size();
 
   // LINK elements beside the REPEAT stand in for the listed object they name; the others go.
   std::unordered_map<std::string, DomNode> links;
@@ -447,6 +467,14 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
                                                   repeat, replicator.kindFlag(), !links.empty(),
                                                   layout.tableMode});
       if (!target) continue;
+      pageBytes_ += copyBytes;
+      if (pageBytes_ > maxPageBytes_) {
+        stepStatus = QuireStatus(
+            kEvaluationError, "The generated page grows past " +
+                                  platform::LimitText(platform::kMaxPageBytesKey, maxPageBytes_) +
+                                  " bytes at REPEAT (" + repeatText + ")");
+        return false;
+      }
       if (templateRow) {
         if (previousCopy) ApplyRowBottomBorders(previousCopy, innerBorders);
         if (ApplyRowBottomBorders(target, lastBorders)) MarkRowBorderless(target);

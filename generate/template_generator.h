@@ -4,6 +4,7 @@
 // six hooks that a derived generator implements (WebPageGenerator for the portal's pages).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -96,9 +97,11 @@ class TemplateGenerator {
   bool processCommands(QuireBindingList& context, const platform::DomNode& region, int& boundCount,
                        bool topLevel);
 
-  // The message's host string, with " (" + status text + ")" when a failing status is given,
-  // goes to the error collector and the log.
-  void report(HostMessageId message, const QuireStatus* status = nullptr);
+  // The message's host string, with " (" + status text + ")" when a failing status is given and
+  // " in " + the failing command's text when one is given, goes to the error collector and the
+  // log.
+  void report(HostMessageId message, const QuireStatus* status = nullptr,
+              const std::string& command = "");
   void setStatus(const QuireStatus& status) { status_ = status; }
 
   const std::shared_ptr<platform::DomDocument>& templateDocument() const { return document_; }
@@ -142,6 +145,10 @@ class TemplateGenerator {
   ProgressSink* progress_;
   QuireBindingList context_;  // the object context of the current walk
   int maxRecursionLevel_ = 0;
+  // The limits of one page (platform/work_limits.h) and the page's estimated size so far.
+  std::uint64_t maxPageBytes_ = 0;
+  std::uint64_t maxRepeatObjects_ = 0;
+  std::uint64_t pageBytes_ = 0;
   int masterCount_ = 0;
   int expansions_ = 0;  // MASTER expansions started in this walk
   int mastersDone_ = 0;

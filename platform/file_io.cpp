@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <system_error>
@@ -63,6 +64,26 @@ int AppendRegularFile(const std::string& path, std::string& bytes, bool& opening
   }
 }
 
+// What ReplaceFile may still write before the disk counts as full; negative: no limit.
+std::atomic<long long> writeSpace{-1};
+
+// write(2), or ENOSPC once the space that a test set is used up.
+ssize_t WriteSome(int fd, const char* data, size_t size) {
+  long long space = writeSpace.load();
+  while (space >= 0) {
+    if (space == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    const long long take = std::min<long long>(space, static_cast<long long>(size));
+    if (writeSpace.compare_exchange_weak(space, space - take)) {
+      size = static_cast<size_t>(take);
+      break;
+    }
+  }
+  return ::write(fd, data, size);
+}
+
 // 0 when `path` names no file yet or a regular file that may be replaced, with `existing` and
 // `exists` telling which; otherwise the failure.
 int CheckReplaceable(const std::string& path, struct stat& existing, bool& exists) {
@@ -103,11 +124,20 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
   return false;
 }
 
+int RegularFileFailure(const std::string& path, std::uint64_t* size) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return errno;
+  if (size != nullptr) *size = static_cast<std::uint64_t>(status.st_size);
+  return KindFailure(status.st_mode);
+}
+
 int ReplaceableFileFailure(const std::string& path) {
   struct stat existing {};
   bool exists = false;
   return CheckReplaceable(path, existing, exists);
 }
+
+void SetWriteSpaceForTesting(long long bytes) { writeSpace.store(bytes < 0 ? -1 : bytes); }
 
 int ReplaceFile(const std::string& path, std::string_view bytes) {
   struct stat existing {};
@@ -132,7 +162,7 @@ int ReplaceFile(const std::string& path, std::string_view bytes) {
     if (failure == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0) failure = errno;
   }
   while (failure == 0 && !bytes.empty()) {
-    const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+    const ssize_t put = WriteSome(fd, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) {
       failure = errno;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,11 @@ inline constexpr int kNotRegularFile = -1;
 // more than kMaxWholeFileBytes. On failure `bytes` is as it was. Any thread.
 int ReadRegularFile(const std::string& path, std::string& bytes);
 
+// 0 when `path` names a regular file, found without opening it (so a named pipe never blocks);
+// otherwise EISDIR for a folder, kNotRegularFile for another kind, or the errno of reading its
+// status. `size` (when not null) receives the file's size. Any thread.
+int RegularFileFailure(const std::string& path, std::uint64_t* size = nullptr);
+
 // The same, with the failure as `reason`: "Cannot open the file: <text>." when it could not be
 // opened, "Cannot read the file: <text>." otherwise (SystemErrorText of the failure).
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason);
@@ -39,6 +45,10 @@ int ReplaceFile(const std::string& path, std::string_view bytes);
 // owner's write bit, so a process that may write any file still leaves it), or the errno of
 // reading the path's status.
 int ReplaceableFileFailure(const std::string& path);
+
+// Tests only: ReplaceFile may write `bytes` more bytes in all, after which its writes fail with
+// ENOSPC as on a full disk; a negative value lifts the limit again (the default). Any thread.
+void SetWriteSpaceForTesting(long long bytes);
 
 // The system's text for an errno value, or the text of kNotRegularFile.
 std::string SystemErrorText(int error);

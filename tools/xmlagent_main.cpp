@@ -290,7 +290,9 @@ int Run(const Options& options, ReportStreams& streams) {
     return kExitFailure;
   }
   if (outcome != 1) {
-    const char* what = outcome == 0 ? "generation failed" : "the request was not served";
+    const char* what = outcome == 0    ? "generation failed"
+                       : outcome == -2 ? "the request timed out"
+                                       : "the request was not served";
     std::fprintf(streams.err, "xmlagent: %s (outcome %d)\n", what, outcome);
     return kExitFailure;
   }

@@ -102,8 +102,10 @@ bool DomDocument::Parse(std::string utf8, const std::string& url) {
 }
 
 // The document in the encoding of its declaration; false with the reason when it cannot be.
+// Text that came from file names, data files or scripts may not be UTF-8: it is converted here, as
+// the page is written, so that it never keeps the page from being saved (see ToXmlText).
 bool DomDocument::Encode(std::string& bytes, std::string& reason) const {
-  bytes = tree_->Serialised(true);
+  bytes = ToXmlText(tree_->Serialised(true));
   std::string encoding;
   for (const pugi::xml_node child : tree_->document.children()) {
     if (child.type() == pugi::node_declaration) encoding = child.attribute("encoding").value();
@@ -132,7 +134,7 @@ std::string DomDocument::encodedXml() const {
   return text;
 }
 
-std::string DomDocument::xml() const { return asNode().xml(); }
+std::string DomDocument::xml() const { return ToXmlText(asNode().xml()); }
 
 DomNode DomDocument::documentElement() const {
   for (const pugi::xml_node child : tree_->document.children()) {

@@ -41,6 +41,9 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   // write is named).
   std::string encodedXml() const;
   // The whole document serialised raw in UTF-8 (the declaration, when present, loses its encoding).
+  // Here, in encodedXml and in save, text that is not valid UTF-8 (a Latin-1 file name, a binary
+  // record) is written converted by ToXmlText (platform/dom/xml_encoding.h); the tree keeps the
+  // bytes as they were set, so a path read back from it still names its file.
   std::string xml() const;
 
   // The root element, or a null handle for an empty document.

@@ -342,4 +342,69 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
   return true;
 }
 
+namespace {
+
+bool ForbiddenControl(unsigned char byte) {
+  return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+}
+
+bool IsXmlText(std::string_view text) {
+  for (const char c : text) {
+    if (ForbiddenControl(static_cast<unsigned char>(c))) return false;
+  }
+  return FindInvalidUtf8(text) == std::string_view::npos;
+}
+
+// The serialiser writes a control character of a value as a character reference ("&#01;"), which
+// XML 1.0 forbids as much as the character itself: both become U+FFFD.
+std::string WithoutForbiddenReferences(std::string text) {
+  size_t at = text.find("&#");
+  if (at == std::string::npos) return text;
+  std::string out;
+  out.reserve(text.size());
+  size_t copied = 0;
+  for (; at != std::string::npos; at = text.find("&#", at + 2)) {
+    size_t end = at + 2;
+    unsigned value = 0;
+    while (end < text.size() && end - at < 6 && text[end] >= '0' && text[end] <= '9') {
+      value = value * 10 + static_cast<unsigned>(text[end] - '0');
+      ++end;
+    }
+    if (end == at + 2 || end >= text.size() || text[end] != ';') continue;
+    if (!ForbiddenControl(static_cast<unsigned char>(value < 0x20 ? value : 0x20))) continue;
+    out.append(text, copied, at - copied);
+    out += "\xEF\xBF\xBD";
+    copied = end + 1;
+  }
+  out.append(text, copied, std::string::npos);
+  return out;
+}
+
+}  // namespace
+
+std::string ToXmlText(std::string_view given) {
+  std::string referencesReplaced = WithoutForbiddenReferences(std::string(given));
+  const std::string_view text = referencesReplaced;
+  if (IsXmlText(text)) return referencesReplaced;
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  for (size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    char32_t codePoint;
+    const size_t length = DecodeUtf8Char(text, at, codePoint);
+    if (length == 0) {  // not UTF-8: the byte as Latin-1
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+      ++at;
+    } else if (length == 1 && ForbiddenControl(byte)) {
+      out += "\xEF\xBF\xBD";  // U+FFFD
+      ++at;
+    } else {
+      out.append(text, at, length);
+      at += length;
+    }
+  }
+  return out;
+}
+
 }  // namespace platform

@@ -39,6 +39,12 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
 // surrogates and values past U+10FFFF are invalid), or std::string_view::npos when all is valid.
 size_t FindInvalidUtf8(std::string_view text);
 
+// `text` as a document may hold it: every byte that is not part of valid UTF-8 is read as Latin-1
+// (0xE9 becomes U+00E9), and every control character that XML 1.0 forbids (all below U+0020 but
+// tab, line feed and carriage return) becomes U+FFFD. Text that is valid already is returned as it
+// is. File names, data files and the output of scripts reach the page through this.
+std::string ToXmlText(std::string_view text);
+
 // Decodes the UTF-8 sequence starting at text[at] into `codePoint` and returns its length (1 to 4),
 // or 0 when the bytes there are not a valid shortest-form sequence (or `at` is at the end).
 inline size_t DecodeUtf8Char(std::string_view text, size_t at, char32_t& codePoint) {

@@ -84,9 +84,22 @@ class AgentTest : public testing::Test {
   AgentService service_;
 };
 
+// An installation fault names what is missing, in the message box and in the log.
 TEST_F(AgentTest, MissingHomeIsShownAndLeavesTheServiceDown) {
-  EXPECT_EQ(RunAgent(service_, [this] { EXPECT_FALSE(service_.Initialised()); }),
-            "[Vistafold] Cannot find registry entry for VISTAFOLD_HOME\n");
+  const std::string shown = RunAgent(service_, [this] { EXPECT_FALSE(service_.Initialised()); });
+  EXPECT_EQ(shown.rfind("[Vistafold] Cannot find registry entry for VISTAFOLD_HOME\n", 0), 0u)
+      << shown;
+  EXPECT_NE(shown.find("Critical error: Cannot find registry entry for VISTAFOLD_HOME"),
+            std::string::npos)
+      << shown;
+
+  // A home folder that is configured but missing is named as the folder.
+  Bind("VISTAFOLD_HOME", (root_ / "no-home").string());
+  const std::string named = RunAgent(service_);
+  EXPECT_NE(named.find("[Vistafold] " + (root_ / "no-home").string() +
+                       " does not exist or can not be loaded."),
+            std::string::npos)
+      << named;
 }
 
 TEST_F(AgentTest, DataFolderIsMadeWithItsAncestorsAndTheSettingsCopyNeverOverwrites) {
@@ -100,7 +113,7 @@ TEST_F(AgentTest, DataFolderIsMadeWithItsAncestorsAndTheSettingsCopyNeverOverwri
   EXPECT_EQ(ReadFile(data_ / "vistafold.ini"), "[Settings]\nmine=1\n");
 }
 
-// Without the resource module the start stops: shown once, and no data folder is made.
+// Without the resource module the start stops: shown and logged, and no data folder is made.
 TEST_F(AgentTest, AMissingResourceModuleIsShownAndStopsTheStart) {
   fs::remove(Module());
   Bind("ENABLELOGGING", "no");
@@ -109,7 +122,10 @@ TEST_F(AgentTest, AMissingResourceModuleIsShownAndStopsTheStart) {
     EXPECT_FALSE(service_.Initialised());
     EXPECT_EQ(HostString(host_message::kRequiredFileMissing), "");
   });
-  EXPECT_EQ(shown, "[Vistafold] Cannot find registry entry for VISTAFOLD_RESOURCE\n");
+  // The file that is missing is named, not the setting that could have pointed elsewhere.
+  const std::string missing = Module().string() + " does not exist or can not be loaded.";
+  EXPECT_EQ(shown.rfind("[Vistafold] " + missing + "\n", 0), 0u) << shown;
+  EXPECT_NE(shown.find("Critical error: " + missing), std::string::npos) << shown;
   EXPECT_FALSE(platform::HostResources().IsLoaded());
   EXPECT_FALSE(fs::exists(data_));
 }

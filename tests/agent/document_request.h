@@ -1,6 +1,7 @@
 // A whole generate request through the library's entry points on a copy of the sample
 // installation, for a document file that the test prepares: the parameter file names it, the
-// artifact is a folder of a few files, and init, generate and close run with the timeout 0.
+// artifact is a folder of a few files, and init, generate and close run with the timeout timeout_
+// ("0", synchronous, unless a derived fixture sets another in its constructor).
 #pragma once
 
 #include <fcntl.h>
@@ -53,6 +54,12 @@ inline void OpenPipeForWriting(const std::string& pipe) {
   if (fd >= 0) ::close(fd);
 }
 
+// The name of a test run in one mode, for tests parameterised by the timeout: "0" generates at
+// once, any other value through the request queue (the portal's normal mode).
+inline std::string ModeName(const testing::TestParamInfo<const char*>& mode) {
+  return std::string(mode.param) == "0" ? "AtOnce" : "Queued";
+}
+
 class DocumentRequestTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -67,7 +74,7 @@ class DocumentRequestTest : public testing::Test {
     for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
                                       {"VISTAFOLD_DATA", root_ / "data-folder"},
                                       {"USER_DATA", user_},
-                                      {"timeout", "0"}}) {
+                                      {"timeout", timeout_}}) {
       platform::BindInitParameter(name, value);
     }
   }
@@ -83,7 +90,13 @@ class DocumentRequestTest : public testing::Test {
     WriteParameterFile(user_, "FILE_NAME=" + document.string() +
                                   "\nARTIFACT_LOCATOR=FileSys:Directory:FullName=" +
                                   data_.string() + "\nTEMPLATE_ID=request\n");
-    int outcome = -2;
+    return Generate();
+  }
+
+  // Runs init, generate and close on the parameter file as the test wrote it; the outcome as
+  // GenerateDocument gives it, the log in `log_`.
+  int Generate() {
+    int outcome = -3;
     log_ = CapturedStderr([&] {
       XmlAgentInit();
       XmlAgentGenerate();
@@ -93,6 +106,7 @@ class DocumentRequestTest : public testing::Test {
     return outcome;
   }
 
+  std::string timeout_ = "0";
   TempFolder folder_;
   std::filesystem::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
                         data_ = root_ / "data";

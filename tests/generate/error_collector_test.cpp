@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/resource_module.h"
+#include "tests/common/test_support.h"
 
 namespace {
 
@@ -59,6 +60,32 @@ TEST_F(ErrorCollectorTest, WithoutTheShippedPageTheMessagesStillReachAPage) {
   errors.writeErrorPage(path("pageERR.htm"));
   EXPECT_NE(errors.pageText().find("<p>the template does not load</p>"), std::string::npos);
   EXPECT_TRUE(std::filesystem::exists(folder_ / "pageERR.htm"));
+}
+
+// A shipped page with no place for the messages does not swallow them: the plain page takes them,
+// and every message is in the log at the default level whether or not a page is written.
+TEST_F(ErrorCollectorTest, AShippedPageWithoutBodyDivGivesThePlainPageAndTheLogLines) {
+  std::ofstream(folder_ / "errreport.htm") << "<html><body><p>no list here</p></body></html>";
+  ErrorCollector errors("page.htm");
+  errors.add("the template does not load");
+  const std::string log =
+      test_support::CapturedStderr([&] { errors.writeErrorPage(path("pageERR.htm")); });
+  EXPECT_EQ(errors.pageText().rfind("<html><body><div>", 0), 0u) << errors.pageText();
+  EXPECT_NE(errors.pageText().find("<p>the template does not load</p>"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "pageERR.htm"));
+  EXPECT_NE(log.find("Critical error: Error generating page.htm: the template does not load"),
+            std::string::npos)
+      << log;
+
+  const std::string unwritable =
+      test_support::CapturedStderr([&] { errors.writeErrorPage(path("missing/pageERR.htm")); });
+  EXPECT_NE(
+      unwritable.find("Critical error: Error generating page.htm: the template does not load"),
+      std::string::npos)
+      << unwritable;
+  EXPECT_NE(unwritable.find("Cannot write the error page " + path("missing/pageERR.htm")),
+            std::string::npos)
+      << unwritable;
 }
 
 TEST(ErrorPagePath, PutsErrBeforeTheExtension) {

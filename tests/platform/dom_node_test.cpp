@@ -6,6 +6,7 @@
 
 #include "platform/com_error.h"
 #include "platform/dom/dom_document.h"
+#include "platform/dom/xml_encoding.h"
 #include "test_support.h"
 
 namespace platform {
@@ -107,6 +108,31 @@ TEST_F(DomNodeTest, SetTextReplacesTheChildrenOfAnElementAndTheValueOfOtherNodes
   r.lastChild().setText("d");
   EXPECT_EQ(Xml(), "<r><p>x &lt; y</p><!--d--></r>");
   EXPECT_EQ(b.text(), "b");  // the old child is detached, not freed
+}
+
+// Text from file names and data files may be Latin-1 or binary. The tree keeps the bytes (a path
+// read back still names its file); the serialised page reads what is not UTF-8 as Latin-1 and
+// turns forbidden control characters into U+FFFD, so that it can always be saved.
+TEST_F(DomNodeTest, TextThatIsNotUtf8IsKeptInTheTreeAndConvertedWhenWritten) {
+  Load("<r><p/></r>");
+  const std::string latin1 = "caf\xE9 \x01\x7F";
+  const DomNode p = Select("r/p");
+  p.setText(latin1);
+  p.setAttribute("title", latin1);
+  p.appendChild(document_->createTextNode("\x02z\xFF"));
+  EXPECT_EQ(p.getAttribute("title"), latin1);
+  const std::string converted = "caf\xC3\xA9 \xEF\xBF\xBD\x7F";
+  EXPECT_EQ(Xml(),
+            "<r><p title=\"" + converted + "\">" + converted + "\xEF\xBF\xBDz\xC3\xBF</p></r>");
+  EXPECT_EQ(document_->encodedXml(), Xml());
+  Load("<?xml version=\"1.0\" encoding=\"windows-1252\"?><r><p/></r>");
+  Select("r/p").setText(latin1);
+  EXPECT_EQ(document_->encodedXml().substr(document_->encodedXml().find("<r>")),
+            "<r><p>caf\xE9 &#65533;\x7F</p></r>");
+  EXPECT_EQ(ToXmlText("&#9;&#01;&#31;&#32;&#1"), "&#9;\xEF\xBF\xBD\xEF\xBF\xBD&#32;&#1")
+      << "references to forbidden characters only";
+  const std::string valid = "R\xC3\xA9sum\xC3\xA9 \xE8\xB3\x87\ttab";
+  EXPECT_EQ(ToXmlText(valid), valid) << "valid UTF-8 is kept as it is";
 }
 
 TEST_F(DomNodeTest, ReplaceChildPutsTheNewNodeInPlaceAndDetachesTheOld) {

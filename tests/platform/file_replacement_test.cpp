@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "platform/file_io.h"
@@ -63,6 +65,27 @@ TEST(FileReplacement, RefusesAFileWithoutWritePermissionForItsOwner) {
   // A file that does not exist yet is made.
   EXPECT_EQ(platform::ReplaceFile(folder.Path("new.htm"), "page"), 0);
   EXPECT_EQ(ReadFile(folder.Path("new.htm")), "page");
+}
+
+}  // namespace
+
+namespace {
+
+// The full disk as tests fake it: after the bytes allowed, writes fail with ENOSPC, the target
+// keeps what it had and no temporary file is left.
+TEST(FileReplacement, AFullDiskLeavesTheTargetAsItWas) {
+  TempFolder folder("file_replacement");
+  const std::string path = folder.Write("page.htm", "template");
+  platform::SetWriteSpaceForTesting(4);
+  EXPECT_EQ(platform::ReplaceFile(path, "generated page"), ENOSPC);
+  EXPECT_EQ(platform::ReplaceFile(path, "x"), ENOSPC) << "the space stays used up";
+  platform::SetWriteSpaceForTesting(-1);
+  EXPECT_EQ(ReadFile(path), "template");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  EXPECT_EQ(platform::ReplaceFile(path, "generated page"), 0);
+  EXPECT_EQ(ReadFile(path), "generated page");
 }
 
 }  // namespace
