@@ -31,14 +31,22 @@ std::string SortableDate(double oleDays) {
 KestrelValueText VariantText(const platform::Variant& value) {
   using platform::VariantType;
   switch (value.Type()) {
+    case VariantType::kInt16:
+      return {std::to_string(value.AsInt16()), std::nullopt};
     case VariantType::kInt32:
       return {std::to_string(value.AsInt32()), std::nullopt};
+    case VariantType::kFloat:
+      return {Printed("%f", value.AsFloat()), std::nullopt};
     case VariantType::kDouble:
       return {Printed("%f", value.AsDouble()), std::nullopt};
+    case VariantType::kDate:
+      return {value.ChangeToString(), SortableDate(value.AsDate())};
     case VariantType::kString:
       return {value.AsString(), std::nullopt};
     case VariantType::kBool:
       return {value.AsBool() ? "True" : "False", std::nullopt};
+    case VariantType::kByte:
+      return {std::string(1, static_cast<char>(value.AsByte())), std::nullopt};
     default:
       return {};
   }
