@@ -55,9 +55,7 @@ class Type : public kestrel::ArtifactType {
   std::shared_ptr<kestrel::Collection<kestrel::PictureKind>> PictureKinds() const override {
     return nullptr;
   }
-  bool IsKindOf(const kestrel::ArtifactType& other) const override {
-    return other.Name() == name_;
-  }
+  bool IsKindOf(const kestrel::ArtifactType& other) const override { return other.Name() == name_; }
 
  private:
   std::string name_;

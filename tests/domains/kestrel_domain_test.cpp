@@ -16,6 +16,7 @@
 #include "domains/kestrel_session_access.h"
 #include "domains/kestrel_values.h"
 #include "fake_data_source.h"
+#include "model/domain_lookup.h"
 #include "model/quire_attribute.h"
 #include "model/quire_graphic.h"
 #include "model/quire_object.h"
@@ -70,6 +71,7 @@ class KestrelDomainTest : public ::testing::Test {
     platform::BindInitParameter("VISTAFOLD_HOME", folder_.Path("home"));
     platform::BindInitParameter("VISTAFOLD_DATA", folder_.Path("data"));
     DomainRegistry::instance().deleteAllDomains();
+    SetDomainFinder(&getDomain);  // other tests of this program install their own
     ReleaseKestrelSession();
     ForgetTrackletGetExtraFieldsForTesting();
     folder_.MakeFolder("store");
@@ -157,7 +159,8 @@ TEST_F(KestrelDomainTest, AliasTableNamesOrdersAndHidesClassesAndMembers) {
   ASSERT_TRUE(status.IsOk());
   EXPECT_EQ(module.name(), "module");
   // Members named in the table first, in file order; the hidden one never made; then by name.
-  EXPECT_EQ(NamesOf(module.attributes()), (std::vector<std::string>{"status", "name", "id", "site"}));
+  EXPECT_EQ(NamesOf(module.attributes()),
+            (std::vector<std::string>{"status", "name", "id", "site"}));
   EXPECT_EQ(NamesOf(module.unaryRelationships()), std::vector<std::string>{"site"});
   EXPECT_EQ(NamesOf(module.naryRelationships()), std::vector<std::string>{"module"});
   const QuireAttribute& name = module.findAttribute("Title", status);
@@ -235,16 +238,15 @@ TEST_F(KestrelDomainTest, RelationshipsAndTheQueryFilterWithItsLocalFallback) {
   QuireStatus status;
   const QuireObject pump = Object("plant:module:id=2");
   const QuireClass module = pump.getClass(status);
-  const QuireObject site = pump.getUnaryRelatedObject(module.findRelationship("site", 2, status),
-                                                      status);
+  const QuireObject site =
+      pump.getUnaryRelatedObject(module.findRelationship("site", 2, status), status);
   EXPECT_EQ(Text(site, "name"), "north");
   EXPECT_TRUE(Object("plant:module:id=1")
                   .getUnaryRelatedObject(module.findRelationship("parent", 2, status), status)
                   .isUndefined());
 
   const QuireObject south = Object("plant:site:id=2");
-  const QuireRelationship& modules =
-      south.getClass(status).findRelationship("module", 3, status);
+  const QuireRelationship& modules = south.getClass(status).findRelationship("module", 3, status);
   EXPECT_EQ(Names(south.getNaryRelatedObjects(modules, status)),
             (std::vector<std::string>{"valve", "seal", "gauge"}));
 
@@ -252,8 +254,8 @@ TEST_F(KestrelDomainTest, RelationshipsAndTheQueryFilterWithItsLocalFallback) {
   std::unique_ptr<QuireQueryFilter> filter = plant->newQueryFilter();
   ASSERT_TRUE(filter);
   filter->openGroup(0);
-  EXPECT_TRUE(filter->addCondition(module.findAttribute("status", status), 0, QuireValue("open"),
-                                   status));
+  EXPECT_TRUE(
+      filter->addCondition(module.findAttribute("status", status), 0, QuireValue("open"), status));
   filter->closeGroup();
   QuireObjectList kept;
   plant->getFilteredNaryRelatedObjects(status, modules, south, *filter, kept);
@@ -270,8 +272,8 @@ TEST_F(KestrelDomainTest, RelationshipsAndTheQueryFilterWithItsLocalFallback) {
   // A text compared with a number column is not evaluated by the data source: the caller is
   // told to filter locally.
   std::unique_ptr<QuireQueryFilter> numeric = plant->newQueryFilter();
-  EXPECT_TRUE(numeric->addCondition(module.findAttribute("site", status), 0, QuireValue("2"),
-                                    status));
+  EXPECT_TRUE(
+      numeric->addCondition(module.findAttribute("site", status), 0, QuireValue("2"), status));
   plant->getFilteredNaryRelatedObjects(status, modules, south, *numeric, kept);
   EXPECT_EQ(status.Kind(), kNotImplemented);
   EXPECT_TRUE(kept.empty());
@@ -306,9 +308,8 @@ TEST_F(KestrelDomainTest, LocatedArtifactsAreCachedUntilRefreshAndFailuresAreRep
   // An artifact of another class than asked for.
   const QuireClass site = plant->findClass("site", status);
   const auto valve = KestrelSession()->ArtifactById("plant:module:id=3");
-  const std::string mismatch = test_support::CapturedStderr([&] {
-    EXPECT_TRUE(QuireKestrelObject::makeRemote(status, site, valve).isUndefined());
-  });
+  const std::string mismatch = test_support::CapturedStderr(
+      [&] { EXPECT_TRUE(QuireKestrelObject::makeRemote(status, site, valve).isUndefined()); });
   EXPECT_EQ(status.Kind(), kClassMismatch);
   EXPECT_EQ(mismatch, "*** QuireKestrelObject::makeRemote: " + status.Message() + "\n");
 
@@ -357,7 +358,8 @@ TEST_F(KestrelDomainTest, PicturesAreExportedAsPngIntoTheDocumentsPictureFolder)
   gdImageDestroy(image);
   MakeDatabase(folder_.Path("store/gallery.db"),
                "CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, photo BLOB);"
-               "INSERT INTO item VALUES (1, 'flag', x'" + hex + "');");
+               "INSERT INTO item VALUES (1, 'flag', x'" +
+                   hex + "');");
   folder_.Write("store/gallery.kestrel", "[Table item]\nPictureColumn = photo\n");
   Load();
   SetPictureDocumentName("report");
@@ -385,9 +387,8 @@ TEST_F(KestrelDomainTest, PicturesAreExportedAsPngIntoTheDocumentsPictureFolder)
 // What real databases cannot show: data sources without types, and the locator defaults of the
 // "Tracklet" data source.
 TEST_F(KestrelDomainTest, DataSourcesWithoutTypesAndTheTrackletLocatorDefaults) {
-  platform::ComFactory::Register(kestrel::kSessionProgId, [] {
-    return std::make_shared<fake_data_source::Session>();
-  });
+  platform::ComFactory::Register(kestrel::kSessionProgId,
+                                 [] { return std::make_shared<fake_data_source::Session>(); });
   const std::string log = test_support::CapturedStderr([] { LoadKestrelDomains(); });
   EXPECT_NE(log.find("theArtifactTypes is empty, domain Hollow\nHollow\n\nFeatures of this domain "
                      "will not be available\n"),
