@@ -77,12 +77,11 @@ class DataSourceRequestTest : public testing::Test {
     platform::ClearInitParametersForTesting();
     platform::ResetLogThresholdForTesting();
     ResetDomainLoadingForTesting();
-    for (const auto& [name, value] :
-         {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
-          {"VISTAFOLD_DATA", root_ / "data-folder"},
-          {"USER_DATA", user_},
-          {"KESTREL_STORE", store_},
-          {"timeout", timeout}}) {
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
+                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
+                                      {"USER_DATA", user_},
+                                      {"KESTREL_STORE", store_},
+                                      {"timeout", timeout}}) {
       platform::BindInitParameter(name, value);
     }
   }
@@ -148,7 +147,8 @@ TEST_F(DataSourceRequestTest, RepeatWithPredicateAndTwoSortKeysAtOnceAndQueued) 
   for (const char* timeout : {"0", "8000"}) {
     SCOPED_TRACE(timeout);
     for (const std::string& predicate : {pushed, local}) {
-      const std::string page = Generate(ModulesWhere(predicate), "plant:Database:Name=plant", timeout);
+      const std::string page =
+          Generate(ModulesWhere(predicate), "plant:Database:Name=plant", timeout);
       ASSERT_FALSE(page.empty()) << log_;
       EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"), expected) << predicate;
     }
@@ -187,14 +187,13 @@ TEST_F(DataSourceRequestTest, BrokenDatabaseIsReportedAndTheOthersLoad) {
             (std::vector<std::string>{"valve", "valve two"}));
   EXPECT_NE(log_.find("Error loading domain broken\nException Message: "), std::string::npos)
       << log_;
-  EXPECT_NE(log_.find("broken\n\nFeatures of this domain will not be available"),
-            std::string::npos)
+  EXPECT_NE(log_.find("broken\n\nFeatures of this domain will not be available"), std::string::npos)
       << log_;
   // A store folder that does not exist: no data sources, said once, and no failure.
   fs::remove_all(store_);
-  const std::string files = Generate(
-      Template("<span QuireQuery=\"C:d:FileSys:Directory:FullName=\">x</span>"),
-      "FileSys:Directory:FullName=" + root_.string());
+  const std::string files =
+      Generate(Template("<span QuireQuery=\"C:d:FileSys:Directory:FullName=\">x</span>"),
+               "FileSys:Directory:FullName=" + root_.string());
   EXPECT_FALSE(files.empty()) << log_;
   EXPECT_EQ(test_support::Count(log_, "No data sources: the store folder"), 1u) << log_;
 }
@@ -209,10 +208,21 @@ TEST_F(DataSourceRequestTest, AncestorsOfNestedTopAndUnknownRowsAtOnceAndQueued)
     EXPECT_EQ(Ancestors("plant:module:id=99", timeout), "");
     EXPECT_TRUE(fs::exists(user_ / "generated" / "Output.txt"));
   }
+  // The request queue serves an ancestors request that comes as a generate request.
+  Start("8000");
+  test_support::WriteParameterFile(user_,
+                                   "FILE_NAME=GetAncestor\nARTIFACT_LOCATOR=plant:module:id=6\n");
+  test_support::CapturedStderr([] {
+    XmlAgentInit();
+    XmlAgentGenerate();
+    XmlAgentClose();
+  });
+  EXPECT_EQ(ReadFile(user_ / "generated" / "Output.txt"), "seal:pump:root");
   // Blanks travel escaped: a row whose key holds one is found.
-  MakeDatabase((store_ / "named.db").string(),
-               "CREATE TABLE part (code TEXT PRIMARY KEY, name TEXT, up TEXT REFERENCES part(code));"
-               "INSERT INTO part VALUES ('a b', 'first', NULL), ('c d', 'second', 'a b');");
+  MakeDatabase(
+      (store_ / "named.db").string(),
+      "CREATE TABLE part (code TEXT PRIMARY KEY, name TEXT, up TEXT REFERENCES part(code));"
+      "INSERT INTO part VALUES ('a b', 'first', NULL), ('c d', 'second', 'a b');");
   EXPECT_EQ(Ancestors("named:part:code=c d"), "first") << log_;
 }
 
