@@ -7,6 +7,7 @@
 #include "agent/agent_start.h"
 #include "agent/domain_loading.h"
 #include "domains/domain_registry.h"
+#include "domains/kestrel_session_access.h"
 #include "platform/config.h"
 #include "platform/log.h"
 
@@ -103,6 +104,8 @@ void AgentService::Start() {
     }
   }
   platform::Log("Vistafold XML Agent Initializing", platform::kLogInformational);
+  // Before either thread may serve a request: the ancestors query needs the component too.
+  RegisterDataSourceStore();
   if (timeoutMs_ == 0) {
     FillDomainRegistry();
   } else if (!queue_.ConsumerThreadRunning()) {
@@ -128,6 +131,7 @@ void AgentService::Shutdown() {
   queue_.StopConsumerThread();
   DomainRegistry::instance().cleanAllDomains();
   DomainRegistry::instance().deleteAllDomains();
+  ReleaseKestrelSession();
   platform::Log("Vistafold XML Agent Unloading", platform::kLogInformational);
   log_.Close();
   UnloadHostResourceModule();
