@@ -38,8 +38,9 @@ int AgentService::Generate() {
     if (!outputFile.empty()) WriteOutputFile(outputFile, reason);
     return -1;
   }
-  // A relative name is the portal's, which works in the user-data folder.
-  request.fileName = DocumentPath(request.fileName);
+  // A relative name is the portal's, which works in the user-data folder; the ancestors
+  // query's marker name is no file.
+  if (request.fileName != kAncestorsFileName) request.fileName = DocumentPath(request.fileName);
   if (!initialised_) {
     ReportNotStarted(request, outputFile);
     return 0;

@@ -7,6 +7,9 @@
 #include "agent/credentials.h"
 
 // What a parameter file says. Missing keys leave their value empty.
+// The file name that makes a queued request an ancestors query instead of a page.
+inline constexpr char kAncestorsFileName[] = "GetAncestor";
+
 struct PageRequest {
   std::string fileName;         // the document file: read as the template, replaced by the page
   std::string artifactLocator;  // the artifact the page is about

@@ -23,7 +23,6 @@ using platform::Log;
 
 constexpr char kRequestListMutexName[] = "requestListMutex";
 constexpr char kConsumerMutexName[] = "consumerMutex";
-constexpr char kAncestorsFileName[] = "GetAncestor";
 constexpr uint32_t kListWaitMs = 10000;
 constexpr int kPickUpPolls = 40;
 constexpr auto kPickUpPollInterval = std::chrono::milliseconds(50);
