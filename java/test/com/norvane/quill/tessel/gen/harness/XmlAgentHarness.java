@@ -36,7 +36,7 @@ public final class XmlAgentHarness {
   public static void main(String[] args) throws Exception {
     if (args.length != 2 || System.getProperty("xmlagent.sample") == null) {
       System.err.println("usage: java -Dxmlagent.sample=DIR XmlAgentHarness "
-          + "basics|sync|async|threads|exit|exit-check|demo TEMP_DIR");
+          + "basics|sync|async|threads|exit|exit-check|demo|datasource TEMP_DIR");
       System.exit(2);
     }
     String scenario = args[0];
@@ -58,6 +58,7 @@ public final class XmlAgentHarness {
       case "threads" -> harness.threads();
       case "exit" -> harness.exitWhileBusy();
       case "demo" -> harness.demo();
+      case "datasource" -> harness.dataSource();
       default -> {
         System.err.println("unknown scenario " + scenario);
         System.exit(2);
@@ -140,6 +141,65 @@ public final class XmlAgentHarness {
         inst.debugLinesOf(Installation.LOCATOR) == 1);
     checks.check("nothing is queued", !inst.logContains("Queued request for "));
     checkNoJniWarnings();
+  }
+
+  /**
+   * The sample requirements report over the Needwise data source, asked for in the portal's
+   * normal queued mode, then the ancestors of a nested requirement, of a top-level one and of a
+   * locator that names nothing. The sample store ships as SQL, built into a database on first use.
+   */
+  private void dataSource() throws Exception {
+    Path page = inst.generated.resolve("requirements.htm");
+    Files.copy(sample.resolve("templates").resolve("requirements.htm"), page);
+    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
+        "FILE_NAME=" + page,
+        "ARTIFACT_LOCATOR=Needwise:Project:Path=Projects/TicketKiosk",
+        "SERVER_URL=" + Installation.SERVER,
+        "TEMPLATE_ID=requirements"), StandardCharsets.UTF_8);
+    inst.bind(agent, "20000");
+    agent.init();
+    agent.generateFromLinkWithAParameterFile();
+    checks.check("the log has the timing line",
+        inst.logContains("Template requirements generated in "));
+    checks.check("no error page is written",
+        !Files.exists(inst.generated.resolve("requirementsERR.htm")));
+    String text = new String(Files.readAllBytes(page), StandardCharsets.UTF_8);
+    checks.check("the comments became commands", !text.contains("class=\"msocomanchor\""));
+    // REQ-001 is kept by the report's predicate; rejected and deferred ones are filtered out.
+    int first = text.indexOf(">REQ-001<");
+    checks.check("the table lists a kept requirement", first >= 0);
+    checks.check("the page names the project", text.contains("TicketKiosk"));
+    checks.check("a module picture is written beside the page",
+        Files.isDirectory(inst.generated.resolve("requirements_files"))
+            || text.contains(".png"));
+    Path database = inst.home.resolve("datasources").resolve("Needwise.db");
+    checks.check("the store's SQL was built into a database", Files.isRegularFile(database));
+    byte[] databaseBytes = Files.readAllBytes(database);
+
+    ancestors("Needwise:Requirement:ReqId=REQ-004",
+        "Accept contactless cards and phones:Accept payment by bank card");
+    ancestors("Needwise:Requirement:ReqId=REQ-002", "Accept payment by bank card");
+    ancestors("Needwise:Requirement:ReqId=REQ-001", "");
+    Files.write(inst.generated.resolve("ParameterFile.txt"),
+        List.of("ARTIFACT_LOCATOR=Needwise:Requirement:ReqId=NO-SUCH"), StandardCharsets.UTF_8);
+    agent.getAncestorsWithAParameterFile();
+    checks.check("a locator that names nothing gives an empty Output.txt",
+        Files.exists(inst.output) && Files.size(inst.output) == 0);
+    agent.close();
+    checks.check("generation and queries leave the database unchanged",
+        Arrays.equals(databaseBytes, Files.readAllBytes(database)));
+    checkNoJniWarnings();
+  }
+
+  /** Asks for a requirement's ancestors: the titles above it, nearest first, joined by ":". */
+  private void ancestors(String locator, String expected) throws Exception {
+    Files.deleteIfExists(inst.output);
+    Files.write(inst.generated.resolve("ParameterFile.txt"),
+        List.of("ARTIFACT_LOCATOR=" + locator), StandardCharsets.UTF_8);
+    agent.getAncestorsWithAParameterFile();
+    String chain = Files.exists(inst.output)
+        ? new String(Files.readAllBytes(inst.output), StandardCharsets.UTF_8) : null;
+    checks.check("ancestors of " + locator, expected.equals(chain), chain);
   }
 
   /**
