@@ -68,6 +68,11 @@ class DocumentRequestTest : public testing::Test {
     fs::create_directories(data_);
     for (const char* name : {"b.txt", "a.txt"}) WriteFile(data_ / name, name);
     setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
+    BindInitParameters();
+  }
+  // Binds the installation's init parameters with timeout_ afresh; a request cycle closes the
+  // agent, domains and all, so a test that changes timeout_ between cycles calls it again.
+  void BindInitParameters() {
     platform::ClearInitParametersForTesting();
     platform::ResetLogThresholdForTesting();
     ResetDomainLoadingForTesting();

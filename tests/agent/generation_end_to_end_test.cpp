@@ -3,18 +3,15 @@
 // file, and a folder of files that the page is about. Progress and the error pages of documents
 // that give no page; the pages themselves are in tests/golden.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "agent/agent_entry.h"
-#include "domains/domain_loader.h"
+#include "document_request.h"
 #include "foundation/host_hooks.h"
 #include "generate/progress_sink.h"
-#include "platform/config.h"
-#include "platform/log.h"
 #include "platform/resource_module.h"
 #include "test_support.h"
 
@@ -45,57 +42,37 @@ struct RecordingSink : ProgressSink {
   std::vector<int> percents;
 };
 
-class GenerationEndToEndTest : public testing::Test {
+// In both modes: at once (timeout "0") and through the request queue.
+class GenerationEndToEndTest : public test_support::DocumentRequestTest,
+                               public testing::WithParamInterface<const char*> {
  protected:
+  GenerationEndToEndTest() { timeout_ = GetParam(); }
   void SetUp() override {
-    fs::copy(XMLAGENT_SOURCE_DIR "/sample/install", home_, fs::copy_options::recursive);
+    DocumentRequestTest::SetUp();
     fs::create_directories(data_ / "sub");
     for (const char* name : {"2.10.txt", "2.9.txt", "b.md", "A.txt"}) WriteFile(data_ / name, name);
     WriteFile(data_ / "team.csv",
               "#FIELD_DELIMITER ,\n#KEY_FIELDS 1\nAnn,Architect\nBen,Developer\n");
-    setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-    ResetDomainLoadingForTesting();  // every request cycle here closes the agent, domains and all
-    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
-                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
-                                      {"USER_DATA", user_},
-                                      {"timeout", "0"}}) {
-      platform::BindInitParameter(name, value);
-    }
   }
   void TearDown() override {
     XmlAgentSetProgressSink(nullptr);
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-    unsetenv("VISTAFOLD_REGISTRY_FILE");
+    DocumentRequestTest::TearDown();
   }
 
   // Generates the document file with the given template bytes through init, generate and close;
   // gives XmlAgentLastGenerateOutcome.
   int Generate(const std::string& templateBytes) {
     WriteFile(document_, templateBytes);
-    test_support::WriteParameterFile(
-        user_, "FILE_NAME=" + document_.string() +
-                   "\nARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data_.string() +
-                   "\nSERVER_URL=http://portal\nTEMPLATE_ID=folder\n");
-    int outcome = -2;
-    test_support::CapturedStderr([&] {
-      XmlAgentInit();
-      XmlAgentGenerate();
-      outcome = XmlAgentLastGenerateOutcome();
-      XmlAgentClose();
-    });
-    return outcome;
+    return GenerateDocument(document_);
   }
 
-  test_support::TempFolder folder_;
-  fs::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
-           data_ = root_ / "data", document_ = root_ / "folder.htm",
-           errorPage_ = root_ / "folderERR.htm";
+  fs::path document_ = root_ / "folder.htm", errorPage_ = root_ / "folderERR.htm";
 };
 
-TEST_F(GenerationEndToEndTest, DemoPageReportsProgressFromTheStartToTheLastObject) {
+INSTANTIATE_TEST_SUITE_P(Modes, GenerationEndToEndTest, testing::Values("0", "8000"),
+                         test_support::ModeName);
+
+TEST_P(GenerationEndToEndTest, DemoPageReportsProgressFromTheStartToTheLastObject) {
   RecordingSink sink;
   XmlAgentSetProgressSink(&sink);
   ASSERT_EQ(Generate(ReadFile(kDemoTemplate)), 1);
@@ -106,7 +83,7 @@ TEST_F(GenerationEndToEndTest, DemoPageReportsProgressFromTheStartToTheLastObjec
   EXPECT_EQ(sink.messages.back(), "Generating Web Page");
 }
 
-TEST_F(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideTheDocument) {
+TEST_P(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideTheDocument) {
   std::string bytes = ReadFile(kDemoTemplate);
   const std::string display = "F:d:FileSys:Directory::FullName:SAA:";
   const size_t at = bytes.find(display);
@@ -122,7 +99,7 @@ TEST_F(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideThe
   EXPECT_NE(errors.find("NoSuchAttribute"), std::string::npos) << errors;
 }
 
-TEST_F(GenerationEndToEndTest, OpenThatCannotBeEvaluatedFailsWithTheErrorPage) {
+TEST_P(GenerationEndToEndTest, OpenThatCannotBeEvaluatedFailsWithTheErrorPage) {
   const std::string open = "C:d:FileSys:Directory:FullName=";
   for (const char* wrong :
        {"C:d:FileSys:NoSuchClass:FullName=", "C:d:Kestrel:Directory:FullName="}) {
@@ -139,7 +116,7 @@ TEST_F(GenerationEndToEndTest, OpenThatCannotBeEvaluatedFailsWithTheErrorPage) {
   }
 }
 
-TEST_F(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
+TEST_P(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
   const std::string demo = ReadFile(kDemoTemplate);
   const struct {
     const char* what;
@@ -160,19 +137,18 @@ TEST_F(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
   }
 }
 
-TEST_F(GenerationEndToEndTest, MissingDocumentFileGivesAnErrorPageAndKeepsNothing) {
+TEST_P(GenerationEndToEndTest, MissingDocumentFileGivesAnErrorPageAndKeepsNothing) {
   test_support::WriteParameterFile(user_,
                                    "FILE_NAME=" + document_.string() + "\nTEMPLATE_ID=folder\n");
-  int outcome = -2;
-  test_support::CapturedStderr([&] {
-    XmlAgentInit();
-    XmlAgentGenerate();
-    outcome = XmlAgentLastGenerateOutcome();
-    XmlAgentClose();
-  });
-  EXPECT_EQ(outcome, 0);
+  EXPECT_EQ(DocumentRequestTest::Generate(), 0);
   EXPECT_TRUE(fs::exists(errorPage_));
-  EXPECT_FALSE(fs::exists(document_));
+  if (timeout_ == "0") {
+    EXPECT_FALSE(fs::exists(document_));
+  } else {
+    // A queued request hands its caller the error page as the document text.
+    EXPECT_NE(ReadFile(document_).find(document_.string() + ": File not found"), std::string::npos)
+        << ReadFile(document_);
+  }
 }
 
 }  // namespace

@@ -3,20 +3,16 @@
 // code page that the document layer cannot write back gives an error page that names it.
 #include <gtest/gtest.h>
 #include <iconv.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <regex>
 #include <string>
-#include <utility>
 
 #include "agent/agent_entry.h"
 #include "agent/empty_paragraphs.h"
-#include "domains/domain_loader.h"
-#include "platform/config.h"
+#include "document_request.h"
 #include "platform/dom/dom_document.h"
 #include "platform/dom/xml_encoding.h"
-#include "platform/log.h"
 #include "test_support.h"
 
 namespace {
@@ -76,56 +72,29 @@ std::string WithoutDates(const std::string& page) {
   return std::regex_replace(page, kDate, "<date>");
 }
 
-class PageEncodingTest : public testing::Test {
+class PageEncodingTest : public test_support::DocumentRequestTest {
  protected:
   void SetUp() override {
-    fs::copy(XMLAGENT_SOURCE_DIR "/sample/install", home_, fs::copy_options::recursive);
+    DocumentRequestTest::SetUp();
     fs::copy(XMLAGENT_SOURCE_DIR "/sample/data", data_, fs::copy_options::recursive);
     // Generated values in every script: the file table lists these names.
     WriteFile(data_ / "caf\xC3\xA9.txt", "x");
     WriteFile(data_ / "\xE8\xB3\x87\xE6\x96\x99.txt", "x");
-    setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
-  }
-  void TearDown() override {
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-    unsetenv("VISTAFOLD_REGISTRY_FILE");
   }
 
   // Generates the document from the template bytes through init, generate and close with this
   // timeout; gives XmlAgentLastGenerateOutcome.
   int Generate(const std::string& templateBytes, const std::string& timeout) {
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-    ResetDomainLoadingForTesting();  // each cycle closes the agent, domains and all
-    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
-                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
-                                      {"USER_DATA", user_},
-                                      {"timeout", timeout}}) {
-      platform::BindInitParameter(name, value);
-    }
+    timeout_ = timeout;
+    BindInitParameters();
     fs::remove(errorPage_);
     // Picture names count on from the pictures a page left behind: each run starts without any.
     fs::remove_all(root_ / "folder_files");
     WriteFile(document_, templateBytes);
-    test_support::WriteParameterFile(
-        user_, "FILE_NAME=" + document_.string() +
-                   "\nARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data_.string() +
-                   "\nSERVER_URL=http://portal\nTEMPLATE_ID=folder\n");
-    int outcome = -2;
-    test_support::CapturedStderr([&] {
-      XmlAgentInit();
-      XmlAgentGenerate();
-      outcome = XmlAgentLastGenerateOutcome();
-      XmlAgentClose();
-    });
-    return outcome;
+    return GenerateDocument(document_);
   }
 
-  test_support::TempFolder folder_;
-  fs::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
-           data_ = root_ / "data", document_ = root_ / "folder.htm",
-           errorPage_ = root_ / "folderERR.htm";
+  fs::path document_ = root_ / "folder.htm", errorPage_ = root_ / "folderERR.htm";
 };
 
 // Each page is written in the code page that its declaration names, whichever way it was
