@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string_view>
 #include <system_error>
@@ -40,10 +41,10 @@ std::optional<int32_t> RoundToInt32(double value) {
   return static_cast<int32_t>(rounded);
 }
 
-std::string DoubleText(double value) {
+std::string DoubleText(double value, int digits = 15) {
   char buffer[64];
   auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
   if (error != std::errc()) return std::string();
   std::string text(buffer, end);
   for (char& c : text) {
@@ -52,7 +53,52 @@ std::string DoubleText(double value) {
   return text;
 }
 
+// The civil date of a day count from 1970-01-01 (proleptic Gregorian calendar).
+void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) {
+  days += 719468;
+  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+  const unsigned yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
+  day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
+  month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+  year = static_cast<int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+// The text form of an automation date. A negative date counts its whole days back from
+// 1899-12-30 and its fraction forward into that day, as automation dates do.
+std::optional<std::string> DateText(double oleDays) {
+  if (!std::isfinite(oleDays) || std::fabs(oleDays) > 3e6) return std::nullopt;
+  double whole = std::trunc(oleDays);
+  int64_t seconds = std::llround(std::fabs(oleDays - whole) * 86400.0);
+  if (seconds >= 86400) {
+    seconds -= 86400;
+    whole += oleDays < 0 ? -1 : 1;
+  }
+  int64_t year = 0;
+  unsigned month = 0;
+  unsigned day = 0;
+  CivilFromDays(static_cast<int64_t>(whole) - 25569, year, month, day);
+  char buffer[48];
+  if (seconds == 0) {
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", static_cast<long long>(year), month,
+                  day);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u %02d:%02d:%02d",
+                  static_cast<long long>(year), month, day, static_cast<int>(seconds / 3600),
+                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  }
+  return std::string(buffer);
+}
+
 }  // namespace
+
+Variant Variant::Int16(int16_t value) { return Make<6>(value); }
+Variant Variant::Float(float value) { return Make<7>(value); }
+Variant Variant::Date(double oleDays) { return Make<8>(DateValue{oleDays}); }
+Variant Variant::Byte(uint8_t value) { return Make<9>(value); }
 
 const char* VariantTypeName(VariantType type) {
   switch (type) {
@@ -68,6 +114,14 @@ const char* VariantTypeName(VariantType type) {
       return "Double";
     case VariantType::kString:
       return "String";
+    case VariantType::kInt16:
+      return "Int16";
+    case VariantType::kFloat:
+      return "Float";
+    case VariantType::kDate:
+      return "Date";
+    case VariantType::kByte:
+      return "Byte";
   }
   return "Unknown";
 }
@@ -109,6 +163,26 @@ const std::string& Variant::AsString() const {
   ThrowWrongType(*this, VariantType::kString);
 }
 
+int16_t Variant::AsInt16() const {
+  if (const int16_t* value = std::get_if<int16_t>(&value_)) return *value;
+  ThrowWrongType(*this, VariantType::kInt16);
+}
+
+float Variant::AsFloat() const {
+  if (const float* value = std::get_if<float>(&value_)) return *value;
+  ThrowWrongType(*this, VariantType::kFloat);
+}
+
+double Variant::AsDate() const {
+  if (const DateValue* value = std::get_if<DateValue>(&value_)) return value->days;
+  ThrowWrongType(*this, VariantType::kDate);
+}
+
+uint8_t Variant::AsByte() const {
+  if (const uint8_t* value = std::get_if<uint8_t>(&value_)) return *value;
+  ThrowWrongType(*this, VariantType::kByte);
+}
+
 std::optional<std::string> Variant::TryString() const {
   switch (Type()) {
     case VariantType::kEmpty:
@@ -123,6 +197,14 @@ std::optional<std::string> Variant::TryString() const {
       return DoubleText(std::get<double>(value_));
     case VariantType::kString:
       return std::get<std::string>(value_);
+    case VariantType::kInt16:
+      return std::to_string(std::get<int16_t>(value_));
+    case VariantType::kFloat:
+      return DoubleText(std::get<float>(value_), 7);
+    case VariantType::kDate:
+      return DateText(std::get<DateValue>(value_).days);
+    case VariantType::kByte:
+      return std::to_string(std::get<uint8_t>(value_));
   }
   return std::nullopt;
 }
@@ -143,6 +225,14 @@ std::optional<int32_t> Variant::TryInt32() const {
       std::optional<double> parsed = ParseDecimal(std::get<std::string>(value_));
       return parsed ? RoundToInt32(*parsed) : std::nullopt;
     }
+    case VariantType::kInt16:
+      return std::get<int16_t>(value_);
+    case VariantType::kFloat:
+      return RoundToInt32(std::get<float>(value_));
+    case VariantType::kDate:
+      return RoundToInt32(std::get<DateValue>(value_).days);
+    case VariantType::kByte:
+      return std::get<uint8_t>(value_);
   }
   return std::nullopt;
 }
@@ -161,6 +251,14 @@ std::optional<double> Variant::TryDouble() const {
       return std::get<double>(value_);
     case VariantType::kString:
       return ParseDecimal(std::get<std::string>(value_));
+    case VariantType::kInt16:
+      return static_cast<double>(std::get<int16_t>(value_));
+    case VariantType::kFloat:
+      return static_cast<double>(std::get<float>(value_));
+    case VariantType::kDate:
+      return std::get<DateValue>(value_).days;
+    case VariantType::kByte:
+      return static_cast<double>(std::get<uint8_t>(value_));
   }
   return std::nullopt;
 }

@@ -13,7 +13,19 @@
 
 namespace platform {
 
-enum class VariantType { kEmpty, kNull, kBool, kInt32, kDouble, kString };
+// The first six keep their order (callers store the numbers); the later ones were appended.
+enum class VariantType {
+  kEmpty,
+  kNull,
+  kBool,
+  kInt32,
+  kDouble,
+  kString,
+  kInt16,
+  kFloat,
+  kDate,
+  kByte,
+};
 
 // The type's name, e.g. "Int32"; for messages.
 const char* VariantTypeName(VariantType type);
@@ -25,7 +37,18 @@ class Variant {
   };
 
   Variant() = default;  // Empty
+  // An automation date: days since 1899-12-30, the fraction being the time of day.
+  struct DateValue {
+    double days = 0;
+    bool operator==(const DateValue&) const = default;
+  };
+
   static Variant Null() { return Variant(NullValue{}); }
+  // The appended types are made by name, so that no existing constructor call changes meaning.
+  static Variant Int16(int16_t value);
+  static Variant Float(float value);
+  static Variant Date(double oleDays);
+  static Variant Byte(uint8_t value);
   explicit Variant(bool value) : value_(value) {}
   explicit Variant(int32_t value) : value_(value) {}
   explicit Variant(double value) : value_(value) {}
@@ -41,11 +64,16 @@ class Variant {
   int32_t AsInt32() const;
   double AsDouble() const;
   const std::string& AsString() const;
+  int16_t AsInt16() const;
+  float AsFloat() const;
+  double AsDate() const;  // the days since 1899-12-30
+  uint8_t AsByte() const;
 
   // Conversions (automation ChangeType): Bool gives "True"/"False"; Double gives up to 15
-  // significant digits ("1.5", "1E+21"); text to number accepts surrounding blanks and a
-  // decimal number; numbers round half to even into Int32. Throw ComError(kE_INVALIDARG)
-  // with a message that names both types and the value on failure.
+  // significant digits ("1.5", "1E+21"), Float up to 7; a Date gives "YYYY-MM-DD" when its time
+  // is midnight, else "YYYY-MM-DD HH:MM:SS", and reads as its days when taken as a number; text to
+  // number accepts surrounding blanks and a decimal number; numbers round half to even into Int32.
+  // Throw ComError(kE_INVALIDARG) with a message that names both types and the value on failure.
   std::string ChangeToString() const;
   int32_t ChangeToInt32() const;
   double ChangeToDouble() const;
@@ -61,7 +89,16 @@ class Variant {
  private:
   explicit Variant(NullValue null) : value_(null) {}
 
-  std::variant<std::monostate, NullValue, bool, int32_t, double, std::string> value_;
+  template <size_t index, class T>
+  static Variant Make(T value) {
+    Variant made;
+    made.value_.emplace<index>(value);
+    return made;
+  }
+
+  std::variant<std::monostate, NullValue, bool, int32_t, double, std::string, int16_t, float,
+               DateValue, uint8_t>
+      value_;
 };
 
 }  // namespace platform

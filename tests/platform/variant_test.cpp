@@ -50,3 +50,42 @@ TEST(Variant, ChangesToInt32WithRoundingHalfToEvenWithinRange) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Variant, AppendedTypesKeepTheirNumbersAndConvert) {
+  EXPECT_EQ(static_cast<int>(VariantType::kString), 5);  // the first six keep their numbers
+  EXPECT_EQ(Variant::Int16(-7).Type(), VariantType::kInt16);
+  EXPECT_EQ(Variant::Float(2.5f).Type(), VariantType::kFloat);
+  EXPECT_EQ(Variant::Byte(200).Type(), VariantType::kByte);
+  EXPECT_EQ(Variant::Date(1).Type(), VariantType::kDate);
+  EXPECT_EQ(Variant::Int16(-7).ChangeToString(), "-7");
+  EXPECT_EQ(Variant::Byte(200).ChangeToInt32(), 200);
+  EXPECT_EQ(Variant::Float(0.1f).ChangeToString(), "0.1");
+  EXPECT_EQ(Variant::Float(2.5f).ChangeToInt32(), 2);
+  EXPECT_DOUBLE_EQ(Variant::Date(45000.25).ChangeToDouble(), 45000.25);
+  EXPECT_DOUBLE_EQ(Variant::Date(45000.25).AsDate(), 45000.25);
+  EXPECT_EQ(Variant::Int16(3), Variant::Int16(3));
+  EXPECT_FALSE(Variant::Int16(3) == Variant(int32_t{3}));
+  EXPECT_THROW(Variant::Date(2).AsDouble(), ComError);
+  EXPECT_EQ(ComErrorOf([] { Variant::Float(1).AsInt16(); }),
+            (ComErrorReport{platform::kE_INVALIDARG, "Variant holds Float, not Int16"}));
+}
+
+TEST(Variant, DatesReadAsDaysFromTheEndOf1899) {
+  const std::pair<double, std::string> rows[] = {
+      {0, "1899-12-30"},
+      {1, "1899-12-31"},
+      {2, "1900-01-01"},
+      {60, "1900-02-28"},
+      {45658, "2025-01-01"},
+      {45658.5, "2025-01-01 12:00:00"},
+      {45658.75 + 1.0 / 86400, "2025-01-01 18:00:01"},
+      {36585, "2000-02-29"},
+      {-1.25, "1899-12-29 06:00:00"},
+      {45658.99999999, "2025-01-02"},  // rounds to the next midnight
+  };
+  for (const auto& [days, text] : rows) EXPECT_EQ(Variant::Date(days).ChangeToString(), text);
+}
+
+}  // namespace

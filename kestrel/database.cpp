@@ -1,0 +1,156 @@
+// Opening a data source and listing its rows.
+#include "kestrel/database.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "kestrel/description_file.h"
+#include "kestrel/identifier.h"
+#include "kestrel/sql_filter.h"
+#include "kestrel/type_objects.h"
+#include "platform/com_error.h"
+
+namespace kestrel {
+
+using platform::ComError;
+
+size_t CheckedIndex(const platform::Variant& index, size_t count) {
+  using platform::VariantType;
+  const VariantType type = index.Type();
+  const bool numeric = type == VariantType::kInt32 || type == VariantType::kInt16 ||
+                       type == VariantType::kByte || type == VariantType::kDouble ||
+                       type == VariantType::kFloat;
+  const double value = numeric ? index.ChangeToDouble() : -1;
+  if (!numeric || value != std::floor(value) || value < 0 || value >= static_cast<double>(count)) {
+    throw ComError(platform::kE_INVALIDARG, "no item " + index.TryString().value_or("Null") +
+                                                " in a collection of " + std::to_string(count));
+  }
+  return static_cast<size_t>(value);
+}
+
+std::shared_ptr<Database> Database::Open(const std::string& path, const std::string& dataSource,
+                                         const std::string& descriptionPath) {
+  std::shared_ptr<Database> database(new Database(path));
+  auto lock = database->connection_.Lock();
+  // Reading the schema is the first read of the file: it tells a database from other files.
+  database->schema_ = ReadSchema(database->connection_, dataSource);
+  std::error_code error;
+  if (!descriptionPath.empty() && std::filesystem::is_regular_file(descriptionPath, error)) {
+    ApplyDescriptionFile(descriptionPath, database->schema_);
+  }
+  RegisterLikeFunction(database->connection_.Handle());
+  for (int i = 0; i < static_cast<int>(database->schema_.tables.size()); ++i) {
+    database->types_.push_back(std::make_unique<TypeObject>(*database, i));
+  }
+  database->rootType_ = std::make_unique<TypeObject>(*database, kRootTable);
+  return database;
+}
+
+Database::Database(const std::string& path) : connection_(path) {}
+
+Database::~Database() = default;
+
+std::shared_ptr<ArtifactType> Database::Type(int table) {
+  TypeObject* type = table == kRootTable ? rootType_.get() : types_[table].get();
+  return std::shared_ptr<ArtifactType>(shared_from_this(), type);
+}
+
+std::vector<std::shared_ptr<ArtifactType>> Database::Types() {
+  std::vector<std::shared_ptr<ArtifactType>> types;
+  types.push_back(Type(kRootTable));
+  for (int i = 0; i < static_cast<int>(types_.size()); ++i) types.push_back(Type(i));
+  return types;
+}
+
+namespace {
+
+std::string ColumnSql(const Table& table, int column) {
+  return column == kRowid ? std::string("rowid") : QuoteName(table.columns[column].name);
+}
+
+}  // namespace
+
+std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
+                                       const std::vector<Cell>& values,
+                                       const std::string& condition,
+                                       const std::vector<Cell>& conditionValues, int limit) {
+  const Table& own = schema_.tables[table];
+  std::string sql = "SELECT ";
+  for (size_t i = 0; i < own.columns.size(); ++i) {
+    if (i > 0) sql += ", ";
+    sql += own.columns[i].kind == ColumnKind::kBlob ? "NULL" : QuoteName(own.columns[i].name);
+  }
+  if (own.HasRowid()) sql += own.columns.empty() ? "rowid" : ", rowid";
+  sql += " FROM " + QuoteName(own.name);
+  std::string conditions;
+  for (int column : where) {
+    conditions += (conditions.empty() ? "" : " AND ") + ColumnSql(own, column) + " = ?";
+  }
+  if (!condition.empty()) conditions += (conditions.empty() ? "" : " AND ") + condition;
+  if (!conditions.empty()) sql += " WHERE " + conditions;
+  sql += " ORDER BY ";
+  if (own.HasRowid()) {
+    sql += "rowid";
+  } else {
+    for (size_t i = 0; i < own.key.size(); ++i) {
+      sql += (i > 0 ? ", " : "") + ColumnSql(own, own.key[i]);
+    }
+  }
+  if (limit > 0) sql += " LIMIT " + std::to_string(limit);
+
+  auto rows = std::make_shared<RowSet>();
+  rows->table = table;
+  rows->width = own.columns.size() + (own.HasRowid() ? 1 : 0);
+  auto lock = connection_.Lock();
+  Statement statement = connection_.Prepare(sql);
+  int parameter = 1;
+  for (const Cell& value : values) BindCell(statement, parameter++, value);
+  for (const Cell& value : conditionValues) BindCell(statement, parameter++, value);
+  while (statement.Step()) {
+    for (size_t i = 0; i < rows->width; ++i) rows->cells.push_back(ReadCell(statement, i));
+  }
+  rows->cells.shrink_to_fit();
+  return rows;
+}
+
+const Cell& Database::KeyCell(const RowSet& rows, size_t row, int column) {
+  return rows.At(row, column == kRowid ? static_cast<int>(rows.width) - 1 : column);
+}
+
+std::string Database::Identifier(const RowSet& rows, size_t row) const {
+  const Table& own = schema_.tables[rows.table];
+  std::string text =
+      EscapeIdentifierPart(schema_.dataSource) + ":" + EscapeIdentifierPart(own.name) + ":";
+  if (own.HasRowid()) return text + "rowid=" + CellText(KeyCell(rows, row, kRowid));
+  for (size_t i = 0; i < own.key.size(); ++i) {
+    if (i > 0) text += ",";
+    text += EscapeIdentifierPart(own.columns[own.key[i]].name) + "=" +
+            EscapeIdentifierPart(CellText(rows.At(row, own.key[i])));
+  }
+  return text;
+}
+
+std::string Database::RootIdentifier() const {
+  const std::string name = EscapeIdentifierPart(schema_.dataSource);
+  return name + ":Database:Name=" + name;
+}
+
+std::optional<std::string> Database::PictureBytes(const RowSet& rows, size_t row) {
+  const Table& own = schema_.tables[rows.table];
+  if (own.pictureColumn < 0) return std::nullopt;
+  std::string sql = "SELECT " + QuoteName(own.columns[own.pictureColumn].name) + " FROM " +
+                    QuoteName(own.name) + " WHERE ";
+  const std::vector<int> key = own.HasRowid() ? std::vector<int>{kRowid} : own.key;
+  for (size_t i = 0; i < key.size(); ++i) {
+    sql += (i > 0 ? " AND " : "") + ColumnSql(own, key[i]) + " = ?";
+  }
+  auto lock = connection_.Lock();
+  Statement statement = connection_.Prepare(sql);
+  for (size_t i = 0; i < key.size(); ++i) {
+    BindCell(statement, static_cast<int>(i) + 1, KeyCell(rows, row, key[i]));
+  }
+  if (!statement.Step() || statement.ColumnType(0) == SQLITE_NULL) return std::nullopt;
+  return statement.ColumnBlob(0);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,143 @@
+// Picture export through libgd.
+#include "kestrel/picture_export.h"
+
+#include <gd.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/com_error.h"
+
+namespace kestrel {
+namespace {
+
+using platform::ComError;
+using platform::kE_FAIL;
+
+constexpr double kPixelsPerInch = 96.0;
+
+struct ImageDeleter {
+  void operator()(gdImage* image) const { gdImageDestroy(image); }
+};
+using Image = std::unique_ptr<gdImage, ImageDeleter>;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A whole number of the settings, or 0 when absent or not a number.
+double SettingNumber(const PictureExportSettings& settings, const char* key) {
+  const std::string text = settings.Get("Format", key);
+  if (text.empty()) return 0;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  return end != nullptr && *end == '\0' && value > 0 && std::isfinite(value) ? value : 0;
+}
+
+Image Decode(const std::string& bytes, const std::string& format) {
+  void* data = const_cast<char*>(bytes.data());
+  const int size = static_cast<int>(bytes.size());
+  if (format == "png") return Image(gdImageCreateFromPngPtr(size, data));
+  if (format == "jpg") return Image(gdImageCreateFromJpegPtr(size, data));
+  if (format == "gif") return Image(gdImageCreateFromGifPtr(size, data));
+  return Image(gdImageCreateFromBmpPtr(size, data));
+}
+
+Image Scale(Image image, const PictureExportSettings& settings) {
+  const double unitsPerInch = SettingNumber(settings, "UnitsPerInch");
+  const double perUnit = unitsPerInch > 0 ? kPixelsPerInch / unitsPerInch : 1.0;
+  const double width = SettingNumber(settings, "Width") * perUnit;
+  const double height = SettingNumber(settings, "Height") * perUnit;
+  if (width <= 0 && height <= 0) return image;
+  const int sourceWidth = gdImageSX(image.get());
+  const int sourceHeight = gdImageSY(image.get());
+  int targetWidth = static_cast<int>(std::lround(width));
+  int targetHeight = static_cast<int>(std::lround(height));
+  if (width <= 0) targetWidth = static_cast<int>(std::lround(sourceWidth * height / sourceHeight));
+  if (height <= 0) targetHeight = static_cast<int>(std::lround(sourceHeight * width / sourceWidth));
+  targetWidth = std::max(targetWidth, 1);
+  targetHeight = std::max(targetHeight, 1);
+  Image scaled(gdImageCreateTrueColor(targetWidth, targetHeight));
+  if (!scaled) throw ComError(platform::kE_OUTOFMEMORY, "picture too large to scale");
+  gdImageAlphaBlending(scaled.get(), 0);
+  gdImageSaveAlpha(scaled.get(), 1);
+  gdImageCopyResampled(scaled.get(), image.get(), 0, 0, 0, 0, targetWidth, targetHeight,
+                       sourceWidth, sourceHeight);
+  return scaled;
+}
+
+std::string Encode(gdImage* image, const std::string& format) {
+  int size = 0;
+  void* data = nullptr;
+  if (format == "jpg") {
+    data = gdImageJpegPtr(image, &size, 90);
+  } else if (format == "gif") {
+    data = gdImageGifPtr(image, &size);
+  } else if (format == "bmp") {
+    data = gdImageBmpPtr(image, &size, 0);
+  } else {
+    data = gdImagePngPtr(image, &size);
+  }
+  if (data == nullptr) return std::string();
+  std::string bytes(static_cast<const char*>(data), size);
+  gdFree(data);
+  return bytes;
+}
+
+void WriteThroughTemporary(const std::string& path, const std::string& bytes) {
+  const std::string temporary = path + ".tmp" + std::to_string(getpid());
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) {
+      std::remove(temporary.c_str());
+      throw ComError(kE_FAIL, path + ": cannot be written");
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    std::remove(temporary.c_str());
+    throw ComError(kE_FAIL, path + ": " + error.message());
+  }
+}
+
+}  // namespace
+
+std::string PictureFormatOf(const std::string& bytes) {
+  if (bytes.rfind("\x89PNG\r\n\x1A\n", 0) == 0) return "png";
+  if (bytes.rfind("\xFF\xD8\xFF", 0) == 0) return "jpg";
+  if (bytes.rfind("GIF87a", 0) == 0 || bytes.rfind("GIF89a", 0) == 0) return "gif";
+  if (bytes.size() > 14 && bytes.rfind("BM", 0) == 0) return "bmp";
+  return std::string();
+}
+
+void ExportPictureBytes(const std::string& bytes, const PictureExportSettings& settings,
+                        const std::string& what) {
+  const std::string sourceFormat = PictureFormatOf(bytes);
+  if (sourceFormat.empty())
+    throw ComError(kE_FAIL, what + ": the picture is no png, jpeg, gif or bmp");
+  const std::string path = settings.Get("File", "Path");
+  if (path.empty()) throw ComError(platform::kE_INVALIDARG, what + ": no picture file path");
+  std::string format = Lower(settings.Get("Format", "Format"));
+  if (format == "jpeg") format = "jpg";
+  if (format == "asis") {
+    WriteThroughTemporary(path, bytes);
+    return;
+  }
+  if (format != "jpg" && format != "gif" && format != "bmp") format = "png";
+  Image image = Decode(bytes, sourceFormat);
+  if (!image) throw ComError(kE_FAIL, what + ": the " + sourceFormat + " picture cannot be read");
+  image = Scale(std::move(image), settings);
+  const std::string encoded = Encode(image.get(), format);
+  if (encoded.empty())
+    throw ComError(kE_FAIL, what + ": the picture cannot be written as " + format);
+  WriteThroughTemporary(path, encoded);
+}
+
+}  // namespace kestrel

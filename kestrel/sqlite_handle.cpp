@@ -1,0 +1,122 @@
+// The SQLite connection and statement owners.
+#include "kestrel/sqlite_handle.h"
+
+#include <cstdio>
+
+#include "platform/com_error.h"
+
+namespace kestrel {
+
+using platform::ComError;
+using platform::kE_FAIL;
+
+namespace {
+
+// Statements of filtered listings vary with the filter's shape; past this many, new texts are
+// prepared for one use rather than kept.
+constexpr size_t kMaxCachedStatements = 256;
+
+[[noreturn]] void ThrowSqlite(sqlite3* database, const std::string& what) {
+  throw ComError(kE_FAIL, what + ": " + sqlite3_errmsg(database));
+}
+
+}  // namespace
+
+Statement::~Statement() {
+  if (owned_) {
+    sqlite3_finalize(statement_);
+    return;
+  }
+  sqlite3_reset(statement_);
+  sqlite3_clear_bindings(statement_);
+}
+
+void Statement::BindInt64(int index, int64_t value) {
+  sqlite3_bind_int64(statement_, index, value);
+}
+
+void Statement::BindDouble(int index, double value) {
+  sqlite3_bind_double(statement_, index, value);
+}
+
+void Statement::BindText(int index, const std::string& value) {
+  sqlite3_bind_text(statement_, index, value.data(), static_cast<int>(value.size()),
+                    SQLITE_TRANSIENT);
+}
+
+void Statement::BindNull(int index) { sqlite3_bind_null(statement_, index); }
+
+bool Statement::Step() {
+  const int result = sqlite3_step(statement_);
+  if (result == SQLITE_ROW) return true;
+  if (result == SQLITE_DONE) return false;
+  sqlite3* database = sqlite3_db_handle(statement_);
+  const char* file = sqlite3_db_filename(database, "main");
+  ThrowSqlite(database, file != nullptr ? file : "database");
+}
+
+std::string Statement::ColumnText(int column) const {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+  return text == nullptr ? std::string()
+                         : std::string(text, sqlite3_column_bytes(statement_, column));
+}
+
+std::string Statement::ColumnBlob(int column) const {
+  const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, column));
+  return bytes == nullptr ? std::string()
+                          : std::string(bytes, sqlite3_column_bytes(statement_, column));
+}
+
+Connection::Connection(const std::string& path) : path_(path) {
+  std::string uri = "file:";
+  for (char c : path) {
+    if (c == '?' || c == '#' || c == '%') {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+      uri += escaped;
+    } else {
+      uri += c;
+    }
+  }
+  uri += "?mode=ro";
+  const int result =
+      sqlite3_open_v2(uri.c_str(), &database_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  if (result != SQLITE_OK) {
+    std::string message = database_ != nullptr ? sqlite3_errmsg(database_) : "cannot open";
+    sqlite3_close_v2(database_);
+    database_ = nullptr;
+    throw ComError(kE_FAIL, path + ": " + message);
+  }
+  sqlite3_busy_timeout(database_, 2000);
+}
+
+Connection::~Connection() {
+  for (auto& [sql, statement] : statements_) sqlite3_finalize(statement);
+  sqlite3_close_v2(database_);
+}
+
+Statement Connection::Prepare(const std::string& sql) {
+  auto found = statements_.find(sql);
+  if (found != statements_.end()) return Statement(found->second, false);
+  const bool keep = statements_.size() < kMaxCachedStatements;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v3(database_, sql.c_str(), static_cast<int>(sql.size()),
+                         keep ? SQLITE_PREPARE_PERSISTENT : 0, &statement, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(statement);
+    ThrowSqlite(database_, path_);
+  }
+  if (!keep) return Statement(statement, true);
+  statements_.emplace(sql, statement);
+  return Statement(statement, false);
+}
+
+void ExecuteScript(sqlite3* database, const std::string& sql, const std::string& what) {
+  char* message = nullptr;
+  if (sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    std::string text = message != nullptr ? message : sqlite3_errmsg(database);
+    sqlite3_free(message);
+    throw ComError(kE_FAIL, what + ": " + text);
+  }
+}
+
+}  // namespace kestrel
