@@ -90,8 +90,10 @@ class SessionObject : public Session {
     std::vector<Cell> values;
     for (const auto& [name, value] : parsed->parameters) {
       int column = own.ColumnIndex(name);
-      if (column < 0 && own.HasRowid() && NamesEqual(name, "rowid")) column = kRowid;
-      if (column < 0) return nullptr;
+      if (column < 0) {
+        if (!own.HasRowid() || !NamesEqual(name, "rowid")) return nullptr;
+        column = kRowid;
+      }
       columns.push_back(column);
       values.push_back(CellFromText(value));
     }

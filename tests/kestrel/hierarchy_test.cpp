@@ -1,0 +1,79 @@
+// Related artifacts and the hierarchy's nodes, including rings in the data.
+#include "kestrel_test_support.h"
+
+namespace {
+
+using namespace kestrel_test;
+
+constexpr const char* kTree = R"(
+CREATE TABLE site (id INTEGER PRIMARY KEY, name TEXT);
+CREATE TABLE node (id INTEGER PRIMARY KEY, name TEXT, parent INTEGER REFERENCES node(id),
+                   site INTEGER REFERENCES site(id));
+INSERT INTO site VALUES (1, 'north'), (2, 'south');
+INSERT INTO node VALUES (1, 'top', NULL, 1), (2, 'middle', 1, 1), (3, 'leaf', 2, 2),
+  (4, 'orphan', 99, NULL), (5, 'ring five', 6, 2), (6, 'ring six', 5, 2), (7, 'self', 7, 1),
+  (8, 'second child', 1, 1);
+)";
+
+std::vector<std::string> Chain(const kestrel::Artifact& artifact) {
+  std::vector<std::string> texts;
+  for (auto node = artifact.Node(); node && texts.size() < 20; node = node->Parent()) {
+    texts.push_back(node->Text());
+  }
+  return texts;
+}
+
+TEST(KestrelHierarchy, NodesWalkUpToTheTopAndStopAtRingsAndDanglingReferences) {
+  test_support::TempFolder store("kestrel_tree");
+  MakeDatabase(store.Path("tree.db"), kTree);
+  auto session = OpenStore(store.Path());
+  auto node = [&](int id) { return session->ArtifactById("tree:node:id=" + std::to_string(id)); };
+  EXPECT_EQ(Chain(*node(3)), (std::vector<std::string>{"leaf", "middle", "top"}));
+  EXPECT_EQ(Chain(*node(1)), std::vector<std::string>{"top"});
+  EXPECT_EQ(Chain(*node(4)), std::vector<std::string>{"orphan"});
+  EXPECT_EQ(Chain(*node(5)), (std::vector<std::string>{"ring five", "ring six"}));
+  EXPECT_EQ(Chain(*node(7)), std::vector<std::string>{"self"});
+  // A type without a reference to itself gives a node without parent.
+  EXPECT_EQ(Chain(*session->ArtifactById("tree:site:id=2")), std::vector<std::string>{"south"});
+  EXPECT_EQ(Chain(*session->ArtifactById("tree:Database:Name=tree")),
+            std::vector<std::string>{"tree"});
+}
+
+TEST(KestrelHierarchy, RelationshipsListRelatedRowsInKeyOrder) {
+  test_support::TempFolder store("kestrel_tree");
+  MakeDatabase(store.Path("tree.db"), kTree);
+  auto session = OpenStore(store.Path());
+  auto top = session->ArtifactById("tree:node:id=1");
+  EXPECT_EQ(RelatedNames(*top, "node"), (std::vector<std::string>{"middle", "second child"}));
+  EXPECT_EQ(RelatedNames(*top, "parent"), std::vector<std::string>{});
+  EXPECT_EQ(RelatedNames(*top, "site"), std::vector<std::string>{"north"});
+  EXPECT_EQ(RelatedNames(*session->ArtifactById("tree:node:id=4"), "parent"),
+            std::vector<std::string>{});  // dangling
+  EXPECT_EQ(RelatedNames(*session->ArtifactById("tree:site:id=2"), "node"),
+            (std::vector<std::string>{"leaf", "ring five", "ring six"}));
+  kestrel::ArtifactFilter ring;
+  ring.kind = kestrel::ArtifactFilter::Kind::kCondition;
+  ring.property = "name";
+  ring.relationalOperator = 6;  // like
+  ring.value = Variant("ring");
+  auto south = session->ArtifactById("tree:site:id=2");
+  EXPECT_EQ(Names(*south->Related(*Named(*south->Type()->RelationshipDefinitions(), "node"), ring)),
+            (std::vector<std::string>{"ring five", "ring six"}));
+}
+
+TEST(KestrelHierarchy, ALargeTableIsListedWhole) {
+  test_support::TempFolder store("kestrel_large");
+  MakeDatabase(store.Path("large.db"), R"(
+CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT);
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000)
+INSERT INTO item SELECT 100001 - i, 'item ' || (100001 - i) FROM n;
+)");
+  auto session = OpenStore(store.Path());
+  auto root = session->ArtifactById("large:Database:Name=large");
+  auto items = root->Related(*Named(*root->Type()->RelationshipDefinitions(), "item"));
+  ASSERT_EQ(items->Count(), 100000);
+  EXPECT_EQ(items->Item(Variant(int32_t{0}))->Name(), "item 1");
+  EXPECT_EQ(items->Item(Variant(int32_t{99999}))->Identifier(), "large:item:id=100000");
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// Helpers of the data-source component tests: databases written with SQLite's own API into a
+// temporary store folder, and lookups of types, properties and relationships by name.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kestrel/kestrel_session.h"
+#include "kestrel/session_registration.h"
+#include "platform/com_error.h"
+#include "platform/com_factory.h"
+#include "tests/common/test_support.h"
+
+namespace kestrel_test {
+
+using platform::Variant;
+
+// The whole content of the file at path, or "" when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs the SQL into the database file at path (made when missing).
+inline void MakeDatabase(const std::string& path, const std::string& sql) {
+  sqlite3* database = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK) << path;
+  char* message = nullptr;
+  const int result = sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &message);
+  const std::string text = message != nullptr ? message : "";
+  sqlite3_free(message);
+  sqlite3_close(database);
+  ASSERT_EQ(result, SQLITE_OK) << text;
+}
+
+template <class T>
+std::vector<std::shared_ptr<T>> Items(const kestrel::Collection<T>& collection) {
+  std::vector<std::shared_ptr<T>> items;
+  for (int32_t i = 0; i < collection.Count(); ++i) items.push_back(collection.Item(Variant(i)));
+  return items;
+}
+
+template <class T>
+std::vector<std::string> Names(const kestrel::Collection<T>& collection) {
+  std::vector<std::string> names;
+  for (const auto& item : Items(collection)) names.push_back(item->Name());
+  return names;
+}
+
+template <class T>
+std::shared_ptr<T> Named(const kestrel::Collection<T>& collection, const std::string& name) {
+  for (const auto& item : Items(collection)) {
+    if (item->Name() == name) return item;
+  }
+  ADD_FAILURE() << "no item named " << name;
+  return nullptr;
+}
+
+// The session over a store folder, made through the factory as the domains make it.
+inline std::shared_ptr<kestrel::Session> OpenStore(const std::string& folder) {
+  kestrel::RegisterSession(folder);
+  return std::dynamic_pointer_cast<kestrel::Session>(
+      platform::ComFactory::Create(kestrel::kSessionProgId));
+}
+
+inline std::shared_ptr<kestrel::ArtifactType> TypeOf(const kestrel::Session& session,
+                                                     const std::string& dataSource,
+                                                     const std::string& type) {
+  auto source = Named(*session.DataSources(), dataSource);
+  return source ? Named(*source->ArtifactTypes(), type) : nullptr;
+}
+
+// The value of a property of an artifact, by the property's name.
+inline Variant ValueOf(const kestrel::Artifact& artifact, const std::string& property) {
+  auto definition = Named(*artifact.Type()->PropertyDefinitions(), property);
+  return definition ? artifact.Value(*definition) : Variant::Null();
+}
+
+// The related artifacts' names, through the relationship of that name.
+inline std::vector<std::string> RelatedNames(const kestrel::Artifact& artifact,
+                                             const std::string& relationship) {
+  auto definition = Named(*artifact.Type()->RelationshipDefinitions(), relationship);
+  return definition ? Names(*artifact.Related(*definition)) : std::vector<std::string>{"?"};
+}
+
+// The ComError description body throws, or "" when it throws none.
+template <class Body>
+std::string ErrorOf(Body body) {
+  try {
+    body();
+  } catch (const platform::ComError& error) {
+    return error.Description();
+  }
+  return "";
+}
+
+}  // namespace kestrel_test

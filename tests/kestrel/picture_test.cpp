@@ -1,0 +1,114 @@
+// Picture export: format conversion and scaling through libgd, bytes as they are, and BLOBs
+// that hold no picture.
+#include <gd.h>
+
+#include "kestrel_test_support.h"
+
+namespace {
+
+using namespace kestrel_test;
+
+// A png of the size, red on the left half and blue on the right.
+std::string MakePng(int width, int height) {
+  gdImagePtr image = gdImageCreateTrueColor(width, height);
+  gdImageFilledRectangle(image, 0, 0, width / 2 - 1, height - 1, gdTrueColor(255, 0, 0));
+  gdImageFilledRectangle(image, width / 2, 0, width - 1, height - 1, gdTrueColor(0, 0, 255));
+  int size = 0;
+  void* data = gdImagePngPtr(image, &size);
+  std::string bytes(static_cast<const char*>(data), size);
+  gdFree(data);
+  gdImageDestroy(image);
+  return bytes;
+}
+
+std::string Hex(const std::string& bytes) {
+  std::string hex;
+  for (unsigned char c : bytes) {
+    const char* digits = "0123456789ABCDEF";
+    hex += digits[c >> 4];
+    hex += digits[c & 15];
+  }
+  return hex;
+}
+
+class KestrelPicture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    png_ = MakePng(200, 100);
+    MakeDatabase(store_.Path("gallery.db"),
+                 "CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, Photo BLOB);\n"
+                 "INSERT INTO item VALUES (1, 'flag', x'" +
+                     Hex(png_) + "'), (2, 'text', x'" + Hex("just some text") +
+                     "'), (3, 'none', NULL);\n");
+    session_ = OpenStore(store_.Path());
+  }
+
+  kestrel::PictureExportSettings Settings(const std::string& file, const std::string& format) {
+    kestrel::PictureExportSettings settings;
+    settings.Set("File", "Path", store_.Path(file));
+    settings.Set("Format", "Format", format);
+    settings.Set("Format", "UnitsPerInch", "1000");
+    return settings;
+  }
+
+  test_support::TempFolder store_{"kestrel_picture"};
+  std::string png_;
+  std::shared_ptr<kestrel::Session> session_;
+};
+
+TEST_F(KestrelPicture, ConvertsAndScalesKeepingTheAspectRatio) {
+  auto flag = session_->ArtifactById("gallery:item:id=1");
+  EXPECT_EQ(Names(*flag->Type()->PictureKinds()), std::vector<std::string>{"Picture"});
+  kestrel::PictureExportSettings settings = Settings("flag.jpg", "jpg");
+  settings.Set("Format", "Width", "500");  // half an inch: 48 pixels
+  flag->ExportPicture(settings);
+  const std::string jpeg = ReadFile(store_.Path("flag.jpg"));
+  ASSERT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
+  gdImagePtr image =
+      gdImageCreateFromJpegPtr(static_cast<int>(jpeg.size()), const_cast<char*>(jpeg.data()));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(gdImageSX(image), 48);
+  EXPECT_EQ(gdImageSY(image), 24);
+  const int left = gdImageGetTrueColorPixel(image, 5, 12);
+  const int right = gdImageGetTrueColorPixel(image, 42, 12);
+  EXPECT_GT(gdTrueColorGetRed(left), 200);
+  EXPECT_GT(gdTrueColorGetBlue(right), 200);
+  gdImageDestroy(image);
+
+  kestrel::PictureExportSettings both = Settings("flag.gif", "gif");
+  both.Set("Format", "Width", "250");
+  both.Set("Format", "Height", "1000");
+  flag->ExportPicture(both);
+  const std::string gif = ReadFile(store_.Path("flag.gif"));
+  ASSERT_EQ(gif.substr(0, 4), "GIF8");
+  image = gdImageCreateFromGifPtr(static_cast<int>(gif.size()), const_cast<char*>(gif.data()));
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(gdImageSX(image), 24);
+  EXPECT_EQ(gdImageSY(image), 96);
+  gdImageDestroy(image);
+}
+
+TEST_F(KestrelPicture, AsIsKeepsTheBytesAndOtherFormatsWritePng) {
+  auto flag = session_->ArtifactById("gallery:item:id=1");
+  flag->ExportPicture(Settings("same.bin", "asis"));
+  EXPECT_EQ(ReadFile(store_.Path("same.bin")), png_);
+  flag->ExportPicture(Settings("vector.wmf", "wmf"));
+  const std::string written = ReadFile(store_.Path("vector.wmf"));
+  EXPECT_EQ(written.substr(0, 8), "\x89PNG\r\n\x1A\n");
+  flag->ExportPicture(Settings("plain.bmp", "bmp"));
+  EXPECT_EQ(ReadFile(store_.Path("plain.bmp")).substr(0, 2), "BM");
+}
+
+TEST_F(KestrelPicture, ABlobWithoutAPictureIsAnErrorNamingTheArtifact) {
+  EXPECT_EQ(ErrorOf([&] {
+              session_->ArtifactById("gallery:item:id=2")->ExportPicture(Settings("x.png", "png"));
+            }),
+            "gallery:item:id=2: the picture is no png, jpeg, gif or bmp");
+  EXPECT_EQ(ErrorOf([&] {
+              session_->ArtifactById("gallery:item:id=3")->ExportPicture(Settings("x.png", "png"));
+            }),
+            "gallery:item:id=3: no picture");
+  EXPECT_FALSE(std::filesystem::exists(store_.Path("x.png")));
+}
+
+}  // namespace
