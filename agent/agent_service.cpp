@@ -7,6 +7,7 @@
 #include "agent/agent_start.h"
 #include "agent/domain_loading.h"
 #include "domains/domain_registry.h"
+#include "domains/kestrel_session_access.h"
 #include "platform/config.h"
 #include "platform/log.h"
 
@@ -126,6 +127,7 @@ void AgentService::Shutdown() {
   queue_.StopConsumerThread();
   DomainRegistry::instance().cleanAllDomains();
   DomainRegistry::instance().deleteAllDomains();
+  ReleaseKestrelSession();
   platform::Log("Vistafold XML Agent Unloading", platform::kLogInformational);
   log_.Close();
   UnloadHostResourceModule();

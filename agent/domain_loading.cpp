@@ -2,13 +2,20 @@
 #include "agent/domain_loading.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "agent/agent_message.h"
 #include "domains/domain_loader.h"
 #include "domains/domain_registry.h"
+#include "domains/kestrel_session_access.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
+#include "kestrel/session_registration.h"
+#include "platform/com_factory.h"
+#include "platform/config.h"
+#include "platform/log.h"
+#include "platform/own_strings.h"
 
 namespace {
 
@@ -19,9 +26,29 @@ void ReportLoadFailure(const QuireStatus& status, HostMessageId boxMessage) {
   ShowAgentMessage(FormatHostMessage(HostString(boxMessage), {status.Message()}));
 }
 
+// Makes the data-source component creatable over the store folder: the setting "KESTREL_STORE",
+// else the home folder's "datasources". A missing folder means no data sources.
+void RegisterDataSourceStore() {
+  std::string folder = platform::ConfigSetting("KESTREL_STORE").Value();
+  if (folder.empty()) {
+    folder = platform::ConfigSetting(platform::OwnStringText(platform::kHomeKeyStringId)).Value() +
+             "/datasources";
+  }
+  ReleaseKestrelSession();  // a session of an earlier start may serve another folder
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    platform::ComFactory::Unregister(kestrel::kSessionProgId);
+    platform::Log("No data sources: the store folder " + folder + " does not exist",
+                  platform::kLogInformational);
+    return;
+  }
+  kestrel::RegisterSession(folder);
+}
+
 }  // namespace
 
 void FillDomainRegistry() {
+  RegisterDataSourceStore();
   std::vector<QuireStatus> failures;
   loadDomains(failures);
   for (const QuireStatus& status : failures)

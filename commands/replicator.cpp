@@ -228,8 +228,15 @@ QuireObjectList Replicator::evaluate(QuireStatus& status, const QuireBindingList
         const QuireObject local = QuireObject::localObject(reached, relationship.source(), status);
         if (!status.IsOk()) return {};
         target.getFilteredNaryRelatedObjects(status, relationship, local, *filter, objects);
-        if (!status.IsOk()) return {};
-        pushedDown = true;
+        if (status.Kind() == kNotImplemented) {
+          // The data source cannot evaluate this filter after all: filter locally below.
+          status = QuireStatus();
+          objects.clear();
+        } else if (!status.IsOk()) {
+          return {};
+        } else {
+          pushedDown = true;
+        }
       } else if (!pushStatus.IsOk() && pushStatus.Kind() != kUnsupportedOperation &&
                  pushStatus.Kind() != kNotImplemented) {
         status = pushStatus;

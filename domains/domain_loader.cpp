@@ -7,6 +7,7 @@
 #include "domains/domain_directory.h"
 #include "domains/domain_registry.h"
 #include "domains/file_sys_domain.h"
+#include "domains/kestrel_domain_loading.h"
 #include "foundation/text_helpers.h"
 #include "platform/config.h"
 #include "platform/log.h"
@@ -99,6 +100,8 @@ void loadDomains(std::vector<QuireStatus>& failures) {
     registry.registerDomain(std::make_unique<FileSysDomain>());
   if (const auto& loadDataSources = InstalledDomainReaders().dataSources) {
     loadDataSources(failures);
+  } else {
+    LoadKestrelDomains();
   }
   LoadSchemaFiles(failures);
 }
@@ -107,6 +110,11 @@ void loadDomainExtensions(QuireStatus& status) {
   status = QuireStatus();
   if (extensionsLoaded) return;
   extensionsLoaded = true;
+  readDomainExtensionsAgain(status);
+}
+
+void readDomainExtensionsAgain(QuireStatus& status) {
+  status = QuireStatus();
   const platform::ConfigSetting home("HOME");
   std::string path = FindExtensionFile(home.Value() + "/fminit");
   if (path.empty()) path = FindExtensionFile(InstalledDomainsFolder());

@@ -37,6 +37,10 @@ void loadDomains(std::vector<QuireStatus>& failures);
 // not an error. Runs once, as loadDomains.
 void loadDomainExtensions(QuireStatus& status);
 
+// Reads DOMAIN.EXT again, found as loadDomainExtensions finds it, whether or not it was read
+// before (after a data source opened its root container, the extensions may name its classes).
+void readDomainExtensionsAgain(QuireStatus& status);
+
 // The folder that holds the installation's schema files and DOMAIN.EXT.
 std::string InstalledDomainsFolder();
 

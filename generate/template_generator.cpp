@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -15,6 +16,8 @@
 #include "commands/replicator.h"
 #include "commands/stipulator.h"
 #include "domains/domain_registry.h"
+#include "domains/kestrel_pictures.h"
+#include "domains/kestrel_root_container.h"
 #include "foundation/host_hooks.h"
 #include "foundation/number_images.h"
 #include "foundation/text_helpers.h"
@@ -172,6 +175,7 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
                                             std::optional<std::string>& outline) {
   outline.reset();
   request_ = RequestTexts{locator, serverUrl, templateId};
+  SetPictureDocumentName(std::filesystem::path(templatePath_).stem().string());
   status_ = QuireStatus();
   bool walked = false;
   try {
@@ -230,7 +234,15 @@ QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
     QuireStatus status;
     std::string completed;
     if (!Connector::completeFromLocator(text, request_.locator, completed, status)) {
-      return OpenFailure(text, status);
+      // The locator may name a data source rather than an artifact: once its root container
+      // is open, the data source knows the command's class.
+      QuireStatus rootStatus;
+      if (!OpenDataSourceRootContainer(request_.locator, rootStatus))
+        return OpenFailure(text, status);
+      status = QuireStatus();
+      if (!Connector::completeFromLocator(text, request_.locator, completed, status)) {
+        return OpenFailure(text, status);
+      }
     }
     if (completed != text) {
       platform::Log("OPEN completed from the request: " + completed, platform::kLogDebug);

@@ -53,7 +53,8 @@ class QuireAbstractDomain {
   // default): the predicate then runs object by object.
   virtual std::unique_ptr<QuireQueryFilter> newQueryFilter() { return nullptr; }
   // The related objects restricted by `filter` (made by newQueryFilter and filled by the
-  // predicate). The default ignores the filter.
+  // predicate). The default ignores the filter. kNotImplemented tells the caller that the data
+  // source could not evaluate the filter: the caller then filters the related objects itself.
   virtual void getFilteredNaryRelatedObjects(QuireStatus& status,
                                              const QuireRelationship& relationship,
                                              const QuireObject& local,
