@@ -38,7 +38,7 @@ std::shared_ptr<Database> Database::Open(const std::string& path, const std::str
   if (!descriptionPath.empty() && std::filesystem::is_regular_file(descriptionPath, error)) {
     ApplyDescriptionFile(descriptionPath, database->schema_);
   }
-  RegisterLikeFunction(database->connection_.Handle());
+  RegisterFilterFunctions(database->connection_.Handle());
   for (int i = 0; i < static_cast<int>(database->schema_.tables.size()); ++i) {
     database->types_.push_back(std::make_unique<TypeObject>(*database, i));
   }

@@ -125,7 +125,7 @@ class Artifact {
   virtual std::string Name() const = 0;
   // The artifact's locator text: data source ":" type ":" key "=" value joined by ",".
   virtual std::string Identifier() const = 0;
-  // Null when the artifact's type has no hierarchy.
+  // The artifact's node; a type without hierarchy gives a node without parent.
   virtual std::shared_ptr<kestrel::Node> Node() const = 0;
   // Writes the picture to the settings' "File"/"Path" in the asked format and size; throws
   // ComError when there is no picture or it cannot be read or written.
@@ -157,7 +157,7 @@ class DataSource {
   virtual ~DataSource() = default;
   virtual std::string Name() const = 0;
   virtual std::string TypeText() const = 0;
-  // Null when the data source could not be read.
+  // Throws ComError naming the file when the data source cannot be read.
   virtual std::shared_ptr<Collection<ArtifactType>> ArtifactTypes() const = 0;
 };
 

@@ -63,7 +63,9 @@ std::string ConditionSql(const Table& table, const ArtifactFilter& filter,
     case ColumnKind::kReal:
       if (!IsNumber(value) || op > 5) NotExpressible("a number column with this condition");
       parameters.emplace_back(value.ChangeToDouble());
-      return Compare(name, name, op);
+      if (op == 1) return "(" + name + " IS NULL OR NOT kestrel_number(" + name + ", ?, 0))";
+      return "(" + name + " IS NOT NULL AND kestrel_number(" + name + ", ?, " + std::to_string(op) +
+             "))";
     case ColumnKind::kBool:
       if (value.Type() != VariantType::kBool || op > 1) {
         NotExpressible("a Bool column with this condition");
@@ -116,6 +118,40 @@ void LikeFunction(sqlite3_context* context, int, sqlite3_value** arguments) {
   sqlite3_result_int(context, found ? 1 : 0);
 }
 
+// The local filter's number comparison: both values as 32-bit floats, their difference within
+// a tolerance of 0.0001 counting as equal. A text stored in a number column satisfies nothing.
+void NumberFunction(sqlite3_context* context, int, sqlite3_value** arguments) {
+  const int type = sqlite3_value_type(arguments[0]);
+  if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+    sqlite3_result_int(context, 0);
+    return;
+  }
+  constexpr float kTolerance = 0.0001f;
+  const float difference = static_cast<float>(sqlite3_value_double(arguments[0])) -
+                           static_cast<float>(sqlite3_value_double(arguments[1]));
+  bool holds = false;
+  switch (sqlite3_value_int(arguments[2])) {
+    case 0:
+      holds = difference > -kTolerance && difference < kTolerance;
+      break;
+    case 2:
+      holds = difference < -kTolerance;
+      break;
+    case 3:
+      holds = difference < kTolerance;
+      break;
+    case 4:
+      holds = difference > kTolerance;
+      break;
+    case 5:
+      holds = difference > -kTolerance;
+      break;
+    default:
+      break;
+  }
+  sqlite3_result_int(context, holds ? 1 : 0);
+}
+
 }  // namespace
 
 std::string QuoteName(const std::string& name) {
@@ -142,9 +178,11 @@ std::string FilterSql(const Table& table, const ArtifactFilter& filter,
   return sql + ")";
 }
 
-void RegisterLikeFunction(sqlite3* database) {
+void RegisterFilterFunctions(sqlite3* database) {
   sqlite3_create_function(database, "kestrel_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                           LikeFunction, nullptr, nullptr);
+  sqlite3_create_function(database, "kestrel_number", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                          nullptr, NumberFunction, nullptr, nullptr);
 }
 
 }  // namespace kestrel

@@ -87,7 +87,13 @@ TEST_F(KestrelFilter, ComparisonsGiveTheRowsTheLocalFilterWould) {
               return !number(a, "qty").IsEmpty() && number(a, "qty").AsInt32() >= 10 &&
                      !number(a, "price").IsEmpty() && number(a, "price").AsDouble() < 5;
             }));
-  const double secondOfJanuary = 45293.0;  // 2024-01-02
+  // Numbers compare as the local filter's 32-bit floats, within its tolerance.
+  EXPECT_EQ(InSql(Condition("price", 0, Variant(1.50001))), std::vector<std::string>{"abc"});
+  EXPECT_EQ(InSql(Condition("qty", 4, Variant(29.99995))), std::vector<std::string>{});
+  EXPECT_EQ(InSql(Condition("qty", 5, Variant::Float(29.99995f))),
+            std::vector<std::string>{"bbbb"});
+  EXPECT_EQ(InSql(Condition("qty", 1, Variant(int32_t{5}))).size(), 9u);  // NULL included
+  const double secondOfJanuary = 45293.0;                                 // 2024-01-02
   EXPECT_EQ(InSql(Group(ArtifactFilter::Kind::kAny,
                         {Condition("ok", 0, Variant(true)),
                          Condition("day", 4, Variant::Date(secondOfJanuary))})),
