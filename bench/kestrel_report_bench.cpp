@@ -241,6 +241,14 @@ size_t Count(const std::string& text, const std::string& what) {
   return count;
 }
 
+// The sample installation: the source root is named relative to the build folder, where the
+// compiler ran, when the build gave relative file names.
+fs::path InstallFolder(const fs::path& host) {
+  fs::path root = bench::SourceRoot();
+  if (root.is_relative()) root = host.parent_path() / root;
+  return fs::weakly_canonical(root / "sample/install");
+}
+
 int RunSize(const fs::path& host, const fs::path& work, int items) {
   const fs::path store = work / ("store" + std::to_string(items));
   const fs::path userData = work / ("user" + std::to_string(items));
@@ -252,14 +260,18 @@ int RunSize(const fs::path& host, const fs::path& work, int items) {
   bench::WriteText(templateFile, TemplateText());
 
   const fs::path output = work / ("host" + std::to_string(items) + ".txt");
-  const HostRun run =
-      RunHostMeasured(host,
-                      {"--home", (bench::SourceRoot() / "sample/install").string(), "--user-data",
-                       userData.string(), "--log", "--set", "KESTREL_STORE=" + store.string(),
-                       "--template", templateFile.string()},
-                      output);
+  const HostRun run = RunHostMeasured(
+      host,
+      {"--home", InstallFolder(host).string(), "--user-data", userData.string(), "--log", "--set",
+       "KESTREL_STORE=" + store.string(), "--template", templateFile.string()},
+      output);
   if (!run.ok) {
-    std::fprintf(stderr, "N=%d: the host failed; see %s\n", items, output.c_str());
+    std::fprintf(stderr, "N=%d: the host failed:\n", items);
+    std::FILE* file = std::fopen(output.c_str(), "rb");
+    char buffer[4096];
+    for (size_t n; file != nullptr && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+      std::fwrite(buffer, 1, n, stderr);
+    if (file != nullptr) std::fclose(file);
     return 1;
   }
   const fs::path page = userData / "generated/items.htm";
@@ -274,8 +286,10 @@ int RunSize(const fs::path& host, const fs::path& work, int items) {
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
     std::fclose(file);
   }
-  const size_t rows = Count(text, "<tr") - 1;
-  const size_t parts = Count(text, "<li");
+  // Rows and parts that show: the template's own row is kept hidden (a styled "<tr"), and every
+  // listed part shows its label "part k of item i".
+  const size_t rows = Count(text, "<tr>") - 1;
+  const size_t parts = Count(text, ">part ");
   std::printf(
       "N=%d items (%d parts; database built in %.2f s): page %.1f MB, %zu rows (expected %d), "
       "%zu parts listed (expected %d)\n",
