@@ -8,11 +8,11 @@ namespace kestrel {
 using platform::Variant;
 using platform::VariantType;
 
-std::optional<Cell> CellFromVariant(const Variant& value) {
+Cell CellFromVariant(const Variant& value) {
   switch (value.Type()) {
     case VariantType::kEmpty:
     case VariantType::kNull:
-      return std::nullopt;
+      return std::monostate();
     case VariantType::kBool:
       return Cell(int64_t{value.AsBool() ? 1 : 0});
     case VariantType::kInt32:
@@ -27,7 +27,7 @@ std::optional<Cell> CellFromVariant(const Variant& value) {
     case VariantType::kString:
       return CellFromText(value.AsString());
   }
-  return std::nullopt;
+  return std::monostate();
 }
 
 std::shared_ptr<Artifact> FindArtifact(Database& database, int table,
@@ -64,9 +64,8 @@ std::string LocatorObject::Identify(int32_t) const {
   }
   std::vector<Cell> values;
   for (const auto& parameter : parameters_) {
-    std::optional<Cell> value = CellFromVariant(parameter->Value());
-    if (!value) return std::string();
-    values.push_back(std::move(*value));
+    values.push_back(CellFromVariant(parameter->Value()));
+    if (std::holds_alternative<std::monostate>(values.back())) return std::string();
   }
   std::shared_ptr<Artifact> found = FindArtifact(*database_, table_, columns_, values);
   return found ? found->Identifier() : std::string();

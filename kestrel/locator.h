@@ -39,8 +39,8 @@ class LocatorObject : public ArtifactLocator {
   std::vector<std::shared_ptr<LocatorParameter>> parameters_;
 };
 
-// The value a locator or identifier parameter compares with a column; nullopt for Empty/Null.
-std::optional<Cell> CellFromVariant(const platform::Variant& value);
+// The value a locator parameter compares with a column; NULL (monostate) for Empty and Null.
+Cell CellFromVariant(const platform::Variant& value);
 
 // The artifact whose columns (kRowid: the rowid) equal the values, the first in key order; null
 // when none does.

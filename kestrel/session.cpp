@@ -41,11 +41,15 @@ class SessionObject : public Session {
   }
 
   std::shared_ptr<Artifact> ArtifactById(const std::string& identifier) const override {
-    // Escapes are decoded once; a text that was escaped once more on its way (the ancestors
-    // query escapes blanks and backslashes of the whole text) is tried decoded twice.
+    // Escapes are decoded in each part once; a text that was escaped once more on its way (the
+    // ancestors query escapes blanks and backslashes of the whole text) is tried decoded twice.
     std::shared_ptr<Artifact> found = Lookup(identifier, 1);
     if (!found && DecodeEscapes(identifier) != DecodeEscapes(DecodeEscapes(identifier))) {
       found = Lookup(identifier, 2);
+    }
+    // A text whose ":", "," or "=" were escaped too is read decoded as a whole.
+    if (!found && DecodeEscapes(identifier) != identifier) {
+      found = Lookup(DecodeEscapes(identifier), 0);
     }
     return found;
   }

@@ -101,6 +101,10 @@ INSERT INTO loose VALUES ('first'), ('second');
     ASSERT_TRUE(found) << escapedAgain;
     EXPECT_EQ(found->Identifier(), part->Identifier());
   }
+  // Separators escaped as well: the text is read decoded as a whole.
+  auto whole = session->ArtifactById("my\\x20plant\\x3Apart\\x3Acode\\x3D7\\x2Csite\\x3Dnorth");
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(whole->Name(), "valve");
   // Tables without a primary key are located by rowid.
   auto loose = session->ArtifactById("my\\x20plant:loose:rowid=2");
   ASSERT_TRUE(loose);
