@@ -103,6 +103,8 @@ void AgentService::Start() {
     }
   }
   platform::Log("Vistafold XML Agent Initializing", platform::kLogInformational);
+  // Before either thread may serve a request: the ancestors query needs the component too.
+  RegisterDataSourceStore();
   if (timeoutMs_ == 0) {
     FillDomainRegistry();
   } else if (!queue_.ConsumerThreadRunning()) {

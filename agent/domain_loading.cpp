@@ -26,8 +26,20 @@ void ReportLoadFailure(const QuireStatus& status, HostMessageId boxMessage) {
   ShowAgentMessage(FormatHostMessage(HostString(boxMessage), {status.Message()}));
 }
 
-// Makes the data-source component creatable over the store folder: the setting "KESTREL_STORE",
-// else the home folder's "datasources". A missing folder means no data sources.
+}  // namespace
+
+void FillDomainRegistry() {
+  std::vector<QuireStatus> failures;
+  loadDomains(failures);
+  for (const QuireStatus& status : failures)
+    ReportLoadFailure(status, host_message::kDomainNotLoaded);
+  QuireStatus extensionStatus;
+  loadDomainExtensions(extensionStatus);
+  if (!extensionStatus.IsOk())
+    ReportLoadFailure(extensionStatus, host_message::kExtensionFileUnreadable);
+  DomainRegistry::instance().refreshAllDomains();
+}
+
 void RegisterDataSourceStore() {
   std::string folder = platform::ConfigSetting("KESTREL_STORE").Value();
   if (folder.empty()) {
@@ -43,19 +55,4 @@ void RegisterDataSourceStore() {
     return;
   }
   kestrel::RegisterSession(folder);
-}
-
-}  // namespace
-
-void FillDomainRegistry() {
-  RegisterDataSourceStore();
-  std::vector<QuireStatus> failures;
-  loadDomains(failures);
-  for (const QuireStatus& status : failures)
-    ReportLoadFailure(status, host_message::kDomainNotLoaded);
-  QuireStatus extensionStatus;
-  loadDomainExtensions(extensionStatus);
-  if (!extensionStatus.IsOk())
-    ReportLoadFailure(extensionStatus, host_message::kExtensionFileUnreadable);
-  DomainRegistry::instance().refreshAllDomains();
 }

@@ -8,3 +8,8 @@
 // (host_message::kDomainNotLoaded, or host_message::kExtensionFileUnreadable for the extension
 // file).
 void FillDomainRegistry();
+
+// Makes the data-source component creatable over its store folder: the setting "KESTREL_STORE",
+// else the home folder's "datasources". A missing folder means no data sources (one log line);
+// a session of an earlier start is released first.
+void RegisterDataSourceStore();

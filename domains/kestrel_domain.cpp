@@ -187,7 +187,8 @@ bool QuireKestrelDomain::loadClasses(QuireStatus& status) {
   } catch (const QuireStatus& thrown) {
     status = thrown;
   } catch (const ComError& error) {
-    WriteFailureText(FillFailureText("Error initialising domain %s\nException Message: %s\n",
+    // The types are first asked for while the data source loads.
+    WriteFailureText(FillFailureText("Error loading domain %s\nException Message: %s\n",
                                      {name(), error.Description()}));
     status = QuireStatus(kEvaluationError, host_message::kDataSourceNotLoaded);
   }

@@ -34,9 +34,11 @@ bool KestrelQueryFilter::addCondition(const QuireAttribute& attribute, int32_t r
   status = QuireStatus();
   const bool ownProperty = attribute.type() == QuireType::STRING && !attribute.isExtracted() &&
                            !attribute.isScript() && takes_ && takes_(attribute);
-  // Only equality means the same on both sides: the local filter orders and matches texts by
-  // its own rules (byte order, its pattern language) and reads a missing value as "".
-  const bool sameMeaning = (relationalOperator == 0 || relationalOperator == 1) &&
+  // Equality and the pattern match mean the same on both sides. Orderings do not: the local
+  // filter reads a missing value as "", which sorts before every text, where the data source
+  // keeps no row without a value.
+  const bool sameMeaning = (relationalOperator == 0 || relationalOperator == 1 ||
+                            relationalOperator == 6 || relationalOperator == 7) &&
                            value.type() == QuireType::STRING && !value.textValue().empty();
   if (!ownProperty || !sameMeaning) {
     status = QuireStatus(kNotImplemented, "DomainExtensions");

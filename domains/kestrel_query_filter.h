@@ -16,10 +16,10 @@ class KestrelQueryFilter : public QuireQueryFilter {
 
   void openGroup(int32_t logicalOperator) override;
   void closeGroup() override;
-  // Takes "==" and "!=" between a property of the domain's own classes and a non-empty STRING
-  // constant: the domain's values are texts, and only such a comparison means the same in the
-  // data source as in the local filter. Anything else answers false with kNotImplemented
-  // "DomainExtensions", and the predicate runs locally.
+  // Takes "==", "!=", "=~" and "!~" between a property of the domain's own classes and a
+  // non-empty STRING constant: the domain's values are texts, and only such a comparison means
+  // the same in the data source as in the local filter. Anything else answers false with
+  // kNotImplemented "DomainExtensions", and the predicate runs locally.
   bool addCondition(const QuireAttribute& attribute, int32_t relationalOperator,
                     const QuireValue& value, QuireStatus& status) override;
 

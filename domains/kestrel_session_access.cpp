@@ -1,6 +1,7 @@
 // The data-source session of the process and the settings read once for it.
 #include "domains/kestrel_session_access.h"
 
+#include <mutex>
 #include <optional>
 
 #include "platform/com_error.h"
@@ -8,6 +9,12 @@
 #include "platform/config.h"
 
 namespace {
+
+// The command thread and the consumer thread may both make the session at start-up.
+std::mutex& HeldMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
 
 std::shared_ptr<kestrel::Session>& Held() {
   static std::shared_ptr<kestrel::Session> session;
@@ -22,6 +29,7 @@ std::optional<std::string>& ExtraFields() {
 }  // namespace
 
 std::shared_ptr<kestrel::Session> KestrelSession() {
+  const std::lock_guard<std::mutex> lock(HeldMutex());
   std::shared_ptr<kestrel::Session>& held = Held();
   if (held) return held;
   std::shared_ptr<platform::ComObject> made = platform::ComFactory::Create(kestrel::kSessionProgId);
@@ -34,10 +42,14 @@ std::shared_ptr<kestrel::Session> KestrelSession() {
 }
 
 bool KestrelSessionAvailable() {
+  const std::lock_guard<std::mutex> lock(HeldMutex());
   return Held() != nullptr || platform::ComFactory::IsRegistered(kestrel::kSessionProgId);
 }
 
-void ReleaseKestrelSession() { Held().reset(); }
+void ReleaseKestrelSession() {
+  const std::lock_guard<std::mutex> lock(HeldMutex());
+  Held().reset();
+}
 
 const std::string& TrackletGetExtraFields() {
   std::optional<std::string>& value = ExtraFields();

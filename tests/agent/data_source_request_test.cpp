@@ -1,0 +1,229 @@
+// Whole requests over data sources: pages generated from a store of SQLite databases through the
+// library's entry points (at once and queued), and the ancestors query.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "agent/agent_entry.h"
+#include "domains/domain_loader.h"
+#include "platform/config.h"
+#include "platform/log.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::ReadFile;
+using test_support::WriteFile;
+
+// A plant: modules in a hierarchy (each module's parent), on sites.
+constexpr const char* kPlant = R"(
+CREATE TABLE site (id INTEGER PRIMARY KEY, name TEXT);
+CREATE TABLE module (id INTEGER PRIMARY KEY, name TEXT, status TEXT, grade TEXT,
+  site INTEGER REFERENCES site(id), parent INTEGER REFERENCES module(id));
+INSERT INTO site VALUES (1, 'north'), (2, 'south');
+INSERT INTO module VALUES (1, 'root', 'open', 'b', 1, NULL), (2, 'pump', 'open', 'a', 1, 1),
+  (3, 'valve', 'closed', 'a', 2, 1), (4, 'seal', 'open', 'a', 2, 2),
+  (5, 'gauge', 'open', 'b', 2, NULL), (6, 'bolt', NULL, 'a', 1, 4), (7, 'valve two', 'closed', 'c', 2, 5);
+)";
+
+void MakeDatabase(const std::string& path, const std::string& sql) {
+  sqlite3* database = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK) << path;
+  char* message = nullptr;
+  const int result = sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &message);
+  const std::string text = message != nullptr ? message : "";
+  sqlite3_free(message);
+  sqlite3_close(database);
+  ASSERT_EQ(result, SQLITE_OK) << text;
+}
+
+// A template whose body is `body`, in span elements carrying command texts.
+std::string Template(const std::string& body) {
+  return "<html><head><title>Plant</title></head><body>" + body + "</body></html>";
+}
+
+// The texts of the spans that display `attribute`, in page order.
+std::vector<std::string> Shown(const std::string& page, const std::string& field) {
+  std::vector<std::string> texts;
+  const std::string mark = "QuireQuery=\"" + field + "\">";
+  for (size_t at = page.find(mark); at != std::string::npos; at = page.find(mark, at)) {
+    at += mark.size();
+    texts.push_back(page.substr(at, page.find('<', at) - at));
+  }
+  return texts;
+}
+
+class DataSourceRequestTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::copy(XMLAGENT_SOURCE_DIR "/sample/install", home_, fs::copy_options::recursive);
+    fs::create_directories(store_);
+    MakeDatabase((store_ / "plant.db").string(), kPlant);
+    setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
+  }
+  void TearDown() override {
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+    unsetenv("VISTAFOLD_REGISTRY_FILE");
+  }
+
+  void Start(const std::string& timeout) {
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+    ResetDomainLoadingForTesting();
+    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
+                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
+                                      {"USER_DATA", user_},
+                                      {"KESTREL_STORE", store_},
+                                      {"timeout", timeout}}) {
+      platform::BindInitParameter(name, value);
+    }
+  }
+
+  // Generates the template about the artifact; gives the page ("" when none was generated).
+  std::string Generate(const std::string& templateText, const std::string& locator,
+                       const std::string& timeout = "0") {
+    Start(timeout);
+    const fs::path document = root_ / "page.htm";
+    WriteFile(document, templateText);
+    test_support::WriteParameterFile(user_, "FILE_NAME=" + document.string() +
+                                                "\nARTIFACT_LOCATOR=" + locator +
+                                                "\nTEMPLATE_ID=plant\n");
+    int outcome = -2;
+    log_ = test_support::CapturedStderr([&] {
+      XmlAgentInit();
+      XmlAgentGenerate();
+      outcome = XmlAgentLastGenerateOutcome();
+      XmlAgentClose();
+    });
+    return outcome == 1 ? ReadFile(document) : std::string();
+  }
+
+  // The ancestors query through the entry point; gives Output.txt.
+  std::string Ancestors(const std::string& locator, const std::string& timeout = "0") {
+    Start(timeout);
+    test_support::WriteParameterFile(user_, "ARTIFACT_LOCATOR=" + locator + "\n");
+    fs::remove(user_ / "generated" / "Output.txt");
+    log_ = test_support::CapturedStderr([&] {
+      XmlAgentInit();
+      XmlAgentGetAncestors();
+      XmlAgentClose();
+    });
+    return ReadFile(user_ / "generated" / "Output.txt");
+  }
+
+  test_support::TempFolder folder_;
+  fs::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
+           store_ = root_ / "store";
+  std::string log_;
+};
+
+constexpr const char* kOpenDatabase = "<span QuireQuery=\"C:p:plant:Database:Name=\">x</span>";
+
+// A REPEAT over the data source's modules with `predicate`, sorted by grade, then by name
+// descending, each showing its name.
+std::string ModulesWhere(const std::string& predicate) {
+  return Template(std::string(kOpenDatabase) +
+                  "<span QuireQuery=\"M:all\"><span QuireQuery=\"R:m:plant:module:p:plant:"
+                  "Database:N=module:" +
+                  predicate +
+                  ":A:plant:module::grade,R:plant:module::name\"><p><span "
+                  "QuireQuery=\"F:m:plant:module::name:SAA:\">name</span></p></span></span>");
+}
+
+TEST_F(DataSourceRequestTest, RepeatWithPredicateAndTwoSortKeysAtOnceAndQueued) {
+  const std::string before = ReadFile(store_ / "plant.db");
+  // status == "open" OR name like "v?lve": evaluated by the data source.
+  const std::string pushed = "O==A:plant:module::status:Sopen:=~A:plant:module::name:Sv?lve:";
+  // The same rows through NOT, which the data source cannot take: filtered locally.
+  const std::string local = "NA!=A:plant:module::status:Sopen:!~A:plant:module::name:Sv?lve:";
+  const std::vector<std::string> expected{"valve", "seal", "pump", "root", "gauge", "valve two"};
+  for (const char* timeout : {"0", "8000"}) {
+    SCOPED_TRACE(timeout);
+    for (const std::string& predicate : {pushed, local}) {
+      const std::string page =
+          Generate(ModulesWhere(predicate), "plant:Database:Name=plant", timeout);
+      ASSERT_FALSE(page.empty()) << log_;
+      EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"), expected) << predicate;
+    }
+  }
+  // A text compared with a number column: the data source declines and the page filters.
+  const std::string page =
+      Generate(ModulesWhere("==A:plant:module::site:S2:"), "plant:Database:Name=plant");
+  EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"),
+            (std::vector<std::string>{"valve", "seal", "gauge", "valve two"}));
+  // Generation never writes to the database.
+  EXPECT_EQ(ReadFile(store_ / "plant.db"), before);
+}
+
+TEST_F(DataSourceRequestTest, PlainDatabaseWorksWithATemplateAndNoSetUp) {
+  // A row's one-valued relationship and the referenced table's many-valued one.
+  const std::string body =
+      "<span QuireQuery=\"C:m:plant:module:id=\">x</span>"
+      "<p><span QuireQuery=\"F:m:plant:module::name:SAA:\">name</span> on "
+      "<span QuireQuery=\"F:m:plant:module:U=site:name:SAA:\">site</span></p>"
+      "<span QuireQuery=\"M:all\"><span QuireQuery=\"R:c:plant:module:m:plant:module:N=module:::"
+      "A:plant:module::name\"><span QuireQuery=\"F:c:plant:module::name:SAA:\">child</span>"
+      "</span></span>";
+  const std::string page = Generate(Template(body), "plant:module:id=1");
+  ASSERT_FALSE(page.empty()) << log_;
+  EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"), std::vector<std::string>{"root"});
+  EXPECT_EQ(Shown(page, "F:m:plant:module:U=site:name:SAA:"), std::vector<std::string>{"north"});
+  EXPECT_EQ(Shown(page, "F:c:plant:module::name:SAA:"),
+            (std::vector<std::string>{"pump", "valve"}));
+}
+
+TEST_F(DataSourceRequestTest, BrokenDatabaseIsReportedAndTheOthersLoad) {
+  WriteFile(store_ / "broken.db", "plain text where a database header should be, long enough");
+  const std::string page =
+      Generate(ModulesWhere("==A:plant:module::status:Sclosed:"), "plant:Database:Name=plant");
+  EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"),
+            (std::vector<std::string>{"valve", "valve two"}));
+  EXPECT_NE(log_.find("Error loading domain broken\nException Message: "), std::string::npos)
+      << log_;
+  EXPECT_NE(log_.find("broken\n\nFeatures of this domain will not be available"), std::string::npos)
+      << log_;
+  // A store folder that does not exist: no data sources, said once, and no failure.
+  fs::remove_all(store_);
+  const std::string files =
+      Generate(Template("<span QuireQuery=\"C:d:FileSys:Directory:FullName=\">x</span>"),
+               "FileSys:Directory:FullName=" + root_.string());
+  EXPECT_FALSE(files.empty()) << log_;
+  EXPECT_EQ(test_support::Count(log_, "No data sources: the store folder"), 1u) << log_;
+}
+
+TEST_F(DataSourceRequestTest, AncestorsOfNestedTopAndUnknownRowsAtOnceAndQueued) {
+  for (const char* timeout : {"0", "8000"}) {
+    SCOPED_TRACE(timeout);
+    EXPECT_EQ(Ancestors("plant:module:id=6", timeout), "seal:pump:root") << log_;
+    EXPECT_EQ(Ancestors("plant:module:id=2", timeout), "root");
+    EXPECT_EQ(Ancestors("plant:module:id=1", timeout), "");
+    EXPECT_TRUE(fs::exists(user_ / "generated" / "Output.txt"));
+    EXPECT_EQ(Ancestors("plant:module:id=99", timeout), "");
+    EXPECT_TRUE(fs::exists(user_ / "generated" / "Output.txt"));
+  }
+  // The request queue serves an ancestors request that comes as a generate request.
+  Start("8000");
+  test_support::WriteParameterFile(user_,
+                                   "FILE_NAME=GetAncestor\nARTIFACT_LOCATOR=plant:module:id=6\n");
+  test_support::CapturedStderr([] {
+    XmlAgentInit();
+    XmlAgentGenerate();
+    XmlAgentClose();
+  });
+  EXPECT_EQ(ReadFile(user_ / "generated" / "Output.txt"), "seal:pump:root");
+  // Blanks travel escaped: a row whose key holds one is found.
+  MakeDatabase(
+      (store_ / "named.db").string(),
+      "CREATE TABLE part (code TEXT PRIMARY KEY, name TEXT, up TEXT REFERENCES part(code));"
+      "INSERT INTO part VALUES ('a b', 'first', NULL), ('c d', 'second', 'a b');");
+  EXPECT_EQ(Ancestors("named:part:code=c d"), "first") << log_;
+}
+
+}  // namespace
