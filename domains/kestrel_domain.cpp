@@ -752,6 +752,9 @@ void QuireKestrelDomain::getFilteredNaryRelatedObjects(QuireStatus& status,
   result.clear();
   try {
     result = relatedObjects(status, relationship, local, &built->filter());
+    platform::Log("Filter of " + relationship.name() + " evaluated by the data source: " +
+                      std::to_string(result.size()) + " objects",
+                  platform::kLogDebug);
     return;
   } catch (const ComError& error) {
     if (error.Code() == platform::kE_NOTIMPL) {

@@ -104,8 +104,6 @@ class QuireKestrelDomain : public QuireAbstractDomain {
   void CreateSelector(const QuireClass& cls,
                       const std::shared_ptr<kestrel::RelationshipDefinition>& relationship);
   void createMembers(const QuireClass& cls, const kestrel::ArtifactType& type);
-  void inheritMembers();
-  void sortClasses();
 
   std::shared_ptr<kestrel::Artifact> locateArtifact(
       const QuireClass& cls, const std::vector<std::pair<std::string, std::string>>& arguments,

@@ -81,6 +81,7 @@ class DataSourceRequestTest : public testing::Test {
                                       {"VISTAFOLD_DATA", root_ / "data-folder"},
                                       {"USER_DATA", user_},
                                       {"KESTREL_STORE", store_},
+                                      {"debugLevel", "5"},
                                       {"timeout", timeout}}) {
       platform::BindInitParameter(name, value);
     }
@@ -151,6 +152,8 @@ TEST_F(DataSourceRequestTest, RepeatWithPredicateAndTwoSortKeysAtOnceAndQueued) 
           Generate(ModulesWhere(predicate), "plant:Database:Name=plant", timeout);
       ASSERT_FALSE(page.empty()) << log_;
       EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"), expected) << predicate;
+      EXPECT_EQ(test_support::Count(log_, "Filter of module evaluated by the data source: 6"),
+                predicate == pushed ? 1u : 0u);
     }
   }
   // A text compared with a number column: the data source declines and the page filters.
@@ -158,6 +161,7 @@ TEST_F(DataSourceRequestTest, RepeatWithPredicateAndTwoSortKeysAtOnceAndQueued) 
       Generate(ModulesWhere("==A:plant:module::site:S2:"), "plant:Database:Name=plant");
   EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"),
             (std::vector<std::string>{"valve", "seal", "gauge", "valve two"}));
+  EXPECT_EQ(test_support::Count(log_, "Filter of module evaluated locally"), 1u);
   // Generation never writes to the database.
   EXPECT_EQ(ReadFile(store_ / "plant.db"), before);
 }

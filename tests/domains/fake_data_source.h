@@ -110,7 +110,8 @@ class Parameter : public kestrel::LocatorParameter {
   std::string className_;
 };
 
-// "Name" of the type, and for "TLDatabase" also "MinimizeSpace"; identifies "<ds>:<type>:Name=..".
+// "Name" of the type, and also "MinimizeSpace" for "TLDatabase", "Format" for "Document";
+// identifies "<ds>:<type>:Name=..".
 class Locator : public kestrel::ArtifactLocator {
  public:
   Locator(std::string dataSource, std::string type)
@@ -122,6 +123,7 @@ class Locator : public kestrel::ArtifactLocator {
         std::make_shared<Parameter>("Name", type_)};
     if (type_ == "TLDatabase")
       parameters.push_back(std::make_shared<Parameter>("MinimizeSpace", type_));
+    if (type_ == "Document") parameters.push_back(std::make_shared<Parameter>("Format", type_));
     return std::make_shared<List<kestrel::LocatorParameter>>(parameters);
   }
   std::string Identify(int32_t) const override {
@@ -151,7 +153,8 @@ class DataSource : public kestrel::DataSource {
   std::shared_ptr<List<kestrel::ArtifactType>> types_;
 };
 
-// Data sources: "Tracklet" (type "TLDatabase"), "Hollow" (no types), "Nothing" (no collection).
+// Data sources: "Tracklet" (type "TLDatabase"), "Word" (type "Document"), "Hollow" (no types),
+// "Nothing" (no collection).
 class Session : public kestrel::Session {
  public:
   std::shared_ptr<kestrel::Collection<kestrel::DataSource>> DataSources() const override {
@@ -160,6 +163,9 @@ class Session : public kestrel::Session {
             std::make_shared<DataSource>(
                 "Tracklet", std::make_shared<List<kestrel::ArtifactType>>(
                                 std::vector<std::shared_ptr<kestrel::ArtifactType>>{tracklet_})),
+            std::make_shared<DataSource>(
+                "Word", std::make_shared<List<kestrel::ArtifactType>>(
+                            std::vector<std::shared_ptr<kestrel::ArtifactType>>{document_})),
             std::make_shared<DataSource>("Hollow", std::make_shared<List<kestrel::ArtifactType>>()),
             std::make_shared<DataSource>("Nothing", nullptr)});
   }
@@ -168,12 +174,16 @@ class Session : public kestrel::Session {
     return std::make_shared<fake_data_source::Locator>(dataSource, type);
   }
   std::shared_ptr<kestrel::Artifact> ArtifactById(const std::string& identifier) const override {
-    if (identifier.rfind("Tracklet:TLDatabase:", 0) != 0) return nullptr;
-    return std::make_shared<Artifact>(tracklet_, identifier);
+    if (identifier.rfind("Tracklet:TLDatabase:", 0) == 0)
+      return std::make_shared<Artifact>(tracklet_, identifier);
+    if (identifier.rfind("Word:Document:", 0) == 0)
+      return std::make_shared<Artifact>(document_, identifier);
+    return nullptr;
   }
 
  private:
   std::shared_ptr<kestrel::ArtifactType> tracklet_ = std::make_shared<Type>("TLDatabase");
+  std::shared_ptr<kestrel::ArtifactType> document_ = std::make_shared<Type>("Document");
 };
 
 }  // namespace fake_data_source

@@ -305,6 +305,22 @@ TEST_F(KestrelDomainTest, LocatedArtifactsAreCachedUntilRefreshAndFailuresAreRep
             std::string::npos)
       << log;
 
+  // Each of the two maps stops growing at its limit.
+  MakeDatabase(folder_.Path("store/many.db"),
+               "CREATE TABLE row (id INTEGER PRIMARY KEY);"
+               "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2100) "
+               "INSERT INTO row SELECT i FROM n;");
+  ReleaseKestrelSession();
+  DomainRegistry::instance().deleteAllDomains();
+  Load();
+  QuireKestrelDomain* many = Domain("many");
+  ASSERT_NE(many, nullptr);
+  for (int id = 1; id <= 2100; ++id) Object("many:row:id=" + std::to_string(id));
+  EXPECT_EQ(many->cachedLocations(), 2 * QuireKestrelDomain::kCacheLimit);
+  EXPECT_EQ(Text(Object("many:row:id=2100"), "id"), "2100");
+  plant = Domain("plant");
+  ASSERT_NE(plant, nullptr);
+
   // An artifact of another class than asked for.
   const QuireClass site = plant->findClass("site", status);
   const auto valve = KestrelSession()->ArtifactById("plant:module:id=3");
@@ -385,7 +401,7 @@ TEST_F(KestrelDomainTest, PicturesAreExportedAsPngIntoTheDocumentsPictureFolder)
 }
 
 // What real databases cannot show: data sources without types, and the locator defaults of the
-// "Tracklet" data source.
+// "Tracklet" and "Word" data sources.
 TEST_F(KestrelDomainTest, DataSourcesWithoutTypesAndTheTrackletLocatorDefaults) {
   platform::ComFactory::Register(kestrel::kSessionProgId,
                                  [] { return std::make_shared<fake_data_source::Session>(); });
@@ -411,6 +427,11 @@ TEST_F(KestrelDomainTest, DataSourcesWithoutTypesAndTheTrackletLocatorDefaults) 
   EXPECT_EQ(minimizeSpace(), platform::Variant(false));  // the setting is absent
   platform::BindInitParameter("TrackletGetExtraFields", "FALSE");
   EXPECT_EQ(minimizeSpace(), platform::Variant(true));
+
+  // Word documents are always asked for as HTML.
+  QuireStatus status;
+  EXPECT_FALSE(QuireObject::makeObject("Word:Document:Name=memo", status).isUndefined());
+  EXPECT_EQ(fake_data_source::LastParameterValues()["Format"], platform::Variant("HTML"));
 }
 
 }  // namespace
