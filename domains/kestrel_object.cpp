@@ -3,13 +3,33 @@
 
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
+#include "domains/kestrel_values.h"
 #include "foundation/escaping.h"
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
 #include "model/quire_abstract_domain.h"
 #include "model/quire_attribute.h"
 #include "model/quire_attribute_value.h"
+
+namespace {
+
+// The text of the artifact's property of that name (without regard to case), "" when none.
+std::string PropertyText(const kestrel::Artifact& artifact, const std::string& name) {
+  const auto type = artifact.Type();
+  const auto properties = type ? type->PropertyDefinitions() : nullptr;
+  if (properties == nullptr) return {};
+  const int32_t count = properties->Count();
+  for (int32_t index = 0; index < count; ++index) {
+    const auto property = properties->Item(platform::Variant(index));
+    if (property == nullptr || LowercaseCopy(property->Name()) != LowercaseCopy(name)) continue;
+    return VariantText(artifact.Value(*property)).text;
+  }
+  return {};
+}
+
+}  // namespace
 
 QuireKestrelObject::QuireKestrelObject(QuireClass cls, std::shared_ptr<kestrel::Artifact> artifact)
     : class_(cls), artifact_(std::move(artifact)) {}
@@ -51,16 +71,23 @@ void QuireKestrelObject::getConstructorArguments(QuireArgumentValues& list, bool
                                                  QuireStatus& status) const {
   status = QuireStatus();
   list.clear();
-  const auto assignments = IdentifierAssignments(artifact_->Identifier());
-  for (const QuireAttribute& argument : class_.constructorArguments()) {
-    std::string text;
-    for (const auto& [name, value] : assignments) {
-      if (LowercaseCopy(name) == LowercaseCopy(argument.name())) {
-        text = value;
-        break;
+  try {
+    const auto assignments = IdentifierAssignments(artifact_->Identifier());
+    for (const QuireAttribute& argument : class_.constructorArguments()) {
+      std::optional<std::string> text;
+      for (const auto& [name, value] : assignments) {
+        if (LowercaseCopy(name) == LowercaseCopy(argument.name())) {
+          text = value;
+          break;
+        }
       }
+      // A locator may name artifacts by other columns than the identifier's key.
+      if (!text) text = PropertyText(*artifact_, argument.name());
+      list.emplace_back(argument, *text);
     }
-    list.emplace_back(argument, text);
+  } catch (const platform::ComError& error) {
+    list.clear();
+    status = QuireStatus(kEvaluationError, "QuireKestrelObject: ", error.Description());
   }
 }
 

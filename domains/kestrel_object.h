@@ -27,7 +27,7 @@ class QuireKestrelObject : public QuireDomainObject {
   // Writes the artifact's identifier and a line feed to standard output.
   void display(QuireStatus& status) const override;
   // The values of the class's constructor arguments, taken by name from the artifact's
-  // identifier ("" for an argument it does not name).
+  // identifier, else from its property of that name ("" when neither has it).
   void getConstructorArguments(QuireArgumentValues& list, bool flag,
                                QuireStatus& status) const override;
 

@@ -177,7 +177,8 @@ TEST_F(KestrelDomainTest, TypeBeforeItsBaseTypeAndALongSectionThatReadsAsEmpty) 
                "CREATE TABLE alpha (id INTEGER PRIMARY KEY, extra TEXT);"
                "CREATE TABLE zeta (id INTEGER PRIMARY KEY, name TEXT);"
                "INSERT INTO alpha VALUES (1, 'more'); INSERT INTO zeta VALUES (1, 'z');");
-  folder_.Write("store/derived.kestrel", "[Table alpha]\nBaseType = zeta\n");
+  folder_.Write("store/derived.kestrel",
+                "[Table alpha]\nBaseType = zeta\n[Table zeta]\nLocatorColumns = name\n");
   std::string longSection = "[zeta]\nname=Long name\n";
   for (int line = 0; line < 500; ++line) longSection += "filler" + std::to_string(line) + "=x\n";
   Aliases("derived", "[alpha]\nextra=Extra\n" + longSection);
@@ -194,6 +195,10 @@ TEST_F(KestrelDomainTest, TypeBeforeItsBaseTypeAndALongSectionThatReadsAsEmpty) 
   EXPECT_EQ(alpha.findAttribute("Extra", status).name(), "extra");
   // The section longer than the read buffer reads as empty: no alias.
   EXPECT_EQ(zeta.findAttribute("name", status).displayAlias(), "name");
+
+  // Located by another column than the key: the reference text names it by that column.
+  const QuireObject z = Object("derived:zeta:name=z");
+  EXPECT_EQ(z.referenceText(status), "derived:zeta:name=z");
 
   AliasFile table = AliasFile::AtPath(folder_.Path("home/domains/kestrel/derived.als"));
   EXPECT_EQ(table.sectionNumber("ZETA"), 2);
