@@ -1,6 +1,8 @@
 // xmlagent: plays the portal from the command line. It prepares the user-data folder as the
 // portal does (the document file and generated/ParameterFile.txt), sets the init parameters,
-// asks the library for one page and says where the page and Output.txt went.
+// asks the library for one page and says where the page and Output.txt went; or, with the word
+// "ancestors" and a locator, asks for the artifact's ancestors as the portal's tree does and
+// prints them.
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,7 +26,9 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: xmlagent [options]\n"
-    "Generates one page as the portal would ask for it.\n"
+    "       xmlagent [options] ancestors LOCATOR\n"
+    "Generates one page as the portal would ask for it; or prints the ancestors of the\n"
+    "artifact that LOCATOR names, joined by \":\", as the portal's tree asks for them.\n"
     "  --home DIR          installation folder (default: the sample installation)\n"
     "  --user-data DIR     user-data folder; generated/ and logs/ go below it\n"
     "  --timeout MS        request timeout; 0 generates on the command thread (default 0)\n"
@@ -39,7 +43,8 @@ constexpr const char* kUsage =
     "  --password TEXT     PASSWORD_VALUE of the data-source credential\n"
     "  --log               ENABLELOGGING=TRUE: the log goes to <user-data>/logs/xmlagent.log\n"
     "  --help              this text\n"
-    "Exit status: 0 page generated, 1 the library reported a failure, 2 bad usage.\n";
+    "Exit status: 0 page generated (ancestors: an answer printed), 1 the library reported a\n"
+    "failure (ancestors: no answer), 2 bad usage.\n";
 
 struct Options {
   std::string home = XMLAGENT_SOURCE_DIR "/sample/install";
@@ -55,6 +60,7 @@ struct Options {
   std::string password;
   bool log = false;
   bool help = false;
+  std::optional<std::string> ancestorsOf;
 };
 
 struct UsageError {
@@ -119,12 +125,22 @@ Options ParseOptions(int argc, char** argv) {
       options.log = flag();
     } else if (option == "--help" || option == "-h") {
       options.help = flag();
+    } else if (option == "ancestors") {
+      if (i + 1 >= argc) throw UsageError{"ancestors needs a locator"};
+      if (options.ancestorsOf) throw UsageError{"ancestors is given twice"};
+      options.ancestorsOf = argv[++i];
     } else {
       throw UsageError{"unknown option " + option};
     }
   }
   if (!options.templateFile.empty() && !options.document.empty())
     throw UsageError{"give --template or --document, not both"};
+  if (options.ancestorsOf &&
+      (!options.templateFile.empty() || !options.document.empty() || !options.locator.empty()))
+    throw UsageError{
+        "ancestors takes its locator alone, without --template, --document or "
+        "--locator"};
+  if (options.ancestorsOf) return options;
   if (options.templateFile.empty() && options.document.empty())
     options.templateFile = XMLAGENT_SOURCE_DIR "/sample/templates/plain.htm";
   return options;
@@ -224,6 +240,55 @@ class ProgressLine : public ProgressSink {
   size_t shown_ = 0;
 };
 
+// Sets the init parameters that every request of the host shares.
+void SetInitParameters(const Options& options, const fs::path& home, const fs::path& userData) {
+  for (const auto& [name, value] : options.settings) XmlAgentSetInitParameter(name, value);
+  XmlAgentSetInitParameter("VISTAFOLD_HOME", fs::absolute(home).string());
+  XmlAgentSetInitParameter("USER_DATA", userData.string());
+  XmlAgentSetInitParameter("VISTAFOLD_DATA", userData.string());
+  XmlAgentSetInitParameter("timeout", options.timeout);
+  if (options.log) XmlAgentSetInitParameter("ENABLELOGGING", "TRUE");
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::string text;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return text;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  std::fclose(file);
+  return text;
+}
+
+// The ancestors query: the parameter file carries the locator (and the credential), the
+// library answers in Output.txt, which this prints.
+int RunAncestors(const Options& options, ReportStreams& streams) {
+  const fs::path home = Effective(options, "VISTAFOLD_HOME", options.home);
+  const fs::path userData = fs::absolute(Effective(options, "USER_DATA", options.userData));
+  if (!fs::is_directory(home)) throw UsageError{"no installation folder " + home.string()};
+  const fs::path generated = userData / "generated";
+  std::error_code error;
+  fs::create_directories(generated, error);
+  if (!fs::is_directory(generated)) throw UsageError{"cannot create " + generated.string()};
+  const fs::path output = generated / "Output.txt";
+  fs::remove(output, error);
+  WriteFile(generated / "ParameterFile.txt",
+            ParameterFileText({{"ARTIFACT_LOCATOR", *options.ancestorsOf},
+                               {"PASSWORD_NAME", options.user},
+                               {"PASSWORD_VALUE", options.password}}));
+  SetInitParameters(options, home, userData);
+  XmlAgentInit();
+  XmlAgentGetAncestors();
+  XmlAgentClose();
+  const std::string answer = ReadFile(output);
+  if (answer.empty()) {
+    std::fprintf(streams.out, "ancestors: none (no answer in %s)\n", output.c_str());
+    return kExitFailure;
+  }
+  std::fprintf(streams.out, "ancestors: %s\n", answer.c_str());
+  return kExitSuccess;
+}
+
 int Run(const Options& options, ReportStreams& streams) {
   const fs::path home = Effective(options, "VISTAFOLD_HOME", options.home);
   const fs::path userData = fs::absolute(Effective(options, "USER_DATA", options.userData));
@@ -259,12 +324,7 @@ int Run(const Options& options, ReportStreams& streams) {
                                {"PASSWORD_NAME", options.user},
                                {"PASSWORD_VALUE", options.password}}));
 
-  for (const auto& [name, value] : options.settings) XmlAgentSetInitParameter(name, value);
-  XmlAgentSetInitParameter("VISTAFOLD_HOME", fs::absolute(home).string());
-  XmlAgentSetInitParameter("USER_DATA", userData.string());
-  XmlAgentSetInitParameter("VISTAFOLD_DATA", userData.string());
-  XmlAgentSetInitParameter("timeout", options.timeout);
-  if (options.log) XmlAgentSetInitParameter("ENABLELOGGING", "TRUE");
+  SetInitParameters(options, home, userData);
 
   ProgressLine progress(streams.err);
   XmlAgentSetProgressSink(&progress);
@@ -310,7 +370,7 @@ int main(int argc, char** argv) {
       return kExitSuccess;
     }
     streams.Detach();
-    const int status = Run(options, streams);
+    const int status = options.ancestorsOf ? RunAncestors(options, streams) : Run(options, streams);
     std::fflush(streams.out);
     std::fflush(streams.err);
     return status;
