@@ -98,8 +98,8 @@ std::string Field::displayName(QuireStatus& status) const {
 }
 
 QuireAttributeValue Field::evaluate(QuireStatus& status, const QuireBindingList& bindings,
-                                    int /*extra*/, std::string& linkText,
-                                    QuireObject& reached) const {
+                                    int /*extra*/, std::string& linkText, QuireObject& reached,
+                                    const std::string& imageName) const {
   status = QuireStatus();
   if (!isValid()) {
     status = QuireStatus(kUnsupportedOperation, kName);
@@ -113,8 +113,8 @@ QuireAttributeValue Field::evaluate(QuireStatus& status, const QuireBindingList&
     if (!status.IsOk()) return QuireAttributeValue();
   }
   if (attribute_.type() == QuireType::GRAPHIC) {
-    // The picture's name is chosen when the page is written.
-    return reached.getGraphicAttributeValue(attribute_, std::string(), status);
+    // The page asks for the picture's format and size through the image name.
+    return reached.getGraphicAttributeValue(attribute_, imageName, status);
   }
   const QuireAttributeValue value = reached.getAttributeValue(attribute_, status);
   if (!status.IsOk()) return QuireAttributeValue();

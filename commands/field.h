@@ -25,9 +25,12 @@ class Field {
   virtual std::string displayName(QuireStatus& status) const;
 
   // The attribute's value for the reached object, with the modifier applied. `reached` receives
-  // the object; `linkText` its reference text when the modifier carries flags.
+  // the object; `linkText` its reference text when the modifier carries flags. A graphic
+  // attribute's picture is asked of the domain with `imageName` (a PictureRequest's text, or
+  // empty for the domain's defaults).
   QuireAttributeValue evaluate(QuireStatus& status, const QuireBindingList& bindings, int extra,
-                               std::string& linkText, QuireObject& reached) const;
+                               std::string& linkText, QuireObject& reached,
+                               const std::string& imageName = std::string()) const;
 
   char kindLetter() const { return kind_; }
   const std::string& variableName() const { return variable_; }

@@ -17,6 +17,7 @@
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
+#include "model/picture_request.h"
 #include "model/quire_attribute.h"
 #include "model/quire_attribute_value.h"
 #include "model/quire_class_record.h"
@@ -626,14 +627,21 @@ QuireAttributeValue QuireKestrelDomain::getGraphicAttributeValue(QuireStatus& st
   try {
     const auto* object = local.as<QuireKestrelObject>();
     if (object == nullptr) throw ComError(platform::kE_POINTER, "not an artifact");
-    const std::string extension = PictureExtension(std::string());
-    const std::string path = imageName.empty() ? PictureFolder(name()) + "/" +
-                                                     FileNameOf(object->artifact()->Identifier()) +
-                                                     "." + extension
-                                               : imageName;
-    object->artifact()->ExportPicture(PictureSettings(path, extension));
-    return QuireAttributeValue(attribute,
-                               QuireValue(QuireGraphic(path, QuireGraphic::formatCode(extension))));
+    // The page asks for a format and size; any other image name is the file to write.
+    PictureRequest request;
+    if (!PictureRequest::read(imageName, request)) request.path = imageName;
+    const std::string extension = PictureExtension(request.format);
+    std::string path = request.path;
+    if (path.empty()) {
+      // The picture's own bytes keep no extension: their reader tells the format by them.
+      path = PictureFolder(name()) + "/" + FileNameOf(object->artifact()->Identifier()) +
+             (extension == "asis" ? "" : "." + extension);
+    }
+    object->artifact()->ExportPicture(
+        PictureSettings(path, extension, request.widthThousandths(), request.heightThousandths()));
+    const int32_t format = QuireGraphic::formatCode(extension);
+    return QuireAttributeValue(
+        attribute, QuireValue(QuireGraphic(path, format < 0 ? QuireGraphic::kOther : format)));
   } catch (const ComError& error) {
     WriteFailureText(FillFailureText(
         "Unable to evaluate DISPLAY command for domain %s in function GetAttributeValue\nAttribute "

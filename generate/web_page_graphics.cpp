@@ -21,6 +21,7 @@
 #include "generate/script_escaping.h"
 #include "generate/vml_fallback_images.h"
 #include "generate/web_page_generator.h"
+#include "model/picture_request.h"
 #include "platform/file_io.h"
 #include "platform/log.h"
 
@@ -292,14 +293,42 @@ bool FollowsShape(const DomNode& image, const DomNode& shape) {
   return before == shape;
 }
 
+// What the placeholder asks of the domain's picture: the format of the picture Word saved in it
+// (the shape's image data, else the fallback image: "image001.jpg" asks for jpg; no picture or
+// another extension for png) and the placeholder's size, when known.
+PictureRequest RequestOf(const DomNode& element, const DomNode& shape, const PictureSize& size) {
+  PictureRequest request;
+  DomNode picture = shape ? shape.selectSingleNode(".//v:imagedata[@src]") : DomNode();
+  if (!picture) picture = element.selectSingleNode(".//img[@src]");
+  if (picture) {
+    std::string extension = fs::path(picture.getAttribute("src")).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension == ".jpg" || extension == ".jpeg") {
+      request.format = "jpg";
+    } else if (extension == ".gif" || extension == ".bmp" || extension == ".asis") {
+      request.format = extension.substr(1);
+    }
+  }
+  if (size.known) {
+    request.width = size.widthInches;
+    request.height = size.heightInches;
+    request.unit = PictureRequest::kInches;
+  }
+  return request;
+}
+
 }  // namespace
 
 bool WebPageGenerator::writeGraphicValue(QuireBindingList& context, const DomNode& element,
                                          const Field& field) {
+  const DomNode shape = PlaceholderShapeOf(element);
+  const PictureSize placeholder = shape ? SizeOfStyle(shape.getAttribute("style")) : PictureSize{};
+
   QuireStatus status;
   std::string linkText;
   QuireObject reached;
-  const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
+  const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached,
+                                                   RequestOf(element, shape, placeholder).text());
   if (!status.IsOk() && status.Kind() != kNoResult) {
     QuireStatus printStatus;
     platform::Log(HostString(host_message::kDisplayValueNotEvaluated) + " " +
@@ -308,9 +337,6 @@ bool WebPageGenerator::writeGraphicValue(QuireBindingList& context, const DomNod
     setStatus(status);
     return false;
   }
-
-  const DomNode shape = PlaceholderShapeOf(element);
-  const PictureSize placeholder = shape ? SizeOfStyle(shape.getAttribute("style")) : PictureSize{};
 
   PictureSize natural;
   std::string fileName;

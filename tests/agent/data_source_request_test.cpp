@@ -1,5 +1,6 @@
 // Whole requests over data sources: pages generated from a store of SQLite databases through the
 // library's entry points (at once and queued), and the ancestors query.
+#include <gd.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -181,6 +182,55 @@ TEST_F(DataSourceRequestTest, PlainDatabaseWorksWithATemplateAndNoSetUp) {
   EXPECT_EQ(Shown(page, "F:m:plant:module:U=site:name:SAA:"), std::vector<std::string>{"north"});
   EXPECT_EQ(Shown(page, "F:c:plant:module::name:SAA:"),
             (std::vector<std::string>{"pump", "valve"}));
+}
+
+// A picture column shown in Word's placeholders: each picture comes in the format of the
+// placeholder's own picture, at the placeholder's size, or at its natural size without one.
+TEST_F(DataSourceRequestTest, PicturesComeInThePlaceholdersFormatAndSize) {
+  gdImagePtr made = gdImageCreateTrueColor(4, 2);
+  int size = 0;
+  void* png = gdImagePngPtr(made, &size);
+  std::string hex;
+  for (int i = 0; i < size; ++i) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", static_cast<const unsigned char*>(png)[i]);
+    hex += digits;
+  }
+  gdFree(png);
+  gdImageDestroy(made);
+  MakeDatabase((store_ / "gallery.db").string(),
+               "CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, photo BLOB);"
+               "INSERT INTO item VALUES (1, 'flag', x'" +
+                   hex + "');");
+  const auto placeholder = [](const std::string& style, const std::string& picture) {
+    return "<p><span QuireQuery=\"F:i:gallery:item::Image:GAA:\"><v:shape id=\"s\" style=\"" +
+           style + "\"><v:imagedata src=\"page_files/" + picture + "\"/></v:shape></span></p>";
+  };
+  const std::string page = Generate(
+      "<html xmlns:v=\"urn:schemas-microsoft-com:vml\"><body>"
+      "<span QuireQuery=\"C:i:gallery:item:id=\">x</span>" +
+          placeholder("width:1in;height:.5in", "image001.jpg") +
+          placeholder("position:absolute", "image002.png") + "</body></html>",
+      "gallery:item:id=1");
+  ASSERT_FALSE(page.empty()) << log_;
+  struct Expected {
+    std::string name, magic;
+    int width, height;
+  };
+  for (const Expected& expected : {Expected{"newimage001.jpg", "\xFF\xD8\xFF", 96, 48},
+                                   Expected{"newimage001.png", "\x89PNG", 4, 2}}) {
+    SCOPED_TRACE(expected.name);
+    EXPECT_NE(page.find("./page_files/" + expected.name), std::string::npos) << page;
+    std::string bytes = ReadFile(root_ / "page_files" / expected.name);
+    ASSERT_TRUE(bytes.starts_with(expected.magic)) << log_;
+    gdImagePtr image = expected.magic == "\x89PNG"
+                           ? gdImageCreateFromPngPtr(static_cast<int>(bytes.size()), bytes.data())
+                           : gdImageCreateFromJpegPtr(static_cast<int>(bytes.size()), bytes.data());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(gdImageSX(image), expected.width);
+    EXPECT_EQ(gdImageSY(image), expected.height);
+    gdImageDestroy(image);
+  }
 }
 
 TEST_F(DataSourceRequestTest, BrokenDatabaseIsReportedAndTheOthersLoad) {

@@ -17,6 +17,7 @@
 #include "domains/kestrel_values.h"
 #include "fake_data_source.h"
 #include "model/domain_lookup.h"
+#include "model/picture_request.h"
 #include "model/quire_attribute.h"
 #include "model/quire_graphic.h"
 #include "model/quire_object.h"
@@ -365,23 +366,54 @@ TEST_F(KestrelDomainTest, RootContainersOpenFromALocatorThatNamesTheDataSource) 
   }
 }
 
-TEST_F(KestrelDomainTest, PicturesAreExportedAsPngIntoTheDocumentsPictureFolder) {
+// A 4 x 2 PNG picture, as its bytes.
+std::string SmallPng() {
   gdImagePtr image = gdImageCreateTrueColor(4, 2);
   int size = 0;
   void* png = gdImagePngPtr(image, &size);
-  std::string hex;
-  for (int i = 0; i < size; ++i) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", static_cast<const unsigned char*>(png)[i]);
-    hex += digits;
-  }
+  const std::string bytes(static_cast<const char*>(png), static_cast<size_t>(size));
   gdFree(png);
   gdImageDestroy(image);
-  MakeDatabase(folder_.Path("store/gallery.db"),
+  return bytes;
+}
+
+// The picture in `bytes` (png, jpeg, gif or bmp), or null.
+gdImagePtr DecodedPicture(std::string bytes) {
+  const int size = static_cast<int>(bytes.size());
+  if (bytes.starts_with("\xFF\xD8")) return gdImageCreateFromJpegPtr(size, bytes.data());
+  if (bytes.starts_with("GIF")) return gdImageCreateFromGifPtr(size, bytes.data());
+  if (bytes.starts_with("BM")) return gdImageCreateFromBmpPtr(size, bytes.data());
+  return gdImageCreateFromPngPtr(size, bytes.data());
+}
+
+PictureRequest Request(const std::string& format, double width = 0, double height = 0,
+                       int32_t unit = PictureRequest::kInches, const std::string& path = "") {
+  PictureRequest request;
+  request.format = format;
+  request.width = width;
+  request.height = height;
+  request.unit = unit;
+  request.path = path;
+  return request;
+}
+
+// The data source "gallery": one item, "flag", with `picture` in its picture column.
+void MakeGallery(test_support::TempFolder& folder, const std::string& picture) {
+  std::string hex;
+  for (const char byte : picture) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(byte));
+    hex += digits;
+  }
+  MakeDatabase(folder.Path("store/gallery.db"),
                "CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, photo BLOB);"
                "INSERT INTO item VALUES (1, 'flag', x'" +
                    hex + "');");
-  folder_.Write("store/gallery.kestrel", "[Table item]\nPictureColumn = photo\n");
+  folder.Write("store/gallery.kestrel", "[Table item]\nPictureColumn = photo\n");
+}
+
+TEST_F(KestrelDomainTest, PicturesAreExportedAsPngIntoTheDocumentsPictureFolder) {
+  MakeGallery(folder_, SmallPng());
   Load();
   SetPictureDocumentName("report");
   const QuireObject flag = Object("gallery:item:id=1");
@@ -402,6 +434,60 @@ TEST_F(KestrelDomainTest, PicturesAreExportedAsPngIntoTheDocumentsPictureFolder)
   EXPECT_EQ(sized.Get("Format", "Width") + "x" + sized.Get("Format", "Height") + "@" +
                 sized.Get("Format", "UnitsPerInch"),
             "1500x750@1000");
+  SetPictureDocumentName("");
+}
+
+TEST_F(KestrelDomainTest, PicturesAreExportedInTheAskedFormatAndSize) {
+  const std::string png = SmallPng();
+  MakeGallery(folder_, png);
+  Load();
+  SetPictureDocumentName("asked");
+  const QuireObject flag = Object("gallery:item:id=1");
+  QuireStatus status;
+  const QuireAttribute& picture = flag.getClass(status).findAttribute("Image", status);
+  ASSERT_TRUE(status.IsOk());
+  const std::string folder = folder_.Path("data/temp/gallery/asked.images/gallery_item_id_1");
+  struct Case {
+    PictureRequest request;
+    std::string path;
+    int32_t format;
+    std::string magic;
+    int width, height;
+  };
+  const std::vector<Case> cases = {
+      {Request("jpg", 1, 0.5), folder + ".jpg", QuireGraphic::kJpg, "\xFF\xD8\xFF", 96, 48},
+      {Request("gif", 36, 18, PictureRequest::kPoints), folder + ".gif", QuireGraphic::kGif, "GIF8",
+       48, 24},
+      {Request("png"), folder + ".png", QuireGraphic::kPng, "\x89PNG", 4, 2},
+      {Request("bmp", 0, 0, PictureRequest::kInches, folder_.Path("chosen.bmp")),
+       folder_.Path("chosen.bmp"), QuireGraphic::kBmp, "BM", 4, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request.text());
+    const QuireAttributeValue value =
+        flag.getGraphicAttributeValue(picture, c.request.text(), status);
+    ASSERT_TRUE(status.IsOk()) << status.Text();
+    ASSERT_NE(value.graphic(), nullptr);
+    EXPECT_EQ(value.graphic()->path(), c.path);
+    EXPECT_EQ(value.graphic()->format(), c.format);
+    const std::string bytes = kestrel_test::ReadFile(c.path);
+    EXPECT_TRUE(bytes.starts_with(c.magic));
+    gdImagePtr image = DecodedPicture(bytes);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(gdImageSX(image), c.width);
+    EXPECT_EQ(gdImageSY(image), c.height);
+    gdImageDestroy(image);
+  }
+  // The picture's own bytes, named without an extension; a plain image name is the file to write.
+  const QuireAttributeValue own =
+      flag.getGraphicAttributeValue(picture, Request("asis").text(), status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(own.graphic()->path(), folder);
+  EXPECT_EQ(own.graphic()->format(), QuireGraphic::kOther);
+  EXPECT_EQ(kestrel_test::ReadFile(folder), png);
+  const std::string plain = folder_.Path("plain.pic");
+  EXPECT_EQ(flag.getGraphicAttributeValue(picture, plain, status).graphic()->path(), plain);
+  EXPECT_TRUE(kestrel_test::ReadFile(plain).starts_with("\x89PNG"));
   SetPictureDocumentName("");
 }
 

@@ -14,6 +14,7 @@
 #include "generate/error_collector.h"
 #include "generate/picture_files.h"
 #include "generate/web_page_generator.h"
+#include "model/picture_request.h"
 #include "model/quire_domain_object.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
@@ -56,6 +57,8 @@ TEST(PictureFiles, RemoveOldPicturesDeletesOnlyGeneratedGifs) {
 }
 
 std::string g_diagramPath;
+// The image name the last picture was asked with.
+std::string g_imageName;
 
 class DiagramObject : public QuireDomainObject {
  public:
@@ -79,8 +82,9 @@ class DiagramObject : public QuireDomainObject {
   std::string name_;
 };
 
-void DiagramPicture(QuireValue& result, const QuireObject& /*object*/,
-                    const std::string& /*imageName*/, QuireStatus& status) {
+void DiagramPicture(QuireValue& result, const QuireObject& /*object*/, const std::string& imageName,
+                    QuireStatus& status) {
+  g_imageName = imageName;
   status = QuireStatus();
   result.setGraphic(QuireGraphic(g_diagramPath, QuireGraphic::kGif));
 }
@@ -201,6 +205,33 @@ TEST_F(PictureDisplayTest, MissingEmptyOrNonPictureFilesLeaveAVisibleMarkAndALog
     EXPECT_TRUE(Find("body//span[. = '<picture missing>']"));
     EXPECT_NE(log.find(HostString(host_message::kPictureNotWritten)), std::string::npos) << log;
     EXPECT_NE(log.find(source), std::string::npos) << log;
+  }
+}
+
+TEST_F(PictureDisplayTest, ThePictureIsAskedInThePlaceholdersFormatAndSize) {
+  const std::string source = folder.Write("in/plan.gif", kGif2x3);
+  struct Case {
+    std::string placeholder, format;
+    double width, height;
+  };
+  const std::vector<Case> cases = {
+      {Placeholder(), "png", 1.25, 60.0 / 72},
+      {"<v:shape style=\"width:1in;height:.5in\"><v:imagedata src=\"p/IMAGE003.JPEG\"/>"
+       "</v:shape>",
+       "jpg", 1, 0.5},
+      {"<img src=\"p/old.gif\" width=\"50\" height=\"50\"/>", "gif", 0, 0},
+      {"<img src=\"p/old.wmf\"/>", "png", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.placeholder);
+    ASSERT_TRUE(Generate(source, c.placeholder).IsOk()) << log;
+    PictureRequest request;
+    ASSERT_TRUE(PictureRequest::read(g_imageName, request)) << g_imageName;
+    EXPECT_EQ(request.path, "");
+    EXPECT_EQ(request.format, c.format);
+    EXPECT_DOUBLE_EQ(request.width, c.width);
+    EXPECT_DOUBLE_EQ(request.height, c.height);
+    EXPECT_EQ(request.unit, PictureRequest::kInches);
   }
 }
 
