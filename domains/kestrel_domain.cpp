@@ -701,7 +701,9 @@ QuireObject QuireKestrelDomain::getUnaryRelatedObject(QuireStatus& status,
   try {
     QuireObjectList objects = relatedObjects(status, relationship, local, nullptr);
     if (!objects.empty()) return objects.front();
-    status = QuireStatus(kEvaluationError, host_message::kNoRelatedObject);
+    // A NULL reference is an empty result, not a failure: a LIMIT through it hides its region
+    // and a DISPLAY through it shows nothing.
+    status = QuireStatus(kNoResult, host_message::kNoRelatedObject);
     return QuireObject();
   } catch (const ComError& error) {
     WriteFailureText(FillFailureText(text, {relationship.name()}) +

@@ -175,9 +175,19 @@ TEST_F(DataSourceRequestTest, PlainDatabaseWorksWithATemplateAndNoSetUp) {
       "<span QuireQuery=\"F:m:plant:module:U=site:name:SAA:\">site</span></p>"
       "<span QuireQuery=\"M:all\"><span QuireQuery=\"R:c:plant:module:m:plant:module:N=module:::"
       "A:plant:module::name\"><span QuireQuery=\"F:c:plant:module::name:SAA:\">child</span>"
-      "</span></span>";
+      "</span></span>"
+      // The top row's parent reference is NULL: the LIMIT through it hides its region and the
+      // DISPLAY through it shows nothing, and the page still generates.
+      "<span QuireQuery=\"S:q:plant:module:m:plant:module:U=parent:\"><p>under "
+      "<span QuireQuery=\"F:q:plant:module::name:SAA:\">parent</span></p></span>"
+      "<p><span QuireQuery=\"F:m:plant:module:U=parent:name:SAA:\">up</span></p>";
   const std::string page = Generate(Template(body), "plant:module:id=1");
   ASSERT_FALSE(page.empty()) << log_;
+  EXPECT_EQ(page.find(">up<"), std::string::npos) << "the placeholder was not replaced";
+  EXPECT_TRUE(Shown(page, "F:q:plant:module::name:SAA:").empty());
+  const std::string child = Generate(Template(body), "plant:module:id=2");
+  EXPECT_EQ(Shown(child, "F:q:plant:module::name:SAA:"), std::vector<std::string>{"root"});
+  EXPECT_EQ(Shown(child, "F:m:plant:module:U=parent:name:SAA:"), std::vector<std::string>{"root"});
   EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"), std::vector<std::string>{"root"});
   EXPECT_EQ(Shown(page, "F:m:plant:module:U=site:name:SAA:"), std::vector<std::string>{"north"});
   EXPECT_EQ(Shown(page, "F:c:plant:module::name:SAA:"),

@@ -250,6 +250,7 @@ TEST_F(KestrelDomainTest, RelationshipsAndTheQueryFilterWithItsLocalFallback) {
   EXPECT_TRUE(Object("plant:module:id=1")
                   .getUnaryRelatedObject(module.findRelationship("parent", 2, status), status)
                   .isUndefined());
+  EXPECT_EQ(status.Kind(), kNoResult);
 
   const QuireObject south = Object("plant:site:id=2");
   const QuireRelationship& modules = south.getClass(status).findRelationship("module", 3, status);
