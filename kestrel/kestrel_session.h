@@ -98,7 +98,8 @@ class PictureExportSettings {
 
 // A condition tree that the data source evaluates itself when listing related artifacts.
 // Operators: 0 "=", 1 "<>", 2 "<", 3 "<=", 4 ">", 5 ">=", 6 like, 7 not like (a like pattern
-// takes "*" for any run of characters and "?" for one character).
+// is the foundation's search pattern, found anywhere in the text: "?" is any character and "*"
+// repeats the item before it).
 struct ArtifactFilter {
   enum class Kind { kAll, kAny, kCondition };
   Kind kind = Kind::kAll;
