@@ -5,6 +5,7 @@
 
 #include "kestrel/schema.h"
 #include "kestrel/sqlite_handle.h"
+#include "platform/log.h"
 
 namespace kestrel {
 namespace {
@@ -82,8 +83,15 @@ void ApplyDefaults(Table& table) {
 void AddForeignKey(Schema& schema, int from, const std::vector<ForeignKeyRow>& parts,
                    bool severalToSameTable) {
   const int target = schema.TableIndex(parts.front().table);
-  if (target < 0) return;  // a reference to a missing table relates nothing
   Table& source = schema.tables[from];
+  if (target < 0) {
+    // A reference to a missing table relates nothing; the rest of the schema stays usable.
+    platform::Log("Data source " + schema.dataSource + ": column " + source.name + "." +
+                      parts.front().from + " references the missing table " + parts.front().table +
+                      "; it gets no relationship",
+                  platform::kLogCriticalError);
+    return;
+  }
   const Table& referenced = schema.tables[target];
   Relationship one;
   one.name = parts.front().from;

@@ -104,4 +104,20 @@ TEST(KestrelSchema, CollectionsRefuseIndexesOutsideTheirItems) {
   }
 }
 
+// A foreign key to a table that is not there relates nothing, says so, and leaves the rest usable.
+TEST(KestrelSchema, ForeignKeyToAMissingTableIsLoggedAndSkipped) {
+  test_support::TempFolder store("kestrel_schema");
+  MakeDatabase(store.Path("plant.db"),
+               "CREATE TABLE part (id INTEGER PRIMARY KEY, name TEXT,"
+               " maker INTEGER REFERENCES vendor(id));");
+  std::shared_ptr<kestrel::ArtifactType> part;
+  const std::string log = test_support::CapturedStderr(
+      [&] { part = TypeOf(*OpenStore(store.Path()), "plant", "part"); });
+  ASSERT_TRUE(part);
+  EXPECT_TRUE(Shapes(*part).empty());
+  EXPECT_EQ(Names(*part->PropertyDefinitions()),
+            (std::vector<std::string>{"id", "name", "maker"}));
+  EXPECT_NE(log.find("part.maker references the missing table vendor"), std::string::npos) << log;
+}
+
 }  // namespace
