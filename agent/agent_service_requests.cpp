@@ -36,6 +36,7 @@ int AgentService::Generate() {
     const std::string reason = "No " + std::string(kFileNameKey) + " in " + parameterFile;
     platform::Log(reason, platform::kLogCriticalError);
     if (!outputFile.empty()) WriteOutputFile(outputFile, reason);
+    lastGenerateOutcome_.store(-1);
     return -1;
   }
   // A relative name is the portal's, which works in the user-data folder; the ancestors

@@ -114,7 +114,7 @@ void RequestQueue::Collect(GenerationRequest& request, const PageRequest& caller
   // An empty text means the consumer produced nothing; writing it would wipe the user's file.
   if (request.documentText.empty()) return;
   std::string errorPageText;
-  if (!SaveGeneratedPage(caller.fileName, request.documentText, {}, errorPageText)) {
+  if (!SaveGeneratedPage(caller.fileName, request.documentText, request.errors, errorPageText)) {
     submission.outcome = 0;
     return;
   }
@@ -195,6 +195,7 @@ void RequestQueue::Serve(GenerationRequest& request) {
   GenerationResult result = server_.GeneratePage(request.page);
   request.resultText = std::move(result.outline);
   request.succeeded.store(result.generated);
+  request.errors = std::move(result.errors);
   // The page's bytes as the synchronous mode writes them, in the code page that it declares.
   if (result.generated && result.page) {
     request.documentText = std::move(*result.page);

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "agent/credentials.h"
 #include "agent/generation_driver.h"
@@ -23,8 +24,9 @@ enum class RequestState : uint8_t { kQueued = 0, kProcessing = 1, kDone = 2, kCo
 
 // One queued request, owned by the request list.
 struct GenerationRequest {
-  PageRequest page;          // its template id with every backslash replaced by "/"
-  std::string documentText;  // the generated document, or the error-page text on failure
+  PageRequest page;                 // its template id with every backslash replaced by "/"
+  std::string documentText;         // the generated document, or the error-page text on failure
+  std::vector<std::string> errors;  // the generation's errors, kept if the save fails too
   std::optional<std::string> resultText;
   int64_t queuedAtMs = 0;
   std::atomic<RequestState> state{RequestState::kQueued};

@@ -421,7 +421,11 @@ std::shared_ptr<kestrel::Artifact> QuireKestrelDomain::locateArtifact(
     const QuireClass& cls, const std::vector<std::pair<std::string, std::string>>& arguments,
     int32_t mode) {
   std::string key = name() + ":" + cls.name() + ":" + std::to_string(mode);
-  for (const auto& [argument, value] : arguments) key += ":" + argument + "=" + value;
+  // Each part with its length in front, so that no value can pass for other arguments.
+  for (const auto& [argument, value] : arguments) {
+    key += ":" + std::to_string(argument.size()) + ":" + argument + std::to_string(value.size()) +
+           "=" + value;
+  }
   for (const auto& cache : located_) {
     auto found = cache.find(key);
     if (found != cache.end()) return found->second;

@@ -27,8 +27,6 @@ void SetPictureDocumentName(const std::string& name) {
   DocumentName() = name.empty() ? "document" : name;
 }
 
-const std::string& PictureDocumentName() { return DocumentName(); }
-
 std::string PictureExtension(const std::string& chosenFormat) {
   const std::string format = LowercaseCopy(chosenFormat);
   for (const char* kept : {"jpg", "gif", "bmp", "png", "asis"}) {

@@ -9,7 +9,6 @@
 // The base name of the document being generated, for the picture folder (set by the
 // generation driver; "document" until then).
 void SetPictureDocumentName(const std::string& name);
-const std::string& PictureDocumentName();
 
 // The extension of a template's picture format: "jpg", "gif", "bmp", "png" and "asis" as they
 // are; every other choice "png" (the page is shown in browsers).

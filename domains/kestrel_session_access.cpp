@@ -52,9 +52,13 @@ void ReleaseKestrelSession() {
 }
 
 const std::string& TrackletGetExtraFields() {
+  const std::lock_guard<std::mutex> lock(HeldMutex());
   std::optional<std::string>& value = ExtraFields();
   if (!value) value = platform::ConfigSetting("TrackletGetExtraFields").Value();
   return *value;
 }
 
-void ForgetTrackletGetExtraFieldsForTesting() { ExtraFields().reset(); }
+void ForgetTrackletGetExtraFieldsForTesting() {
+  const std::lock_guard<std::mutex> lock(HeldMutex());
+  ExtraFields().reset();
+}

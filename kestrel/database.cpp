@@ -9,6 +9,7 @@
 #include "kestrel/sql_filter.h"
 #include "kestrel/type_objects.h"
 #include "platform/com_error.h"
+#include "platform/work_limits.h"
 
 namespace kestrel {
 
@@ -106,7 +107,12 @@ std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
   int parameter = 1;
   for (const Cell& value : values) BindCell(statement, parameter++, value);
   for (const Cell& value : conditionValues) BindCell(statement, parameter++, value);
-  while (statement.Step()) {
+  // A listing never holds more rows than one REPEAT may list, and one more so that the walk sees
+  // the limit passed and names it, before a runaway table fills the memory.
+  const uint64_t cap = platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey,
+                                                 platform::kDefaultMaxRepeatObjects) +
+                       1;
+  for (uint64_t count = 0; count < cap && statement.Step(); ++count) {
     for (size_t i = 0; i < rows->width; ++i) rows->cells.push_back(ReadCell(statement, i));
   }
   rows->cells.shrink_to_fit();

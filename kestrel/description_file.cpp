@@ -4,24 +4,18 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/text_helpers.h"
 #include "platform/com_error.h"
 
 namespace kestrel {
 namespace {
-
-std::string Trim(std::string text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return std::string();
-  const size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
 
 std::vector<std::string> SplitList(const std::string& text) {
   std::vector<std::string> items;
   std::stringstream stream(text);
   std::string item;
   while (std::getline(stream, item, ',')) {
-    item = Trim(item);
+    item = std::string(TrimmedBlanks(item));
     if (!item.empty()) items.push_back(item);
   }
   return items;
@@ -38,7 +32,7 @@ class DescriptionReader {
     while (std::getline(in, line)) {
       ++lineNumber_;
       if (lineNumber_ == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-      line = Trim(line);
+      line = std::string(TrimmedBlanks(line));
       if (line.empty() || line[0] == ';' || line[0] == '#') continue;
       if (line[0] == '[') {
         StartSection(line);
@@ -58,7 +52,7 @@ class DescriptionReader {
 
   void StartSection(const std::string& line) {
     if (line.back() != ']') Fail(lineNumber_, "section without \"]\"");
-    const std::string name = Trim(line.substr(1, line.size() - 2));
+    const std::string name = std::string(TrimmedBlanks(line.substr(1, line.size() - 2)));
     table_ = -1;
     if (NamesEqual(name, "DataSource")) {
       inDataSource_ = true;
@@ -66,7 +60,7 @@ class DescriptionReader {
     }
     inDataSource_ = false;
     if (name.size() > 6 && NamesEqual(name.substr(0, 6), "Table ")) {
-      const std::string tableName = Trim(name.substr(6));
+      const std::string tableName = std::string(TrimmedBlanks(name.substr(6)));
       table_ = schema_.TableIndex(tableName);
       if (table_ < 0) Fail(lineNumber_, "unknown table \"" + tableName + "\"");
       return;
@@ -86,8 +80,8 @@ class DescriptionReader {
   void ReadEntry(const std::string& line) {
     const size_t equals = line.find('=');
     if (equals == std::string::npos) Fail(lineNumber_, "line without \"=\"");
-    const std::string key = Trim(line.substr(0, equals));
-    std::string value = Trim(line.substr(equals + 1));
+    const std::string key = std::string(TrimmedBlanks(line.substr(0, equals)));
+    std::string value = std::string(TrimmedBlanks(line.substr(equals + 1)));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
       value = value.substr(1, value.size() - 2);
     }

@@ -4,12 +4,14 @@
 #include <gd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "foundation/text_helpers.h"
 #include "platform/com_error.h"
 
 namespace kestrel {
@@ -24,11 +26,6 @@ struct ImageDeleter {
   void operator()(gdImage* image) const { gdImageDestroy(image); }
 };
 using Image = std::unique_ptr<gdImage, ImageDeleter>;
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // A whole number of the settings, or 0 when absent or not a number.
 double SettingNumber(const PictureExportSettings& settings, const char* key) {
@@ -90,7 +87,10 @@ std::string Encode(gdImage* image, const std::string& format) {
 }
 
 void WriteThroughTemporary(const std::string& path, const std::string& bytes) {
-  const std::string temporary = path + ".tmp" + std::to_string(getpid());
+  // Unique per export, so two exports of one picture never share a half-written file.
+  static std::atomic<int> counter{0};
+  const std::string temporary =
+      path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -124,7 +124,7 @@ void ExportPictureBytes(const std::string& bytes, const PictureExportSettings& s
     throw ComError(kE_FAIL, what + ": the picture is no png, jpeg, gif or bmp");
   const std::string path = settings.Get("File", "Path");
   if (path.empty()) throw ComError(platform::kE_INVALIDARG, what + ": no picture file path");
-  std::string format = Lower(settings.Get("Format", "Format"));
+  std::string format = LowercaseCopy(settings.Get("Format", "Format"));
   if (format == "jpeg") format = "jpg";
   if (format == "asis") {
     WriteThroughTemporary(path, bytes);

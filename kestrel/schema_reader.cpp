@@ -3,18 +3,13 @@
 #include <cctype>
 #include <map>
 
+#include "foundation/text_helpers.h"
 #include "kestrel/schema.h"
 #include "kestrel/sqlite_handle.h"
 #include "platform/log.h"
 
 namespace kestrel {
 namespace {
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
 
 bool IsOneOf(std::string_view name, std::initializer_list<const char*> names) {
   return std::any_of(names.begin(), names.end(),
@@ -131,7 +126,7 @@ bool NamesEqual(std::string_view a, std::string_view b) {
 }
 
 ColumnKind KindOfDeclaredType(std::string_view declaredType) {
-  std::string type = Upper(declaredType.substr(0, declaredType.find('(')));
+  std::string type = UppercaseCopy(std::string(declaredType.substr(0, declaredType.find('('))));
   while (!type.empty() && type.back() == ' ') type.pop_back();
   while (!type.empty() && type.front() == ' ') type.erase(0, 1);
   if (type.empty()) return ColumnKind::kByStorage;
@@ -198,9 +193,9 @@ Schema ReadSchema(Connection& connection, const std::string& dataSource) {
       keys[row.id].push_back(std::move(row));
     }
     std::map<std::string, int> keysPerTarget;
-    for (const auto& [id, parts] : keys) ++keysPerTarget[Upper(parts.front().table)];
+    for (const auto& [id, parts] : keys) ++keysPerTarget[UppercaseCopy(parts.front().table)];
     for (const auto& [id, parts] : keys) {
-      AddForeignKey(schema, from, parts, keysPerTarget[Upper(parts.front().table)] > 1);
+      AddForeignKey(schema, from, parts, keysPerTarget[UppercaseCopy(parts.front().table)] > 1);
     }
   }
   return schema;

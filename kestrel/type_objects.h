@@ -42,7 +42,6 @@ class RelationshipObject : public RelationshipDefinition {
   bool IsMany() const override { return many_; }
   int Owner() const { return owner_; }
   int Index() const { return index_; }  // in the owner's relationships
-  int Target() const { return target_; }
 
  private:
   Database& database_;
