@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "kestrel_test_support.h"
+#include "platform/config.h"
 
 namespace {
 
@@ -115,9 +116,24 @@ TEST(KestrelSchema, ForeignKeyToAMissingTableIsLoggedAndSkipped) {
       [&] { part = TypeOf(*OpenStore(store.Path()), "plant", "part"); });
   ASSERT_TRUE(part);
   EXPECT_TRUE(Shapes(*part).empty());
-  EXPECT_EQ(Names(*part->PropertyDefinitions()),
-            (std::vector<std::string>{"id", "name", "maker"}));
+  EXPECT_EQ(Names(*part->PropertyDefinitions()), (std::vector<std::string>{"id", "name", "maker"}));
   EXPECT_NE(log.find("part.maker references the missing table vendor"), std::string::npos) << log;
+}
+
+// A listing holds at most one row past the REPEAT limit, so a runaway table is refused by the
+// walk before it fills the memory.
+TEST(KestrelSchema, ListingsStopOneRowPastTheRepeatLimit) {
+  test_support::TempFolder store("kestrel_schema");
+  MakeDatabase(store.Path("plant.db"),
+               "CREATE TABLE part (id INTEGER PRIMARY KEY, name TEXT);"
+               "INSERT INTO part (name) VALUES ('a'), ('b'), ('c'), ('d'), ('e');");
+  auto session = OpenStore(store.Path());
+  auto root = session->ArtifactById("plant:Database:Name=plant");
+  ASSERT_TRUE(root);
+  EXPECT_EQ(RelatedNames(*root, "part").size(), 5u);
+  platform::BindInitParameter("MaxRepeatObjects", "2");
+  EXPECT_EQ(RelatedNames(*root, "part"), (std::vector<std::string>{"a", "b", "c"}));
+  platform::ClearInitParametersForTesting();
 }
 
 }  // namespace
