@@ -44,10 +44,6 @@ std::shared_ptr<T> ItemAt(const kestrel::Collection<T>& collection, int32_t inde
   return Required(collection.Item(Variant(index)), "collection item");
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return LowercaseCopy(a) == LowercaseCopy(b);
-}
-
 bool BeginsWithHide(const std::string& key) { return UppercaseCopy(key).rfind("HIDE.", 0) == 0; }
 
 std::string ArgumentText(const QuireAttributeValue& value) {
@@ -262,7 +258,7 @@ void QuireKestrelDomain::CreateClassArgs(const QuireClass& cls) {
     const int32_t count = parameters->Count();
     for (int32_t index = 0; index < count; ++index) {
       const auto parameter = ItemAt(*parameters, index);
-      if (!SameIgnoringCase(parameter->ClassName(), cls.name())) continue;
+      if (!EqualsIgnoringCase(parameter->ClassName(), cls.name())) continue;
       cls.constructorArguments().emplace_back(parameter->Name(), QuireType::STRING, cls);
     }
   } catch (const ComError& error) {
@@ -440,7 +436,7 @@ std::shared_ptr<kestrel::Artifact> QuireKestrelDomain::locateArtifact(
     const std::string parameterName = parameter->Name();
     const std::string parameterClass = parameter->ClassName();
     for (const auto& [argument, value] : arguments) {
-      if (!SameIgnoringCase(argument, parameterName)) continue;
+      if (!EqualsIgnoringCase(argument, parameterName)) continue;
       parameter->SetValue(Variant(value));
       described.emplace_back(parameterName, value);
     }

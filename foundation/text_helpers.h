@@ -33,3 +33,6 @@ std::string LowercaseCopy(const std::string& text);
 
 // The text without the blanks, tabs, carriage returns and line feeds at either end.
 std::string_view TrimmedBlanks(std::string_view text);
+
+// Whether the texts are equal when ASCII letters are compared without regard to case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);

@@ -6,33 +6,24 @@
 #include <filesystem>
 #include <system_error>
 
+#include "foundation/text_helpers.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr std::string_view kPicturePrefix = "newimage";
 
-bool SameTextIgnoringCase(std::string_view left, std::string_view right) {
-  if (left.size() != right.size()) return false;
-  for (size_t i = 0; i < left.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(left[i])) !=
-        std::tolower(static_cast<unsigned char>(right[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Sets `stem` to the text between "newimage" and ".<extension>" of a picture name; false when
 // `name` is not a picture name for that extension. Names compare without case, as on the host.
 bool PictureStem(const std::string& name, const std::string& extension, std::string_view& stem) {
   const std::string suffix = "." + extension;
   if (name.size() < kPicturePrefix.size() + suffix.size()) return false;
-  if (!SameTextIgnoringCase(std::string_view(name).substr(0, kPicturePrefix.size()),
-                            kPicturePrefix)) {
+  if (!EqualsIgnoringCase(std::string_view(name).substr(0, kPicturePrefix.size()),
+                          kPicturePrefix)) {
     return false;
   }
-  if (!SameTextIgnoringCase(std::string_view(name).substr(name.size() - suffix.size()), suffix)) {
+  if (!EqualsIgnoringCase(std::string_view(name).substr(name.size() - suffix.size()), suffix)) {
     return false;
   }
   stem = std::string_view(name).substr(kPicturePrefix.size(),

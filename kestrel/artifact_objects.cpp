@@ -1,6 +1,7 @@
 // Rows, the root artifact and the hierarchy's nodes.
 #include "kestrel/artifact_objects.h"
 
+#include "foundation/text_helpers.h"
 #include "kestrel/picture_export.h"
 #include "kestrel/sql_filter.h"
 #include "kestrel/type_objects.h"
@@ -174,8 +175,8 @@ void RowArtifact::ExportPicture(const PictureExportSettings& settings) const {
 std::shared_ptr<ArtifactType> RootArtifact::Type() const { return database_->Type(kRootTable); }
 
 Variant RootArtifact::Value(const PropertyDefinition& property) const {
-  return NamesEqual(property.Name(), "Name") ? Variant(database_->GetSchema().dataSource)
-                                             : Variant();
+  return EqualsIgnoringCase(property.Name(), "Name") ? Variant(database_->GetSchema().dataSource)
+                                                     : Variant();
 }
 
 std::shared_ptr<Collection<Artifact>> RootArtifact::Related(

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "foundation/text_helpers.h"
 #include "kestrel/sqlite_handle.h"
 
 namespace kestrel {
@@ -99,8 +100,8 @@ platform::Variant CellToVariant(const Cell& cell, ColumnKind kind) {
     case ColumnKind::kBool:
       if (integer != nullptr) return Variant(*integer != 0);
       if (real != nullptr) return Variant(*real != 0);
-      if (NamesEqual(*text, "true")) return Variant(true);
-      if (NamesEqual(*text, "false")) return Variant(false);
+      if (EqualsIgnoringCase(*text, "true")) return Variant(true);
+      if (EqualsIgnoringCase(*text, "false")) return Variant(false);
       return Variant(*text);
     case ColumnKind::kDate:
       if (integer != nullptr) {

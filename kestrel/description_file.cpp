@@ -54,12 +54,12 @@ class DescriptionReader {
     if (line.back() != ']') Fail(lineNumber_, "section without \"]\"");
     const std::string name = std::string(TrimmedBlanks(line.substr(1, line.size() - 2)));
     table_ = -1;
-    if (NamesEqual(name, "DataSource")) {
+    if (EqualsIgnoringCase(name, "DataSource")) {
       inDataSource_ = true;
       return;
     }
     inDataSource_ = false;
-    if (name.size() > 6 && NamesEqual(name.substr(0, 6), "Table ")) {
+    if (name.size() > 6 && EqualsIgnoringCase(name.substr(0, 6), "Table ")) {
       const std::string tableName = std::string(TrimmedBlanks(name.substr(6)));
       table_ = schema_.TableIndex(tableName);
       if (table_ < 0) Fail(lineNumber_, "unknown table \"" + tableName + "\"");
@@ -86,33 +86,33 @@ class DescriptionReader {
       value = value.substr(1, value.size() - 2);
     }
     if (inDataSource_) {
-      if (!NamesEqual(key, "Type")) Fail(lineNumber_, "unknown key \"" + key + "\"");
+      if (!EqualsIgnoringCase(key, "Type")) Fail(lineNumber_, "unknown key \"" + key + "\"");
       schema_.typeText = value;
       return;
     }
     if (table_ < 0) Fail(lineNumber_, "key \"" + key + "\" outside a section");
     Table& table = schema_.tables[table_];
-    if (NamesEqual(key, "BaseType")) {
+    if (EqualsIgnoringCase(key, "BaseType")) {
       const int base = schema_.TableIndex(value);
       if (base < 0) Fail(lineNumber_, "unknown table \"" + value + "\"");
       table.base = base;
       baseLines_.resize(schema_.tables.size());
       baseLines_[table_] = lineNumber_;
-    } else if (NamesEqual(key, "NameColumn")) {
+    } else if (EqualsIgnoringCase(key, "NameColumn")) {
       table.nameColumn = Column(value);
-    } else if (NamesEqual(key, "PictureColumn")) {
+    } else if (EqualsIgnoringCase(key, "PictureColumn")) {
       table.pictureColumn = value.empty() ? -1 : Column(value);
       if (table.pictureColumn >= 0 &&
           table.columns[table.pictureColumn].kind != ColumnKind::kBlob) {
         Fail(lineNumber_, "column \"" + value + "\" is not a BLOB column");
       }
-    } else if (NamesEqual(key, "LocatorColumns")) {
+    } else if (EqualsIgnoringCase(key, "LocatorColumns")) {
       table.locator.clear();
       for (const std::string& name : SplitList(value)) table.locator.push_back(Column(name));
       if (table.locator.empty()) table.locator = table.key;
-    } else if (NamesEqual(key, "SecretColumns")) {
+    } else if (EqualsIgnoringCase(key, "SecretColumns")) {
       for (const std::string& name : SplitList(value)) table.columns[Column(name)].secret = true;
-    } else if (NamesEqual(key, "Hierarchy")) {
+    } else if (EqualsIgnoringCase(key, "Hierarchy")) {
       const int column = Column(value);
       int found = -1;
       for (int i = 0; i < static_cast<int>(table.relationships.size()); ++i) {

@@ -74,7 +74,4 @@ struct Schema {
 // and applies the default names, pictures, hierarchy and secret columns.
 Schema ReadSchema(Connection& connection, const std::string& dataSource);
 
-// True when the two names are equal without regard to ASCII letter case.
-bool NamesEqual(std::string_view a, std::string_view b);
-
 }  // namespace kestrel

@@ -13,7 +13,7 @@ namespace {
 
 bool IsOneOf(std::string_view name, std::initializer_list<const char*> names) {
   return std::any_of(names.begin(), names.end(),
-                     [&](const char* candidate) { return NamesEqual(name, candidate); });
+                     [&](const char* candidate) { return EqualsIgnoringCase(name, candidate); });
 }
 
 struct ForeignKeyRow {
@@ -32,7 +32,7 @@ void ReadColumns(Connection& connection, Table& table) {
     column.name = columns.ColumnText(0);
     column.declaredType = columns.ColumnText(1);
     column.kind = KindOfDeclaredType(column.declaredType);
-    column.secret = NamesEqual(column.name, "password");
+    column.secret = EqualsIgnoringCase(column.name, "password");
     if (columns.ColumnInt64(2) > 0) {
       keyOrder.emplace_back(columns.ColumnInt64(2), static_cast<int>(table.columns.size()));
     }
@@ -118,13 +118,6 @@ void AddForeignKey(Schema& schema, int from, const std::vector<ForeignKeyRow>& p
 
 }  // namespace
 
-bool NamesEqual(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 ColumnKind KindOfDeclaredType(std::string_view declaredType) {
   std::string type = UppercaseCopy(std::string(declaredType.substr(0, declaredType.find('('))));
   while (!type.empty() && type.back() == ' ') type.pop_back();
@@ -155,7 +148,7 @@ int Table::ColumnIndex(std::string_view columnName) const {
     if (columns[i].name == columnName) return i;
   }
   for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-    if (NamesEqual(columns[i].name, columnName)) return i;
+    if (EqualsIgnoringCase(columns[i].name, columnName)) return i;
   }
   return -1;
 }
@@ -165,7 +158,7 @@ int Schema::TableIndex(std::string_view tableName) const {
     if (tables[i].name == tableName) return i;
   }
   for (int i = 0; i < static_cast<int>(tables.size()); ++i) {
-    if (NamesEqual(tables[i].name, tableName)) return i;
+    if (EqualsIgnoringCase(tables[i].name, tableName)) return i;
   }
   return -1;
 }

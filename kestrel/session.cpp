@@ -2,6 +2,7 @@
 // registration with the component factory.
 #include <mutex>
 
+#include "foundation/text_helpers.h"
 #include "kestrel/identifier.h"
 #include "kestrel/locator.h"
 #include "kestrel/session_registration.h"
@@ -32,8 +33,8 @@ class SessionObject : public Session {
     }
     std::shared_ptr<Database> database = source->Open();
     int table = database->GetSchema().TableIndex(typeName);
-    if (table < 0 && NamesEqual(typeName, "Database")) table = kRootTable;
-    if (table < 0 && !NamesEqual(typeName, "Database")) {
+    if (table < 0 && EqualsIgnoringCase(typeName, "Database")) table = kRootTable;
+    if (table < 0 && !EqualsIgnoringCase(typeName, "Database")) {
       throw ComError(platform::kE_INVALIDARG,
                      "no artifact type \"" + typeName + "\" in " + dataSourceName);
     }
@@ -69,7 +70,7 @@ class SessionObject : public Session {
       if (source->Name() == name) return source;
     }
     for (const auto& source : Sources()) {
-      if (NamesEqual(source->Name(), name)) return source;
+      if (EqualsIgnoringCase(source->Name(), name)) return source;
     }
     return nullptr;
   }
@@ -82,8 +83,8 @@ class SessionObject : public Session {
     std::shared_ptr<Database> database = source->Open();
     const Schema& schema = database->GetSchema();
     int table = schema.TableIndex(parsed->type);
-    if (NamesEqual(parsed->type, "Database") && parsed->parameters.size() == 1 &&
-        NamesEqual(parsed->parameters.front().first, "Name") &&
+    if (EqualsIgnoringCase(parsed->type, "Database") && parsed->parameters.size() == 1 &&
+        EqualsIgnoringCase(parsed->parameters.front().first, "Name") &&
         (table < 0 || schema.tables[table].ColumnIndex("Name") < 0)) {
       return parsed->parameters.front().second == schema.dataSource ? database->RootArtifact()
                                                                     : nullptr;
@@ -95,7 +96,7 @@ class SessionObject : public Session {
     for (const auto& [name, value] : parsed->parameters) {
       int column = own.ColumnIndex(name);
       if (column < 0) {
-        if (!own.HasRowid() || !NamesEqual(name, "rowid")) return nullptr;
+        if (!own.HasRowid() || !EqualsIgnoringCase(name, "rowid")) return nullptr;
         column = kRowid;
       }
       columns.push_back(column);

@@ -1,6 +1,7 @@
 // The schema objects of a data source.
 #include "kestrel/type_objects.h"
 
+#include "foundation/text_helpers.h"
 #include "kestrel/database.h"
 
 namespace kestrel {
@@ -86,7 +87,7 @@ const PropertyObject* TypeObject::FindProperty(const std::string& name) const {
     if (property->Name() == name) return property.get();
   }
   for (const auto& property : properties_) {
-    if (NamesEqual(property->Name(), name)) return property.get();
+    if (EqualsIgnoringCase(property->Name(), name)) return property.get();
   }
   return nullptr;
 }
@@ -96,7 +97,7 @@ const RelationshipObject* TypeObject::FindRelationship(const std::string& name) 
     if (relationship->Name() == name) return relationship.get();
   }
   for (const auto& relationship : relationships_) {
-    if (NamesEqual(relationship->Name(), name)) return relationship.get();
+    if (EqualsIgnoringCase(relationship->Name(), name)) return relationship.get();
   }
   return nullptr;
 }

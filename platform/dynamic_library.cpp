@@ -6,19 +6,11 @@
 #include <system_error>
 #include <utility>
 
+#include "foundation/text_helpers.h"
+
 namespace platform {
 
 namespace {
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 // dlerror's text is per thread and cleared by reading it, so it is read once, right away.
 std::string TakeLoaderError(const std::string& fallback) {
@@ -96,7 +88,7 @@ std::string DynamicLibrary::FindFileIgnoringCase(const std::string& folder,
   std::string found;
   for (; !error && it != fs::directory_iterator(); it.increment(error)) {
     std::string name = it->path().filename().string();
-    if (!EqualIgnoringCase(name, fileName)) continue;
+    if (!EqualsIgnoringCase(name, fileName)) continue;
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
     // Folders list in no set order; an exact match, else the first name in byte order, makes

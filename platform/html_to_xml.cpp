@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <string>
 
+#include "foundation/text_helpers.h"
 #include "platform/html_entities.h"
 
 namespace platform {
@@ -55,8 +56,6 @@ constexpr std::string_view kDivEnd = "</div>";
 
 constexpr char kWesternMiddleDot = '\xB7';
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 bool IsNameStart(char c) {
@@ -64,14 +63,6 @@ bool IsNameStart(char c) {
 }
 
 bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {

@@ -35,6 +35,16 @@ TEST(CaseCopies, ChangeOnlyAsciiLettersInCopiesAndInPlace) {
   EXPECT_EQ(text, LowercaseCopy(mixed));
 }
 
+TEST(CaseBlindEqualityAndTrimming, OnlyAsciiLettersFoldAndOnlyEdgeBlanksGo) {
+  EXPECT_TRUE(EqualsIgnoringCase("Password", "pASSWORD"));
+  EXPECT_FALSE(EqualsIgnoringCase("Password", "Passwords"));
+  // Bytes of multibyte characters are compared as they are.
+  EXPECT_FALSE(EqualsIgnoringCase("\xC3\xA9", "\xC3\x89"));
+  EXPECT_TRUE(EqualsIgnoringCase("", ""));
+  EXPECT_EQ(TrimmedBlanks(" \t a b \r\n"), "a b");
+  EXPECT_EQ(TrimmedBlanks(" \n "), "");
+}
+
 TEST(CxCopy, NullGivesEmptyTextAndStringsAreCopiedWhole) {
   EXPECT_EQ(CX_Copy(static_cast<const char*>(nullptr)), "");
   EXPECT_EQ(CX_Copy("abc"), "abc");
