@@ -6,20 +6,19 @@
 // the command-line host `xmlagent` beside this program, in a process of its own.
 //
 // Printed per size: the host process's wall time, its peak resident memory (ru_maxrss of that one
-// child, from wait4), the time the generation driver logged ("generated in": loading the
-// template, annotation, the walk with every data-source call, the page's serialisation), and
-// three shares of it:
+// child, from wait4), the time the generation driver logged ("generated in", written once the
+// page is saved: loading the template, annotation, the walk with every data-source call, the
+// page's serialisation and its file write), and three shares of it:
 //   SQL   the same reads run directly against the database here, as the data source makes them
 //         while the walk follows the relationships: the items that pass the predicate (the
 //         domain hands it to the data source, which puts it in its statement), then the parts of
 //         each of them, one statement per item. The component's own per-call costs (variants,
 //         artifacts) come on top and count as walk.
 //   save  the generated page loaded into the library's DOM and saved again as the driver saves
-//         it (serialisation in its code page, inside the logged time, then the file write, after
-//         it), timed here.
-//   walk  the logged time less SQL and serialisation: annotation, commands, filter, sort, copies.
-// "generation" is the logged time plus the write; the rest of the wall time (start-up, loading
-// the data source's schema, Output.txt, shutting down) is printed as "other".
+//         it (serialisation in its code page and the file write), timed here.
+//   walk  the logged time less SQL and saving: annotation, commands, filter, sort, copies.
+// "generation" is the logged time; the rest of the wall time (start-up, loading the data
+// source's schema, Output.txt, shutting down) is printed as "other".
 // Usage: kestrel_report_bench [N ...]   (default: 10000 100000)
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -302,9 +301,9 @@ int RunSize(const fs::path& host, const fs::path& work, int items) {
   if (logged < 0) {
     std::printf("  the log holds no generation time\n");
   } else {
-    const double walk = logged - sql - save.serialise;
-    const double generation = logged + save.write;
     const double saving = save.serialise + save.write;
+    const double walk = logged - sql - saving;
+    const double generation = logged;
     std::printf(
         "  generation %.2f s: SQL %.2f s (%.0f%%), walk %.2f s (%.0f%%), save %.2f s "
         "(%.0f%%); other %.2f s\n",
