@@ -302,8 +302,10 @@ void QuireRemoteObject::getNaryRelatedObjects(const QuireRelationship& relations
   while (start < lines.size() && result.size() < limit) {
     size_t end = lines.find('\n', start);
     if (end == std::string_view::npos) end = lines.size();
-    const std::string identifier(lines.substr(start, end - start));
+    std::string identifier(lines.substr(start, end - start));
     start = end + 1;
+    // Lines ended by "\r\n" read as the other answers' lines do.
+    if (!identifier.empty() && identifier.back() == '\r') identifier.pop_back();
     if (identifier.empty()) continue;
     QuireObject object =
         relatedObject(relationship.target(), identifier, "getNaryRelatedObjects", status);
