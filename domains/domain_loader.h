@@ -9,9 +9,10 @@
 
 #include "foundation/quire_status.h"
 
-// The readers that other parts of the library plug in. Until one is installed its step reads
-// nothing, and every schema file or DOMAIN.EXT it finds is named in the log (at every level) as
-// not read.
+// The readers that other parts of the library plug in. Until one is installed the data sources
+// are loaded by the data-source loader and DOMAIN.EXT by the extension language's reader
+// (domains/extension_reader.h); a schema file without a reader is named in the log (at every
+// level) as not read.
 struct DomainReaders {
   // Loads the data-source domains; appends one status per source that failed.
   std::function<void(std::vector<QuireStatus>& failures)> dataSources;
