@@ -6,6 +6,7 @@
 
 #include "domains/domain_directory.h"
 #include "domains/domain_registry.h"
+#include "domains/extension_reader.h"
 #include "domains/file_sys_domain.h"
 #include "domains/kestrel_domain_loading.h"
 #include "domains/remote_schema_reader.h"
@@ -63,14 +64,12 @@ void ReadExtensionFile(const std::string& path, QuireStatus& status) {
     status = QuireStatus(kProcessingError, host_message::kFileNotOpened, path);
     return;
   }
-  const auto& readExtensions = InstalledDomainReaders().extensionFile;
-  if (!readExtensions) {
-    platform::Log("Domain extension file not read: " + path + " (no extension reader is installed)",
-                  platform::kLogInformational);
-    return;
-  }
+  // The extension language's own reader, unless another one was installed.
+  const auto& installed = InstalledDomainReaders().extensionFile;
   QuireStatus readerStatus;
-  if (!readExtensions(path, readerStatus)) {
+  const bool read =
+      installed ? installed(path, readerStatus) : ReadDomainExtensionFile(path, readerStatus);
+  if (!read) {
     status = QuireStatus(kProcessingError, host_message::kExtensionFileError, path,
                          readerStatus.Message());
   }

@@ -33,7 +33,8 @@ bool KestrelQueryFilter::addCondition(const QuireAttribute& attribute, int32_t r
                                       const QuireValue& value, QuireStatus& status) {
   status = QuireStatus();
   const bool ownProperty = attribute.type() == QuireType::STRING && !attribute.isExtracted() &&
-                           !attribute.isScript() && takes_ && takes_(attribute);
+                           !attribute.isScript() && attribute.valueSource() == nullptr && takes_ &&
+                           takes_(attribute);
   // Equality and the pattern match mean the same on both sides. Orderings do not: the local
   // filter reads a missing value as "", which sorts before every text, where the data source
   // keeps no row without a value.

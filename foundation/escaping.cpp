@@ -110,3 +110,15 @@ int HexDigitValue(char character) {
   if (character >= 'a' && character <= 'f') return character - 'a' + 10;
   return 0;
 }
+
+std::string ShellWord(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}

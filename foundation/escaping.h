@@ -27,3 +27,7 @@ std::string Unescape(const std::string& text);
 
 // "0" to "9" give 0 to 9, "A" to "F" and "a" to "f" give 10 to 15, anything else gives 0.
 int HexDigitValue(char character);
+
+// One word of a POSIX shell's command line that stands for exactly `text`: the text in single
+// quotes, each inner single quote written '\''. Nothing in it is expanded or run by the shell.
+std::string ShellWord(const std::string& text);

@@ -65,15 +65,15 @@ inline constexpr HostMessageId kGraphicWithoutPathOrFormat{40426};
 inline constexpr HostMessageId kNoReferenceArguments{40461};
 
 // Domains and domain files
-inline constexpr HostMessageId kAttributeAlreadyDefined{40211};
+inline constexpr HostMessageId kAttributeAlreadyDefined{40211};  // %1 the member or class
 inline constexpr HostMessageId kDomainAlreadyRegistered{40215};
 inline constexpr HostMessageId kSchemaUnreadable{40260};  // %1 the schema file, %2 the reason
 inline constexpr HostMessageId kArgumentListTwice{40262};
-inline constexpr HostMessageId kExtensionFileError{40282};  // %1 the file, %2 the reason
-inline constexpr HostMessageId kKeywordNotString{40334};
-inline constexpr HostMessageId kNotDefined{40394};  // %1 the name
-inline constexpr HostMessageId kSubclassOutsideFileSys{40399};
-inline constexpr HostMessageId kNotDomainDotClass{40400};  // %1 the text
+inline constexpr HostMessageId kExtensionFileError{40282};      // %1 the file, %2 the reason
+inline constexpr HostMessageId kKeywordNotString{40334};        // %1 the attribute
+inline constexpr HostMessageId kNotDefined{40394};              // %1 the name
+inline constexpr HostMessageId kSubclassOutsideFileSys{40399};  // %1 the domain
+inline constexpr HostMessageId kNotDomainDotClass{40400};       // %1 the text
 inline constexpr HostMessageId kPersistentIdentifierType{40406};
 inline constexpr HostMessageId kSchemaSyntaxError{40431};
 inline constexpr HostMessageId kFileNotOpened{40443};  // %1 the file

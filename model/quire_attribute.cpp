@@ -50,7 +50,8 @@ QuireAttribute::QuireAttribute(const QuireAttribute& other)
       scriptText_(other.scriptText_),
       scriptArguments_(other.scriptArguments_
                            ? std::make_unique<std::vector<QuireAttribute>>(*other.scriptArguments_)
-                           : nullptr) {}
+                           : nullptr),
+      valueSource_(other.valueSource_) {}
 
 QuireAttribute& QuireAttribute::operator=(const QuireAttribute& other) {
   if (this != &other) {

@@ -10,6 +10,20 @@
 #include "model/quire_class.h"
 #include "model/quire_types.h"
 
+class QuireAttribute;
+class QuireAttributeValue;
+
+// Computes an attribute's value itself, in place of the domain (set on attributes whose value
+// comes from outside the domain, such as a field of a record file). Shared by the copies of the
+// attribute, so it must not change once set.
+class QuireValueSource {
+ public:
+  virtual ~QuireValueSource() = default;
+  // The value of `attribute` for `object`; sets the status.
+  virtual QuireAttributeValue value(QuireStatus& status, const QuireAttribute& attribute,
+                                    const QuireObject& object) const = 0;
+};
+
 class QuireAttribute {
  public:
   // All defaults: name "Undefined", type 12, the undefined class.
@@ -72,6 +86,12 @@ class QuireAttribute {
   // The extracted value's text cut out of the base value's text.
   std::string extractFrom(const std::string& baseText) const;
 
+  // The source that computes the value, or null when the domain (or the script) does.
+  const QuireValueSource* valueSource() const { return valueSource_.get(); }
+  void setValueSource(std::shared_ptr<const QuireValueSource> source) {
+    valueSource_ = std::move(source);
+  }
+
   bool isScript() const { return script_; }
   const std::string& scriptText() const { return scriptText_; }
   // The attributes whose values are handed to the script (empty when none).
@@ -95,4 +115,5 @@ class QuireAttribute {
   bool script_ = false;
   std::string scriptText_;
   std::unique_ptr<std::vector<QuireAttribute>> scriptArguments_;
+  std::shared_ptr<const QuireValueSource> valueSource_;
 };

@@ -20,19 +20,6 @@ QuireStatus UndefinedObjectStatus() {
 
 bool IsTextType(int32_t type) { return type == QuireType::STRING || type == QuireType::FILENAME; }
 
-// One shell word holding exactly `text`: single quotes, an inner quote written '\''.
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
-
 void ReportArgumentError(const std::string& text) {
   Write("*** Error in QuireAttributeValue: " + text + "\n");
 }
@@ -183,6 +170,10 @@ QuireAttributeValue QuireObject::getAttributeValue(const QuireAttribute& attribu
     return QuireAttributeValue();
   }
 
+  if (const QuireValueSource* source = attribute.valueSource()) {
+    return source->value(status, attribute, *this);
+  }
+
   if (attribute.isScript()) {
     // Each value is one quoted shell word, so no value can end the command or start another.
     std::string arguments;
@@ -194,7 +185,7 @@ QuireAttributeValue QuireObject::getAttributeValue(const QuireAttribute& attribu
         return QuireAttributeValue();
       }
       if (!arguments.empty()) arguments += ' ';
-      arguments += ShellQuoted(value.displayText());
+      arguments += ShellWord(value.displayText());
     }
     const std::string output = platform::RunWithOutput(attribute.scriptText(), arguments, status);
     if (!status.IsOk()) {

@@ -133,7 +133,9 @@ class DomainLoadingTest : public DomainRegistryTest {
     root_.MakeFolder("home/fminit");
     ResetDomainLoadingForTesting();
   }
-  void write(const std::string& relative) { root_.Write(relative, ""); }
+  void write(const std::string& relative, const std::string& text = "") {
+    root_.Write(relative, text);
+  }
   std::string path(const std::string& relative) const { return root_.Path(relative); }
 
   test_support::TempFolder root_{"domains_test"};
@@ -192,18 +194,18 @@ TEST_F(DomainLoadingTest, AfterEveryDomainIsDeletedTheNextStartLoadsThemAgain) {
   }
 }
 
-TEST_F(DomainLoadingTest, ExtensionFileWithoutAReaderIsNamedInTheLogAtTheDefaultLevel) {
+TEST_F(DomainLoadingTest, TheInstallationsOwnReadersReadSchemaFilesAndDomainExtensions) {
+  write("install/domains/Remote.dom", "domain Remote v\nclass A\nend_class\n");
   write("install/domains/DOMAIN.EXT");
-  const test_support::ScopedVariable defaultLevel("debugLevel", "1");
-  platform::ResetLogThresholdForTesting();
+  std::vector<QuireStatus> failures;
   QuireStatus status;
-  const std::string log = test_support::CapturedStderr([&] { loadDomainExtensions(status); });
-  platform::ResetLogThresholdForTesting();
-  EXPECT_TRUE(status.IsOk());
-  EXPECT_NE(log.find("Domain extension file not read: " + path("install/domains/DOMAIN.EXT") +
-                     " (no extension reader is installed)"),
-            std::string::npos)
-      << log;
+  test_support::CapturedStderr([&] {
+    loadDomains(failures);
+    loadDomainExtensions(status);
+  });
+  EXPECT_TRUE(failures.empty());
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_TRUE(DomainRegistry::instance().hasDomainNamed("Remote"));
 }
 
 TEST_F(DomainLoadingTest, ExtensionFileUnderHomeHidesTheInstalledOne) {

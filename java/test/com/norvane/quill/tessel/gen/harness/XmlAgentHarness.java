@@ -1,6 +1,7 @@
 package com.norvane.quill.tessel.gen.harness;
 
 import com.norvane.quill.tessel.gen.XmlAgent;
+import java.nio.charset.Charset;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -9,6 +10,7 @@ import java.util.Arrays;
 import java.util.List;
 import java.util.concurrent.atomic.AtomicBoolean;
 import java.util.concurrent.atomic.AtomicInteger;
+import java.util.regex.Pattern;
 
 /**
  * Drives libxmlagent through the portal's class in a real JVM, one scenario per process (init
@@ -36,7 +38,7 @@ public final class XmlAgentHarness {
   public static void main(String[] args) throws Exception {
     if (args.length != 2 || System.getProperty("xmlagent.sample") == null) {
       System.err.println("usage: java -Dxmlagent.sample=DIR XmlAgentHarness "
-          + "basics|sync|async|threads|exit|exit-check|demo|datasource TEMP_DIR");
+          + "basics|sync|async|threads|exit|exit-check|demo|datasource|extensions TEMP_DIR");
       System.exit(2);
     }
     String scenario = args[0];
@@ -59,6 +61,7 @@ public final class XmlAgentHarness {
       case "exit" -> harness.exitWhileBusy();
       case "demo" -> harness.demo();
       case "datasource" -> harness.dataSource();
+      case "extensions" -> harness.extensions();
       default -> {
         System.err.println("unknown scenario " + scenario);
         System.exit(2);
@@ -188,6 +191,54 @@ public final class XmlAgentHarness {
     agent.close();
     checks.check("generation and queries leave the database unchanged",
         Arrays.equals(databaseBytes, Files.readAllBytes(database)));
+    checkNoJniWarnings();
+  }
+
+  /**
+   * The CSV overview of the sample tables in the portal's queued mode: the class CsvFile that the
+   * sample installation's DOMAIN.EXT adds, repeated over the folder, with its script attribute
+   * (the record count) and its record-source attributes (the first record's fields). The
+   * template is saved in windows-1252 and holds non-ASCII text, as the page must.
+   */
+  private void extensions() throws Exception {
+    Path page = inst.generated.resolve("tables.htm");
+    Files.copy(sample.resolve("templates").resolve("tables.htm"), page);
+    Path tables = sample.resolve("tables");
+    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
+        "FILE_NAME=" + page,
+        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + tables,
+        "SERVER_URL=" + Installation.SERVER,
+        "TEMPLATE_ID=tables"), StandardCharsets.UTF_8);
+    inst.bind(agent, "20000");
+    agent.init();
+    checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
+    agent.close();
+    checks.check("the request is queued", inst.logContains("Queued request for tables"));
+    checks.check("the log has the timing line", inst.logContains("Template tables generated in "));
+    checks.check("the extension file has no error", !inst.logContains("has an error"));
+    checks.check("no error page is written",
+        !Files.exists(inst.generated.resolve("tablesERR.htm")));
+    String text = new String(Files.readAllBytes(page), Charset.forName("windows-1252"));
+    checks.check("the page keeps its code page", text.contains("charset=windows-1252"));
+    int budget = text.indexOf(">budget.csv<");
+    int milestones = text.indexOf(">milestones.csv<");
+    int suppliers = text.indexOf(">suppliers.csv<");
+    checks.check("the subclass is repeated once per non-empty CSV file, by name",
+        budget >= 0 && budget < milestones && milestones < suppliers,
+        budget + " / " + milestones + " / " + suppliers);
+    checks.check("the constructor script leaves the empty file out",
+        !text.contains(">empty.csv<"));
+    checks.check("files that do not match the pattern are left out",
+        !text.contains(">README.txt<"));
+    checks.check("the script attribute counts each file's records",
+        Pattern.compile(">budget\\.csv<.*?>4<.*?>milestones\\.csv<.*?>3<.*?>suppliers\\.csv<.*?>3<",
+            Pattern.DOTALL).matcher(text).find());
+    checks.check("the record-source attributes show the first record's fields",
+        text.contains(">Requirements<") && text.contains(">Projektbüro<")
+            && text.contains(">Kick-off<") && text.contains(">2024-01-15<")
+            && text.contains(">Müller &amp; Söhne GmbH<") && text.contains(">Graz<"));
+    checks.check("the template's own non-ASCII text is kept",
+        text.contains("Datensätze") && text.contains("CSV-Übersicht") && text.contains("–"));
     checkNoJniWarnings();
   }
 
