@@ -78,12 +78,13 @@ int ReadThreshold() {
     return kDefaultThreshold;
   }
   threshold = ThresholdOf(value);
-  g_threshold.store(threshold);
   // Written directly: a configured 6 would otherwise re-read the value without end. The next
-  // message still reads it again, as a threshold of 6 means "not read yet".
+  // message still reads it again, as a threshold of 6 means "not read yet". The threshold is
+  // published only afterwards, so that no other thread's line comes before the announcement.
   if (kLogInformational <= threshold) {
     WriteLine("Setting debug level to " + value, kLogInformational);
   }
+  g_threshold.store(threshold);
   return threshold;
 }
 
