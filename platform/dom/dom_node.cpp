@@ -1,5 +1,7 @@
 #include "platform/dom/dom_node.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -97,6 +99,37 @@ struct StringWriter : pugi::xml_writer {
   std::string& out;
 };
 
+// Collects a whole document's text in pieces of at least 1 MiB and joins them once at the end:
+// a page of hundreds of megabytes is then copied once, not again at every doubling of one string,
+// and each piece is let go as soon as it is joined.
+class PieceWriter : public pugi::xml_writer {
+ public:
+  void write(const void* data, size_t size) override {
+    if (pieces_.empty() || pieces_.back().capacity() - pieces_.back().size() < size) {
+      pieces_.emplace_back();
+      pieces_.back().reserve(std::max(size, kPieceBytes));
+    }
+    pieces_.back().append(static_cast<const char*>(data), size);
+    total_ += size;
+  }
+
+  std::string Joined() {
+    if (pieces_.size() == 1) return std::move(pieces_.front());
+    std::string text;
+    text.reserve(total_);
+    for (std::string& piece : pieces_) {
+      text += piece;
+      std::string().swap(piece);
+    }
+    return text;
+  }
+
+ private:
+  static constexpr size_t kPieceBytes = size_t{1} << 20;
+  std::vector<std::string> pieces_;
+  size_t total_ = 0;
+};
+
 const char* KindName(pugi::xml_node_type type) {
   switch (type) {
     case pugi::node_document:
@@ -154,17 +187,17 @@ pugi::xml_node DomTree::ScopeOf(pugi::xml_node node) const {
 }
 
 std::string DomTree::Serialised(bool withEncoding) const {
-  std::string out;
-  StringWriter writer(out);
+  PieceWriter writer;
   for (const pugi::xml_node child : document.children()) {
     if (child == parking) continue;
     if (child.type() == pugi::node_declaration && !withEncoding) {
-      out += "<?xml " + DeclarationText(child, false) + "?>";
+      const std::string declaration = "<?xml " + DeclarationText(child, false) + "?>";
+      writer.write(declaration.data(), declaration.size());
     } else {
       child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
     }
   }
-  return out;
+  return writer.Joined();
 }
 
 void DomNode::Require(const char* operation) const {
@@ -568,6 +601,35 @@ DomNodeList DomNode::selectNodes(const std::string& pattern) const {
                                       " in \"" + pattern + "\"");
   } catch (const std::bad_alloc&) {
     throw ComError(kE_OUTOFMEMORY, "Out of memory running the query \"" + pattern + "\"");
+  }
+  return DomNodeList(tree_, std::move(found));
+}
+
+DomNodeList DomNode::descendantsWithAttribute(const std::string& attribute,
+                                              const char* element) const {
+  Require("descendantsWithAttribute");
+  std::vector<pugi::xpath_node> found;
+  // An attribute has no descendants; the parking element's children are each out of its scope.
+  if (IsAttribute() || (tree_->parking && node_ == tree_->parking)) {
+    return DomNodeList(tree_, std::move(found));
+  }
+  const pugi::xml_node top = node_;
+  pugi::xml_node at = top.first_child();
+  while (at) {
+    // The parking element holds detached nodes: only a walk from the document meets it.
+    const bool parked = tree_->parking && at == tree_->parking;
+    if (!parked && at.type() == pugi::node_element) {
+      if (at.attribute(attribute.c_str()) &&
+          (element == nullptr || std::strcmp(at.name(), element) == 0))
+        found.emplace_back(at);
+    }
+    if (!parked && at.first_child()) {
+      at = at.first_child();
+      continue;
+    }
+    while (at && at != top && !at.next_sibling()) at = at.parent();
+    if (!at || at == top) break;
+    at = at.next_sibling();
   }
   return DomNodeList(tree_, std::move(found));
 }
