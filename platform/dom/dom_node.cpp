@@ -1,6 +1,5 @@
 #include "platform/dom/dom_node.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -99,37 +98,6 @@ struct StringWriter : pugi::xml_writer {
   std::string& out;
 };
 
-// Collects a whole document's text in pieces of at least 1 MiB and joins them once at the end:
-// a page of hundreds of megabytes is then copied once, not again at every doubling of one string,
-// and each piece is let go as soon as it is joined.
-class PieceWriter : public pugi::xml_writer {
- public:
-  void write(const void* data, size_t size) override {
-    if (pieces_.empty() || pieces_.back().capacity() - pieces_.back().size() < size) {
-      pieces_.emplace_back();
-      pieces_.back().reserve(std::max(size, kPieceBytes));
-    }
-    pieces_.back().append(static_cast<const char*>(data), size);
-    total_ += size;
-  }
-
-  std::string Joined() {
-    if (pieces_.size() == 1) return std::move(pieces_.front());
-    std::string text;
-    text.reserve(total_);
-    for (std::string& piece : pieces_) {
-      text += piece;
-      std::string().swap(piece);
-    }
-    return text;
-  }
-
- private:
-  static constexpr size_t kPieceBytes = size_t{1} << 20;
-  std::vector<std::string> pieces_;
-  size_t total_ = 0;
-};
-
 const char* KindName(pugi::xml_node_type type) {
   switch (type) {
     case pugi::node_document:
@@ -187,17 +155,17 @@ pugi::xml_node DomTree::ScopeOf(pugi::xml_node node) const {
 }
 
 std::string DomTree::Serialised(bool withEncoding) const {
-  PieceWriter writer;
+  std::string out;
+  StringWriter writer(out);
   for (const pugi::xml_node child : document.children()) {
     if (child == parking) continue;
     if (child.type() == pugi::node_declaration && !withEncoding) {
-      const std::string declaration = "<?xml " + DeclarationText(child, false) + "?>";
-      writer.write(declaration.data(), declaration.size());
+      out += "<?xml " + DeclarationText(child, false) + "?>";
     } else {
       child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
     }
   }
-  return writer.Joined();
+  return out;
 }
 
 void DomNode::Require(const char* operation) const {
