@@ -4,7 +4,6 @@
 #include <chrono>
 #include <exception>
 #include <stdexcept>
-#include <thread>
 #include <utility>
 
 #include "agent/ancestors_query.h"
@@ -24,25 +23,11 @@ using platform::Log;
 constexpr char kRequestListMutexName[] = "requestListMutex";
 constexpr char kConsumerMutexName[] = "consumerMutex";
 constexpr uint32_t kListWaitMs = 10000;
-constexpr int kPickUpPolls = 40;
-constexpr auto kPickUpPollInterval = std::chrono::milliseconds(50);
+constexpr auto kPickUpLimit = std::chrono::seconds(2);
 constexpr int64_t kAbandonedAfterMs = 600 * 1000;
 
 bool Owned(platform::WaitResult result) {
   return result == platform::WaitResult::kSignaled || result == platform::WaitResult::kAbandoned;
-}
-
-void AwaitConsumer(const GenerationRequest& request, int32_t timeoutMs) {
-  // Polling stops once the consumer has taken the request (state 1) or already finished it.
-  for (int poll = 0; poll < kPickUpPolls && request.state.load() == RequestState::kQueued; ++poll) {
-    std::this_thread::sleep_for(kPickUpPollInterval);
-  }
-  if (request.state.load() == RequestState::kDone) return;
-  // The consumer holds "consumerMutex" while it serves; owning it means it has finished.
-  platform::NamedMutex consumerMutex = platform::NamedMutex::Open(kConsumerMutexName);
-  if (Owned(consumerMutex.Wait(static_cast<uint32_t>(timeoutMs > 0 ? timeoutMs : 0)))) {
-    consumerMutex.Release();
-  }
 }
 
 }  // namespace
@@ -136,7 +121,7 @@ Submission RequestQueue::SubmitGenerateRequest(const PageRequest& page, int32_t 
     listMutex.Release();
   }
   // A request joined while it is queued or served is waited for as a new one is.
-  if (request) AwaitConsumer(*request, timeoutMs);
+  if (request) AwaitResult(*request, timeoutMs);
   RequestState done = RequestState::kDone;
   // Claiming the request before writing keeps two callers from collecting it twice.
   if (request && request->state.compare_exchange_strong(done, RequestState::kCollected)) {
@@ -181,8 +166,29 @@ RequestQueue::RequestHandle RequestQueue::PrunePass() {
   return pending;
 }
 
+void RequestQueue::Advance(GenerationRequest& request, RequestState state) {
+  {
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    request.state.store(state);
+  }
+  stateChanged_.notify_all();
+}
+
+// The caller wakes as soon as the consumer moves the request on, instead of looking at it now
+// and then.
+void RequestQueue::AwaitResult(const GenerationRequest& request, int32_t timeoutMs) {
+  std::unique_lock<std::mutex> lock(stateMutex_);
+  const bool taken = stateChanged_.wait_for(
+      lock, kPickUpLimit, [&] { return request.state.load() != RequestState::kQueued; });
+  if (!taken && !run_.load()) return;  // no consumer: nobody will take it
+  stateChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0), [&] {
+    const RequestState state = request.state.load();
+    return state == RequestState::kDone || state == RequestState::kCollected;
+  });
+}
+
 void RequestQueue::Serve(GenerationRequest& request) {
-  request.state.store(RequestState::kProcessing);
+  Advance(request, RequestState::kProcessing);
   server_.HandCredentialsToDomains(CredentialsOf(request.page));
   if (request.page.fileName == kAncestorsFileName) {
     Log("Consumer thread processing getAncestors request for " + request.page.artifactLocator,
@@ -222,7 +228,8 @@ bool RequestQueue::ServeUnderConsumerMutex(GenerationRequest& request) {
     request.succeeded.store(false);
     request.documentText.clear();
   }
-  request.state.store(RequestState::kDone);
+  // Done before the consumer mutex goes: whoever owns it next finds the request finished.
+  Advance(request, RequestState::kDone);
   consumerMutex.Release();
   return true;
 }

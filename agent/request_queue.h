@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -105,6 +106,11 @@ class RequestQueue {
   RequestHandle FindOrQueue(const PageRequest& request, bool& queuedNow);
   void Collect(GenerationRequest& request, const PageRequest& caller, Submission& submission);
   RequestHandle PrunePass();
+  // Moves a request on and wakes the callers waiting for it.
+  void Advance(GenerationRequest& request, RequestState state);
+  // The caller's wait: at most 2 s for the consumer to take the request, then at most timeoutMs
+  // for it to finish.
+  void AwaitResult(const GenerationRequest& request, int32_t timeoutMs);
   void Serve(GenerationRequest& request);
   bool ServeUnderConsumerMutex(GenerationRequest& request);
   void ConsumerMain();
@@ -120,6 +126,9 @@ class RequestQueue {
   platform::NamedMutex consumerMutex_;
   platform::Thread consumer_;
   platform::WakeSignal wake_;
+  // Signalled whenever the consumer takes or finishes a request; the callers wait on it.
+  std::mutex stateMutex_;
+  std::condition_variable stateChanged_;
   std::atomic<bool> run_{false};
   std::atomic<bool> consumerAlive_{false};
 

@@ -365,6 +365,19 @@ void MarkRowBorderless(const DomNode& row) {
 }
 
 void RenumberLists(const DomNode& body) {
+  // Most pages have no numbered list right inside a copy: a walk finds that out without the
+  // queries below, which look at every command span of the page.
+  bool candidate = false;
+  for (const DomNode& list : body.descendantsWithAttribute("start", "ol")) {
+    const DomNode span = list.parentNode();
+    const DomNode outer = span ? span.parentNode() : DomNode();
+    if (HasTag(span, "span") && span.hasAttribute(kCommandAttribute) && HasTag(outer, "span") &&
+        outer.hasAttribute(kCommandAttribute)) {
+      candidate = true;
+      break;
+    }
+  }
+  if (!candidate) return;
   const std::string nested = ".//" + kCommandSpan + "/" + kCommandSpan + "/" + kListPattern;
   DomNode first;
   for (const DomNode& list : body.selectNodes(nested)) {

@@ -35,14 +35,18 @@ namespace {
 using platform::DomNode;
 using platform::DomNodeList;
 
-const std::string kAllCommands = std::string(".//*[@") + kCommandAttribute + "]";
-const std::string kCommandSpans = std::string(".//span[@") + kCommandAttribute + "]";
+// The command elements inside `region` in document order (".//*[@QuireQuery]"), and the command
+// spans (".//span[@QuireQuery]"): walks of the subtree, taken once per copy.
+DomNodeList AllCommands(const DomNode& region) {
+  return region.descendantsWithAttribute(kCommandAttribute);
+}
+DomNodeList CommandSpans(const DomNode& region) {
+  return region.descendantsWithAttribute(kCommandAttribute, "span");
+}
 
 std::string CommandText(const DomNode& element) { return element.getAttribute(kCommandAttribute); }
 bool IsCommand(const DomNode& element) { return element.hasAttribute(kCommandAttribute); }
-std::size_t NestedCommandCount(const DomNode& element) {
-  return element.selectNodes(kAllCommands).length();
-}
+std::size_t NestedCommandCount(const DomNode& element) { return AllCommands(element).length(); }
 bool IsElementNamed(const DomNode& node, const std::string& name) {
   return node && node.nodeType() == platform::kDomElement && LowercaseCopy(node.nodeName()) == name;
 }
@@ -81,7 +85,7 @@ MasterLayout LayoutOf(const DomNode& master) {
 // The REPEAT that a MASTER governs: its first command whose text is a REPEAT (copies keep the
 // REPEAT's text, so a copy found first gives the same command).
 DomNode RepeatOfMaster(const DomNode& master) {
-  for (const DomNode& element : master.selectNodes(kAllCommands)) {
+  for (const DomNode& element : AllCommands(master)) {
     if (HasRepeatLetter(CommandText(element))) return element;
   }
   return {};
@@ -236,7 +240,7 @@ void TemplateGenerator::endFailed() {
 }
 
 QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
-  for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
+  for (const DomNode& element : CommandSpans(pageBody)) {
     const std::string text = CommandText(element);
     if (CommandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
@@ -261,7 +265,7 @@ QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
 }
 
 QuireStatus TemplateGenerator::prepareDomains(const DomNode& pageBody) {
-  for (const DomNode& element : pageBody.selectNodes(kCommandSpans)) {
+  for (const DomNode& element : CommandSpans(pageBody)) {
     const std::string text = CommandText(element);
     if (CommandKindOf(text) != CommandKind::kOpen) continue;
     QuireStatus status;
@@ -292,7 +296,7 @@ void TemplateGenerator::countMasters(const DomNode& pageBody) {
       if (grandchild.nodeType() != platform::kDomElement) continue;
       bool master =
           IsCommand(grandchild) && CommandKindOf(CommandText(grandchild)) == CommandKind::kMaster;
-      for (const DomNode& span : grandchild.selectNodes(kCommandSpans)) {
+      for (const DomNode& span : CommandSpans(grandchild)) {
         if (master) break;
         master = CommandKindOf(CommandText(span)) == CommandKind::kMaster;
       }
@@ -307,7 +311,7 @@ void TemplateGenerator::countMasters(const DomNode& pageBody) {
 // generator; a failure already reported further down returns false with nothing more.
 bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode& region,
                                         int& boundCount, bool topLevel) {
-  const DomNodeList commands = region.selectNodes(kAllCommands);
+  const DomNodeList commands = AllCommands(region);
   for (std::size_t i = 0; i < commands.length(); ++i) {
     const DomNode element = commands.item(i);
     const std::string text = CommandText(element);
@@ -372,14 +376,14 @@ bool TemplateGenerator::processOpen(QuireBindingList& context, const DomNode& el
 
 bool TemplateGenerator::processDisplay(QuireBindingList& context, const DomNode& element,
                                        const std::string& text, QuireStatus& stepStatus) {
-  platform::Log("Process DISPLAY (" + text + ")", platform::kLogDebug);
-  const Field field(text, stepStatus);
-  if (stepStatus.IsOk() && !field.isValid())
-    stepStatus = QuireStatus(kUnsupportedOperation, "Field");
-  if (!stepStatus.IsOk()) {
+  if (platform::LogEnabled(platform::kLogDebug))
+    platform::Log("Process DISPLAY (" + text + ")", platform::kLogDebug);
+  const Field* const read = fieldOf(text, stepStatus);
+  if (read == nullptr) {
     report(host_message::kDisplayUnreadable, &stepStatus);
     return false;
   }
+  const Field& field = *read;
   const bool written = field.attribute().type() == QuireType::GRAPHIC
                            ? writeGraphicValue(context, element, field)
                            : writeDisplayValue(context, element, field, request_);
@@ -387,6 +391,14 @@ bool TemplateGenerator::processDisplay(QuireBindingList& context, const DomNode&
   if (status_.IsOk()) status_ = QuireStatus(kEvaluationError, "DISPLAY ", text);
   stepStatus = status_;
   return false;
+}
+
+const Field* TemplateGenerator::fieldOf(const std::string& text, QuireStatus& status) {
+  if (const auto known = fields_.find(text); known != fields_.end()) return known->second.get();
+  auto field = std::make_unique<Field>(text, status);
+  if (status.IsOk() && !field->isValid()) status = QuireStatus(kUnsupportedOperation, "Field");
+  if (!status.IsOk()) return nullptr;
+  return fields_.emplace(text, std::move(field)).first->second.get();
 }
 
 bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& master,
@@ -403,9 +415,11 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
     report(host_message::kRepeatUnreadable, &stepStatus);
     return false;
   }
-  platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);
-  QuireStatus printStatus;
-  platform::Log("Evaluating " + replicator.print(printStatus) + ".", platform::kLogDebug);
+  if (platform::LogEnabled(platform::kLogDebug)) {
+    platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);
+    QuireStatus printStatus;
+    platform::Log("Evaluating " + replicator.print(printStatus) + ".", platform::kLogDebug);
+  }
   QuireObjectList objects = replicator.evaluate(stepStatus, context);
   if (!stepStatus.IsOk()) {
     if (stepStatus.Kind() != kNoResult) {
@@ -570,7 +584,7 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
     }
     if (CommandKindOf(previousText) == CommandKind::kMaster) master = previous;
   }
-  for (const DomNode& span : limit.selectNodes(kCommandSpans)) {
+  for (const DomNode& span : CommandSpans(limit)) {
     if (master) break;
     if (CommandKindOf(CommandText(span)) == CommandKind::kMaster) master = span;
   }

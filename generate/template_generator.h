@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "commands/quire_binding.h"
 #include "foundation/quire_status.h"
@@ -134,6 +135,9 @@ class TemplateGenerator {
   bool showAndProcess(QuireBindingList& context, const platform::DomNode& region, int& boundCount,
                       bool topLevel);
   void reportProgress(std::size_t index, std::size_t objectCount);
+  // The DISPLAY command `text` read once per page: every copy of a repeated region carries the
+  // same texts. Null (with the reason in `status`) when the text does not read as a field.
+  const Field* fieldOf(const std::string& text, QuireStatus& status);
 
   std::shared_ptr<platform::DomDocument> document_;
   std::shared_ptr<platform::DomDocument> outline_;
@@ -152,4 +156,5 @@ class TemplateGenerator {
   int masterCount_ = 0;
   int expansions_ = 0;  // MASTER expansions started in this walk
   int mastersDone_ = 0;
+  std::unordered_map<std::string, std::unique_ptr<Field>> fields_;  // see fieldOf
 };

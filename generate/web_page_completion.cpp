@@ -123,13 +123,15 @@ std::string RelativeCompanionPath(const std::string& source, const std::string& 
 }
 
 void RewriteCompanionPaths(const DomNode& root, const std::string& companionFolder) {
-  for (const char* pattern :
-       {".//v:imagedata[@src]", ".//img[@src]", ".//SCRIPT[@src]", ".//script[@src]"}) {
-    for (const DomNode& element : root.selectNodes(pattern)) {
-      const std::string relative =
-          RelativeCompanionPath(element.getAttribute("src"), companionFolder);
-      if (!relative.empty()) element.setAttribute("src", relative);
-    }
+  // What ".//v:imagedata[@src]", ".//img[@src]", ".//SCRIPT[@src]" and ".//script[@src]" select,
+  // in one walk of the page: each element's path is rewritten on its own, so the order of the four
+  // kinds does not matter.
+  for (const DomNode& element : root.descendantsWithAttribute("src")) {
+    const std::string name = element.nodeName();
+    if (name != "v:imagedata" && name != "img" && name != "SCRIPT" && name != "script") continue;
+    const std::string relative =
+        RelativeCompanionPath(element.getAttribute("src"), companionFolder);
+    if (!relative.empty()) element.setAttribute("src", relative);
   }
 }
 
@@ -173,7 +175,7 @@ bool ParseCall(const std::string& href, CallArguments& call) {
 // Every link that calls the portal's page script becomes an entry of the outline, and its call
 // is written again with the escaped target, so that no text of the page breaks out of it.
 void RegisterPortalLinks(WebPageGenerator& generator, const DomNode& root) {
-  for (const DomNode& link : root.selectNodes(".//a[@href]")) {
+  for (const DomNode& link : root.descendantsWithAttribute("href", "a")) {
     const std::string href = link.getAttribute("href");
     const std::string lower = LowercaseCopy(href);
     const bool getPage = StartsWith(lower, kGetPage);

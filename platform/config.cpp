@@ -127,6 +127,10 @@ void BindInitParameter(const std::string& name, const std::string& value) {
   TheInitParameters().Bind(name, value);
 }
 
+std::optional<std::string> InitParameter(const std::string& name) {
+  return TheInitParameters().Find(name);
+}
+
 void ClearInitParametersForTesting() { TheInitParameters().Clear(); }
 
 std::string GetConfigValue(const std::string& key) {

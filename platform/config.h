@@ -2,6 +2,7 @@
 // registry, then the host's settings file; a ConfigSetting also consults the process environment.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -10,6 +11,9 @@ namespace platform {
 // case-sensitive keys). The first binding of a name wins for the life of the library; later ones
 // are ignored. Any thread.
 void BindInitParameter(const std::string& name, const std::string& value);
+
+// The value bound to name in the init-parameter table, if any (no registry, file or environment).
+std::optional<std::string> InitParameter(const std::string& name);
 
 // Empties the init-parameter table. Only for tests: the library itself never clears it.
 void ClearInitParametersForTesting();

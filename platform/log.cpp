@@ -97,6 +97,12 @@ void Log(const std::string& message, int level) {
   WriteLine(message, level);
 }
 
+bool LogEnabled(int level) {
+  int threshold = g_threshold.load();
+  if (threshold == kThresholdNotRead) threshold = ReadThreshold();
+  return level <= threshold;
+}
+
 std::string LogTimeStamp(std::time_t t) {
   static constexpr const char* kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",

@@ -30,6 +30,10 @@ inline constexpr size_t kMaxLogMessageBytes = 500;
 // through platform/log_file.h is rotated before a line would take it past its limit.
 void Log(const std::string& message, int level);
 
+// Whether a message of that level would be written: lets a caller skip building a message that
+// the threshold drops (a debug line per value of a page, say).
+bool LogEnabled(int level);
+
 // The first 19 characters of asctime() of the local time t: weekday, month, day (blank-padded)
 // and the time of day, without the year.
 std::string LogTimeStamp(std::time_t t);

@@ -21,7 +21,8 @@ inline constexpr const char* kMaxDataFileBytesKey = "MaxDataFileBytes";
 inline constexpr std::uint64_t kDefaultMaxDataFileBytes = std::uint64_t{64} << 20;
 
 // The value of `key` as configured (init parameter, registry, settings file or environment), or
-// `fallback` when it is not a positive whole number.
+// `fallback` when it is not a positive whole number. An init parameter counts at once; what the
+// registry, the settings file or the environment say is read at most once a second.
 std::uint64_t ConfiguredLimit(const char* key, std::uint64_t fallback);
 
 // How a message names a limit: "MaxPageBytes (134217728)".

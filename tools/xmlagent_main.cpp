@@ -42,6 +42,7 @@ constexpr const char* kUsage =
     "  --user NAME         PASSWORD_NAME of the data-source credential\n"
     "  --password TEXT     PASSWORD_VALUE of the data-source credential\n"
     "  --log               ENABLELOGGING=TRUE: the log goes to <user-data>/logs/xmlagent.log\n"
+    "  --quiet             no progress lines while the page is generated\n"
     "  --help              this text\n"
     "Exit status: 0 page generated (ancestors: an answer printed), 1 the library reported a\n"
     "failure (ancestors: no answer), 2 bad usage.\n";
@@ -59,6 +60,7 @@ struct Options {
   std::string user;
   std::string password;
   bool log = false;
+  bool quiet = false;
   bool help = false;
   std::optional<std::string> ancestorsOf;
 };
@@ -123,6 +125,8 @@ Options ParseOptions(int argc, char** argv) {
       options.password = value();
     } else if (option == "--log") {
       options.log = flag();
+    } else if (option == "--quiet") {
+      options.quiet = flag();
     } else if (option == "--help" || option == "-h") {
       options.help = flag();
     } else if (option == "ancestors") {
@@ -327,7 +331,7 @@ int Run(const Options& options, ReportStreams& streams) {
   SetInitParameters(options, home, userData);
 
   ProgressLine progress(streams.err);
-  XmlAgentSetProgressSink(&progress);
+  XmlAgentSetProgressSink(options.quiet ? nullptr : &progress);
   XmlAgentInit();
   XmlAgentGenerate();
   const int outcome = XmlAgentLastGenerateOutcome();

@@ -105,7 +105,7 @@ bool DomDocument::Parse(std::string utf8, const std::string& url) {
 // Text that came from file names, data files or scripts may not be UTF-8: it is converted here, as
 // the page is written, so that it never keeps the page from being saved (see ToXmlText).
 bool DomDocument::Encode(std::string& bytes, std::string& reason) const {
-  bytes = ToXmlText(tree_->Serialised(true));
+  bytes = ToXmlTextOf(tree_->Serialised(true));
   std::string encoding;
   for (const pugi::xml_node child : tree_->document.children()) {
     if (child.type() == pugi::node_declaration) encoding = child.attribute("encoding").value();
@@ -134,7 +134,7 @@ std::string DomDocument::encodedXml() const {
   return text;
 }
 
-std::string DomDocument::xml() const { return ToXmlText(asNode().xml()); }
+std::string DomDocument::xml() const { return ToXmlTextOf(asNode().xml()); }
 
 DomNode DomDocument::documentElement() const {
   for (const pugi::xml_node child : tree_->document.children()) {

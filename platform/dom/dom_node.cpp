@@ -1,5 +1,6 @@
 #include "platform/dom/dom_node.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -568,6 +569,35 @@ DomNodeList DomNode::selectNodes(const std::string& pattern) const {
                                       " in \"" + pattern + "\"");
   } catch (const std::bad_alloc&) {
     throw ComError(kE_OUTOFMEMORY, "Out of memory running the query \"" + pattern + "\"");
+  }
+  return DomNodeList(tree_, std::move(found));
+}
+
+DomNodeList DomNode::descendantsWithAttribute(const std::string& attribute,
+                                              const char* element) const {
+  Require("descendantsWithAttribute");
+  std::vector<pugi::xpath_node> found;
+  // An attribute has no descendants; the parking element's children are each out of its scope.
+  if (IsAttribute() || (tree_->parking && node_ == tree_->parking)) {
+    return DomNodeList(tree_, std::move(found));
+  }
+  const pugi::xml_node top = node_;
+  pugi::xml_node at = top.first_child();
+  while (at) {
+    // The parking element holds detached nodes: only a walk from the document meets it.
+    const bool parked = tree_->parking && at == tree_->parking;
+    if (!parked && at.type() == pugi::node_element) {
+      if (at.attribute(attribute.c_str()) &&
+          (element == nullptr || std::strcmp(at.name(), element) == 0))
+        found.emplace_back(at);
+    }
+    if (!parked && at.first_child()) {
+      at = at.first_child();
+      continue;
+    }
+    while (at && at != top && !at.next_sibling()) at = at.parent();
+    if (!at || at == top) break;
+    at = at.next_sibling();
   }
   return DomNodeList(tree_, std::move(found));
 }

@@ -118,6 +118,11 @@ class DomNode {
   // compile or does not select nodes raises ComError(kE_INVALIDARG).
   DomNodeList selectNodes(const std::string& pattern) const;
   DomNode selectSingleNode(const std::string& pattern) const;
+  // What selectNodes(".//*[@attribute]") gives, or with `element`
+  // selectNodes(".//element[@attribute]"): the descendant elements carrying the attribute, in
+  // document order. A walk of the subtree, without an XPath evaluation.
+  DomNodeList descendantsWithAttribute(const std::string& attribute,
+                                       const char* element = nullptr) const;
 
  private:
   friend class DomDocument;

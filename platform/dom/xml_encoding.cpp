@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "platform/dom/xml_wellformedness.h"
 
@@ -359,7 +361,7 @@ bool IsXmlText(std::string_view text) {
 // XML 1.0 forbids as much as the character itself: both become U+FFFD.
 std::string WithoutForbiddenReferences(std::string text) {
   size_t at = text.find("&#");
-  if (at == std::string::npos) return text;
+  if (at == std::string::npos) return text;  // moved out, not copied
   std::string out;
   out.reserve(text.size());
   size_t copied = 0;
@@ -382,8 +384,10 @@ std::string WithoutForbiddenReferences(std::string text) {
 
 }  // namespace
 
-std::string ToXmlText(std::string_view given) {
-  std::string referencesReplaced = WithoutForbiddenReferences(std::string(given));
+std::string ToXmlText(std::string_view given) { return ToXmlTextOf(std::string(given)); }
+
+std::string ToXmlTextOf(std::string given) {
+  std::string referencesReplaced = WithoutForbiddenReferences(std::move(given));
   const std::string_view text = referencesReplaced;
   if (IsXmlText(text)) return referencesReplaced;
   std::string out;

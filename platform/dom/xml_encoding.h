@@ -44,6 +44,8 @@ size_t FindInvalidUtf8(std::string_view text);
 // tab, line feed and carriage return) becomes U+FFFD. Text that is valid already is returned as it
 // is. File names, data files and the output of scripts reach the page through this.
 std::string ToXmlText(std::string_view text);
+// As ToXmlText, taking the text over: a text that needs no change comes back without a copy.
+std::string ToXmlTextOf(std::string text);
 
 // Decodes the UTF-8 sequence starting at text[at] into `codePoint` and returns its length (1 to 4),
 // or 0 when the bytes there are not a valid shortest-form sequence (or `at` is at the end).

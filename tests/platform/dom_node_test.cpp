@@ -89,6 +89,36 @@ TEST_F(DomNodeTest, RemovedNodeIsParkedUsableAndOutOfReachOfTheDocument) {
             "<!--c-->");
 }
 
+// The walk gives what the query ".//*[@q]" (or ".//span[@q]") gives: descendants only, in
+// document order, by exact names, never a detached node from the document, nothing below an
+// attribute handle.
+TEST_F(DomNodeTest, DescendantsWithAttributeMatchTheQueryTheyReplace) {
+  Load(
+      "<r q=\"top\"><span q=\"1\"><b q=\"2\"><span q=\"3\"/></b><SPAN q=\"4\"/>"
+      "<span Q=\"no\"/></span><i/><span q=\"\"><v:x q=\"5\" xmlns:v=\"v\"/></span></r>");
+  // The elements as "name:q" in list order.
+  const auto names = [](const DomNodeList& nodes) {
+    std::string text;
+    for (const DomNode n : nodes) text += n.nodeName() + ":" + n.getAttribute("q") + ";";
+    return text;
+  };
+  const DomNode doc = document_->asNode();
+  const DomNode r = document_->documentElement();
+  const DomNode detached = document_->createElement("span");
+  detached.setAttribute("q", "detached");
+  detached.appendChild(document_->createElement("span")).setAttribute("q", "inside");
+  for (const DomNode& from : {doc, r, Select("r/span"), Select("r/i"), detached}) {
+    EXPECT_EQ(names(from.descendantsWithAttribute("q")), names(from.selectNodes(".//*[@q]")))
+        << from.xml();
+    EXPECT_EQ(names(from.descendantsWithAttribute("q", "span")),
+              names(from.selectNodes(".//span[@q]")))
+        << from.xml();
+  }
+  EXPECT_EQ(r.descendantsWithAttribute("q").length(), 6u);
+  EXPECT_EQ(detached.descendantsWithAttribute("q").item(0).getAttribute("q"), "inside");
+  EXPECT_EQ(r.selectSingleNode("@q").descendantsWithAttribute("q").length(), 0u);
+}
+
 TEST_F(DomNodeTest, CloneDeepCopiesTheSubtreeShallowOnlyTheElementAndAttributes) {
   Load("<r><td style=\"s\" width=\"9\"><p>x</p><!--c--></td></r>");
   const DomNode td = Select("r/td");
