@@ -221,6 +221,30 @@ bool ResolvePath(const std::string& path, QuireClass& cls, const char* letters,
   }
 }
 
+// The first attribute that a predicate or sort key names ("Domain:Class:path:Attribute") and
+// its class lacks, as a problem with the closest names; "" when every one is found.
+std::string UnknownAttributeInExpressions(const std::vector<std::string>& fields,
+                                          std::size_t from) {
+  DomainRegistry& registry = DomainRegistry::instance();
+  for (std::size_t k = from; k + 3 < fields.size(); ++k) {
+    if (!registry.hasDomainNamed(fields[k])) continue;
+    QuireStatus status;
+    QuireClass cls = registry.getDomain(status, fields[k]).findClass(fields[k + 1], status);
+    if (!status.IsOk() || cls.isUndefined()) continue;
+    std::string ignored;
+    if (!ResolvePath(fields[k + 2], cls, "US", ignored)) continue;
+    // A sort key's attribute runs up to the "," before the next key.
+    const std::string name = fields[k + 3].substr(0, fields[k + 3].find(','));
+    if (name.empty()) continue;
+    QuireStatus lookup;
+    cls.findAttribute(name, lookup);
+    if (!lookup.IsOk())
+      return "a predicate or sort key names the attribute \"" + name + "\", which class " +
+             cls.name() + " does not have" + Suggestions(name, AttributeNames(cls), "attributes");
+  }
+  return {};
+}
+
 // What a variable stands for where it is bound.
 struct Binding {
   std::string variable;
@@ -431,6 +455,7 @@ class Checker {
         QuireClass start;
         if (!ResolveClass(domain, At(fields, parent + 2), start, problem)) break;
         if (!ResolvePath(At(fields, parent + 3), start, "NUS", problem)) break;
+        problem = UnknownAttributeInExpressions(fields, parent + 4);
         break;
       }
       case MarkerKind::kLimit: {
@@ -445,6 +470,7 @@ class Checker {
         QuireClass start;
         if (!ResolveClass(At(fields, 5), At(fields, 6), start, problem)) break;
         if (At(fields, 7) != ".." && !ResolvePath(At(fields, 7), start, "US", problem)) break;
+        problem = UnknownAttributeInExpressions(fields, 8);
         break;
       }
       default:  // MASTER, LINK and end marks name nothing of a schema.

@@ -159,6 +159,12 @@ TEST_F(TemplateCheckTest, NamesTheLabelTextAndCommandOfUnknownNames) {
   comments.push_back({"[DISPLAY9]", "F:d:FileSystem:Directory::SimpleName:SAA:"});
   comments.push_back({"[DISPLAY10]", "F:d:FileSys:Folder::SimpleName:SAA:"});
   comments.push_back({"[DISPLAY11]", "F:d:FileSys:Directory:U=Parnt:SimpleName:SAA:"});
+  const std::string badKey =
+      "R:g:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleNme";
+  comments.push_back({"[MASTER12]", "M:bad"});
+  comments.push_back({"[REPEAT13]", badKey});
+  comments.push_back({"[ENDREP14]", badKey});
+  comments.push_back({"[ENDMAST15]", "M:bad"});
   const std::vector<TemplateProblem> problems = Check(comments);
   ExpectOne(problems, "[DISPLAY8]",
             {"near \"Name: <Nm>\"", "| F:d:FileSys:Directory::SimpleNam:SAA: |",
@@ -166,7 +172,9 @@ TEST_F(TemplateCheckTest, NamesTheLabelTextAndCommandOfUnknownNames) {
   ExpectOne(problems, "[DISPLAY9]", {"no domain \"FileSystem\"", "closest: FileSys"});
   ExpectOne(problems, "[DISPLAY10]", {"domain FileSys has no class \"Folder\"", "closest: "});
   ExpectOne(problems, "[DISPLAY11]", {"no relationship for the step \"U=Parnt\"", "closest: "});
-  EXPECT_EQ(problems.size(), 4u) << Joined(Lines(problems));
+  ExpectOne(problems, "[REPEAT13]",
+            {"sort key names the attribute \"SimpleNme\"", "closest: SimpleName"});
+  EXPECT_EQ(problems.size(), 5u) << Joined(Lines(problems));
 }
 
 TEST_F(TemplateCheckTest, FindsFaultsOfStructureModifiersAndVariables) {
