@@ -13,6 +13,7 @@
 #include "generate/picture_files.h"
 #include "generate/progress_sink.h"
 #include "generate/template_annotator.h"
+#include "generate/template_check.h"
 #include "generate/web_page_generator.h"
 #include "platform/com_error.h"
 #include "platform/dom/dom_document.h"
@@ -66,12 +67,16 @@ void AnnotateAndGenerate(const std::shared_ptr<platform::DomDocument>& document,
   TemplateAnnotator annotator(document);
   if (!annotator.annotateTemplate(status)) {
     errors.add(status);
+    AddTemplateProblems(annotator.comments(), errors);
     return;
   }
   WebPageGenerator generator(document, request.fileName, errors, progress);
   RemoveOldPictures(generator.companionFolder());
   status = generator.generatePage(request.artifactLocator, request.serverUrl, request.templateId,
                                   outline);
+  // The walk stops at the first failing command; the author learns of the other faults of the
+  // template on the same page.
+  if (!status.IsOk()) AddTemplateProblems(annotator.comments(), errors);
 }
 
 }  // namespace

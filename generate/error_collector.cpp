@@ -1,6 +1,9 @@
 // The error collector: the messages of one request and the error page that lists them.
 #include "generate/error_collector.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "generate/exception_status.h"
@@ -30,7 +33,39 @@ std::string ErrorPageTemplatePath() {
 
 }  // namespace
 
-void ErrorCollector::add(const QuireStatus& status) { messages_.push_back(status.Message()); }
+void ErrorCollector::add(const QuireStatus& status) { addAt(0, status.Message()); }
+
+void ErrorCollector::addAt(std::size_t order, const std::string& message) {
+  std::size_t at = messages_.size();
+  if (order != 0) {
+    for (std::size_t i = 0; i < orders_.size(); ++i) {
+      if (orders_[i] == order) {
+        // One entry per comment: a further message about it joins the first, without
+        // repeating the place that both begin with.
+        std::string added = message;
+        for (const char* separator : {": ", " | "}) {
+          const std::size_t end = message.find(separator);
+          if (end == std::string::npos) continue;
+          const std::size_t length = end + std::strlen(separator);
+          if (messages_[i].compare(0, length, message, 0, length) == 0) added.erase(0, length);
+          break;
+        }
+        messages_[i] += "; " + added;
+        return;
+      }
+      if (orders_[i] > order) {  // before the first message about a later comment
+        at = i;
+        break;
+      }
+    }
+  }
+  messages_.insert(messages_.begin() + static_cast<std::ptrdiff_t>(at), message);
+  orders_.insert(orders_.begin() + static_cast<std::ptrdiff_t>(at), order);
+}
+
+bool ErrorCollector::hasMessageAt(std::size_t order) const {
+  return order != 0 && std::find(orders_.begin(), orders_.end(), order) != orders_.end();
+}
 
 void ErrorCollector::writeErrorPage(const std::string& outputPath) {
   // The messages reach the log at the default level whether or not the page can be written.

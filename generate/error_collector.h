@@ -2,6 +2,7 @@
 // page built from the installation's "errreport.htm" that lists them.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,9 +16,16 @@ class ErrorCollector {
   // `name` is shown after the heading line of the page (the request's file name).
   explicit ErrorCollector(std::string name) : name_(std::move(name)) {}
 
-  void add(const std::string& message) { messages_.push_back(message); }
+  void add(const std::string& message) { addAt(0, message); }
   // The status's message text.
   void add(const QuireStatus& status);
+  // A message about the template's comment number `order` (1 for the first comment; 0 for none):
+  // messages about comments stand in template order among themselves, the others where they
+  // were added; a second message about the same comment joins the first ("; "), so the page
+  // has one entry per comment.
+  void addAt(std::size_t order, const std::string& message);
+  // Whether a message about comment number `order` (not 0) was added.
+  bool hasMessageAt(std::size_t order) const;
   bool empty() const { return messages_.empty(); }
   const std::vector<std::string>& messages() const { return messages_; }
 
@@ -36,6 +44,7 @@ class ErrorCollector {
  private:
   std::string name_;
   std::vector<std::string> messages_;
+  std::vector<std::size_t> orders_;  // the comment each message is about, 0 for none
   std::shared_ptr<platform::DomDocument> page_;
   std::string pageText_;
 };

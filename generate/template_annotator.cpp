@@ -10,6 +10,7 @@
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
 #include "generate/exception_status.h"
+#include "generate/template_comments.h"
 #include "generate/vml_fallback_images.h"
 
 using platform::DomNode;
@@ -192,7 +193,12 @@ bool TemplateAnnotator::annotateTemplate(QuireStatus& status) {
   anchors_ = platform::DomNodeList();
   commentTexts_ = platform::DomNodeList();
   savedSpan_ = DomNode();
+  current_ = nullptr;
   return status.IsOk();
+}
+
+void TemplateAnnotator::markPlace(const DomNode& element) const {
+  if (current_ != nullptr) MarkCommentPlace(element, *current_);
 }
 
 bool TemplateAnnotator::annotateComments(QuireStatus& status) {
@@ -203,7 +209,10 @@ bool TemplateAnnotator::annotateComments(QuireStatus& status) {
     anchors_ = root.selectNodes(kAnchorsPattern);
     commentTexts_ = root.selectNodes(kCommentTextsPattern);
     count_ = std::min(anchors_.length(), commentTexts_.length());
+    // Read before any mark moves, so that the text near each mark is the author's.
+    comments_ = ReadTemplateComments(anchors_, commentTexts_);
     for (size_t index = 0; index < count_; ++index) {
+      current_ = &comments_.comments[index];
       label = anchors_.item(index).text();
       const std::string commandText = commandTextAt(index, label);
       const MarkerKind kind = ClassifyMarker(commandText, label);
@@ -273,6 +282,7 @@ void TemplateAnnotator::annotateOpen(const Mark& mark, const std::string& comman
   }
   reference.removeAttribute("class");
   reference.setAttribute(kCommandAttribute, commandText);
+  markPlace(reference);
   RemoveIfPresent(reference, reference.firstChild());
   const DomNode holder = reference.parentNode();
   if (holder && holder.childNodes().length() == 1) AppendBreak(*document_, holder);
@@ -364,6 +374,7 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
     if (image && image.parentNode()) element = image.parentNode();
   }
   element.setAttribute(kCommandAttribute, commandText);
+  markPlace(element);
 
   const bool blockLevel =
       IsAnchorLinkDisplay(commandText) || (!graphic && yieldsFormattedText(commandText));
@@ -391,6 +402,7 @@ void TemplateAnnotator::annotateRegionStart(size_t index, const Mark& mark,
   const DomNode element = mark.reference.cloneNode(false);
   element.removeAttribute("class");
   element.setAttribute(kCommandAttribute, commandText);
+  markPlace(element);
   encloseCommand(index, commandText, kind, element, mark.reference, tableRow);
 
   if (kind == MarkerKind::kRepeat && HasRepeatKindFlag(commandText)) {

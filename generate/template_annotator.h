@@ -9,6 +9,7 @@
 #include <string>
 
 #include "generate/marker_kind.h"
+#include "generate/template_comments.h"
 #include "platform/dom/dom_document.h"
 
 class QuireStatus;
@@ -22,6 +23,10 @@ class TemplateAnnotator {
   // on failure it holds kProcessingError and a message naming the comment's label, and the result
   // is false.
   bool annotateTemplate(QuireStatus& status);
+
+  // The comments the last pass read, in template order (each command element it made carries
+  // its comment's place, see template_comments.h).
+  const TemplateComments& comments() const { return comments_; }
 
  private:
   // Where one comment's mark sits: the anchor, the run around it, the comment-reference element
@@ -63,6 +68,8 @@ class TemplateAnnotator {
   void removeMark(const Mark& mark, bool breakEmptyParagraph);
   void removeCommentEntry(const platform::DomNode& commentText);
   bool yieldsFormattedText(const std::string& commandText) const;
+  // Gives `element` the place of the comment being annotated.
+  void markPlace(const platform::DomNode& element) const;
 
   std::shared_ptr<platform::DomDocument> document_;
   platform::DomNodeList anchors_;
@@ -70,4 +77,6 @@ class TemplateAnnotator {
   size_t count_ = 0;
   platform::DomNode savedSpan_;
   bool tableMaster_ = false;
+  TemplateComments comments_;
+  const TemplateComment* current_ = nullptr;
 };

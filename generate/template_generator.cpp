@@ -25,6 +25,7 @@
 #include "generate/exception_status.h"
 #include "generate/page_formatting.h"
 #include "generate/progress_sink.h"
+#include "generate/template_comments.h"
 #include "model/quire_abstract_domain.h"
 #include "platform/config.h"
 #include "platform/log.h"
@@ -172,8 +173,11 @@ void TemplateGenerator::report(HostMessageId message, const QuireStatus* status,
   std::string text = HostString(message);
   if (status != nullptr && !status->IsOk()) text += " (" + status->Text() + ")";
   if (!command.empty()) text += " in " + command;
+  // The comment the author wrote the failing command in, as Word shows it.
+  const CommentPlace place = CommentPlaceOf(reporting_);
+  if (!place.description.empty()) text = place.description + ": " + text;
   platform::Log(text, platform::kLogError);
-  errors_.add(text);
+  errors_.addAt(place.order, text);
 }
 
 QuireStatus TemplateGenerator::generatePage(const std::string& locator,
@@ -184,6 +188,7 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
   request_ = RequestTexts{locator, serverUrl, templateId};
   SetPictureDocumentName(std::filesystem::path(templatePath_).stem().string());
   status_ = QuireStatus();
+  reporting_ = DomNode();
   bool walked = false;
   try {
     walked = runPasses(outline);
@@ -192,6 +197,8 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
     report(host_message::kTemplateCommandFailed, &status_);
   }
   if (!status_.IsOk()) endFailed();
+  ForgetCommentPlaces(body());
+  reporting_ = DomNode();
   if (walked) RefreshWordDomain();
   return status_;
 }
@@ -220,6 +227,7 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
       platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey, platform::kDefaultMaxRepeatObjects);
   pageBytes_ = document_ ? document_->xml().size() : 0;
   if (pageBody) walk(pageBody);
+  ForgetCommentPlaces(pageBody);
   if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
     status_ = QuireStatus(kEvaluationError, "Page completion");
   }
@@ -249,6 +257,7 @@ QuireStatus TemplateGenerator::completeOpenCommands(const DomNode& pageBody) {
       // The locator may name a data source rather than an artifact: once its root container
       // is open, the data source knows the command's class.
       QuireStatus rootStatus;
+      reporting_ = element;
       if (!OpenDataSourceRootContainer(request_.locator, rootStatus))
         return OpenFailure(text, status);
       status = QuireStatus();
@@ -271,7 +280,10 @@ QuireStatus TemplateGenerator::prepareDomains(const DomNode& pageBody) {
     QuireStatus status;
     Connector connector(text, status);
     if (status.IsOk()) connector.prepareExternalClasses(status);
-    if (!status.IsOk()) return OpenFailure(text, status);
+    if (!status.IsOk()) {
+      reporting_ = element;
+      return OpenFailure(text, status);
+    }
   }
   return QuireStatus();
 }
@@ -318,6 +330,8 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
     QuireStatus stepStatus;
     bool done = true;
     std::string failing = text;
+    DomNode pointed = element;  // the element whose comment a failure of this step names
+    reporting_ = pointed;
     switch (CommandKindOf(text)) {
       case CommandKind::kOpen:
         done = processOpen(context, element, text, boundCount, stepStatus);
@@ -335,6 +349,8 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
         }
         i += nested;
         failing = CommandText(repeat);  // what fails in a MASTER is its REPEAT
+        pointed = repeat;
+        reporting_ = pointed;
         done = expandMaster(context, element, repeat, topLevel, stepStatus);
         break;
       }
@@ -345,6 +361,8 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
       default:  // REPEAT and LINK elements serve the MASTER before them.
         break;
     }
+    // The commands of a copy or region pointed elsewhere meanwhile.
+    reporting_ = pointed;
     if (!done) {
       if (!stepStatus.IsOk()) {
         report(host_message::kTemplateCommandFailed, &stepStatus, failing);

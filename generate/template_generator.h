@@ -100,7 +100,8 @@ class TemplateGenerator {
 
   // The message's host string, with " (" + status text + ")" when a failing status is given and
   // " in " + the failing command's text when one is given, goes to the error collector and the
-  // log.
+  // log; the place of the command being processed (its comment label and the text near it)
+  // comes first when the template's comments gave it one.
   void report(HostMessageId message, const QuireStatus* status = nullptr,
               const std::string& command = "");
   void setStatus(const QuireStatus& status) { status_ = status; }
@@ -147,7 +148,8 @@ class TemplateGenerator {
   QuireStatus status_;
   ErrorCollector& errors_;
   ProgressSink* progress_;
-  QuireBindingList context_;  // the object context of the current walk
+  QuireBindingList context_;     // the object context of the current walk
+  platform::DomNode reporting_;  // the command element whose failure report() names
   int maxRecursionLevel_ = 0;
   // The limits of one page (platform/work_limits.h) and the page's estimated size so far.
   std::uint64_t maxPageBytes_ = 0;

@@ -15,6 +15,7 @@
 
 #include "agent/agent_entry.h"
 #include "generate/progress_sink.h"
+#include "tools/host_commands.h"
 
 namespace fs = std::filesystem;
 
@@ -27,6 +28,7 @@ constexpr int kExitUsage = 2;
 constexpr const char* kUsage =
     "usage: xmlagent [options]\n"
     "       xmlagent [options] ancestors LOCATOR\n"
+    "       xmlagent check TEMPLATE | schema [DOMAIN]   (see xmlagent check --help)\n"
     "Generates one page as the portal would ask for it; or prints the ancestors of the\n"
     "artifact that LOCATOR names, joined by \":\", as the portal's tree asks for them.\n"
     "  --home DIR          installation folder (default: the sample installation)\n"
@@ -367,6 +369,8 @@ int Run(const Options& options, ReportStreams& streams) {
 
 int main(int argc, char** argv) {
   ReportStreams streams;
+  // "check" and "schema" serve template authors and take their own options.
+  if (IsAuthorCommand(argc, argv)) return RunAuthorCommand(argc, argv, stdout, stderr);
   try {
     const Options options = ParseOptions(argc, argv);
     if (options.help) {

@@ -207,9 +207,13 @@ TEST_F(AnnotationTest, OpenSharingItsPlaceLeavesTheNextMarkInASavedSpan) {
                       {"C:s:Library:Shelf:name=Fiction", "F:s:Library:Shelf::name:SAA:"}));
   Annotate(document);
   const DomNode paragraph = document->selectSingleNode("//div[@class='Section1']/p");
+  // Each command element carries its comment's place (order and label, the text near the mark)
+  // until generation takes it out.
   EXPECT_EQ(paragraph.xml(),
-            "<p><span QuireQuery=\"C:s:Library:Shelf:name=Fiction\"/>"
-            "<span QuireQuery=\"F:s:Library:Shelf::name:SAA:\">&lt;Name&gt;</span></p>");
+            "<p><span QuireQuery=\"C:s:Library:Shelf:name=Fiction\" QuireLabel=\"1 [OPEN1]\" "
+            "QuireNear=\"&lt;Name>\"/>"
+            "<span QuireQuery=\"F:s:Library:Shelf::name:SAA:\" QuireLabel=\"2 [DISPLAY2]\" "
+            "QuireNear=\"&lt;Name>\">&lt;Name&gt;</span></p>");
 }
 
 TEST_F(AnnotationTest, LinkIsPairedWithItsEndLink) {
