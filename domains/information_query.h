@@ -1,29 +1,26 @@
-// QuireInformationQuery: one text query to a remote domain's library and its answer, and the
-// encoding of the argument texts that travel in queries and answers.
+// QuireInformationQuery: one text query to a remote domain's library and its answer.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "domains/query_argument_encoding.h"
 #include "foundation/quire_status.h"
 
 class QuireInformationQuery {
  public:
   // Sends `query` (a newline is appended when it has none) to the library of `domain`, loading
   // the library on the domain's first query. On success `response` holds the response exactly
-  // as long as its header announced. Failures set the status (and write one diagnostic line):
-  // kEvaluationError for a library that cannot be found, loaded or called, or a table that is
-  // full; kInformationSourceError for a bad header or a "Failure" answer (its text the message).
+  // as long as its header announced. Failures set the status and write one diagnostic line:
+  // kEvaluationError for a library that cannot be found, loaded or called, or a full table;
+  // kInformationSourceError for a bad header, a response that is missing, shorter than announced
+  // or too large, or a "Failure" answer (its text then is the message).
   static void makeQuery(const std::string& domain, const std::string& query, std::string& response,
                         QuireStatus& status);
 };
 
-// The response without its final character (the library's closing newline).
+// The response without its closing newline (a response without one is kept whole).
 std::string ResponseText(const std::string& response);
-// The response without its final character, split at newlines.
+// The response without its closing newline, split at newlines (a "\r" before one is dropped);
+// no lines for an empty response.
 std::vector<std::string> ResponseLines(const std::string& response);
-
-// White space and backslashes written as "\xHH" (upper-case hex); other bytes as they are.
-std::string EncodeQueryArgument(const std::string& text);
-// Reverses the encoding; also reads "\ooo" (three octal digits) and "\c" (the character c).
-std::string DecodeQueryArgument(const std::string& text);

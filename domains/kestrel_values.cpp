@@ -2,10 +2,11 @@
 #include "domains/kestrel_values.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
-#include <ctime>
 
 #include "foundation/text_helpers.h"
+#include "platform/calendar.h"
 
 namespace {
 
@@ -18,13 +19,23 @@ std::string Printed(const char* format, double number) {
 }  // namespace
 
 std::string SortableDate(double oleDays) {
-  // 25569 days lie between 1899-12-30 and 1970-01-01; the time is rounded to whole seconds.
-  const double seconds = std::round((oleDays - 25569.0) * 86400.0);
-  const std::time_t when = static_cast<std::time_t>(seconds);
-  std::tm parts{};
-  if (gmtime_r(&when, &parts) == nullptr) return {};
+  static constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                              "Thursday", "Friday", "Saturday"};
+  if (!std::isfinite(oleDays) || std::fabs(oleDays) > 3e6) return {};
+  // The time is rounded to whole seconds; days before 1970 count back from its first second.
+  const auto seconds =
+      static_cast<int64_t>(std::llround((oleDays - platform::kUnixEpochAutomationDays) * 86400.0));
+  const int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+  const int64_t time = seconds - days * 86400;
+  int64_t year = 0;
+  unsigned month = 0;
+  unsigned day = 0;
+  platform::CivilFromDays(days, year, month, day);
   char buffer[64];
-  std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S %A", &parts);
+  std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u %02d:%02d:%02d %s",
+                static_cast<long long>(year), month, day, static_cast<int>(time / 3600),
+                static_cast<int>(time / 60 % 60), static_cast<int>(time % 60),
+                kWeekdays[platform::WeekdayFromDays(days)]);
   return buffer;
 }
 

@@ -7,21 +7,13 @@
 
 #include "foundation/text_helpers.h"
 #include "kestrel/sqlite_handle.h"
+#include "platform/calendar.h"
 
 namespace kestrel {
 namespace {
 
-// The days from 1970-01-01 of a civil date (proleptic Gregorian calendar).
-int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2 ? 1 : 0;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-  const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<int64_t>(dayOfEra) - 719468;
-}
-
-constexpr double kUnixEpochOleDays = 25569.0;     // 1970-01-01
+using platform::DaysFromCivil;
+constexpr double kUnixEpochOleDays = platform::kUnixEpochAutomationDays;
 constexpr double kOleEpochJulianDay = 2415018.5;  // 1899-12-30 00:00
 
 bool TakeDigits(std::string_view& text, size_t count, int& value) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/calendar.h"
+
 namespace platform {
 namespace {
 
@@ -53,20 +55,6 @@ std::string DoubleText(double value, int digits = 15) {
   return text;
 }
 
-// The civil date of a day count from 1970-01-01 (proleptic Gregorian calendar).
-void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day) {
-  days += 719468;
-  const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-  const unsigned yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
-  day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
-  month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
-  year = static_cast<int64_t>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
-}
-
 // The text form of an automation date. A negative date counts its whole days back from
 // 1899-12-30 and its fraction forward into that day, as automation dates do.
 std::optional<std::string> DateText(double oleDays) {
@@ -80,7 +68,8 @@ std::optional<std::string> DateText(double oleDays) {
   int64_t year = 0;
   unsigned month = 0;
   unsigned day = 0;
-  CivilFromDays(static_cast<int64_t>(whole) - 25569, year, month, day);
+  CivilFromDays(static_cast<int64_t>(whole) - static_cast<int64_t>(kUnixEpochAutomationDays), year,
+                month, day);
   char buffer[48];
   if (seconds == 0) {
     std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", static_cast<long long>(year), month,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "agent/agent_entry.h"
+#include "document_request.h"
 #include "domains/domain_loader.h"
 #include "platform/config.h"
 #include "platform/log.h"
@@ -60,51 +61,30 @@ std::vector<std::string> Shown(const std::string& page, const std::string& field
   return texts;
 }
 
-class DataSourceRequestTest : public testing::Test {
+class DataSourceRequestTest : public test_support::DocumentRequestTest {
  protected:
   void SetUp() override {
-    fs::copy(XMLAGENT_SOURCE_DIR "/sample/install", home_, fs::copy_options::recursive);
+    DocumentRequestTest::SetUp();
     fs::create_directories(store_);
     MakeDatabase((store_ / "plant.db").string(), kPlant);
-    setenv("VISTAFOLD_REGISTRY_FILE", (root_ / "no-registry.ini").c_str(), 1);
-  }
-  void TearDown() override {
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-    unsetenv("VISTAFOLD_REGISTRY_FILE");
+    extraParameters_ = {{"KESTREL_STORE", store_}, {"debugLevel", "5"}};
   }
 
   void Start(const std::string& timeout) {
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-    ResetDomainLoadingForTesting();
-    for (const auto& [name, value] : {std::pair<std::string, std::string>{"VISTAFOLD_HOME", home_},
-                                      {"VISTAFOLD_DATA", root_ / "data-folder"},
-                                      {"USER_DATA", user_},
-                                      {"KESTREL_STORE", store_},
-                                      {"debugLevel", "5"},
-                                      {"timeout", timeout}}) {
-      platform::BindInitParameter(name, value);
-    }
+    timeout_ = timeout;
+    BindInitParameters();
   }
 
   // Generates the template about the artifact; gives the page ("" when none was generated).
-  std::string Generate(const std::string& templateText, const std::string& locator,
-                       const std::string& timeout = "0") {
+  std::string GeneratePage(const std::string& templateText, const std::string& locator,
+                           const std::string& timeout = "0") {
     Start(timeout);
     const fs::path document = root_ / "page.htm";
     WriteFile(document, templateText);
     test_support::WriteParameterFile(user_, "FILE_NAME=" + document.string() +
                                                 "\nARTIFACT_LOCATOR=" + locator +
                                                 "\nTEMPLATE_ID=plant\n");
-    int outcome = -2;
-    log_ = test_support::CapturedStderr([&] {
-      XmlAgentInit();
-      XmlAgentGenerate();
-      outcome = XmlAgentLastGenerateOutcome();
-      XmlAgentClose();
-    });
-    return outcome == 1 ? ReadFile(document) : std::string();
+    return Generate() == 1 ? ReadFile(document) : std::string();
   }
 
   // The ancestors query through the entry point; gives Output.txt.
@@ -120,10 +100,7 @@ class DataSourceRequestTest : public testing::Test {
     return ReadFile(user_ / "generated" / "Output.txt");
   }
 
-  test_support::TempFolder folder_;
-  fs::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
-           store_ = root_ / "store";
-  std::string log_;
+  fs::path store_ = root_ / "store";
 };
 
 constexpr const char* kOpenDatabase = "<span QuireQuery=\"C:p:plant:Database:Name=\">x</span>";
@@ -150,7 +127,7 @@ TEST_F(DataSourceRequestTest, RepeatWithPredicateAndTwoSortKeysAtOnceAndQueued) 
     SCOPED_TRACE(timeout);
     for (const std::string& predicate : {pushed, local}) {
       const std::string page =
-          Generate(ModulesWhere(predicate), "plant:Database:Name=plant", timeout);
+          GeneratePage(ModulesWhere(predicate), "plant:Database:Name=plant", timeout);
       ASSERT_FALSE(page.empty()) << log_;
       EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"), expected) << predicate;
       EXPECT_EQ(test_support::Count(log_, "Filter of module evaluated by the data source: 6"),
@@ -159,7 +136,7 @@ TEST_F(DataSourceRequestTest, RepeatWithPredicateAndTwoSortKeysAtOnceAndQueued) 
   }
   // A text compared with a number column: the data source declines and the page filters.
   const std::string page =
-      Generate(ModulesWhere("==A:plant:module::site:S2:"), "plant:Database:Name=plant");
+      GeneratePage(ModulesWhere("==A:plant:module::site:S2:"), "plant:Database:Name=plant");
   EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"),
             (std::vector<std::string>{"valve", "seal", "gauge", "valve two"}));
   EXPECT_EQ(test_support::Count(log_, "Filter of module evaluated locally"), 1u);
@@ -181,11 +158,11 @@ TEST_F(DataSourceRequestTest, PlainDatabaseWorksWithATemplateAndNoSetUp) {
       "<span QuireQuery=\"S:q:plant:module:m:plant:module:U=parent:\"><p>under "
       "<span QuireQuery=\"F:q:plant:module::name:SAA:\">parent</span></p></span>"
       "<p><span QuireQuery=\"F:m:plant:module:U=parent:name:SAA:\">up</span></p>";
-  const std::string page = Generate(Template(body), "plant:module:id=1");
+  const std::string page = GeneratePage(Template(body), "plant:module:id=1");
   ASSERT_FALSE(page.empty()) << log_;
   EXPECT_EQ(page.find(">up<"), std::string::npos) << "the placeholder was not replaced";
   EXPECT_TRUE(Shown(page, "F:q:plant:module::name:SAA:").empty());
-  const std::string child = Generate(Template(body), "plant:module:id=2");
+  const std::string child = GeneratePage(Template(body), "plant:module:id=2");
   EXPECT_EQ(Shown(child, "F:q:plant:module::name:SAA:"), std::vector<std::string>{"root"});
   EXPECT_EQ(Shown(child, "F:m:plant:module:U=parent:name:SAA:"), std::vector<std::string>{"root"});
   EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"), std::vector<std::string>{"root"});
@@ -216,7 +193,7 @@ TEST_F(DataSourceRequestTest, PicturesComeInThePlaceholdersFormatAndSize) {
     return "<p><span QuireQuery=\"F:i:gallery:item::Image:GAA:\"><v:shape id=\"s\" style=\"" +
            style + "\"><v:imagedata src=\"page_files/" + picture + "\"/></v:shape></span></p>";
   };
-  const std::string page = Generate(
+  const std::string page = GeneratePage(
       "<html xmlns:v=\"urn:schemas-microsoft-com:vml\"><body>"
       "<span QuireQuery=\"C:i:gallery:item:id=\">x</span>" +
           placeholder("width:1in;height:.5in", "image001.jpg") +
@@ -246,7 +223,7 @@ TEST_F(DataSourceRequestTest, PicturesComeInThePlaceholdersFormatAndSize) {
 TEST_F(DataSourceRequestTest, BrokenDatabaseIsReportedAndTheOthersLoad) {
   WriteFile(store_ / "broken.db", "plain text where a database header should be, long enough");
   const std::string page =
-      Generate(ModulesWhere("==A:plant:module::status:Sclosed:"), "plant:Database:Name=plant");
+      GeneratePage(ModulesWhere("==A:plant:module::status:Sclosed:"), "plant:Database:Name=plant");
   EXPECT_EQ(Shown(page, "F:m:plant:module::name:SAA:"),
             (std::vector<std::string>{"valve", "valve two"}));
   EXPECT_NE(log_.find("Error loading domain broken\nException Message: "), std::string::npos)
@@ -256,8 +233,8 @@ TEST_F(DataSourceRequestTest, BrokenDatabaseIsReportedAndTheOthersLoad) {
   // A store folder that does not exist: no data sources, said once, and no failure.
   fs::remove_all(store_);
   const std::string files =
-      Generate(Template("<span QuireQuery=\"C:d:FileSys:Directory:FullName=\">x</span>"),
-               "FileSys:Directory:FullName=" + root_.string());
+      GeneratePage(Template("<span QuireQuery=\"C:d:FileSys:Directory:FullName=\">x</span>"),
+                   "FileSys:Directory:FullName=" + root_.string());
   EXPECT_FALSE(files.empty()) << log_;
   EXPECT_EQ(test_support::Count(log_, "No data sources: the store folder"), 1u) << log_;
 }

@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "agent/agent_entry.h"
 #include "domains/domain_loader.h"
@@ -82,6 +83,7 @@ class DocumentRequestTest : public testing::Test {
                                       {"timeout", timeout_}}) {
       platform::BindInitParameter(name, value);
     }
+    for (const auto& [name, value] : extraParameters_) platform::BindInitParameter(name, value);
   }
   void TearDown() override {
     platform::ClearInitParametersForTesting();
@@ -112,6 +114,8 @@ class DocumentRequestTest : public testing::Test {
   }
 
   std::string timeout_ = "0";
+  // Further init parameters that BindInitParameters binds after the installation's own.
+  std::vector<std::pair<std::string, std::string>> extraParameters_;
   TempFolder folder_;
   std::filesystem::path root_ = folder_.Path(), home_ = root_ / "home", user_ = root_ / "user",
                         data_ = root_ / "data";

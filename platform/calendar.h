@@ -1,0 +1,19 @@
+// Civil dates and day counts (proleptic Gregorian calendar), shared by every place that turns
+// automation dates (days since 1899-12-30) into text or reads them from text.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// 1970-01-01 as an automation date.
+inline constexpr double kUnixEpochAutomationDays = 25569.0;
+
+// The days from 1970-01-01 of a civil date.
+int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day);
+// The civil date of a day count from 1970-01-01.
+void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day);
+// The weekday of a day count from 1970-01-01: 0 Sunday to 6 Saturday.
+unsigned WeekdayFromDays(int64_t days);
+
+}  // namespace platform
