@@ -8,6 +8,7 @@
 #include "domains/domain_registry.h"
 #include "domains/file_sys_domain.h"
 #include "domains/kestrel_domain_loading.h"
+#include "domains/remote_schema_reader.h"
 #include "foundation/text_helpers.h"
 #include "platform/config.h"
 #include "platform/file_io.h"
@@ -32,16 +33,11 @@ void LoadSchemaFiles(std::vector<QuireStatus>& failures) {
   const std::string folder = InstalledDomainsFolder();
   DomainDirectory directory(folder);
   if (!directory.isOpen()) return;
-  const auto& readSchema = InstalledDomainReaders().schemaFile;
+  auto readSchema = InstalledDomainReaders().schemaFile;
+  if (!readSchema) readSchema = ReadRemoteSchema;
   for (std::string entry = directory.next(".dom"); !entry.empty(); entry = directory.next(".dom")) {
     if (AnsweredByRegisteredDomain(entry)) continue;
     const std::string path = folder + "/" + entry;
-    if (!readSchema) {
-      // Said at every log level: an installed domain that is left out must not go unnoticed.
-      platform::Log("Domain schema file not read: " + path + " (no schema reader is installed)",
-                    platform::kLogInformational);
-      continue;
-    }
     QuireStatus status;
     if (!readSchema(path, status)) {
       failures.emplace_back(kProcessingError, host_message::kSchemaUnreadable, path,

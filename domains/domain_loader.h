@@ -9,9 +9,10 @@
 
 #include "foundation/quire_status.h"
 
-// The readers that other parts of the library plug in. Until one is installed its step reads
-// nothing, and every schema file or DOMAIN.EXT it finds is named in the log (at every level) as
-// not read.
+// The readers that other parts of the library plug in. Without an installed data-source loader
+// the data sources of the Kestrel component are loaded, and without an installed schema reader
+// ReadRemoteSchema reads the schema files; without an extension reader nothing reads DOMAIN.EXT,
+// which is then named in the log (at every level) as not read.
 struct DomainReaders {
   // Loads the data-source domains; appends one status per source that failed.
   std::function<void(std::vector<QuireStatus>& failures)> dataSources;

@@ -164,24 +164,14 @@ TEST_F(DomainLoadingTest, AfterEveryDomainIsDeletedTheNextStartLoadsThemAgain) {
   }
 }
 
-TEST_F(DomainLoadingTest, FilesWithoutAReaderAreNamedInTheLogAtTheDefaultLevel) {
-  write("install/domains/Remote.dom");
+TEST_F(DomainLoadingTest, ExtensionFileWithoutAReaderIsNamedInTheLogAtTheDefaultLevel) {
   write("install/domains/DOMAIN.EXT");
   const test_support::ScopedVariable defaultLevel("debugLevel", "1");
   platform::ResetLogThresholdForTesting();
-  std::vector<QuireStatus> failures;
   QuireStatus status;
-  const std::string log = test_support::CapturedStderr([&] {
-    loadDomains(failures);
-    loadDomainExtensions(status);
-  });
+  const std::string log = test_support::CapturedStderr([&] { loadDomainExtensions(status); });
   platform::ResetLogThresholdForTesting();
-  EXPECT_TRUE(failures.empty());
   EXPECT_TRUE(status.IsOk());
-  EXPECT_NE(log.find("Domain schema file not read: " + path("install/domains/Remote.dom") +
-                     " (no schema reader is installed)"),
-            std::string::npos)
-      << log;
   EXPECT_NE(log.find("Domain extension file not read: " + path("install/domains/DOMAIN.EXT") +
                      " (no extension reader is installed)"),
             std::string::npos)

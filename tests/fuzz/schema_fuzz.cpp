@@ -1,0 +1,65 @@
+// Feeds any bytes to the schema-file reader as the text of a ".dom" file.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "domains/domain_registry.h"
+#include "domains/remote_schema_reader.h"
+#include "model/quire_attribute.h"
+#include "model/quire_standard_domain.h"
+
+namespace {
+
+// A domain of another kind whose class "Item" a schema may name as a superclass or a target.
+class LibraryDomain : public QuireStandardDomain {
+ public:
+  LibraryDomain() : QuireStandardDomain("Library") {
+    const QuireClass item = addClass("Item");
+    item.attributeList(QuireFeatureList::kFirst).emplace_back("Code", QuireType::STRING, item);
+  }
+  void loadSchema(QuireStatus&) override {}
+};
+
+// The file the reader reads, made once.
+const std::string& SchemaPath() {
+  static const std::string path = [] {
+    char pattern[] = "/tmp/schema_fuzz_XXXXXX";
+    const int fd = ::mkstemp(pattern);
+    if (fd >= 0) ::close(fd);
+    return std::string(pattern);
+  }();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string& path = SchemaPath();
+  if (FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+  }
+  DomainRegistry& registry = DomainRegistry::instance();
+  registry.deleteAllDomains();
+  registry.registerDomain(std::make_unique<LibraryDomain>());
+  QuireStatus status;
+  const bool read = ReadRemoteSchema(path, status);
+  if (read != status.IsOk()) std::abort();
+  // What a good file built is walked as lookups walk it (the sanitizers watch every access).
+  size_t members = 0;
+  for (QuireAbstractDomain* domain : registry.domains()) {
+    for (const QuireClass& cls : domain->classList()) {
+      members += cls.attributeList(QuireFeatureList::kFirst).size() +
+                 cls.unaryList(QuireFeatureList::kFirst).size() +
+                 cls.naryList(QuireFeatureList::kFirst).size();
+      for (const QuireRelationship& link : cls.allSuperclassLinks())
+        members += link.target().attributes().size();
+    }
+  }
+  if (!status.IsOk() && members != 1) std::abort();  // a refused file leaves only Library.Item
+  return 0;
+}
