@@ -67,6 +67,15 @@ bool FindColumns(const CsvTable& table, const std::vector<std::string>& names,
   return true;
 }
 
+// The digits at the end of a key, so that pages can sort keys such as "TK-2" and "TK-10" by
+// number; "0" when the key does not end in a digit.
+std::string KeyNumber(const std::string& key) {
+  size_t start = key.size();
+  while (start > 0 && key[start - 1] >= '0' && key[start - 1] <= '9') --start;
+  const size_t first = key.find_first_not_of('0', start);
+  return first == std::string::npos ? "0" : key.substr(first);
+}
+
 std::vector<std::string> SplitKeys(const std::string& text) {
   std::vector<std::string> keys;
   size_t start = 0;
@@ -120,6 +129,7 @@ bool LoadIssues(const std::string& file, const std::string& folder, Tracker& tra
     const std::string where = file + ":" + std::to_string(table.lines[r]) + ": ";
     Issue issue;
     issue.key = row[at[0]];
+    issue.number = KeyNumber(issue.key);
     issue.title = row[at[1]];
     issue.estimate = row[at[2]].empty() ? "0" : row[at[2]];
     issue.votes = row[at[3]].empty() ? "0" : row[at[3]];

@@ -15,7 +15,8 @@ struct Person {
 };
 
 struct Issue {
-  std::string key;  // the key: unique within the tracker
+  std::string key;     // the key: unique within the tracker
+  std::string number;  // the digits at the end of the key ("TK-12": "12"), "0" without any
   std::string title;
   std::string estimate;  // a decimal number, as the file writes it ("0" when left empty)
   std::string votes;     // a whole number ("0" when left empty)

@@ -265,6 +265,7 @@ void AnswerIssue(int number, const Tracker& tracker, const Issue& issue, const Q
                  Answer& answer) {
   const std::string& word = words[0];
   if (word == "Key") return answer.Succeed(issue.key + "\n");
+  if (word == "Number") return answer.Succeed(issue.number + "\n");
   if (word == "Title") return answer.Succeed(issue.title + "\n");
   if (word == "Estimate") return answer.Succeed(issue.estimate + "\n");
   if (word == "Votes") return answer.Succeed(issue.votes + "\n");

@@ -156,6 +156,8 @@ TEST_F(IssuesLibraryTest, ConnectsToATrackerAndListsItsIssuesAndPeople) {
 TEST_F(IssuesLibraryTest, AnswersTheAttributesOfAnIssueByType) {
   const std::string tk1 = IssueId("TK-1");
   EXPECT_EQ(Value("Title " + tk1), "Ticket printer jams on cold mornings");
+  EXPECT_EQ(Value("Number " + tk1), "1");
+  EXPECT_EQ(Value("Number " + IssueId("TK-12")), "12");
   EXPECT_EQ(Value("Estimate " + tk1), "3.5");
   EXPECT_EQ(Value("Votes " + tk1), "12");
   EXPECT_EQ(Value("Open " + tk1), "TRUE");
