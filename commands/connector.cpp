@@ -91,7 +91,15 @@ Connector::Connector(const std::string& text, QuireStatus& status) {
     QuireStatus askStatus;
     domain.getSelectedObjects(askStatus, value);
     if (!askStatus.IsOk()) return;
-    const QuireClass learned = domain.findClass(className, status);
+    // Asking may have replaced the domain with one read from a new schema: the class is looked
+    // up in the domain now registered under the name.
+    QuireStatus lookupStatus;
+    QuireAbstractDomain& current = FindDomain(lookupStatus, domainName);
+    if (!lookupStatus.IsOk()) {
+      status = lookupStatus;
+      return;
+    }
+    const QuireClass learned = current.findClass(className, status);
     if (!status.IsOk()) return;
     class_ = learned;
     hasClass_ = true;

@@ -71,9 +71,18 @@ void DomainRegistry::removeDomain(const QuireAbstractDomain& domain) {
   if (found != domains_.end()) domains_.erase(found);
 }
 
+void DomainRegistry::retireDomain(const QuireAbstractDomain& domain) {
+  auto found = std::find_if(domains_.begin(), domains_.end(),
+                            [&](const auto& held) { return held.get() == &domain; });
+  if (found == domains_.end()) return;
+  retired_.push_back(std::move(*found));
+  domains_.erase(found);
+}
+
 void DomainRegistry::deleteAllDomains() {
   // Destroyed one by one from the end, so a domain never outlives the ones registered before it.
   while (!domains_.empty()) domains_.pop_back();
+  while (!retired_.empty()) retired_.pop_back();
   DestroyUndefinedDomain();
   ForgetDomainLoading();
 }

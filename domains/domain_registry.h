@@ -34,9 +34,13 @@ class DomainRegistry {
   void removeDomainNamed(const std::string& name);
   // Takes `domain` out of the list and destroys it (never the "Undefined" domain).
   void removeDomain(const QuireAbstractDomain& domain);
-  // Destroys every registered domain and then the "Undefined" domain, and lets the start-up
-  // loading run again (a restarted agent gets its domains back). A second call does nothing
-  // more; a later lookup makes a fresh "Undefined" domain.
+  // Takes `domain` out of the list but keeps it alive until deleteAllDomains: for a domain that
+  // is replaced while its callers, classes and objects are still in use (a schema reload).
+  // Lookups no longer find it.
+  void retireDomain(const QuireAbstractDomain& domain);
+  // Destroys every registered domain, then the retired ones, then the "Undefined" domain, and
+  // lets the start-up loading run again (a restarted agent gets its domains back). A second call
+  // does nothing more; a later lookup makes a fresh "Undefined" domain.
   void deleteAllDomains();
 
   // The registered domains in order (for the schema dump and the loaders).
@@ -48,6 +52,7 @@ class DomainRegistry {
       const std::string& name);
 
   std::vector<std::unique_ptr<QuireAbstractDomain>> domains_;
+  std::vector<std::unique_ptr<QuireAbstractDomain>> retired_;
 };
 
 // The registry's lookup as a free function (the object model's domain finder).

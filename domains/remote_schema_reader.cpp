@@ -74,9 +74,14 @@ int32_t PrimitiveType(SchemaTokenKind kind) {
 
 std::string LinePrefix(int line) { return "line " + std::to_string(line) + ": "; }
 
+// The diagnostic's first line, without its line break: where the status says what went wrong.
+std::string FirstLine(const std::string& diagnostic) {
+  return diagnostic.substr(0, diagnostic.find('\n'));
+}
+
 [[noreturn]] void Fail(const std::string& diagnostic, HostMessageId message) {
   WriteFailureText(diagnostic);
-  throw QuireStatus(kProcessingError, message);
+  throw QuireStatus(kProcessingError, message, FirstLine(diagnostic));
 }
 
 // The class `className` of the registered domain `domainName`, or the undefined class.
@@ -240,7 +245,7 @@ class SchemaParser {
   // Every relationship's target class, of this file or of a registered domain. Names each one
   // that exists nowhere before failing.
   void resolveRelationshipTargets() {
-    bool unknown = false;
+    std::string firstUnknown;
     for (ClassDecl& decl : schema_.classes) {
       for (MemberDecl& member : decl.members) {
         const SchemaToken& type = member.type;
@@ -253,13 +258,16 @@ class SchemaParser {
           member.target.external = RegisteredClass(type.domain, type.className);
         }
         if (member.target.local < 0 && member.target.external.isUndefined()) {
-          WriteFailureText(LinePrefix(member.line) + "unknown result type: " + type.domain + "." +
-                           type.className + "\n");
-          unknown = true;
+          const std::string line = LinePrefix(member.line) + "unknown result type: " + type.domain +
+                                   "." + type.className;
+          WriteFailureText(line + "\n");
+          if (firstUnknown.empty()) firstUnknown = line;
         }
       }
     }
-    if (unknown) throw QuireStatus(kProcessingError, host_message::kUnknownTargetClass);
+    if (!firstUnknown.empty()) {
+      throw QuireStatus(kProcessingError, host_message::kUnknownTargetClass, firstUnknown);
+    }
   }
 
   SchemaScanner scanner_;

@@ -78,8 +78,9 @@ bool IsPrimitiveType(SchemaTokenKind kind) {
 }
 
 void SchemaScanner::failLine(const std::string& reason) const {
-  WriteFailureText("line " + std::to_string(lineNumber_) + ": " + reason + "\n");
-  throw QuireStatus(kProcessingError, host_message::kSchemaSyntaxError);
+  const std::string line = "line " + std::to_string(lineNumber_) + ": " + reason;
+  WriteFailureText(line + "\n");
+  throw QuireStatus(kProcessingError, host_message::kSchemaSyntaxError, line);
 }
 
 bool SchemaScanner::readLine() {

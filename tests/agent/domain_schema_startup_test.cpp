@@ -24,7 +24,8 @@ TEST_F(DomainSchemaStartup, BrokenSchemaIsLoggedAndTheRequestIsServed) {
             std::string::npos)
       << log_;
   EXPECT_NE(log_.find("Processing error: The domain schema " + schema.string() +
-                      " could not be read: The domain schema has a syntax error.\n"),
+                      " could not be read: The domain schema has a syntax error: line 3: Parse "
+                      "Error: expected <NAME>, saw <EOF>\n"),
             std::string::npos)
       << log_;
 }

@@ -96,6 +96,34 @@ TEST_F(DomainRegistryTest, UndefinedIsNeverRegisteredAndIsMadeAfreshAfterDeletio
   EXPECT_EQ(fresh.name(), "Undefined");
 }
 
+// A retired domain is out of the list but stays usable until every domain is deleted.
+TEST_F(DomainRegistryTest, ARetiredDomainLivesOnUnlistedUntilEveryDomainIsDeleted) {
+  class Watched : public NamedDomain {
+   public:
+    Watched(bool& destroyed) : NamedDomain("Watched"), destroyed_(destroyed) {}
+    ~Watched() override { destroyed_ = true; }
+
+   private:
+    bool& destroyed_;
+  };
+  bool destroyed = false;
+  QuireAbstractDomain& retired = registry().registerDomain(std::make_unique<Watched>(destroyed));
+  const QuireClass cls = retired.addClass("Kept");
+  registry().retireDomain(retired);
+  QuireStatus status;
+  EXPECT_TRUE(IsUndefinedDomain(registry().getDomain(status, "Watched")));
+  EXPECT_TRUE(registry().domains().empty());
+  // A new domain of the same name takes its place.
+  QuireAbstractDomain& successor = add("Watched");
+  status = QuireStatus();
+  EXPECT_EQ(&registry().getDomain(status, "Watched"), &successor);
+  EXPECT_FALSE(destroyed);
+  EXPECT_EQ(cls.name(), "Kept");
+  EXPECT_EQ(&cls.domain(), &retired);
+  registry().deleteAllDomains();
+  EXPECT_TRUE(destroyed);
+}
+
 // An installation in a temporary folder, named by the home setting, with a HOME of its own.
 class DomainLoadingTest : public DomainRegistryTest {
  protected:

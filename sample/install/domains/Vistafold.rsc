@@ -66,17 +66,17 @@
 40211=The attribute is already defined in this class.
 40215=A domain of this name is already registered.
 40260=The domain schema %1 could not be read: %2
-40262=An argument list is given twice in one class.
+40262=An argument list is given twice in one class: %1
 40282=The domain extension file %1 has an error: %2
 40334=A keyword attribute must be a string attribute.
 40394=Not defined: %1
 40399=Subclasses can be defined only in the file-system domain.
 40400=%1 is not of the form DOMAIN.CLASS.
-40406=A persistent identifier must be of type string or filename.
-40431=The domain schema has a syntax error.
+40406=A persistent identifier must be of type string or filename: %1
+40431=The domain schema has a syntax error: %1
 40443=The file %1 could not be opened.
-40446=A superclass is used before it is defined.
-40456=A relationship names an unknown target class.
+40446=A superclass is used before it is defined: %1
+40456=A relationship names an unknown target class: %1
 
 # Information sources
 40196=The information source returned more arguments than the class declares.
