@@ -71,7 +71,9 @@ bool Resolve(const std::string& id, Target& target, std::string& error) {
   const size_t slash = id.find('/');
   const std::string digits =
       id.substr(1, slash == std::string::npos ? std::string::npos : slash - 1);
-  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (digits.empty() || digits.size() > 9 ||
+      digits.find_first_not_of("0123456789") != std::string::npos)
+    return false;
   target.number = std::stoi(digits);
   const auto found = State().trackers.find(target.number);
   if (found == State().trackers.end()) {

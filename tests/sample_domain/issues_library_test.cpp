@@ -282,6 +282,7 @@ TEST_F(IssuesLibraryTest, FailsWithAReasonForWhatItDoesNotKnow) {
       {"Colour " + tk1, "An Issue has no member \"Colour\""},
       {"Title T999/Issue/TK-1", "is no longer open"},
       {"Title nonsense", "Unknown object identifier \"nonsense\""},
+      {"Title T99999999999999999999", "Unknown object identifier"},
       {"#Bogus# " + tk1, "Unknown query #Bogus#"},
       {"#GetSchema# x", "one fixed schema"},
       {"", "An empty query"},
