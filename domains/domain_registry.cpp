@@ -71,12 +71,23 @@ void DomainRegistry::removeDomain(const QuireAbstractDomain& domain) {
   if (found != domains_.end()) domains_.erase(found);
 }
 
-void DomainRegistry::retireDomain(const QuireAbstractDomain& domain) {
+std::size_t DomainRegistry::retireDomain(const QuireAbstractDomain& domain) {
   auto found = std::find_if(domains_.begin(), domains_.end(),
                             [&](const auto& held) { return held.get() == &domain; });
-  if (found == domains_.end()) return;
+  if (found == domains_.end()) return domains_.size();
+  const auto place = static_cast<std::size_t>(found - domains_.begin());
   retired_.push_back(std::move(*found));
   domains_.erase(found);
+  return place;
+}
+
+void DomainRegistry::reinstateDomain(const QuireAbstractDomain& domain, std::size_t place) {
+  auto found = std::find_if(retired_.begin(), retired_.end(),
+                            [&](const auto& held) { return held.get() == &domain; });
+  if (found == retired_.end()) return;
+  const auto at = domains_.begin() + static_cast<std::ptrdiff_t>(std::min(place, domains_.size()));
+  domains_.insert(at, std::move(*found));
+  retired_.erase(found);
 }
 
 void DomainRegistry::deleteAllDomains() {

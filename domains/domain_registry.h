@@ -37,7 +37,10 @@ class DomainRegistry {
   // Takes `domain` out of the list but keeps it alive until deleteAllDomains: for a domain that
   // is replaced while its callers, classes and objects are still in use (a schema reload).
   // Lookups no longer find it.
-  void retireDomain(const QuireAbstractDomain& domain);
+  // Returns the place it had in the list, for reinstateDomain.
+  std::size_t retireDomain(const QuireAbstractDomain& domain);
+  // Puts a retired domain back at `place` (a reload whose new schema failed keeps the old one).
+  void reinstateDomain(const QuireAbstractDomain& domain, std::size_t place);
   // Destroys every registered domain, then the retired ones, then the "Undefined" domain, and
   // lets the start-up loading run again (a restarted agent gets its domains back). A second call
   // does nothing more; a later lookup makes a fresh "Undefined" domain.

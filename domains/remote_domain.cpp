@@ -12,6 +12,7 @@
 #include "domains/kestrel_failures.h"
 #include "domains/kestrel_pictures.h"
 #include "domains/remote_object.h"
+#include "domains/remote_schema_reader.h"
 #include "foundation/quire_status.h"
 #include "model/picture_request.h"
 #include "platform/work_limits.h"
@@ -123,19 +124,14 @@ QuireObjectList QuireRemoteDomain::getSelectedObjects(QuireStatus& status,
   }
   const std::string path = ResponseText(response);
   if (path.empty()) return {};
-  const auto& readSchema = InstalledDomainReaders().schemaFile;
-  if (!readSchema) {
-    // Without a reader the domain stays as it is rather than vanish.
-    status = QuireStatus(kProcessingError, host_message::kSchemaUnreadable, path,
-                         "no schema reader is installed");
-    WriteLine(status.Text());
-    return {};
-  }
+  auto readSchema = InstalledDomainReaders().schemaFile;
+  if (!readSchema) readSchema = ReadRemoteSchema;
 
   // The reader registers the domain anew under the same name. This one is parked, not
   // destroyed: callers further up hold references to it, and the classes and objects of earlier
   // commands point into its class records.
-  DomainRegistry::instance().retireDomain(*this);
+  DomainRegistry& registry = DomainRegistry::instance();
+  const std::size_t place = registry.retireDomain(*this);
   QuireStatus readStatus;
   if (!readSchema(path, readStatus)) {
     if (readStatus.IsOk()) {
@@ -143,6 +139,9 @@ QuireObjectList QuireRemoteDomain::getSelectedObjects(QuireStatus& status,
     }
     WriteLine(readStatus.Text());
     status = readStatus;
+    // A schema that cannot be read registers nothing: the domain as it was serves on, rather
+    // than leave every later lookup of its name failing.
+    if (!registry.hasDomainNamed(name())) registry.reinstateDomain(*this, place);
     return {};
   }
   // The extensions may name classes of the new schema; a failure there leaves the reload done.

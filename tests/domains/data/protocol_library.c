@@ -99,3 +99,10 @@ void Query(const char* query, char* header, const char** response, unsigned long
     Answer("Failure", text, sizeof text - 1, header, response, length);
   }
 }
+
+/* The answer buffer goes with the library when it is unloaded. */
+__attribute__((destructor)) static void FreeAnswerBuffer(void) {
+  free(buffer);
+  buffer = NULL;
+  capacity = 0;
+}
