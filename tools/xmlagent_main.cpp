@@ -31,7 +31,8 @@ constexpr const char* kUsage =
     "       xmlagent check TEMPLATE | schema [DOMAIN]   (see xmlagent check --help)\n"
     "Generates one page as the portal would ask for it; or prints the ancestors of the\n"
     "artifact that LOCATOR names, joined by \":\", as the portal's tree asks for them.\n"
-    "  --home DIR          installation folder (default: the sample installation)\n"
+    "  --home DIR          installation folder (default: the sample installation, built\n"
+    "                      from sample/install with the sample domain library)\n"
     "  --user-data DIR     user-data folder; generated/ and logs/ go below it\n"
     "  --timeout MS        request timeout; 0 generates on the command thread (default 0)\n"
     "  --set KEY=VALUE     any init parameter; repeatable; it wins over the options below\n"
@@ -50,7 +51,7 @@ constexpr const char* kUsage =
     "failure (ancestors: no answer), 2 bad usage.\n";
 
 struct Options {
-  std::string home = XMLAGENT_SOURCE_DIR "/sample/install";
+  std::string home = XMLAGENT_SAMPLE_HOME;
   std::string userData = XMLAGENT_BINARY_DIR "/sample-data";
   std::string timeout = "0";
   std::vector<std::pair<std::string, std::string>> settings;

@@ -17,7 +17,8 @@ import java.util.regex.Pattern;
  * parameters hold for the life of the process).
  *
  * <p>Usage: XmlAgentHarness SCENARIO TEMP_DIR, with -Dxmlagent.sample=the sample folder. Prints
- * one line per check and "N passed, M failed"; exits 1 when a check failed.
+ * one line per check and "N passed, M failed"; exits 1 when a check failed. The issues scenario
+ * also wants -Dxmlagent.issuesLibrary=the built sample domain library ISSUES.so.
  */
 public final class XmlAgentHarness {
   private static final String NOT_IMPLEMENTED = "Method Not Implemented";
@@ -38,7 +39,7 @@ public final class XmlAgentHarness {
   public static void main(String[] args) throws Exception {
     if (args.length != 2 || System.getProperty("xmlagent.sample") == null) {
       System.err.println("usage: java -Dxmlagent.sample=DIR XmlAgentHarness "
-          + "basics|sync|async|threads|exit|exit-check|demo|datasource|extensions TEMP_DIR");
+          + "basics|sync|async|threads|exit|exit-check|demo|datasource|extensions|issues TEMP_DIR");
       System.exit(2);
     }
     String scenario = args[0];
@@ -62,6 +63,7 @@ public final class XmlAgentHarness {
       case "demo" -> harness.demo();
       case "datasource" -> harness.dataSource();
       case "extensions" -> harness.extensions();
+      case "issues" -> harness.issues();
       default -> {
         System.err.println("unknown scenario " + scenario);
         System.exit(2);
@@ -239,6 +241,67 @@ public final class XmlAgentHarness {
             && text.contains(">Müller &amp; Söhne GmbH<") && text.contains(">Graz<"));
     checks.check("the template's own non-ASCII text is kept",
         text.contains("Datensätze") && text.contains("CSV-Übersicht") && text.contains("–"));
+  }
+
+  /**
+   * The issue tracker page over the sample domain library ISSUES.so (installed into the home's
+   * domains folder beside the schema Issues.dom), asked for in the portal's normal queued mode.
+   * The template declares windows-1252, so the page is read in that code page.
+   */
+  private void issues() throws Exception {
+    String library = System.getProperty("xmlagent.issuesLibrary");
+    checks.check("the sample domain library is given", library != null && Files.exists(Path.of(library)),
+        String.valueOf(library));
+    if (library == null) {
+      System.exit(checks.finish());
+    }
+    Files.copy(Path.of(library), inst.home.resolve("domains").resolve("ISSUES.so"));
+    Path page = inst.generated.resolve("issues.htm");
+    Files.copy(sample.resolve("templates").resolve("issues.htm"), page);
+    Path tracker = sample.resolve("data").resolve("issues").resolve("issues.csv");
+    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
+        "FILE_NAME=" + page,
+        "ARTIFACT_LOCATOR=Issues:Tracker:File=" + tracker,
+        "SERVER_URL=" + Installation.SERVER,
+        "TEMPLATE_ID=issues"), StandardCharsets.UTF_8);
+    inst.bind(agent, "20000");
+    agent.init();
+    agent.generateFromLinkWithAParameterFile();
+    agent.close();
+    checks.check("the request is queued", inst.logContains("Queued request for issues"));
+    checks.check("the log has the timing line", inst.logContains("Template issues generated in "));
+    checks.check("no error page is written",
+        !Files.exists(inst.generated.resolve("issuesERR.htm")));
+    String text = new String(Files.readAllBytes(page), Charset.forName("windows-1252"));
+    checks.check("the page still declares windows-1252", text.contains("charset=windows-1252"));
+    checks.check("the comments became commands",
+        !text.contains("class=msocomanchor") && !text.contains("class=\"msocomanchor\""));
+    int source = text.indexOf("issues.csv<");
+    checks.check("the tracker's file and issue count are shown",
+        source >= 0 && text.indexOf(">12<", source) > source
+            && text.indexOf(">12<", source) < source + 400, String.valueOf(source));
+    // The table sorts its keys numerically: TK-2 before TK-10, TK-10 before TK-11.
+    int tk2 = text.indexOf(">TK-2<");
+    int tk10 = text.indexOf(">TK-10<");
+    int tk11 = text.indexOf(">TK-11<");
+    checks.check("the issues are sorted by key as numbers", tk2 >= 0 && tk2 < tk10 && tk10 < tk11,
+        tk2 + " / " + tk10 + " / " + tk11);
+    checks.check("an estimate goes through the number modifier", text.contains(">3.500<"));
+    checks.check("the votes are whole numbers", text.contains(">34<"));
+    checks.check("a name with an umlaut survives the code page", text.contains(">Katrin M\u00fcller<"));
+    checks.check("a title with a diaeresis survives the code page",
+        text.contains("Refund screen says \"na\u00efve\""));
+    checks.check("the formatted description is written as HTML",
+        text.contains("<li>Heat the guide before printing</li>"));
+    Path pictures = inst.generated.resolve("issues_files");
+    long written;
+    try (var files = Files.list(pictures)) {
+      written = files.filter(p -> p.toString().endsWith(".png")).count();
+    } catch (java.io.IOException e) {
+      written = 0;
+    }
+    // Four avatars and the three screenshots.
+    checks.check("the pictures are written beside the page", written == 7, written + " pictures");
     checkNoJniWarnings();
   }
 
