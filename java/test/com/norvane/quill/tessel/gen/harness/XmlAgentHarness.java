@@ -241,6 +241,7 @@ public final class XmlAgentHarness {
             && text.contains(">Müller &amp; Söhne GmbH<") && text.contains(">Graz<"));
     checks.check("the template's own non-ASCII text is kept",
         text.contains("Datensätze") && text.contains("CSV-Übersicht") && text.contains("–"));
+    checkNoJniWarnings();
   }
 
   /**
