@@ -73,23 +73,6 @@ bool IsRegionEnd(MarkerKind kind) {
          kind == MarkerKind::kEndLimit || kind == MarkerKind::kEndLink;
 }
 
-std::string TypeName(int32_t type) {
-  switch (type) {
-    case QuireType::BOOLEAN:
-      return "BOOLEAN";
-    case QuireType::NUMBER:
-      return "NUMBER";
-    case QuireType::STRING:
-      return "STRING";
-    case QuireType::FILENAME:
-      return "FILENAME";
-    case QuireType::GRAPHIC:
-      return "GRAPHIC";
-    default:
-      return "undefined";
-  }
-}
-
 // The modifiers that a DISPLAY of an attribute of `type` may carry.
 std::string FittingModifiers(int32_t type) {
   switch (type) {
@@ -420,8 +403,9 @@ class Checker {
           const std::string misfit = ModifierMisfit(At(fields, 6), display.attribute().type());
           if (!misfit.empty())
             add(i, "the modifier \"" + At(fields, 6) + "\" " + misfit + "; attribute " +
-                       display.attribute().name() + " is " + TypeName(display.attribute().type()) +
-                       " and takes " + FittingModifiers(display.attribute().type()));
+                       display.attribute().name() + " is " +
+                       QuireType::NameOf(display.attribute().type()) + " and takes " +
+                       FittingModifiers(display.attribute().type()));
           return;
         }
         if (!ResolveClass(At(fields, 2), At(fields, 3), cls, problem)) break;
@@ -436,7 +420,7 @@ class Checker {
         } else if (status.Kind() == kSyntaxError &&
                    status.Message().find("Modifier") != std::string::npos) {
           problem = "the modifier \"" + At(fields, 6) + "\" does not fit attribute " + name +
-                    " of type " + TypeName(attribute.type()) + "; it takes " +
+                    " of type " + QuireType::NameOf(attribute.type()) + "; it takes " +
                     FittingModifiers(attribute.type());
         }
         break;

@@ -21,6 +21,25 @@ inline constexpr int32_t WILDCARD = 5;
 inline constexpr int32_t UNDEFINED = 12;
 // The effective type of a STRING attribute whose texts are HTML fragments (formatted text).
 inline constexpr int32_t FORMATTED_TEXT = 9;
+
+// The type's name as listings and messages show it: "BOOLEAN", "NUMBER", "STRING", "FILENAME",
+// "GRAPHIC", or "undefined" for any other code.
+inline const char* NameOf(int32_t type) {
+  switch (type) {
+    case BOOLEAN:
+      return "BOOLEAN";
+    case NUMBER:
+      return "NUMBER";
+    case STRING:
+      return "STRING";
+    case FILENAME:
+      return "FILENAME";
+    case GRAPHIC:
+      return "GRAPHIC";
+    default:
+      return "undefined";
+  }
+}
 }  // namespace QuireType
 
 // The ordered values that identify an object (constructor or selector arguments).

@@ -10,23 +10,6 @@
 
 namespace {
 
-std::string TypeName(int32_t type) {
-  switch (type) {
-    case QuireType::BOOLEAN:
-      return "BOOLEAN";
-    case QuireType::NUMBER:
-      return "NUMBER";
-    case QuireType::STRING:
-      return "STRING";
-    case QuireType::FILENAME:
-      return "FILENAME";
-    case QuireType::GRAPHIC:
-      return "GRAPHIC";
-    default:
-      return "undefined";
-  }
-}
-
 // The domains asked for; empty when the named one is not loaded.
 std::vector<QuireAbstractDomain*> Selected(const std::optional<std::string>& name) {
   DomainRegistry& registry = DomainRegistry::instance();
@@ -61,7 +44,7 @@ void TextArguments(const char* title, const std::vector<QuireAttribute>& argumen
   if (arguments.empty()) return;
   out += std::string("    ") + title + ":";
   for (const QuireAttribute& argument : arguments)
-    out += " " + argument.name() + " (" + TypeName(argument.type()) + ")";
+    out += " " + argument.name() + " (" + QuireType::NameOf(argument.type()) + ")";
   out += "\n";
 }
 
@@ -69,7 +52,7 @@ std::string JsonFeatures(const std::vector<QuireAttribute>& attributes) {
   std::string out = "[";
   for (std::size_t i = 0; i < attributes.size(); ++i) {
     out += (i > 0 ? "," : "") + std::string("{\"name\":") + Json(attributes[i].name()) +
-           ",\"type\":" + Json(TypeName(attributes[i].type())) + "}";
+           ",\"type\":" + Json(QuireType::NameOf(attributes[i].type())) + "}";
   }
   return out + "]";
 }
@@ -101,7 +84,8 @@ bool SchemaText(const std::optional<std::string>& name, std::string& out) {
         out += (i == 0 ? " : " : ", ") + supers[i].target().name();
       out += "\n";
       for (const QuireAttribute& attribute : cls.attributes())
-        out += "    attribute " + attribute.name() + " " + TypeName(attribute.type()) + "\n";
+        out +=
+            "    attribute " + attribute.name() + " " + QuireType::NameOf(attribute.type()) + "\n";
       for (const QuireRelationship& step : cls.unaryRelationships())
         out += "    U=" + step.name() + " -> " + step.target().name() + " (one)\n";
       for (const QuireRelationship& step : cls.naryRelationships())
