@@ -15,10 +15,11 @@ document in Word's comment list.
 
 Usage: make_report_template.py BENCH_FOLDER OUTPUT   (BENCH_FOLDER holds gen/make_templates.py)
 """
-import importlib.util
 import os
 import re
+import runpy
 import sys
+import types
 
 DOMAIN = "Artifacts"
 ROW = f"R:a:{DOMAIN}:artifact:d:{DOMAIN}:Database:N=artifact:!=A:{DOMAIN}:artifact::status:SRejected::A:{DOMAIN}:artifact::priority,A:{DOMAIN}:artifact::ident"
@@ -64,10 +65,9 @@ def main(argv):
     if len(argv) != 3:
         print(__doc__, file=sys.stderr)
         return 2
-    spec = importlib.util.spec_from_file_location(
-        "make_templates", os.path.join(argv[1], "gen", "make_templates.py"))
-    templates = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(templates)
+    # The comparison's own template maker, read for its skeleton and field names.
+    templates = types.SimpleNamespace(
+        **runpy.run_path(os.path.join(argv[1], "gen", "make_templates.py")))
 
     def field(name):
         shown = token("DISPLAY", f"F:a:{DOMAIN}:artifact::{name}:SAA:") + f"&lt;{name}&gt;"
