@@ -17,6 +17,7 @@
 #include "generate/web_page_generator.h"
 #include "platform/com_error.h"
 #include "platform/dom/dom_document.h"
+#include "platform/dom/xml_wellformedness.h"
 #include "platform/file_io.h"
 #include "platform/log.h"
 
@@ -47,6 +48,12 @@ std::shared_ptr<platform::DomDocument> LoadOrConvert(const std::string& fileName
   }
   std::string message;
   if (LoadTemplate(*document, fileName, message)) return document;
+  // Conversion would not make a template shallower: the file is left as it is.
+  if (document->parseError().errorCode == platform::kXmlErrorNestingTooDeep) {
+    status = QuireStatus(kProcessingError, fileName + ": " + message);
+    errors.add(status);
+    return nullptr;
+  }
   platform::Log("The template has not been converted to XML, performance will be impaired. (" +
                     fileName + ")",
                 platform::kLogWarning);

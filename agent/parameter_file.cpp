@@ -3,12 +3,14 @@
 
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <stdexcept>
 #include <string_view>
 
 #include "agent/agent_message.h"
 #include "foundation/host_hooks.h"
+#include "foundation/input_limits.h"
 #include "platform/config.h"
 #include "platform/file_io.h"
 
@@ -108,9 +110,15 @@ PageRequest ReadParameterFile(const std::string& path, const std::vector<std::st
   const std::string text = ReadRegularFile(path);
   PageRequest parameters;
   std::string_view rest = text;
-  while (!rest.empty()) {
+  for (std::size_t lineNumber = 1; !rest.empty(); ++lineNumber) {
     size_t end = rest.find('\n');
-    ApplyLine(CleanLine(rest.substr(0, end)), keys, parameters);
+    const std::string_view line = rest.substr(0, end);
+    if (line.size() > kMaxTextLineBytes) {
+      throw std::runtime_error(path + ": line " + std::to_string(lineNumber) + " has " +
+                               std::to_string(line.size()) + " bytes, more than the limit of " +
+                               std::to_string(kMaxTextLineBytes) + " bytes in a line");
+    }
+    ApplyLine(CleanLine(line), keys, parameters);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
   }
   if (trimPasswordValue) parameters.passwordValue = Trimmed(parameters.passwordValue);

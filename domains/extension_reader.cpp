@@ -1,10 +1,13 @@
 // Reading DOMAIN.EXT: the file checked and read whole, then parsed with its folder for scripts.
 #include "domains/extension_reader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
+#include <string>
 
 #include "domains/extension_parse.h"
+#include "foundation/input_limits.h"
 #include "platform/file_io.h"
 #include "platform/work_limits.h"
 
@@ -45,6 +48,17 @@ bool ReadDomainExtensionFile(const std::string& path, QuireStatus& status) {
                          "not a text file (a zero byte at offset " + std::to_string(zero) + ")");
     std::cerr << path << ": " << status.Message() << "\n";
     return false;
+  }
+  for (size_t start = 0, line = 1; start < text.size(); ++line) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    if (end - start > kMaxTextLineBytes) {
+      status = QuireStatus(kProcessingError,
+                           "line " + std::to_string(line) + " is longer than the limit of " +
+                               std::to_string(kMaxTextLineBytes) + " bytes in a line");
+      std::cerr << path << ": " << status.Message() << "\n";
+      return false;
+    }
+    start = end + 1;
   }
   ExtensionSettings settings;
   const size_t slash = path.find_last_of('/');

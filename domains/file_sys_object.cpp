@@ -55,6 +55,14 @@ std::string ArgumentsText(const QuireDomainObject& object, QuireStatus& status) 
   return text;
 }
 
+// One object past the REPEAT limit: the walk sees the limit passed and names it, and a folder
+// or record file of millions of entries is never made into objects whole.
+std::uint64_t ListingCap() {
+  return platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey,
+                                   platform::kDefaultMaxRepeatObjects) +
+         1;
+}
+
 }  // namespace
 
 FileSysObject::FileSysObject(QuireClass cls, std::string fullName)
@@ -197,7 +205,9 @@ void Contents(QuireObjectList& result, const QuireObject& object, QuireStatus& s
     return;
   }
   const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-  for (std::string name = listing.next(); !name.empty(); name = listing.next()) {
+  const std::uint64_t cap = ListingCap();
+  for (std::string name = listing.next(); !name.empty() && result.size() < cap;
+       name = listing.next()) {
     if (name == "." || name == "..") continue;
     QuireStatus entryStatus;
     QuireObject entry = domain->makeEntryObject(prefix + name, entryStatus);
@@ -217,7 +227,9 @@ void Records(QuireObjectList& result, const QuireObject& object, QuireStatus& st
   if (domain == nullptr) return;
   const QuireClass recordClass = domain->fileRecordClass();
   RecordFileReader reader;
-  for (bool more = reader.open(found->fullName()); more; more = reader.next()) {
+  const std::uint64_t cap = ListingCap();
+  for (bool more = reader.open(found->fullName()); more && result.size() < cap;
+       more = reader.next()) {
     result.emplace_back(std::make_unique<FileRecordObject>(recordClass, found->fullName(),
                                                            reader.record(), reader.uniqueKey()));
   }

@@ -1,9 +1,12 @@
 #include "generate/outline_entries.h"
 
 #include <ctime>
+#include <vector>
 
+#include "foundation/input_limits.h"
 #include "generate/link_texts.h"
 #include "generate/script_escaping.h"
+#include "platform/com_error.h"
 
 namespace {
 
@@ -41,7 +44,15 @@ std::string OutlineIdAt(std::chrono::system_clock::time_point time) {
 std::string OutlineIds::next(std::chrono::system_clock::time_point time) {
   // At most 17 digits (year, then two digits each and three for the millisecond): it fits.
   unsigned long long id = std::stoull(OutlineIdAt(time));
-  while (!given_.insert(id).second) ++id;
+  // The first id at or after it that was not given out, and every id passed on the way then
+  // points there (so a page of many entries made within a few milliseconds stays linear).
+  std::vector<unsigned long long> passed;
+  for (auto given = following_.find(id); given != following_.end(); given = following_.find(id)) {
+    passed.push_back(id);
+    id = given->second;
+  }
+  for (const unsigned long long step : passed) following_[step] = id;
+  following_[id] = id + 1;
   return std::to_string(id);
 }
 
@@ -49,6 +60,14 @@ std::string AppendOutlineEntry(platform::DomDocument& outline, OutlineIds& ids,
                                const OutlineEntryTexts& entry,
                                std::chrono::system_clock::time_point time) {
   const DomNode root = outline.documentElement();
+  if (ids.count() >= kMaxOutlineEntries) {
+    // No part of the outline goes to the portal: it would miss entries without saying so.
+    outline.loadXML("<outline></outline>");
+    throw platform::ComError(platform::kE_FAIL, "The page has more than " +
+                                                    std::to_string(kMaxOutlineEntries) +
+                                                    " outline entries (portal links and URLs), "
+                                                    "the limit of outline entries");
+  }
   const std::string id = ids.next(time);
   const DomNode element = outline.createElement("outline");
   element.setAttribute("text", DecodeReference(entry.label));

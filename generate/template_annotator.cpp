@@ -90,13 +90,26 @@ std::vector<DomNode> PathDown(const DomNode& top, const DomNode& node) {
   return {};
 }
 
+std::size_t DepthOf(DomNode node) {
+  std::size_t depth = 0;
+  for (; node; node = node.parentNode()) ++depth;
+  return depth;
+}
+
+// Linear in the depth, however deep the page nests: the deeper node climbs to the level of the
+// other, then both climb together until they meet (null when they are in different trees).
 DomNode NearestCommonAncestor(const DomNode& a, const DomNode& b) {
-  std::vector<DomNode> aboveA;
-  for (DomNode at = a; at; at = at.parentNode()) aboveA.push_back(at);
-  for (DomNode at = b; at; at = at.parentNode()) {
-    if (std::find(aboveA.begin(), aboveA.end(), at) != aboveA.end()) return at;
+  DomNode fromA = a;
+  DomNode fromB = b;
+  std::size_t depthA = DepthOf(a);
+  std::size_t depthB = DepthOf(b);
+  for (; depthA > depthB; --depthA) fromA = fromA.parentNode();
+  for (; depthB > depthA; --depthB) fromB = fromB.parentNode();
+  while (fromA && !(fromA == fromB)) {
+    fromA = fromA.parentNode();
+    fromB = fromB.parentNode();
   }
-  return {};
+  return fromA;
 }
 
 // The child of `container` that is `node` or holds it.

@@ -1,7 +1,6 @@
 #include "generate/template_generator.h"
 
 #include <algorithm>
-#include <climits>
 #include <filesystem>
 #include <unordered_map>
 #include <unordered_set>
@@ -13,6 +12,7 @@
 #include "commands/field.h"
 #include "commands/general_source.h"
 #include "commands/master_command.h"
+#include "commands/parse_limits.h"
 #include "commands/replicator.h"
 #include "commands/stipulator.h"
 #include "domains/domain_registry.h"
@@ -135,7 +135,14 @@ int ReadMaxRecursionLevel() {
   bool valid = false;
   const double level = ParseDecimal(setting.Value(), valid);
   if (!valid || level < 1) return 0;
-  return level >= INT_MAX ? INT_MAX : static_cast<int>(level);
+  if (level > TemplateGenerator::kHardRecursionLimit) {
+    platform::Log("MaxRecursionLevel " + setting.Value() + " is taken as " +
+                      std::to_string(TemplateGenerator::kHardRecursionLimit) +
+                      ", the most recursion levels a page may have",
+                  platform::kLogWarning);
+    return TemplateGenerator::kHardRecursionLimit;
+  }
+  return static_cast<int>(level);
 }
 
 void RefreshWordDomain() {
@@ -226,6 +233,7 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
   maxRepeatObjects_ =
       platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey, platform::kDefaultMaxRepeatObjects);
   pageBytes_ = document_ ? document_->xml().size() : 0;
+  if (pageBody && !checkCommandNesting(pageBody)) return false;
   if (pageBody) walk(pageBody);
   ForgetCommentPlaces(pageBody);
   if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
@@ -298,6 +306,27 @@ bool TemplateGenerator::walk(const DomNode& pageBody) {
   QuireStatus dateStatus;
   ConvertDateFields(pageBody, dateStatus);
   RenumberLists(pageBody);
+  return true;
+}
+
+bool TemplateGenerator::checkCommandNesting(const DomNode& pageBody) {
+  // The walk goes one call deeper for each command inside another: the template's nesting is
+  // checked once, before the walk, so that no copy can take it past the stack.
+  for (const DomNode& element : AllCommands(pageBody)) {
+    std::size_t depth = 1;
+    for (DomNode up = element.parentNode(); up && !(up == pageBody); up = up.parentNode()) {
+      if (IsCommand(up)) ++depth;
+    }
+    if (depth <= static_cast<std::size_t>(kMaxCommandNesting)) continue;
+    reporting_ = element;
+    const QuireStatus status(kEvaluationError, "Commands nested " + std::to_string(depth) +
+                                                   " deep, more than the limit of " +
+                                                   std::to_string(kMaxCommandNesting) +
+                                                   " nested commands");
+    report(host_message::kTemplateCommandFailed, &status, CommandText(element));
+    setStatus(status);
+    return false;
+  }
   return true;
 }
 

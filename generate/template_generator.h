@@ -42,7 +42,8 @@ struct RepeatCopyRequest {
 
 class TemplateGenerator {
  public:
-  // Recursion stops here when "MaxRecursionLevel" sets no limit of its own.
+  // Recursion stops here when "MaxRecursionLevel" sets no limit of its own or a higher one: each
+  // level is one more call of the walk, and the walk must fit a Java thread's stack.
   static constexpr int kHardRecursionLimit = 64;
 
   // `templateDocument` is the annotated template, rewritten in place into the page;
@@ -65,6 +66,7 @@ class TemplateGenerator {
                            const std::string& templateId, std::optional<std::string>& outline);
 
   const std::string& templatePath() const { return templatePath_; }
+  // The configured "MaxRecursionLevel" up to kHardRecursionLimit; 0 when none is configured.
   int maxRecursionLevel() const { return maxRecursionLevel_; }
 
  protected:
@@ -122,6 +124,8 @@ class TemplateGenerator {
   QuireStatus completeOpenCommands(const platform::DomNode& body);
   QuireStatus prepareDomains(const platform::DomNode& body);
   bool walk(const platform::DomNode& body);
+  // False (reported, with the status set) when commands nest deeper than kMaxCommandNesting.
+  bool checkCommandNesting(const platform::DomNode& body);
   void countMasters(const platform::DomNode& body);
 
   bool processOpen(QuireBindingList& context, const platform::DomNode& element,

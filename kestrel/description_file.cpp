@@ -2,8 +2,11 @@
 #include "kestrel/description_file.h"
 
 #include <fstream>
+#include <istream>
 #include <sstream>
+#include <string>
 
+#include "foundation/input_limits.h"
 #include "foundation/text_helpers.h"
 #include "platform/com_error.h"
 
@@ -21,6 +24,22 @@ std::vector<std::string> SplitList(const std::string& text) {
   return items;
 }
 
+// The next line without its line feed, read no further than kMaxTextLineBytes; false at the end.
+// A longer line throws before the rest of it is read.
+bool ReadBoundedLine(std::istream& in, std::string& line, bool& tooLong) {
+  line.clear();
+  tooLong = false;
+  if (in.peek() == std::char_traits<char>::eof()) return false;
+  for (int c = in.get(); c != std::char_traits<char>::eof() && c != '\n'; c = in.get()) {
+    if (line.size() == kMaxTextLineBytes) {
+      tooLong = true;
+      return true;
+    }
+    line += static_cast<char>(c);
+  }
+  return true;
+}
+
 class DescriptionReader {
  public:
   DescriptionReader(const std::string& path, Schema& schema) : path_(path), schema_(schema) {}
@@ -29,7 +48,7 @@ class DescriptionReader {
     std::ifstream in(path_, std::ios::binary);
     if (!in) Fail(0, "cannot be read");
     std::string line;
-    while (std::getline(in, line)) {
+    while (ReadLine(in, line)) {
       ++lineNumber_;
       if (lineNumber_ == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
       line = std::string(TrimmedBlanks(line));
@@ -44,6 +63,16 @@ class DescriptionReader {
   }
 
  private:
+  bool ReadLine(std::istream& in, std::string& line) {
+    bool tooLong = false;
+    if (!ReadBoundedLine(in, line, tooLong)) return false;
+    if (tooLong) {
+      Fail(lineNumber_ + 1, "line longer than the limit of " + std::to_string(kMaxTextLineBytes) +
+                                " bytes in a line");
+    }
+    return true;
+  }
+
   [[noreturn]] void Fail(int line, const std::string& problem) const {
     throw platform::ComError(
         platform::kE_FAIL,

@@ -1,9 +1,13 @@
 // The SQLite connection and statement owners.
 #include "kestrel/sqlite_handle.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/com_error.h"
+#include "platform/work_limits.h"
 
 namespace kestrel {
 
@@ -16,8 +20,23 @@ namespace {
 // prepared for one use rather than kept.
 constexpr size_t kMaxCachedStatements = 256;
 
+// One value of a database (a text, a picture) is read up to the limit of a data file.
+std::uint64_t MaxValueBytes() {
+  return std::min<std::uint64_t>(
+      platform::ConfiguredLimit(platform::kMaxDataFileBytesKey, platform::kDefaultMaxDataFileBytes),
+      INT_MAX);
+}
+
 [[noreturn]] void ThrowSqlite(sqlite3* database, const std::string& what) {
-  throw ComError(kE_FAIL, what + ": " + sqlite3_errmsg(database));
+  std::string message = what + ": " + sqlite3_errmsg(database);
+  if (sqlite3_errcode(database) == SQLITE_TOOBIG) {
+    message += " (a value of more than " +
+               platform::LimitText(
+                   platform::kMaxDataFileBytesKey,
+                   static_cast<std::uint64_t>(sqlite3_limit(database, SQLITE_LIMIT_LENGTH, -1))) +
+               ")";
+  }
+  throw ComError(kE_FAIL, message);
 }
 
 }  // namespace
@@ -88,6 +107,7 @@ Connection::Connection(const std::string& path) : path_(path) {
     throw ComError(kE_FAIL, path + ": " + message);
   }
   sqlite3_busy_timeout(database_, 2000);
+  sqlite3_limit(database_, SQLITE_LIMIT_LENGTH, static_cast<int>(MaxValueBytes()));
 }
 
 Connection::~Connection() {

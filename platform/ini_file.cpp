@@ -1,5 +1,8 @@
 #include "platform/ini_file.h"
 
+#include <cstdio>
+
+#include "foundation/input_limits.h"
 #include "platform/file_io.h"
 
 namespace platform {
@@ -57,15 +60,21 @@ bool IniNamesEqual(std::string_view a, std::string_view b) {
   return true;
 }
 
-IniFile IniFile::Parse(std::string_view text) {
+IniFile IniFile::Parse(std::string_view text, std::size_t* longLine) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
     text.remove_prefix(kByteOrderMark.size());
   }
   IniFile file;
-  while (!text.empty()) {
+  if (longLine != nullptr) *longLine = 0;
+  for (std::size_t lineNumber = 1; !text.empty(); ++lineNumber) {
     size_t end = text.find('\n');
-    ParseLine(text.substr(0, end), file.sections_);
+    const std::string_view line = text.substr(0, end);
+    if (line.size() <= kMaxTextLineBytes) {
+      ParseLine(line, file.sections_);
+    } else if (longLine != nullptr && *longLine == 0) {
+      *longLine = lineNumber;
+    }
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
@@ -80,7 +89,12 @@ bool IniFile::Load(const std::string& path, std::string* error) {
     if (error != nullptr) *error = path + ": " + reason;
     return false;
   }
-  *this = Parse(text);
+  std::size_t longLine = 0;
+  *this = Parse(text, &longLine);
+  if (longLine != 0) {
+    std::fprintf(stderr, "%s: line %zu is longer than the limit of %zu bytes in a line: left out\n",
+                 path.c_str(), longLine, kMaxTextLineBytes);
+  }
   return true;
 }
 

@@ -38,11 +38,13 @@ struct IniSection {
 
 class IniFile {
  public:
-  // Parses INI text; never fails (odd lines are skipped).
-  static IniFile Parse(std::string_view text);
+  // Parses INI text; never fails (odd lines are skipped, and so are lines longer than
+  // kMaxTextLineBytes: the number of the first of those goes to `longLine` when asked for).
+  static IniFile Parse(std::string_view text, std::size_t* longLine = nullptr);
 
   // Reads and parses the file at path. A missing or unreadable file gives an empty IniFile and
-  // false; the error text, when asked for, says why.
+  // false; the error text, when asked for, says why. A line left out for its length is named on
+  // the standard error stream (which reaches the log).
   bool Load(const std::string& path, std::string* error = nullptr);
 
   // The value of key in section (first matching section, first matching key in it), quotes

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "foundation/text_helpers.h"
 #include "platform/child_process.h"
 #include "platform/file_io.h"
+#include "platform/work_limits.h"
 
 namespace platform {
 
@@ -232,6 +234,15 @@ std::string RunWithOutput(const std::string& command, const std::string& argumen
     return "";
   }
 
+  // The output becomes one value: past the limit of a data file it is not read at all.
+  const std::uint64_t limit = ConfiguredLimit(kMaxDataFileBytesKey, kDefaultMaxDataFileBytes);
+  if (std::uint64_t size = 0; RegularFileFailure(outputFile.Path(), &size) == 0 && size > limit) {
+    status = QuireStatus(kProcessingError, commandLine + ": the output has " +
+                                               std::to_string(size) + " bytes, more than " +
+                                               LimitText(kMaxDataFileBytesKey, limit));
+    std::fprintf(stderr, "%s\n", status.Message().c_str());
+    return "";
+  }
   std::string bytes;
   if (const auto failure = ReadOutputFile(outputFile.Path(), bytes, error)) {
     status = ScriptFailure(*failure, error);

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "foundation/input_limits.h"
 #include "platform/dom/xml_encoding.h"
 
 namespace platform {
@@ -545,7 +546,15 @@ bool Checker::ParseStartTag() {
         rootSeen_ = true;
         rootName_ = name;
       }
-      if (c == '>') open_.push_back({name, lt});
+      if (c == '>') {
+        // Refused here, before any walk of the tree could go this deep.
+        if (open_.size() >= kMaxElementNesting) {
+          return Fail(kXmlErrorNestingTooDeep, lt,
+                      "The element " + tag() + " is nested deeper than the limit of " +
+                          std::to_string(kMaxElementNesting) + " nested elements.");
+        }
+        open_.push_back({name, lt});
+      }
       return true;
     }
     if (!spaced) {

@@ -24,6 +24,7 @@ inline constexpr int32_t kXmlErrorBadComment = -1009;        // "--" inside a co
 inline constexpr int32_t kXmlErrorBadName = -1010;
 inline constexpr int32_t kXmlErrorBadDeclaration = -1011;  // XML declaration or DOCTYPE
 inline constexpr int32_t kXmlErrorUnterminated = -1012;    // comment, CDATA, PI, tag, value
+inline constexpr int32_t kXmlErrorNestingTooDeep = -1013;  // past kMaxElementNesting
 
 // Checks that `utf8` (no byte-order mark; a leading U+FEFF is skipped) is a well-formed XML 1.0
 // document. Returns true when it is; otherwise fills errorCode, reason, line, linepos, filepos and

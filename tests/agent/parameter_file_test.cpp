@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/input_limits.h"
 #include "platform/config.h"
 #include "platform/resource_module.h"
 #include "test_support.h"
@@ -100,6 +101,24 @@ TEST_F(ParameterFileTest, MissingFileFolderAndPipeThrowWithoutHanging) {
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   for (const std::string& path : {folder_.Path("absent.txt"), folder_.Path(), pipe}) {
     EXPECT_THROW(ReadParameterFile(path, kGenerateKeys, true), std::runtime_error) << path;
+  }
+}
+
+TEST_F(ParameterFileTest, LinesUpToTheLineLimitAreReadAndALongerOneThrowsNamingIt) {
+  const std::string prefix = "ARTIFACT_LOCATOR=";
+  const std::string atLimit = prefix + std::string(kMaxTextLineBytes - prefix.size(), 'x');
+  EXPECT_EQ(Read("FILE_NAME=a.htm\n" + atLimit + "\n").artifactLocator,
+            atLimit.substr(prefix.size()));
+  try {
+    Read("FILE_NAME=a.htm\n" + atLimit + "x\n");
+    ADD_FAILURE() << "a line past the limit was read";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what())
+                  .find("line 2 has " + std::to_string(kMaxTextLineBytes + 1) +
+                        " bytes, more than the limit of " + std::to_string(kMaxTextLineBytes) +
+                        " bytes in a line"),
+              std::string::npos)
+        << error.what();
   }
 }
 

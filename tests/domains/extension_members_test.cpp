@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "extension_test_support.h"
+#include "foundation/input_limits.h"
 
 namespace {
 
@@ -238,6 +239,32 @@ TEST_F(ExtensionMembersTest, ABinaryFileIsRefusedWithoutCopyingItsBytes) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(status.Message(), "not a text file (a zero byte at offset 21)");
   EXPECT_NE(log.find(path + ": not a text file"), std::string::npos) << log;
+}
+
+// A line past the limit of a line refuses the file before anything of it is parsed; a comment
+// line at the limit is read as any comment.
+TEST_F(ExtensionMembersTest, ALinePastTheLineLimitRefusesTheFile) {
+  const std::string comment = "# " + std::string(kMaxTextLineBytes - 2, 'c') + "\n";
+  const std::string classes =
+      "EXISTING_CLASS FileSys.File\n  ATTRIBUTE Twice echo %@%FullName\nEND_CLASS\n";
+  QuireStatus status;
+  testing::internal::CaptureStdout();
+  test_support::CapturedStderr([&] {
+    EXPECT_TRUE(
+        ReadDomainExtensionFile(folder_.Write("fits/DOMAIN.EXT", comment + classes), status));
+  });
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+
+  const std::string path = folder_.Write("long/DOMAIN.EXT", "#" + comment + classes);
+  testing::internal::CaptureStdout();
+  const std::string log =
+      test_support::CapturedStderr([&] { EXPECT_FALSE(ReadDomainExtensionFile(path, status)); });
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "nothing was parsed";
+  const std::string expected = "line 1 is longer than the limit of " +
+                               std::to_string(kMaxTextLineBytes) + " bytes in a line";
+  EXPECT_EQ(status.Message(), expected);
+  EXPECT_NE(log.find(path + ": " + expected), std::string::npos) << log;
 }
 
 }  // namespace

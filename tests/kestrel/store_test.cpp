@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <string>
 
+#include "foundation/input_limits.h"
 #include "kestrel_test_support.h"
 
 namespace {
@@ -107,6 +109,9 @@ CREATE TABLE b (id INTEGER PRIMARY KEY, photo BLOB, ref INTEGER REFERENCES a(id)
       {"[Table a]\nPictureColumn = name\n", ":2: column \"name\" is not a BLOB column"},
       {"[Table a]\nColour = red\n", ":2: unknown key \"Colour\""},
       {"[Other]\n", ":1: unknown section \"Other\""},
+      {"[Table a]\n;" + std::string(kMaxTextLineBytes, 'x') + "\n",
+       ":2: line longer than the limit of " + std::to_string(kMaxTextLineBytes) +
+           " bytes in a line"},
   };
   int number = 0;
   for (const auto& [text, problem] : cases) {
@@ -115,6 +120,7 @@ CREATE TABLE b (id INTEGER PRIMARY KEY, photo BLOB, ref INTEGER REFERENCES a(id)
     store.Write(name + ".kestrel", text);
   }
   MakeDatabase(store.Path("fine.db"), schema);
+  store.Write("fine.kestrel", "[Table a]\n;" + std::string(kMaxTextLineBytes - 1, 'x') + "\n");
   auto session = OpenStore(store.Path());
   number = 0;
   for (const auto& [text, problem] : cases) {

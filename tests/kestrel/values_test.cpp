@@ -1,5 +1,7 @@
 // Property values by declared type, identifiers and locators.
 #include "kestrel_test_support.h"
+#include "platform/config.h"
+#include "platform/work_limits.h"
 
 namespace {
 
@@ -154,6 +156,29 @@ INSERT INTO loose VALUES ('first');
   EXPECT_EQ(root->Identify(0), "");
   EXPECT_NE(ErrorOf([&] { session->Locator("plant", "nothing"); }), "");
   EXPECT_NE(ErrorOf([&] { session->Locator("nothing", "part"); }), "");
+}
+
+// A value is read up to MaxDataFileBytes; a longer one fails its read with the limit named.
+TEST(KestrelValues, AValuePastMaxDataFileBytesFailsWithTheLimitNamed) {
+  test_support::TempFolder store("kestrel_long_value");
+  MakeDatabase(store.Path("notes.db"), R"(
+CREATE TABLE note (id INTEGER PRIMARY KEY, body TEXT);
+INSERT INTO note VALUES (1, printf('%.*c', 1000, 'x')), (2, printf('%.*c', 1001, 'y'));
+)");
+  platform::ClearInitParametersForTesting();
+  platform::BindInitParameter(platform::kMaxDataFileBytesKey, "1000");
+  auto session = OpenStore(store.Path());
+  std::shared_ptr<kestrel::Artifact> fits;
+  EXPECT_EQ(ErrorOf([&] { fits = session->ArtifactById("notes:note:id=1"); }), "");
+  ASSERT_TRUE(fits);
+  EXPECT_EQ(ValueOf(*fits, "body").ChangeToString(), std::string(1000, 'x'));
+  const std::string error = ErrorOf([&] {
+    auto past = session->ArtifactById("notes:note:id=2");
+    if (past) ValueOf(*past, "body");
+  });
+  platform::ClearInitParametersForTesting();
+  EXPECT_EQ(error, store.Path("notes.db") +
+                       ": string or blob too big (a value of more than MaxDataFileBytes (1000))");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "foundation/input_limits.h"
 #include "test_support.h"
 
 namespace {
@@ -66,6 +67,30 @@ TEST(IniFile, OddLinesAreSkippedAndTheRestKeepsFileOrder) {
   ASSERT_EQ(file.Sections()[1].entries.size(), 2u);
   EXPECT_EQ(file.Sections()[1].entries[1].name, "flag");
   EXPECT_FALSE(file.Sections()[1].entries[1].value.has_value()) << "flag has no value";
+}
+
+// A line longer than the limit of a line is left out, and named on the error stream; a line at
+// the limit is read.
+TEST(IniFile, LinesPastTheLineLimitAreLeftOut) {
+  const std::string atLimit = "k=" + std::string(kMaxTextLineBytes - 2, 'v');
+  const std::string text =
+      "[s]\n" + atLimit + "\nlong=" + std::string(kMaxTextLineBytes, 'w') + "\nafter=1\n";
+  std::size_t longLine = 0;
+  const IniFile parsed = IniFile::Parse(text, &longLine);
+  EXPECT_EQ(longLine, 3u);
+  EXPECT_EQ(parsed.Find("s", "k"), atLimit.substr(2));
+  EXPECT_EQ(parsed.Find("s", "long"), std::nullopt);
+  EXPECT_EQ(parsed.Find("s", "after"), "1");
+
+  test_support::TempFolder folder;
+  const std::string path = folder.Write("settings.ini", text);
+  IniFile loaded;
+  const std::string written = test_support::CapturedStderr([&] { EXPECT_TRUE(loaded.Load(path)); });
+  EXPECT_EQ(loaded.Find("s", "after"), "1");
+  EXPECT_NE(written.find(path + ": line 3 is longer than the limit of " +
+                         std::to_string(kMaxTextLineBytes) + " bytes in a line: left out"),
+            std::string::npos)
+      << written;
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <string>
 #include <thread>
 
+#include "platform/config.h"
 #include "platform/resource_module.h"
+#include "platform/work_limits.h"
 #include "test_support.h"
 
 namespace {
@@ -76,6 +78,28 @@ TEST_F(ScriptRunnerTest, LargeOutputIsReadWhole) {
   EXPECT_TRUE(status.IsOk()) << status.Message();
   EXPECT_EQ(output.size(), 1048576u);
   EXPECT_EQ(output.find_first_not_of('x'), std::string::npos);
+}
+
+// The output is one value: up to MaxDataFileBytes it is read, past it the command fails with the
+// limit named and nothing of the output is kept.
+TEST_F(ScriptRunnerTest, OutputPastMaxDataFileBytesFailsTheCommand) {
+  platform::ClearInitParametersForTesting();
+  platform::BindInitParameter(platform::kMaxDataFileBytesKey, "1000");
+  QuireStatus status;
+  EXPECT_EQ(RunWithOutput("head", "-c 1000 /dev/zero | tr '\\0' x", status),
+            std::string(1000, 'x'));
+  EXPECT_TRUE(status.IsOk()) << status.Message();
+  std::string output = "not run";
+  const std::string written =
+      CapturedStderr([&] { output = RunWithOutput("head", "-c 1001 /dev/zero", status); });
+  platform::ClearInitParametersForTesting();
+  EXPECT_EQ(output, "");
+  EXPECT_EQ(status.Kind(), kProcessingError);
+  const std::string expected = "the output has 1001 bytes, more than MaxDataFileBytes (1000)";
+  EXPECT_NE(status.Message().find(expected), std::string::npos) << status.Message();
+  EXPECT_NE(status.Message().find("head -c 1001 /dev/zero"), std::string::npos)
+      << "the command is named: " << status.Message();
+  EXPECT_NE(written.find(expected), std::string::npos) << written;
 }
 
 TEST_F(ScriptRunnerTest, MissingInterpreterIsReportedBeforeAnythingRuns) {

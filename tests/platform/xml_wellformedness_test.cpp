@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <pugixml.hpp>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "foundation/input_limits.h"
 #include "platform/dom/xml_encoding.h"
 
 namespace platform {
@@ -114,14 +116,24 @@ TEST(WellFormedness, AcceptsPageMarkupDoctypesAndReferences) {
       "<!DOCTYPE a [\n<!ENTITY nbsp \"&#160;\">\n<!ATTLIST a t CDATA 'x>y'>\n]>\n<a>x&nbsp;y</a>");
 }
 
-// Accepting so deep a tree is covered by the node tests, which load one.
-TEST(WellFormedness, HundredThousandUnclosedLevelsAreCheckedWithoutRecursion) {
-  std::string open;
-  for (int i = 0; i < 100000; ++i) open += "<d>";
-  const DomParseError error = Refuse(open);
-  EXPECT_EQ(error.errorCode, kXmlErrorUnclosedElement);
-  EXPECT_NE(error.reason.find("begun on line 1, position 299998 "), std::string::npos)
-      << error.reason;
+// Elements nest up to kMaxElementNesting; the first one deeper is refused where it starts, so that
+// nothing walks a deeper document (a hundred thousand unclosed levels included).
+TEST(WellFormedness, ElementsNestUpToTheLimitOfElementNesting) {
+  const auto nested = [](std::size_t depth, bool closed) {
+    std::string text;
+    for (std::size_t i = 0; i < depth; ++i) text += "<d>";
+    for (std::size_t i = 0; closed && i < depth; ++i) text += "</d>";
+    return text;
+  };
+  ExpectAccepted(nested(kMaxElementNesting, true));
+  for (const std::size_t depth : {kMaxElementNesting + 1, std::size_t{100000}}) {
+    SCOPED_TRACE(depth);
+    const DomParseError error = Refuse(nested(depth, depth < 100000));
+    EXPECT_EQ(error.errorCode, kXmlErrorNestingTooDeep);
+    EXPECT_EQ(error.reason, "The element '<d>' is nested deeper than the limit of " +
+                                std::to_string(kMaxElementNesting) + " nested elements.");
+    EXPECT_EQ(error.linepos, static_cast<int32_t>(3 * kMaxElementNesting + 1));
+  }
 }
 
 // Random and mutated inputs: no crash, a complete error record whenever one is refused, and
