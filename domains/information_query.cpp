@@ -50,7 +50,18 @@ void QuireInformationQuery::makeQuery(const std::string& domain, const std::stri
   if (entry == nullptr || !status.IsOk()) return;
 
   std::string text = query;
-  if (text.find('\n') == std::string::npos) text += '\n';
+  if (text.empty() || text.back() != '\n') text += '\n';
+  // A query is one line. An identifier that a library answered with a line break in it would
+  // make it two, which the library would read as two queries (or as one without its newline).
+  if (text.find('\n') != text.size() - 1) {
+    std::string shown = text.substr(0, text.size() - 1);
+    for (char& c : shown) c = c == '\n' ? '|' : c;
+    status = QuireStatus(kInformationSourceError,
+                         "The query to the information source " + domain +
+                             " holds a line break, which no query may: \"" + shown + "\"");
+    WriteDiagnostic(status.Message());
+    return;
+  }
   if (entry->query == nullptr) {
     status = QuireStatus(kEvaluationError, host_message::kNoQueryFunction, domain);
     WriteDiagnostic(status.Message());

@@ -64,6 +64,21 @@ TEST_F(InformationQueryTest, TheLibraryReceivesTheQueryWithOneClosingNewline) {
   EXPECT_TRUE(ResponseLines("\n").empty());
 }
 
+TEST_F(InformationQueryTest, AQueryWithALineBreakBeforeItsEndIsNeverSent) {
+  // An identifier that a library answered with a line break in it ends up in the next query.
+  QuireStatus status;
+  std::string response;
+  const std::string log = CapturedStderr([&] { response = Ask("Proto", "echo a\nb", status); });
+  EXPECT_EQ(status.Kind(), kInformationSourceError);
+  EXPECT_EQ(status.Message(),
+            "The query to the information source Proto holds a line break, which no query may: "
+            "\"echo a|b\"");
+  EXPECT_EQ(log, "*** QuireInformationQuery::makeQuery: " + status.Message() + "\n");
+  EXPECT_TRUE(response.empty());
+  // The next query of one line is served as ever.
+  EXPECT_EQ(Ask("Proto", "echo c", status), "echo c\n");
+}
+
 TEST_F(InformationQueryTest, AFailureAnswerBecomesTheStatusMessage) {
   QuireStatus status;
   std::string response;
