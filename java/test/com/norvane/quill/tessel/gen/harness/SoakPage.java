@@ -89,14 +89,15 @@ final class SoakPage {
         .getBytes(StandardCharsets.ISO_8859_1);
   }
 
-  /** What a generate request left in the generated folder for the document named base. */
+  /** What a generate request left in the generated folder for the document named PREFIX-KIND. */
   record Outcome(String document, String errorPage, String output, boolean rewritten) {
     static Outcome read(Path generated, String base) throws IOException {
       Path document = generated.resolve(base + ".htm");
       Path errorPage = generated.resolve(base + "ERR.htm");
       Path output = generated.resolve("Output.txt");
-      return new Outcome(normalised(document, base), normalised(errorPage, base),
-          normalised(output, base),
+      String kind = base.substring(base.indexOf('-') + 1);
+      return new Outcome(normalised(document, kind), normalised(errorPage, kind),
+          normalised(output, kind),
           Files.getLastModifiedTime(document).compareTo(Installation.OLD) > 0);
     }
 
@@ -125,7 +126,7 @@ final class SoakPage {
 
   /** The outcome of a request that did nothing: the template as it was, no other file. */
   Outcome untouched(String base) {
-    return new Outcome(normalise(new String(template, StandardCharsets.ISO_8859_1), base), null,
+    return new Outcome(normalise(new String(template, StandardCharsets.ISO_8859_1), name), null,
         null, false);
   }
 
@@ -152,15 +153,20 @@ final class SoakPage {
   }
 
   /** The file's bytes as ISO-8859-1 text (one char a byte), normalised; null when missing. */
-  private static String normalised(Path file, String base) throws IOException {
+  private static String normalised(Path file, String kind) throws IOException {
     if (!Files.exists(file)) {
       return null;
     }
-    return normalise(new String(Files.readAllBytes(file), StandardCharsets.ISO_8859_1), base);
+    return normalise(new String(Files.readAllBytes(file), StandardCharsets.ISO_8859_1), kind);
   }
 
-  private static String normalise(String text, String base) {
-    String plain = text.replace(base, "@DOC@");
+  /**
+   * Documents are named PREFIX-KIND (t3-folder, ref-folder): any document of the kind becomes
+   * one name, since a queued request joined by a later caller was generated for the first
+   * caller's document and is written over the later caller's.
+   */
+  private static String normalise(String text, String kind) {
+    String plain = text.replaceAll("\\b(t\\d+|ref2?)-" + Pattern.quote(kind), "@DOC@");
     plain = WEEKDAY.matcher(plain).replaceAll("@WEEKDAY@");
     plain = DATE.matcher(plain).replaceAll("@DATE@");
     return OUTLINE_ID.matcher(plain).replaceAll(" id=\"@ID@\"");
