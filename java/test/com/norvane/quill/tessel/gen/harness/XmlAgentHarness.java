@@ -18,7 +18,9 @@ import java.util.regex.Pattern;
  *
  * <p>Usage: XmlAgentHarness SCENARIO TEMP_DIR, with -Dxmlagent.sample=the sample folder. Prints
  * one line per check and "N passed, M failed"; exits 1 when a check failed. The issues scenario
- * also wants -Dxmlagent.issuesLibrary=the built sample domain library ISSUES.so.
+ * also wants -Dxmlagent.issuesLibrary=the built sample domain library ISSUES.so (the soak uses
+ * it when given). The soak takes its size after the folder: soak TEMP_DIR [THREADS CALLS],
+ * 16 threads of 500 calls each by default.
  */
 public final class XmlAgentHarness {
   private static final String NOT_IMPLEMENTED = "Method Not Implemented";
@@ -37,9 +39,11 @@ public final class XmlAgentHarness {
   }
 
   public static void main(String[] args) throws Exception {
-    if (args.length != 2 || System.getProperty("xmlagent.sample") == null) {
+    boolean sized = args.length == 4 && args[0].equals("soak");
+    if ((args.length != 2 && !sized) || System.getProperty("xmlagent.sample") == null) {
       System.err.println("usage: java -Dxmlagent.sample=DIR XmlAgentHarness "
-          + "basics|sync|async|threads|exit|exit-check|demo|datasource|extensions|issues TEMP_DIR");
+          + "basics|sync|async|threads|exit|exit-check|demo|datasource|extensions|issues TEMP_DIR"
+          + "\n       java -Dxmlagent.sample=DIR XmlAgentHarness soak TEMP_DIR [THREADS CALLS]");
       System.exit(2);
     }
     String scenario = args[0];
@@ -64,6 +68,8 @@ public final class XmlAgentHarness {
       case "datasource" -> harness.dataSource();
       case "extensions" -> harness.extensions();
       case "issues" -> harness.issues();
+      case "soak" -> new Soak(harness.checks, harness.inst, harness.agent, sample,
+          sized ? Integer.parseInt(args[2]) : 16, sized ? Integer.parseInt(args[3]) : 500).run();
       default -> {
         System.err.println("unknown scenario " + scenario);
         System.exit(2);
