@@ -11,6 +11,7 @@
 #include "foundation/host_hooks.h"
 #include "platform/config.h"
 #include "platform/file_io.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -118,6 +119,12 @@ PageRequest ReadParameterFile(const std::string& path, const std::vector<std::st
 }
 
 void WriteOutputFile(const std::string& path, const std::string& text) {
-  if (int failure = platform::ReplaceFile(path, text))
+  if (int failure = platform::ReplaceFile(path, text)) {
+    // The portal reads the file as this request's answer: that it is not, says the log at the
+    // default level (the command thread's own line about the exception is below it).
+    platform::Log(
+        "Cannot write the result file " + path + ": " + platform::SystemErrorText(failure),
+        platform::kLogCriticalError);
     throw FileError("Cannot replace", path, failure);
+  }
 }
