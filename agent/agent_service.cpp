@@ -3,7 +3,6 @@
 #include "agent/agent_service.h"
 
 #include <cstdlib>
-#include <exception>
 #include <new>
 
 #include "agent/agent_start.h"
@@ -102,9 +101,9 @@ void AgentService::Start() {
   if (initialised_) return;
   try {
     StartSequence();
-  } catch (const std::exception& error) {
-    // A start that fails part way (out of memory) takes back what it began, so that the service
-    // is down as after any failed start and the requests' error pages say why.
+  } catch (const std::bad_alloc& error) {
+    // A start that runs out of memory part way takes back what it began, so that the service is
+    // down as after any failed start and the requests' error pages say why.
     AbandonStart();
     try {
       startFailure_ = std::string("The agent did not start: ") + error.what();
