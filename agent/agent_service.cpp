@@ -3,6 +3,7 @@
 #include "agent/agent_service.h"
 
 #include <cstdlib>
+#include <new>
 
 #include "agent/agent_start.h"
 #include "agent/domain_loading.h"
@@ -84,7 +85,13 @@ void AgentService::Serve(int32_t command) {
 
 void AgentService::OpenAgent() {
   if (agent_ != nullptr) return;
-  agent_ = std::make_unique<Agent>("My agent");
+  try {
+    agent_ = std::make_unique<Agent>("My agent");
+  } catch (const std::bad_alloc&) {
+    // No agent, so the request is not run; the log says why at the default level.
+    platform::Log("Cannot open the agent: out of memory", platform::kLogCriticalError);
+    return;
+  }
   if (!agent_->HasCore()) return;
   agentOpen_.store(true);
   Start();
@@ -92,6 +99,45 @@ void AgentService::OpenAgent() {
 
 void AgentService::Start() {
   if (initialised_) return;
+  try {
+    StartSequence();
+  } catch (const std::bad_alloc& error) {
+    // A start that runs out of memory part way takes back what it began, so that the service is
+    // down as after any failed start and the requests' error pages say why.
+    AbandonStart();
+    try {
+      startFailure_ = std::string("The agent did not start: ") + error.what();
+    } catch (...) {
+      startFailure_.clear();
+    }
+  }
+}
+
+void AgentService::AbandonStart() noexcept {
+  try {
+    queue_.StopConsumerThread();
+  } catch (...) {
+  }
+  try {
+    DomainRegistry::instance().cleanAllDomains();
+    DomainRegistry::instance().deleteAllDomains();
+  } catch (...) {
+  }
+  try {
+    ReleaseKestrelSession();
+  } catch (...) {
+  }
+  try {
+    log_.Close();
+  } catch (...) {
+  }
+  try {
+    UnloadHostResourceModule();
+  } catch (...) {
+  }
+}
+
+void AgentService::StartSequence() {
   startFailure_.clear();
   if (!LoadHostResourceModule(startFailure_)) return;
   const std::string timeout = platform::GetConfigValue("timeout");

@@ -91,10 +91,18 @@ class AgentService : private CommandServer, private RequestServer {
   GenerationResult GeneratePage(const PageRequest& request) override;
 
   void Start();
+  // The start's steps; Start takes back what they began when one throws.
+  void StartSequence();
+  void AbandonStart() noexcept;
   Submission GenerateAtOnce(const PageRequest& request);
   void RememberLastError(const std::string& errorPageText);
+  // Generate's steps from the parameter file on; `request` and `outputFile` as far as known.
+  int GenerateRequest(PageRequest& request, std::string& outputFile);
   // The error page of a request that the agent cannot serve because it did not start.
   void ReportNotStarted(const PageRequest& request, const std::string& outputFile);
+  // The error page and the empty Output.txt of a request that ran out of memory, as far as they
+  // can be written.
+  void ReportOutOfMemory(const PageRequest& request, const std::string& outputFile) noexcept;
   void RegisterUnloadStep();
 
   // Owned and touched by the command thread (or the test that opened it).

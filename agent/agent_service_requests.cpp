@@ -1,6 +1,7 @@
 // The agent service's requests: the generate and ancestors commands with their parameter and
 // output files, the synchronous mode, and what every generation leaves behind (the last error).
 #include <chrono>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,18 +20,32 @@ int AgentService::Generate() {
     lastGenerateOutcome_.store(-1);
     return -1;
   }
+  PageRequest request;
+  std::string outputFile;
+  try {
+    return GenerateRequest(request, outputFile);
+  } catch (const std::bad_alloc&) {
+    // Out of memory part way: this request fails with its error page and an empty result, as
+    // far as they can be written, and the next request starts afresh.
+    ReportOutOfMemory(request, outputFile);
+    lastGenerateOutcome_.store(0);
+    return 0;
+  }
+}
+
+int AgentService::GenerateRequest(PageRequest& request, std::string& outputFile) {
   const std::string parameterFile = ParameterFilePath();
   if (parameterFile.empty()) {
     lastGenerateOutcome_.store(-1);
     return -1;
   }
-  PageRequest request = ReadParameterFile(parameterFile,
-                                          {kFileNameKey, kArtifactLocatorKey, kServerUrlKey,
-                                           kTemplateIdKey, kPasswordNameKey, kPasswordValueKey},
-                                          true);
+  request = ReadParameterFile(parameterFile,
+                              {kFileNameKey, kArtifactLocatorKey, kServerUrlKey, kTemplateIdKey,
+                               kPasswordNameKey, kPasswordValueKey},
+                              true);
   platform::Log(request.fileName, platform::kLogDebug);
   platform::Log(request.artifactLocator, platform::kLogDebug);
-  const std::string outputFile = OutputFilePath();
+  outputFile = OutputFilePath();
   if (request.fileName.empty()) {
     // No document: no page and no error page anywhere, only the reason.
     const std::string reason = "No " + std::string(kFileNameKey) + " in " + parameterFile;
@@ -55,6 +70,28 @@ int AgentService::Generate() {
   }
   lastGenerateOutcome_.store(submission.outcome);
   return submission.flag ? 1 : 0;
+}
+
+void AgentService::ReportOutOfMemory(const PageRequest& request,
+                                     const std::string& outputFile) noexcept {
+  // Each step on its own: memory may still be short, and what can be written is written.
+  try {
+    platform::Log("Error generating " + request.fileName + ": out of memory",
+                  platform::kLogCriticalError);
+  } catch (...) {
+  }
+  try {
+    if (!outputFile.empty()) WriteOutputFile(outputFile, "");
+  } catch (...) {
+  }
+  if (request.fileName.empty()) return;  // the parameter file was not read: no document known
+  try {
+    ErrorCollector errors(request.fileName);
+    errors.add("Error generating " + request.fileName + ": out of memory");
+    errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
+    RememberLastError(errors.pageText());
+  } catch (...) {
+  }
 }
 
 void AgentService::ReportNotStarted(const PageRequest& request, const std::string& outputFile) {

@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "agent/agent_message.h"
 #include "foundation/host_hooks.h"
 #include "platform/config.h"
+#include "platform/fault_injection.h"
 #include "platform/log.h"
 #include "platform/own_strings.h"
 #include "platform/resource_module.h"
@@ -33,7 +35,13 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool MakeFolder(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
+bool MakeFolder(const std::string& path) {
+  if (platform::InjectFault(platform::Seam::MakeFolder)) {
+    errno = EACCES;
+    return false;
+  }
+  return ::mkdir(path.c_str(), 0777) == 0;
+}
 
 // Creates the folder; when that fails, walks up (cutting at "/" or a backslash) until a folder
 // exists or can be made, then creates the missing ones from the outermost in.
@@ -66,7 +74,11 @@ bool CopySettingsFile(const std::string& home, const std::string& data) {
   namespace fs = std::filesystem;
   const std::string target = data + "/" + name;
   std::error_code error;
-  fs::copy_file(source, target, fs::copy_options::skip_existing, error);
+  if (platform::InjectFault(platform::Seam::Write)) {
+    error = std::make_error_code(std::errc::no_space_on_device);
+  } else {
+    fs::copy_file(source, target, fs::copy_options::skip_existing, error);
+  }
   if (!error) fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, error);
   if (error) {
     platform::Log("Cannot copy " + source + " to " + target + ": " + error.message(),

@@ -12,6 +12,7 @@
 
 #include "foundation/text_helpers.h"
 #include "platform/config.h"
+#include "platform/fault_injection.h"
 #include "platform/log.h"
 #include "platform/log_file.h"
 
@@ -48,7 +49,9 @@ void LogRedirection::Open() {
   const std::string userData = platform::ConfigSetting("USER_DATA").Value();
   if (userData.empty()) return;
   const std::string folder = userData + "/logs";
-  if (!IsFolder(folder)) ::mkdir(folder.c_str(), 0777);
+  if (!IsFolder(folder) && !platform::InjectFault(platform::Seam::MakeFolder)) {
+    ::mkdir(folder.c_str(), 0777);
+  }
   const std::string path = folder + "/xmlagent.log";
   // Appending: writing from the start would leave the tail of a longer older log behind.
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);

@@ -13,6 +13,7 @@
 #include "foundation/input_limits.h"
 #include "platform/config.h"
 #include "platform/file_io.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -126,6 +127,12 @@ PageRequest ReadParameterFile(const std::string& path, const std::vector<std::st
 }
 
 void WriteOutputFile(const std::string& path, const std::string& text) {
-  if (int failure = platform::ReplaceFile(path, text))
+  if (int failure = platform::ReplaceFile(path, text)) {
+    // The portal reads the file as this request's answer: that it is not, says the log at the
+    // default level (the command thread's own line about the exception is below it).
+    platform::Log(
+        "Cannot write the result file " + path + ": " + platform::SystemErrorText(failure),
+        platform::kLogCriticalError);
     throw FileError("Cannot replace", path, failure);
+  }
 }

@@ -183,7 +183,8 @@ void RequestQueue::AwaitResult(const GenerationRequest& request, int32_t timeout
   if (!taken && !run_.load()) return;  // no consumer: nobody will take it
   stateChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0), [&] {
     const RequestState state = request.state.load();
-    return state == RequestState::kDone || state == RequestState::kCollected;
+    return state == RequestState::kDone || state == RequestState::kCollected ||
+           !consumerAlive_.load();
   });
 }
 
@@ -237,6 +238,30 @@ bool RequestQueue::ServeUnderConsumerMutex(GenerationRequest& request) {
 void RequestQueue::ConsumerMain() {
   // Document objects need an initialised apartment on the thread that makes them.
   const platform::HResult apartment = platform::CoInitializeApartment();
+  try {
+    ServeUntilStopped();
+  } catch (const std::exception& error) {
+    // Out of memory between requests: the thread ends as if stopped, and the next start of the
+    // agent starts a new one (a consumer still counted alive would block that for good).
+    run_.store(false);
+    try {
+      Log(std::string("Consumer thread ended: ") + error.what(), platform::kLogCriticalError);
+    } catch (...) {
+    }
+  }
+  if (apartment == platform::kS_OK || apartment == platform::kS_FALSE) {
+    platform::CoUninitializeApartment();
+  }
+  {
+    // Under the state mutex, so that a caller about to wait cannot miss it.
+    std::lock_guard<std::mutex> lock(stateMutex_);
+    consumerAlive_.store(false);
+  }
+  // A caller waiting for a request that this thread will never finish stops waiting.
+  stateChanged_.notify_all();
+}
+
+void RequestQueue::ServeUntilStopped() {
   FillDomainRegistry();
   while (run_.load() && server_.AgentOpen()) {
     platform::NamedMutex listMutex = platform::NamedMutex::Open(kRequestListMutexName);
@@ -252,10 +277,6 @@ void RequestQueue::ConsumerMain() {
     }
     if (!ServeUnderConsumerMutex(*pending)) break;
   }
-  if (apartment == platform::kS_OK || apartment == platform::kS_FALSE) {
-    platform::CoUninitializeApartment();
-  }
-  consumerAlive_.store(false);
 }
 
 void RequestQueue::StartConsumerThread() {

@@ -114,6 +114,8 @@ class RequestQueue {
   void Serve(GenerationRequest& request);
   bool ServeUnderConsumerMutex(GenerationRequest& request);
   void ConsumerMain();
+  // The consumer's loop: serves pending requests until stopped.
+  void ServeUntilStopped();
 
   RequestServer& server_;
   // Guarded by the named mutex "requestListMutex". Callers keep their own handle to a request, so

@@ -8,6 +8,7 @@
 #include "foundation/host_hooks.h"
 #include "foundation/text_helpers.h"
 #include "platform/config.h"
+#include "platform/folder_listing.h"
 #include "platform/own_strings.h"
 
 namespace {
@@ -31,11 +32,10 @@ std::string FindEntryIgnoringCase(const std::string& folder, const std::string& 
     return exact.string();
   }
   const std::string wanted = UppercaseCopy(name);
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const bool kind = wantFolder ? it->is_directory(error) : it->is_regular_file(error);
-    if (kind && UppercaseCopy(it->path().filename().string()) == wanted) {
-      return it->path().string();
-    }
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+    const bool kind = wantFolder ? entry.folder : entry.regular;
+    if (kind && UppercaseCopy(entry.name) == wanted)
+      return (fs::path(folder) / entry.name).string();
   }
   return {};
 }

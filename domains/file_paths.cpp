@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "foundation/quire_status.h"
+#include "platform/fault_injection.h"
 #include "platform/file_io.h"
 
 namespace {
@@ -40,6 +41,10 @@ std::string NormaliseLocal(const std::string& path) {
 // Writes all of `size` bytes, resuming after interruptions and short writes.
 bool WriteAll(int descriptor, const char* data, size_t size) {
   while (size > 0) {
+    if (platform::InjectFault(platform::Seam::Write)) {
+      errno = ENOSPC;
+      return false;
+    }
     const ssize_t written = ::write(descriptor, data, size);
     if (written < 0) {
       if (errno == EINTR) continue;
@@ -94,6 +99,7 @@ bool CopyThroughTemporary(const std::string& from, const std::string& to, std::s
   if (error == 0 && ::fchmod(target, info.st_mode & 07777) != 0) error = errno;
   if (::close(target) != 0 && error == 0) error = errno;
   ::close(source);
+  if (error == 0 && platform::InjectFault(platform::Seam::Rename)) error = EXDEV;
   if (error == 0 && ::rename(temporary.c_str(), to.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temporary.c_str());

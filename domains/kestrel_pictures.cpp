@@ -6,6 +6,7 @@
 #include "foundation/host_hooks.h"
 #include "foundation/text_helpers.h"
 #include "platform/config.h"
+#include "platform/fault_injection.h"
 #include "platform/resource_module.h"
 
 namespace {
@@ -17,7 +18,9 @@ std::string& DocumentName() {
 
 std::string MadeFolder(const std::string& folder) {
   std::error_code ignored;
-  std::filesystem::create_directory(folder, ignored);
+  if (!platform::InjectFault(platform::Seam::MakeFolder)) {
+    std::filesystem::create_directory(folder, ignored);
+  }
   return folder;
 }
 

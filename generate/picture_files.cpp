@@ -7,6 +7,8 @@
 #include <system_error>
 
 #include "foundation/text_helpers.h"
+#include "platform/fault_injection.h"
+#include "platform/folder_listing.h"
 
 namespace {
 
@@ -37,8 +39,8 @@ std::string NextPictureName(const std::string& folder, const std::string& extens
   unsigned long highest = 0;
   std::error_code error;
   if (fs::is_directory(folder, error)) {
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-      const std::string name = entry.path().filename().string();
+    for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+      const std::string& name = entry.name;
       std::string_view stem;
       if (!PictureStem(name, extension, stem) || stem.empty() || stem.size() > 9) continue;
       unsigned long number = 0;
@@ -62,6 +64,7 @@ bool EnsureFolder(const std::string& folder) {
   if (folder.empty()) return false;
   std::error_code error;
   if (fs::is_directory(folder, error)) return true;
+  if (platform::InjectFault(platform::Seam::MakeFolder)) return false;
   fs::create_directories(folder, error);
   return fs::is_directory(folder, error);
 }
@@ -69,11 +72,10 @@ bool EnsureFolder(const std::string& folder) {
 void RemoveOldPictures(const std::string& companionFolder) {
   std::error_code error;
   if (!fs::is_directory(companionFolder, error)) return;
-  for (const fs::directory_entry& entry : fs::directory_iterator(companionFolder, error)) {
-    const std::string name = entry.path().filename().string();
+  for (const platform::FolderEntry& entry : platform::ListFolder(companionFolder)) {
     std::string_view stem;
-    if (PictureStem(name, "gif", stem) && entry.is_regular_file(error)) {
-      fs::remove(entry.path(), error);
+    if (PictureStem(entry.name, "gif", stem) && entry.regular) {
+      fs::remove(fs::path(companionFolder) / entry.name, error);
     }
   }
 }

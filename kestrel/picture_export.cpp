@@ -13,6 +13,7 @@
 
 #include "foundation/text_helpers.h"
 #include "platform/com_error.h"
+#include "platform/fault_injection.h"
 
 namespace kestrel {
 namespace {
@@ -94,13 +95,18 @@ void WriteThroughTemporary(const std::string& path, const std::string& bytes) {
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (platform::InjectFault(platform::Seam::Write)) out.setstate(std::ios::badbit);
     if (!out.flush()) {
       std::remove(temporary.c_str());
       throw ComError(kE_FAIL, path + ": cannot be written");
     }
   }
   std::error_code error;
-  std::filesystem::rename(temporary, path, error);
+  if (platform::InjectFault(platform::Seam::Rename)) {
+    error = std::make_error_code(std::errc::permission_denied);
+  } else {
+    std::filesystem::rename(temporary, path, error);
+  }
   if (error) {
     std::remove(temporary.c_str());
     throw ComError(kE_FAIL, path + ": " + error.message());

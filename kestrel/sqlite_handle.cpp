@@ -101,10 +101,12 @@ Connection::Connection(const std::string& path) : path_(path) {
   const int result =
       sqlite3_open_v2(uri.c_str(), &database_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   if (result != SQLITE_OK) {
-    std::string message = database_ != nullptr ? sqlite3_errmsg(database_) : "cannot open";
+    // Closed first: the texts below may run out of memory, and the handle must not outlive them.
+    char reason[512] = "cannot open";
+    if (database_ != nullptr) std::snprintf(reason, sizeof reason, "%s", sqlite3_errmsg(database_));
     sqlite3_close_v2(database_);
     database_ = nullptr;
-    throw ComError(kE_FAIL, path + ": " + message);
+    throw ComError(kE_FAIL, path + ": " + reason);
   }
   sqlite3_busy_timeout(database_, 2000);
   sqlite3_limit(database_, SQLITE_LIMIT_LENGTH, static_cast<int>(MaxValueBytes()));
@@ -126,7 +128,13 @@ Statement Connection::Prepare(const std::string& sql) {
     ThrowSqlite(database_, path_);
   }
   if (!keep) return Statement(statement, true);
-  statements_.emplace(sql, statement);
+  try {
+    statements_.emplace(sql, statement);
+  } catch (...) {
+    // A statement left unfinalised would keep the connection open after its close.
+    sqlite3_finalize(statement);
+    throw;
+  }
   return Statement(statement, false);
 }
 

@@ -5,13 +5,18 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <system_error>
 
 #include "kestrel/sqlite_handle.h"
 #include "platform/com_error.h"
+#include "platform/fault_injection.h"
+#include "platform/folder_listing.h"
 
 namespace kestrel {
 
@@ -53,13 +58,12 @@ std::shared_ptr<Database> DataSourceObject::Open() const {
 std::vector<std::shared_ptr<DataSourceObject>> ScanStore(const std::string& folder) {
   std::vector<fs::path> databases;
   std::vector<fs::path> scripts;
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError)) continue;
-    const std::string extension = it->path().extension().string();
-    if (IsDatabaseExtension(extension)) databases.push_back(it->path());
-    if (extension == ".sql") scripts.push_back(it->path());
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+    if (!entry.regular) continue;
+    const fs::path path = fs::path(folder) / entry.name;
+    const std::string extension = path.extension().string();
+    if (IsDatabaseExtension(extension)) databases.push_back(path);
+    if (extension == ".sql") scripts.push_back(path);
   }
   std::sort(databases.begin(), databases.end());
   std::sort(scripts.begin(), scripts.end());
@@ -107,11 +111,17 @@ void BuildDatabaseFromScript(const std::string& scriptPath, const std::string& d
     throw;
   }
   sqlite3_close_v2(database);
-  std::error_code error;
-  fs::rename(temporary, databasePath, error);
-  if (error) {
+  // rename(2) itself: nothing between the build and the rename may throw and leave the
+  // temporary file behind.
+  int failure = 0;
+  if (platform::InjectFault(platform::Seam::Rename)) {
+    failure = EACCES;
+  } else if (::rename(temporary.c_str(), databasePath.c_str()) != 0) {
+    failure = errno;
+  }
+  if (failure != 0) {
     std::remove(temporary.c_str());
-    throw ComError(platform::kE_FAIL, scriptPath + ": " + error.message());
+    throw ComError(platform::kE_FAIL, scriptPath + ": " + std::generic_category().message(failure));
   }
 }
 

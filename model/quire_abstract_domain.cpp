@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <new>
 
 #include "foundation/quire_status.h"
 #include "model/quire_class_record.h"
@@ -91,6 +92,13 @@ void QuireAbstractDomain::ensureLoaded() {
     loadSchema(status);
   } catch (const QuireStatus& thrown) {
     status = thrown;
+  } catch (const std::bad_alloc&) {
+    // A schema cut short by a shortage of memory must not serve the request as if it were whole
+    // (its classes would lack members and identifiers): the request fails instead.
+    loading_ = false;
+    loaded_ = true;
+    platform::Log("QuireAbstractDomain::loadSchema: out of memory", platform::kLogCriticalError);
+    throw;
   } catch (const std::exception& error) {
     status = QuireStatus(kProcessingError, "QuireAbstractDomain::loadSchema: ", error.what());
   }

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "platform/fault_injection.h"
+
 // Program names are used as given: no ".exe" is appended on this platform.
 
 namespace platform {
@@ -369,7 +371,12 @@ bool QuireChildProcess::start(const std::string& program, const std::vector<std:
                  : options.output == Output::kNull ? nullDevice.get()
                                                    : -1,
                  detached};
-  pid_t child = fork();
+  pid_t child = -1;
+  if (InjectFault(Seam::StartProcess)) {
+    errno = EAGAIN;
+  } else {
+    child = fork();
+  }
   if (child < 0) {
     fail(errno, "Fork", from);
     return false;

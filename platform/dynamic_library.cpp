@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "foundation/text_helpers.h"
+#include "platform/fault_injection.h"
+#include "platform/folder_listing.h"
 
 namespace platform {
 
@@ -46,6 +48,10 @@ bool DynamicLibrary::Open(const std::string& path) {
     return false;
   }
   dlerror();
+  if (InjectFault(Seam::LoadLibrary)) {
+    lastError_ = path + ": cannot open shared object file: Cannot allocate memory";
+    return false;
+  }
   handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) {
     lastError_ = TakeLoaderError(path + ": cannot be loaded");
@@ -82,19 +88,17 @@ std::string DynamicLibrary::FindFileIgnoringCase(const std::string& folder,
       fileName == "." || fileName == "..") {
     return {};
   }
-  namespace fs = std::filesystem;
-  std::error_code error;
-  fs::directory_iterator it(folder, error);
   std::string found;
-  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-    std::string name = it->path().filename().string();
-    if (!EqualsIgnoringCase(name, fileName)) continue;
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError)) continue;
+  std::string foundName;
+  for (const FolderEntry& entry : ListFolder(folder)) {
+    if (!EqualsIgnoringCase(entry.name, fileName) || !entry.regular) continue;
     // Folders list in no set order; an exact match, else the first name in byte order, makes
     // the answer the same on every run.
-    if (name == fileName) return it->path().string();
-    if (found.empty() || name < fs::path(found).filename().string()) found = it->path().string();
+    if (entry.name == fileName) return entry.path;
+    if (found.empty() || entry.name < foundName) {
+      found = entry.path;
+      foundName = entry.name;
+    }
   }
   return found;
 }

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include "platform/fault_injection.h"
+
 namespace platform {
 
 namespace {
@@ -69,6 +71,10 @@ std::atomic<long long> writeSpace{-1};
 
 // write(2), or ENOSPC once the space that a test set is used up.
 ssize_t WriteSome(int fd, const char* data, size_t size) {
+  if (InjectFault(Seam::Write)) {
+    errno = ENOSPC;
+    return -1;
+  }
   long long space = writeSpace.load();
   while (space >= 0) {
     if (space == 0) {
@@ -171,6 +177,7 @@ int ReplaceFile(const std::string& path, std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(put));
   }
   if (::close(fd) != 0 && failure == 0) failure = errno;
+  if (failure == 0 && InjectFault(Seam::Rename)) failure = EACCES;
   if (failure == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) failure = errno;
   if (failure != 0) ::unlink(temporary.c_str());
   return failure;

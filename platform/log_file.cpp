@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/config.h"
+#include "platform/fault_injection.h"
 
 namespace platform {
 namespace {
@@ -35,7 +36,7 @@ void Rotate(const struct stat& old) {
   std::fflush(stderr);
   const std::string previous = g_watched.path + ".1";
   int fd = -1;
-  if (::rename(g_watched.path.c_str(), previous.c_str()) == 0) {
+  if (!InjectFault(Seam::Rename) && ::rename(g_watched.path.c_str(), previous.c_str()) == 0) {
     fd = ::open(g_watched.path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0) ::rename(previous.c_str(), g_watched.path.c_str());
   }

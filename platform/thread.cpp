@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/auto_reset_event.h"
+#include "platform/fault_injection.h"
 
 namespace platform {
 
@@ -117,7 +118,8 @@ bool Thread::Start(std::function<void()> body, const ThreadOptions& options) {
   state->body = std::move(body);
   state->priority = options.priority;
   auto* arg = new std::shared_ptr<State>(state);
-  rc = pthread_create(&state->handle, &attr, &Thread::Run, arg);
+  rc = InjectFault(Seam::StartThread) ? EAGAIN
+                                      : pthread_create(&state->handle, &attr, &Thread::Run, arg);
   pthread_attr_destroy(&attr);
   if (rc != 0) {
     delete arg;
