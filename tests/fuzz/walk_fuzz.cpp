@@ -1,7 +1,7 @@
 // Generates a page from any bytes as its template, the way a request does (load or convert,
-// annotate, walk, complete, serialise) three times: about a copy of the sample data folder, about
-// a record file in it and about an HTML file in it, through the file-system domain. "@DATA@" in
-// the bytes names that folder, as in the golden cases. Everything is written below one temporary
+// annotate, walk, complete, serialise) about a copy of the sample data folder, and when it opens a
+// file, also about a record file and an HTML file in it, through the file-system domain. "@DATA@"
+// in the bytes names that folder, as in the golden cases. Everything is written below one temporary
 // folder, and each generation's files are removed after it.
 #include <stdlib.h>
 
@@ -151,9 +151,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string folder = (Root() / "data").string();
   std::string bytes(reinterpret_cast<const char*>(data), size);
   ReplaceAll(bytes, "@DATA@", folder);
-  // The page about the folder, about a record file and about an HTML file in it.
+  // The page about the folder; a template that opens a file by its full name also about a record
+  // file and about an HTML file in it.
   Generate(bytes, "FileSys:Directory:FullName=" + folder);
-  Generate(bytes, "FileSys:File:FullName=" + folder + "/team.csv");
-  Generate(bytes, "FileSys:File:FullName=" + folder + "/about.htm");
+  if (bytes.find("FileSys:File:FullName=") != std::string::npos) {
+    Generate(bytes, "FileSys:File:FullName=" + folder + "/team.csv");
+    Generate(bytes, "FileSys:File:FullName=" + folder + "/about.htm");
+  }
   return 0;
 }
