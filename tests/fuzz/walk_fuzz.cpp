@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "agent/generation_driver.h"
 #include "agent/template_loading.h"
@@ -57,15 +59,21 @@ bool Hidden(const platform::DomNode& element) {
   return element.getAttribute("style").find("display:none") != std::string::npos;
 }
 
-// Counts the OPEN elements that a browser would show, and the portal forms.
-void Count(const platform::DomNode& node, bool hidden, int& visibleOpens, int& forms) {
-  for (const platform::DomNode& child : node.childNodes()) {
-    if (child.nodeType() != platform::kDomElement) continue;
-    const bool childHidden = hidden || Hidden(child);
-    const std::string command = child.getAttribute(kCommandAttribute);
-    if (!childHidden && command.compare(0, 2, "C:") == 0) ++visibleOpens;
-    if (child.nodeName() == "form" && child.getAttribute("name") == "portal") ++forms;
-    Count(child, childHidden, visibleOpens, forms);
+// Counts the OPEN elements that a browser would show, and the portal forms. Without recursion:
+// a template may nest elements deeper than the stack would go.
+void Count(const platform::DomNode& body, int& visibleOpens, int& forms) {
+  std::vector<std::pair<platform::DomNode, bool>> pending{{body, Hidden(body)}};
+  while (!pending.empty()) {
+    const auto [node, hidden] = pending.back();
+    pending.pop_back();
+    for (const platform::DomNode& child : node.childNodes()) {
+      if (child.nodeType() != platform::kDomElement) continue;
+      const bool childHidden = hidden || Hidden(child);
+      const std::string command = child.getAttribute(kCommandAttribute);
+      if (!childHidden && command.compare(0, 2, "C:") == 0) ++visibleOpens;
+      if (child.nodeName() == "form" && child.getAttribute("name") == "portal") ++forms;
+      pending.emplace_back(child, childHidden);
+    }
   }
 }
 
@@ -82,7 +90,7 @@ void CheckPage(const std::string& page, bool generated) {
   if (body.isNull()) return;
   int visibleOpens = 0;
   int forms = 0;
-  Count(body, Hidden(body), visibleOpens, forms);
+  Count(body, visibleOpens, forms);
   if (visibleOpens != 0 || forms == 0) std::abort();
 }
 
