@@ -1,0 +1,170 @@
+// Generates a page from any bytes as its template, the way a request does (load or convert,
+// annotate, walk, complete, serialise) about a copy of the sample data folder, and when it opens a
+// file, also about a record file and an HTML file in it, through the file-system domain. "@DATA@"
+// in the bytes names that folder, as in the golden cases. Everything is written below one temporary
+// folder, and each generation's files are removed after it.
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "agent/generation_driver.h"
+#include "agent/template_loading.h"
+#include "commands/command_text.h"
+#include "domains/domain_registry.h"
+#include "domains/file_sys_domain.h"
+#include "generate/error_collector.h"
+#include "platform/config.h"
+#include "platform/dom/dom_document.h"
+#include "platform/dom/dom_node.h"
+#include "platform/file_io.h"
+#include "platform/resource_module.h"
+#include "platform/work_limits.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// <root>/data: the copy of the sample data folder; <root>/page: the document and what the
+// generation writes beside it. Removed at exit.
+const fs::path& Root() {
+  static const fs::path root = [] {
+    char pattern[] = "/tmp/walk_fuzz_XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) std::abort();
+    return fs::canonical(pattern);
+  }();
+  return root;
+}
+
+void ReplaceAll(std::string& text, std::string_view from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+}
+
+void WriteBytes(const fs::path& path, std::string_view bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) std::abort();
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
+    std::abort();
+}
+
+bool Hidden(const platform::DomNode& element) {
+  return element.getAttribute("style").find("display:none") != std::string::npos;
+}
+
+// Counts the OPEN elements that a browser would show, and the portal forms. Without recursion:
+// a template may nest elements deeper than the stack would go.
+void Count(const platform::DomNode& body, int& visibleOpens, int& forms) {
+  std::vector<std::pair<platform::DomNode, bool>> pending{{body, Hidden(body)}};
+  while (!pending.empty()) {
+    const auto [node, hidden] = pending.back();
+    pending.pop_back();
+    for (const platform::DomNode& child : node.childNodes()) {
+      if (child.nodeType() != platform::kDomElement) continue;
+      const bool childHidden = hidden || Hidden(child);
+      const std::string command = child.getAttribute(kCommandAttribute);
+      if (!childHidden && command.compare(0, 2, "C:") == 0) ++visibleOpens;
+      if (child.nodeName() == "form" && child.getAttribute("name") == "portal") ++forms;
+      pending.emplace_back(child, childHidden);
+    }
+  }
+}
+
+// The page as saved loads again. A generated page has the portal form in its body and no OPEN
+// left where it shows: the walk takes every OPEN it processes out of the page.
+void CheckPage(const std::string& page, bool generated) {
+  const fs::path path = Root() / "page" / "again.htm";
+  WriteBytes(path, page);
+  const std::shared_ptr<platform::DomDocument> document = platform::NewDomDocument();
+  std::string message;
+  if (!document || !LoadTemplate(*document, path.string(), message)) std::abort();
+  if (!generated) return;
+  const platform::DomNode body = document->documentElement().selectSingleNode("body");
+  if (body.isNull()) return;
+  int visibleOpens = 0;
+  int forms = 0;
+  Count(body, visibleOpens, forms);
+  if (visibleOpens != 0 || forms == 0) std::abort();
+}
+
+// One generation of the bytes about the artifact `locator`, with its outcome checked.
+void Generate(const std::string& bytes, const std::string& locator) {
+  const fs::path folder = Root() / "page";
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  fs::create_directory(folder);
+  const fs::path document = folder / "template.htm";
+  WriteBytes(document, bytes);
+
+  PageRequest request;
+  request.fileName = document.string();
+  request.artifactLocator = locator;
+  request.serverUrl = "http://portal";
+  request.templateId = "template";
+  const GenerationResult result = GenerateDocument(request, nullptr);
+
+  // Generated means no error at all; any error is on the error page, written beside the file.
+  const bool errorPage = fs::exists(ErrorCollector::errorPagePath(request.fileName));
+  if (result.generated != result.errors.empty()) std::abort();
+  if (result.generated &&
+      (!result.statusOk || !result.page || !result.errorPageText.empty() || errorPage)) {
+    std::abort();
+  }
+  if (!result.generated && (result.errorPageText.empty() || !errorPage)) std::abort();
+  if (result.page) CheckPage(*result.page, result.generated);
+  fs::remove_all(folder, ignored);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
+  platform::RegisterDomDocumentClass();
+  Root();  // made before the handler that removes it is registered, so it outlives the handler
+  std::atexit([] {
+    std::error_code ignored;
+    fs::remove_all(Root(), ignored);
+  });
+  std::string error;
+  if (!platform::HostResources().Load(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc",
+                                      error)) {
+    std::fprintf(stderr, "walk_fuzz: %s\n", error.c_str());
+    std::abort();
+  }
+  // The error page's template comes from the installation; the log stays quiet. Small limits
+  // keep one input to milliseconds whatever folder it lists.
+  platform::BindInitParameter("VISTAFOLD_HOME", XMLAGENT_SOURCE_DIR "/sample/install");
+  platform::BindInitParameter("debugLevel", "0");
+  platform::BindInitParameter("MaxRecursionLevel", "4");
+  platform::BindInitParameter(platform::kMaxRepeatObjectsKey, "64");
+  platform::BindInitParameter(platform::kMaxPageBytesKey, "1048576");
+  platform::BindInitParameter(platform::kMaxDataFileBytesKey, "65536");
+  std::error_code failure;
+  fs::copy(XMLAGENT_SOURCE_DIR "/sample/data", Root() / "data", fs::copy_options::recursive,
+           failure);
+  if (failure) std::abort();
+  DomainRegistry& registry = DomainRegistry::instance();
+  registry.registerDomain(std::make_unique<FileSysDomain>());
+  registry.refreshAllDomains();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string folder = (Root() / "data").string();
+  std::string bytes(reinterpret_cast<const char*>(data), size);
+  ReplaceAll(bytes, "@DATA@", folder);
+  // The page about the folder; a template that opens a file by its full name also about a record
+  // file and about an HTML file in it.
+  Generate(bytes, "FileSys:Directory:FullName=" + folder);
+  if (bytes.find("FileSys:File:FullName=") != std::string::npos) {
+    Generate(bytes, "FileSys:File:FullName=" + folder + "/team.csv");
+    Generate(bytes, "FileSys:File:FullName=" + folder + "/about.htm");
+  }
+  return 0;
+}
