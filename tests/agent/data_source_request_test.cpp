@@ -15,6 +15,7 @@
 #include "domains/domain_loader.h"
 #include "platform/config.h"
 #include "platform/log.h"
+#include "small_picture.h"
 #include "test_support.h"
 
 namespace {
@@ -174,17 +175,7 @@ TEST_F(DataSourceRequestTest, PlainDatabaseWorksWithATemplateAndNoSetUp) {
 // A picture column shown in Word's placeholders: each picture comes in the format of the
 // placeholder's own picture, at the placeholder's size, or at its natural size without one.
 TEST_F(DataSourceRequestTest, PicturesComeInThePlaceholdersFormatAndSize) {
-  gdImagePtr made = gdImageCreateTrueColor(4, 2);
-  int size = 0;
-  void* png = gdImagePngPtr(made, &size);
-  std::string hex;
-  for (int i = 0; i < size; ++i) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", static_cast<const unsigned char*>(png)[i]);
-    hex += digits;
-  }
-  gdFree(png);
-  gdImageDestroy(made);
+  const std::string hex = test_support::SmallPngHex();
   MakeDatabase((store_ / "gallery.db").string(),
                "CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, photo BLOB);"
                "INSERT INTO item VALUES (1, 'flag', x'" +

@@ -5,7 +5,6 @@
 // it could not make the page, leave the document either as it was or as the complete new page,
 // leave Output.txt whole, and leave no temporary file behind; LeakSanitizer checks at exit that
 // nothing leaked.
-#include <gd.h>
 #include <gtest/gtest.h>
 #include <jni.h>
 
@@ -28,6 +27,7 @@
 #include "agent/agent_entry.h"
 #include "platform/fault_injection.h"
 #include "tests/agent/document_request.h"
+#include "tests/agent/small_picture.h"
 
 // The native methods as the JVM calls them; none of these three reads its arguments.
 extern "C" {
@@ -349,17 +349,7 @@ TEST_P(FaultWalk, FolderPageOfTheFileSystemDomain) {
 // database is removed before each), with a picture column exported into the page's folder.
 TEST_P(FaultWalk, ReportOverADataSource) {
   fs::create_directories(store_);
-  gdImagePtr made = gdImageCreateTrueColor(4, 2);
-  int size = 0;
-  void* png = gdImagePngPtr(made, &size);
-  std::string hex;
-  for (int i = 0; i < size; ++i) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%02X", static_cast<const unsigned char*>(png)[i]);
-    hex += digits;
-  }
-  gdFree(png);
-  gdImageDestroy(made);
+  const std::string hex = test_support::SmallPngHex();
   WriteFile(store_ / "plant.sql",
             "CREATE TABLE site (id INTEGER PRIMARY KEY, name TEXT, photo BLOB);\n"
             "CREATE TABLE module (id INTEGER PRIMARY KEY, name TEXT, "
