@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -24,21 +25,25 @@ class LibraryDomain : public QuireStandardDomain {
   void loadSchema(QuireStatus&) override {}
 };
 
-// The file the reader reads, made once.
-const std::string& SchemaPath() {
-  static const std::string path = [] {
-    char pattern[] = "/tmp/schema_fuzz_XXXXXX";
-    const int fd = ::mkstemp(pattern);
+// The file the reader reads, made once and removed at exit (the name lives in a plain array, which
+// no destructor ends before the exit handler runs).
+char schemaPath[] = "/tmp/schema_fuzz_XXXXXX";
+
+const char* SchemaPath() {
+  static const bool made = [] {
+    const int fd = ::mkstemp(schemaPath);
     if (fd >= 0) ::close(fd);
-    return std::string(pattern);
+    std::atexit([] { std::remove(schemaPath); });
+    return fd >= 0;
   }();
-  return path;
+  (void)made;
+  return schemaPath;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string& path = SchemaPath();
+  const std::string path = SchemaPath();
   if (FILE* file = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data, 1, size, file);
     std::fclose(file);
