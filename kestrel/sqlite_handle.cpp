@@ -98,6 +98,9 @@ Connection::Connection(const std::string& path) : path_(path) {
     }
   }
   uri += "?mode=ro";
+  // Read before the open: nothing that may throw runs between the open and the constructor's end,
+  // which would leave the connection open with no owner to close it.
+  const int maxValueBytes = static_cast<int>(MaxValueBytes());
   const int result =
       sqlite3_open_v2(uri.c_str(), &database_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
   if (result != SQLITE_OK) {
@@ -109,7 +112,7 @@ Connection::Connection(const std::string& path) : path_(path) {
     throw ComError(kE_FAIL, path + ": " + reason);
   }
   sqlite3_busy_timeout(database_, 2000);
-  sqlite3_limit(database_, SQLITE_LIMIT_LENGTH, static_cast<int>(MaxValueBytes()));
+  sqlite3_limit(database_, SQLITE_LIMIT_LENGTH, maxValueBytes);
 }
 
 Connection::~Connection() {
