@@ -310,6 +310,7 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
     error = unsupported;
     return false;
   }
+  const bool mapHoles = IsWindows1252Name(encoding);
   OutputBuffer out(bytes, utf8.size() + utf8.size() / 8);
   if (utf16WithMark) out.Append("\xFF\xFE");
   char* in = const_cast<char*>(utf8.data());  // iconv's signature; it does not write the input
@@ -325,6 +326,17 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
               std::to_string(at) + ".";
       out.Finish();
       return false;
+    }
+    if (mapHoles && codePoint >= 0x80 && codePoint <= 0xFF &&
+        IsWindows1252Hole(static_cast<unsigned char>(codePoint))) {
+      // The C1 control that reading such a file made of an undefined byte goes back to that
+      // byte, so that a template is saved as it was read (a character reference would not be
+      // the same text inside a comment).
+      const char byte = static_cast<char>(codePoint);
+      out.Append(std::string_view(&byte, 1));
+      in += length;
+      inLeft -= length;
+      continue;
     }
     // The target lacks this character: a character reference says the same in ASCII.
     std::string reference = "&#" + std::to_string(static_cast<uint32_t>(codePoint)) + ";";

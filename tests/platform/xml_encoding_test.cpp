@@ -38,6 +38,14 @@ TEST(XmlDecoding, Windows1252DecodesAndReencodesToTheSameBytes) {
             "<p>\xE2\x82\xAC 5, \xE2\x80\x9Cquoted\xE2\x80\x9D, caf\xC3\xA9</p>");
   EXPECT_EQ(decoded.declared, "windows-1252");
   EXPECT_EQ(Encode(decoded.text, decoded.declared), bytes);
+
+  // The five bytes the code page leaves undefined come back as themselves, in a comment too,
+  // where a character reference would change the text.
+  const std::string holes =
+      "<?xml version='1.0' encoding='windows-1252'?><a>\x81\x8D<!-- \x8F -->\x90\x9D</a>";
+  const Decoded read = Decode(holes);
+  ASSERT_TRUE(read.ok) << read.error.reason;
+  EXPECT_EQ(Encode(read.text, read.declared), holes);
 }
 
 TEST(XmlDecoding, DeclaredOrMarkedEncodingsDecodeToUtf8) {
