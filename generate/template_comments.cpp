@@ -148,9 +148,14 @@ CommentPlace CommentPlaceOf(const DomNode& element) {
 
 void ForgetCommentPlaces(const DomNode& root) {
   if (!root) return;
-  const std::string pattern = std::string("descendant-or-self::*[@") + kCommentLabelAttribute + "]";
-  for (const DomNode& element : root.selectNodes(pattern)) {
+  // A plain walk of the page: an XPath query over a page of many copies costs more than the
+  // walk that made them.
+  const auto forget = [](const DomNode& element) {
     element.removeAttribute(kCommentLabelAttribute);
     element.removeAttribute(kCommentNearAttribute);
+  };
+  if (IsElement(root) && root.hasAttribute(kCommentLabelAttribute)) forget(root);
+  for (const DomNode& element : root.descendantsWithAttribute(kCommentLabelAttribute)) {
+    forget(element);
   }
 }
