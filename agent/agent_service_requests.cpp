@@ -133,14 +133,13 @@ Submission AgentService::GenerateAtOnce(const PageRequest& request) {
   submission.outcome = 0;
   if (!NewRequestDocument()) return submission;
   HandCredentialsToDomains(CredentialsOf(request));
-  GenerationResult result = GeneratePage(request);
-  // Also a page whose generation failed part way; without a page (no template loaded, or one in
-  // a code page that cannot write it) the user's file stays as it was.
-  if (result.page &&
-      !SaveGeneratedPage(request.fileName, *result.page, result.errors, result.errorPageText)) {
-    result.generated = false;
-    RememberLastError(result.errorPageText);
-  } else if (result.page && result.statusOk) {
+  // The page is written as it is encoded, also when its generation failed part way; without a
+  // page (no template loaded, or one in a code page that cannot write it) or when it cannot be
+  // saved, the user's file stays as it was.
+  GenerationResult result =
+      GenerateDocument(request, progressSink_.load(), PageOutput::kOverDocument);
+  if (!result.generated) RememberLastError(result.errorPageText);
+  if (result.saved && result.statusOk) {
     LogPageGenerated(
         request.templateId,
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());

@@ -2,6 +2,7 @@
 #include "agent/generation_driver.h"
 
 #include <exception>
+#include <string_view>
 
 #include "agent/document_object.h"
 #include "agent/template_conversion.h"
@@ -22,6 +23,10 @@
 #include "platform/log.h"
 
 namespace {
+
+std::string SaveFailureText(const std::string& fileName, int failure) {
+  return "Cannot save the generated page " + fileName + ": " + platform::SystemErrorText(failure);
+}
 
 // A conversion failure of a missing file carries no message; the page then names the kind.
 std::string ConversionFailureText(const std::string& fileName, const QuireStatus& status) {
@@ -88,7 +93,28 @@ void AnnotateAndGenerate(const std::shared_ptr<platform::DomDocument>& document,
 
 }  // namespace
 
-GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress) {
+namespace {
+
+// Writes the page over the document file as it is encoded; the reason of a failure is added to
+// `errors` as SaveGeneratedPage words it. Raises as encodedXml does.
+bool SavePageOverDocument(const platform::DomDocument& document, const std::string& fileName,
+                          ErrorCollector& errors) {
+  platform::FileReplacement file(fileName);
+  int failure = file.Open();
+  if (failure == 0) {
+    document.writeEncoded(
+        [&](std::string_view piece) { return (failure = file.Write(piece)) == 0; });
+  }
+  if (failure == 0) failure = file.Commit();
+  if (failure == 0) return true;
+  errors.add(SaveFailureText(fileName, failure));
+  return false;
+}
+
+}  // namespace
+
+GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress,
+                                  PageOutput output) {
   GenerationResult result;
   ErrorCollector errors(request.fileName);
   QuireStatus status;
@@ -110,7 +136,11 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
     // The page in the code page that it declares, however it is written afterwards; a code page
     // that cannot write it fails the request, and the error names the code page.
     try {
-      result.page = document->encodedXml();
+      if (output == PageOutput::kOverDocument) {
+        result.saved = SavePageOverDocument(*document, request.fileName, errors);
+      } else {
+        result.page = document->encodedXml();
+      }
     } catch (const platform::ComError& error) {
       status = QuireStatus(kProcessingError, error.Description());
       errors.add(status);
@@ -132,8 +162,7 @@ bool SaveGeneratedPage(const std::string& fileName, const std::string& page,
   if (failure == 0) return true;
   ErrorCollector errors(fileName);
   for (const std::string& message : earlierErrors) errors.add(message);
-  errors.add("Cannot save the generated page " + fileName + ": " +
-             platform::SystemErrorText(failure));
+  errors.add(SaveFailureText(fileName, failure));
   errors.writeErrorPage(ErrorCollector::errorPagePath(fileName));
   errorPageText = errors.pageText();
   return false;

@@ -28,14 +28,21 @@ struct GenerationResult {
   // The driver's status stayed a success: the page earns its "generated in" line once it is
   // saved.
   bool statusOk = false;
+  // PageOutput::kOverDocument: the page replaced the document file.
+  bool saved = false;
 };
 
 // Loads the document file (rewriting it in place into XML first when it is not well-formed),
 // annotates it, generates the page in it and serialises the page. When an error was collected, the
 // error page is written beside the file (<name>ERR.<ext>) and its text returned. Progress goes to
 // `progress` (null reports nothing). Runs on the thread that serves the request.
-// The page is not saved here: the caller writes `page` with SaveGeneratedPage.
-GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress);
+// With kInResult the page is not saved here: the caller writes `page` with SaveGeneratedPage.
+// With kOverDocument the page is written over the document file as it is encoded, never held
+// whole, and `saved` tells whether that worked; a page that cannot be saved is an error of the
+// request, as SaveGeneratedPage makes it, and `page` stays empty.
+enum class PageOutput { kInResult, kOverDocument };
+GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* progress,
+                                  PageOutput output = PageOutput::kInResult);
 
 // Writes `page` over the document file `fileName`. A page that cannot be saved is a failure of
 // its request: the reason goes through an error collector (the error page beside the document when

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <system_error>
+#include <utility>
 
 #include "platform/fault_injection.h"
 
@@ -146,41 +147,80 @@ int ReplaceableFileFailure(const std::string& path) {
 void SetWriteSpaceForTesting(long long bytes) { writeSpace.store(bytes < 0 ? -1 : bytes); }
 
 int ReplaceFile(const std::string& path, std::string_view bytes) {
+  FileReplacement file(path);
+  file.Open();
+  file.Write(bytes);
+  return file.Commit();
+}
+
+FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {}
+
+FileReplacement::~FileReplacement() { Abandon(); }
+
+int FileReplacement::Open() {
+  if (failure_ != 0 || fd_ >= 0) return failure_;
   struct stat existing {};
   bool exists = false;
-  if (const int failure = CheckReplaceable(path, existing, exists)) return failure;
+  failure_ = CheckReplaceable(path_, existing, exists);
+  if (failure_ != 0) return failure_;
   static std::atomic<unsigned> counter{0};
-  std::string temporary;
-  int fd = -1;
   // O_EXCL: a leftover of a crashed writer is never written through; pick another name. Private
   // until it has the mode of the file it replaces.
   const mode_t mode = exists ? 0600 : 0666;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0 && errno != EEXIST) return errno;
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    temporary_ = path_ + ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd_ < 0 && errno != EEXIST) failure_ = errno;
+    if (failure_ != 0) break;
   }
-  if (fd < 0) return EEXIST;
-  int failure = 0;
+  if (fd_ < 0) {
+    temporary_.clear();  // no file of ours has that name
+    if (failure_ == 0) failure_ = EEXIST;
+    return failure_;
+  }
   if (exists) {
     // The owner where this process may give it (first: a change of owner clears set-id bits).
-    if (::fchown(fd, existing.st_uid, existing.st_gid) != 0 && errno != EPERM) failure = errno;
-    if (failure == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0) failure = errno;
+    if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0 && errno != EPERM) failure_ = errno;
+    if (failure_ == 0 && ::fchmod(fd_, existing.st_mode & 07777) != 0) failure_ = errno;
   }
-  while (failure == 0 && !bytes.empty()) {
-    const ssize_t put = WriteSome(fd, bytes.data(), bytes.size());
+  return failure_;
+}
+
+int FileReplacement::Write(std::string_view bytes) {
+  if (failure_ == 0 && fd_ < 0) failure_ = EBADF;  // not opened
+  while (failure_ == 0 && !bytes.empty()) {
+    const ssize_t put = WriteSome(fd_, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
     if (put < 0) {
-      failure = errno;
+      failure_ = errno;
       break;
     }
     bytes.remove_prefix(static_cast<size_t>(put));
   }
-  if (::close(fd) != 0 && failure == 0) failure = errno;
-  if (failure == 0 && InjectFault(Seam::Rename)) failure = EACCES;
-  if (failure == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) failure = errno;
-  if (failure != 0) ::unlink(temporary.c_str());
-  return failure;
+  return failure_;
+}
+
+int FileReplacement::Commit() {
+  if (failure_ == 0 && fd_ < 0) failure_ = EBADF;
+  if (fd_ >= 0) {
+    if (::close(fd_) != 0 && failure_ == 0) failure_ = errno;
+    fd_ = -1;
+  }
+  if (failure_ == 0 && InjectFault(Seam::Rename)) failure_ = EACCES;
+  if (failure_ == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0) failure_ = errno;
+  if (failure_ == 0) {
+    temporary_.clear();  // it is the file now
+    return 0;
+  }
+  Abandon();
+  return failure_;
+}
+
+void FileReplacement::Abandon() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  temporary_.clear();
 }
 
 }  // namespace platform

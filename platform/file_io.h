@@ -39,6 +39,30 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& rea
 // temporary file is removed on failure. Any thread.
 int ReplaceFile(const std::string& path, std::string_view bytes);
 
+// ReplaceFile for a file written in pieces, so that a large file is never held whole: Open,
+// Write each piece, Commit. Each returns 0 or the failure (a failed step fails every later one);
+// until Commit succeeds `path` is as it was, and a replacement dropped without it removes its
+// temporary file. One thread at a time.
+class FileReplacement {
+ public:
+  explicit FileReplacement(std::string path);
+  ~FileReplacement();
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  int Open();
+  int Write(std::string_view bytes);
+  int Commit();
+
+ private:
+  void Abandon();
+
+  std::string path_;
+  std::string temporary_;
+  int fd_ = -1;
+  int failure_ = 0;
+};
+
 // 0 when ReplaceFile may write `path`: no file is there yet, or a regular file with write
 // permission for its owner that this process may write. Otherwise the failure: EISDIR for a
 // folder, kNotRegularFile for another kind of file, EACCES for a read-only file (decided by the

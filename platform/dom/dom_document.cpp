@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -18,15 +19,6 @@
 namespace platform {
 namespace {
 
-// "UTF-8", "utf8", "Utf_8": no conversion needed.
-bool IsUtf8(std::string_view encoding) {
-  std::string squashed;
-  for (const char c : encoding) {
-    if (c == '-' || c == '_') continue;
-    squashed += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  }
-  return squashed == "UTF8";
-}
 
 constexpr unsigned kParseOptions =
     pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
@@ -101,27 +93,110 @@ bool DomDocument::Parse(std::string utf8, const std::string& url) {
   return true;
 }
 
+namespace {
+
+// Takes the serialised document in pieces and hands them on as document text (ToXmlText) to the
+// encoder, so that the page is never held whole in UTF-8 besides its encoded bytes. A piece ends
+// before an ASCII character that no "&#N;" reference holds: it never ends inside a UTF-8 sequence
+// or a reference, so each piece turns out as it would inside the whole text. With a sink, the
+// encoded bytes go to it whenever a few hundred kilobytes have gathered.
+class EncodingWriter : public pugi::xml_writer {
+ public:
+  using Sink = std::function<bool(std::string_view)>;
+  EncodingWriter(XmlTextEncoder& encoder, std::string& encoded, const Sink* sink)
+      : encoder_(encoder), encoded_(encoded), sink_(sink) {}
+
+  void write(const void* data, size_t size) override {
+    if (failed_) return;
+    pending_.append(static_cast<const char*>(data), size);
+    if (pending_.size() >= kPieceBytes) Pass(CutPoint());
+  }
+
+  // False with the encoder's reason, or with none when the sink refused.
+  bool Finish(std::string& reason) {
+    if (!failed_) Pass(pending_.size());
+    if (!failed_) {
+      encoder_.Finish();
+      Drain(0);
+    }
+    reason = reason_;
+    return !failed_;
+  }
+
+ private:
+  static constexpr size_t kPieceBytes = 64 * 1024;
+  static constexpr size_t kSinkBytes = 256 * 1024;
+
+  size_t CutPoint() const {
+    for (size_t i = pending_.size(); i-- > 0;) {
+      const auto c = static_cast<unsigned char>(pending_[i]);
+      if (c < 0x80 && c != '#' && c != ';' && (c < '0' || c > '9')) return i;
+    }
+    return 0;  // no safe place yet: the piece grows
+  }
+
+  void Pass(size_t length) {
+    if (length == 0) return;
+    const std::string piece = ToXmlTextOf(pending_.substr(0, length));
+    pending_.erase(0, length);
+    if (!encoder_.Append(piece, reason_)) {
+      failed_ = true;
+      return;
+    }
+    Drain(kSinkBytes);
+  }
+
+  // Hands what was encoded to the sink once there is at least `least` of it.
+  void Drain(size_t least) {
+    if (sink_ == nullptr || encoded_.empty() || encoded_.size() < least) return;
+    if (!(*sink_)(encoded_)) failed_ = true;
+    encoded_.clear();
+  }
+
+  XmlTextEncoder& encoder_;
+  std::string& encoded_;
+  const Sink* sink_;
+  std::string pending_;
+  std::string reason_;
+  bool failed_ = false;
+};
+
+}  // namespace
+
 // The document in the encoding of its declaration; false with the reason when it cannot be.
 // Text that came from file names, data files or scripts may not be UTF-8: it is converted here, as
 // the page is written, so that it never keeps the page from being saved (see ToXmlText).
-bool DomDocument::Encode(std::string& bytes, std::string& reason) const {
-  bytes = ToXmlTextOf(tree_->Serialised(true));
+bool DomDocument::Encode(std::string& bytes, std::string& reason, const Sink* sink) const {
   std::string encoding;
   for (const pugi::xml_node child : tree_->document.children()) {
     if (child.type() == pugi::node_declaration) encoding = child.attribute("encoding").value();
   }
-  if (encoding.empty() || IsUtf8(encoding)) return true;
-  std::string encoded;
-  if (!EncodeXmlText(bytes, encoding, encoded, reason)) return false;
-  bytes.swap(encoded);
-  return true;
+  bytes.clear();
+  XmlTextEncoder encoder(encoding, bytes);
+  if (!encoder.Start(reason)) return false;
+  EncodingWriter writer(encoder, bytes, sink);
+  tree_->Print(writer, true);
+  return writer.Finish(reason);
+}
+
+bool DomDocument::writeEncoded(const Sink& sink) const {
+  std::string piece;
+  std::string reason;
+  if (Encode(piece, reason, &sink)) return true;
+  if (reason.empty()) return false;  // the sink refused
+  throw ComError(kE_FAIL, reason);
 }
 
 void DomDocument::save(const std::string& path) const {
-  std::string text;
+  FileReplacement file(path);
+  int failure = file.Open();
+  std::string piece;
   std::string reason;
-  if (!Encode(text, reason)) throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + reason);
-  const int failure = ReplaceFile(path, text);
+  const Sink sink = [&](std::string_view bytes) { return (failure = file.Write(bytes)) == 0; };
+  if (failure == 0 && !Encode(piece, reason, &sink) && !reason.empty()) {
+    throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + reason);
+  }
+  if (failure == 0) failure = file.Commit();
   if (failure != 0) {
     throw ComError(kE_FAIL, "Cannot save \"" + path + "\": " + SystemErrorText(failure) + ".");
   }

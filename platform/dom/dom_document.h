@@ -3,8 +3,10 @@
 // encoding its declaration names. One thread at a time per document.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/com_object.h"
 #include "platform/dom/dom_node.h"
@@ -40,6 +42,11 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   // with the reason when the text cannot be written in that encoding (one that the layer cannot
   // write is named).
   std::string encodedXml() const;
+  // The bytes of encodedXml handed to `sink` in pieces of a few hundred kilobytes as they are
+  // encoded, so that a large page is never held whole. Raises as encodedXml does; false when the
+  // sink refused a piece, which ends the writing.
+  using Sink = std::function<bool(std::string_view)>;
+  bool writeEncoded(const Sink& sink) const;
   // The whole document serialised raw in UTF-8 (the declaration, when present, loses its encoding).
   // Here, in encodedXml and in save, text that is not valid UTF-8 (a Latin-1 file name, a binary
   // record) is written converted by ToXmlText (platform/dom/xml_encoding.h); the tree keeps the
@@ -64,7 +71,9 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
  private:
   std::shared_ptr<DomTree> NewTree();
   bool Parse(std::string utf8, const std::string& url);
-  bool Encode(std::string& bytes, std::string& reason) const;
+  // With a sink the bytes go to it and `bytes` is only a buffer; a refusing sink gives false with
+  // an empty reason.
+  bool Encode(std::string& bytes, std::string& reason, const Sink* sink = nullptr) const;
   bool Refuse(DomParseError error);
   DomNode Detached(pugi::xml_node_type type, const std::string& value, const char* operation);
 

@@ -154,17 +154,22 @@ pugi::xml_node DomTree::ScopeOf(pugi::xml_node node) const {
   }
 }
 
-std::string DomTree::Serialised(bool withEncoding) const {
-  std::string out;
-  StringWriter writer(out);
+void DomTree::Print(pugi::xml_writer& writer, bool withEncoding) const {
   for (const pugi::xml_node child : document.children()) {
     if (child == parking) continue;
     if (child.type() == pugi::node_declaration && !withEncoding) {
-      out += "<?xml " + DeclarationText(child, false) + "?>";
+      const std::string declaration = "<?xml " + DeclarationText(child, false) + "?>";
+      writer.write(declaration.data(), declaration.size());
     } else {
       child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
     }
   }
+}
+
+std::string DomTree::Serialised(bool withEncoding) const {
+  std::string out;
+  StringWriter writer(out);
+  Print(writer, withEncoding);
   return out;
 }
 

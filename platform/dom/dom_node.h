@@ -43,6 +43,8 @@ struct DomTree {
   // The visible document serialised raw (never indented) in UTF-8; `withEncoding` false drops the
   // encoding from the XML declaration, since the text is no longer in that encoding.
   std::string Serialised(bool withEncoding) const;
+  // The same text handed to `writer` in pieces.
+  void Print(pugi::xml_writer& writer, bool withEncoding) const;
   // Whether `name` has the shape of an XML name (non-ASCII characters are let through).
   static bool IsName(const std::string& name);
 };

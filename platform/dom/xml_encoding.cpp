@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -35,26 +36,33 @@ class IconvHandle {
   iconv_t handle_;
 };
 
-// Output of a conversion: a buffer grown geometrically, with the filled length kept apart so that
-// iconv writes straight into it.
+// Output of a conversion: iconv writes into a fixed block that is appended to the target each
+// time it fills, so that a long text is neither zero-filled nor copied whole while it grows.
 class OutputBuffer {
  public:
-  OutputBuffer(std::string& target, size_t initialCapacity) : target_(target) {
-    target_.resize(initialCapacity < 64 ? 64 : initialCapacity);
+  explicit OutputBuffer(std::string& target) : target_(target), block_(new char[kBlockBytes]) {}
+  char* Cursor() { return block_.get() + used_; }
+  size_t Room() const { return kBlockBytes - used_; }
+  void Advance(char* cursor) { used_ = static_cast<size_t>(cursor - block_.get()); }
+  // Makes the whole block free again.
+  void Flush() {
+    target_.append(block_.get(), used_);
+    used_ = 0;
   }
-  char* Cursor() { return target_.data() + used_; }
-  size_t Room() const { return target_.size() - used_; }
-  void Advance(char* cursor) { used_ = static_cast<size_t>(cursor - target_.data()); }
-  void Grow() { target_.resize(target_.size() * 2); }
   void Append(std::string_view text) {
-    while (Room() < text.size()) Grow();
+    if (text.size() > Room()) Flush();
+    if (text.size() > Room()) {
+      target_.append(text);
+      return;
+    }
     std::memcpy(Cursor(), text.data(), text.size());
     used_ += text.size();
   }
-  void Finish() { target_.resize(used_); }
 
  private:
+  static constexpr size_t kBlockBytes = 64 * 1024;
   std::string& target_;
+  std::unique_ptr<char[]> block_;
   size_t used_ = 0;
 };
 
@@ -68,7 +76,7 @@ int ConvertSome(iconv_t handle, char** in, size_t* inLeft, OutputBuffer& out) {
     out.Advance(cursor);
     if (result != kIconvFailed) return 0;
     if (errno != E2BIG) return errno;
-    out.Grow();
+    out.Flush();
   }
   return 0;
 }
@@ -81,7 +89,7 @@ void FlushShiftState(iconv_t handle, OutputBuffer& out) {
     const size_t result = iconv(handle, nullptr, nullptr, &cursor, &room);
     out.Advance(cursor);
     if (result != kIconvFailed || errno != E2BIG) return;
-    out.Grow();
+    out.Flush();
   }
 }
 
@@ -188,7 +196,8 @@ bool ConvertToUtf8(std::string_view bytes, const std::string& from, std::string_
     return false;
   }
   const bool mapHoles = IsWindows1252Name(from);
-  OutputBuffer out(utf8, bytes.size() + bytes.size() / 4);
+  utf8.reserve(bytes.size() + bytes.size() / 4);
+  OutputBuffer out(utf8);
   char* in = const_cast<char*>(bytes.data());  // iconv's signature; it does not write the input
   size_t inLeft = bytes.size();
   for (;;) {
@@ -203,7 +212,7 @@ bool ConvertToUtf8(std::string_view bytes, const std::string& from, std::string_
       --inLeft;
       continue;
     }
-    out.Finish();
+    out.Flush();
     const size_t badOffset = static_cast<size_t>(in - bytes.data());
     const std::string reason =
         failure == EINVAL
@@ -213,7 +222,7 @@ bool ConvertToUtf8(std::string_view bytes, const std::string& from, std::string_
     FailDecode(error, kXmlErrorBadEncodedByte, reason, utf8, utf8.size());
     return false;
   }
-  out.Finish();
+  out.Flush();
   return true;
 }
 
@@ -283,21 +292,27 @@ bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& decl
   return ConvertToUtf8(bytes, declaredEncoding, declaredEncoding, utf8, error, declared.offset);
 }
 
-bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::string& bytes,
-                   std::string& error) {
-  bytes.clear();
-  error.clear();
-  const size_t invalid = FindInvalidUtf8(utf8);
-  if (invalid != std::string_view::npos) {
-    error = "The text to save is not valid UTF-8: byte " +
-            HexByte(static_cast<unsigned char>(utf8[invalid])) + " at byte offset " +
-            std::to_string(invalid) + ".";
-    return false;
-  }
-  if (encoding.empty() || IsUtf8Name(encoding)) {
-    bytes.assign(utf8);
-    return true;
-  }
+struct XmlTextEncoder::State {
+  State(const std::string& name, std::string& target) : encoding(name), bytes(target), out(target) {}
+  std::string encoding;
+  std::string& bytes;
+  OutputBuffer out;
+  std::unique_ptr<IconvHandle> handle;  // none for UTF-8, which is copied
+  bool mapHoles = false;
+  bool started = false;
+  size_t offset = 0;  // of the next piece in the whole text, for messages
+};
+
+XmlTextEncoder::XmlTextEncoder(const std::string& encoding, std::string& bytes)
+    : state_(std::make_unique<State>(encoding, bytes)) {}
+
+XmlTextEncoder::~XmlTextEncoder() = default;
+
+bool XmlTextEncoder::Start(std::string& error) {
+  State& state = *state_;
+  state.started = true;
+  const std::string& encoding = state.encoding;
+  if (encoding.empty() || IsUtf8Name(encoding)) return true;
   const std::string unsupported = "The encoding '" + encoding + "' is not supported.";
   if (!IsEncodingName(encoding)) {
     error = unsupported;
@@ -305,29 +320,49 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
   }
   // glibc's own "UTF-16" output order is not fixed by the name; write the mark and order ourselves.
   const bool utf16WithMark = SquashedName(encoding) == "UTF16";
-  IconvHandle handle(utf16WithMark ? "UTF-16LE" : encoding, "UTF-8");
-  if (!handle.Valid()) {
+  state.handle = std::make_unique<IconvHandle>(utf16WithMark ? "UTF-16LE" : encoding, "UTF-8");
+  if (!state.handle->Valid()) {
+    state.handle.reset();
     error = unsupported;
     return false;
   }
-  const bool mapHoles = IsWindows1252Name(encoding);
-  OutputBuffer out(bytes, utf8.size() + utf8.size() / 8);
-  if (utf16WithMark) out.Append("\xFF\xFE");
+  state.mapHoles = IsWindows1252Name(encoding);
+  if (utf16WithMark) state.out.Append("\xFF\xFE");
+  return true;
+}
+
+bool XmlTextEncoder::Append(std::string_view utf8, std::string& error) {
+  State& state = *state_;
+  const std::string& encoding = state.encoding;
+  const size_t base = state.offset;
+  state.offset += utf8.size();
+  const size_t invalid = FindInvalidUtf8(utf8);
+  if (invalid != std::string_view::npos) {
+    error = "The text to save is not valid UTF-8: byte " +
+            HexByte(static_cast<unsigned char>(utf8[invalid])) + " at byte offset " +
+            std::to_string(base + invalid) + ".";
+    return false;
+  }
+  if (!state.handle) {
+    state.bytes.append(utf8);
+    return true;
+  }
+  OutputBuffer& out = state.out;
   char* in = const_cast<char*>(utf8.data());  // iconv's signature; it does not write the input
   size_t inLeft = utf8.size();
   for (;;) {
-    const int failure = ConvertSome(handle.Get(), &in, &inLeft, out);
+    const int failure = ConvertSome(state.handle->Get(), &in, &inLeft, out);
     if (failure == 0) break;
     const size_t at = static_cast<size_t>(in - utf8.data());
     char32_t codePoint = 0;
     const size_t length = DecodeUtf8Char(utf8, at, codePoint);
     if (failure != EILSEQ || length == 0) {
       error = "The text could not be converted to the encoding '" + encoding + "' at byte offset " +
-              std::to_string(at) + ".";
-      out.Finish();
+              std::to_string(base + at) + ".";
+      out.Flush();
       return false;
     }
-    if (mapHoles && codePoint >= 0x80 && codePoint <= 0xFF &&
+    if (state.mapHoles && codePoint >= 0x80 && codePoint <= 0xFF &&
         IsWindows1252Hole(static_cast<unsigned char>(codePoint))) {
       // The C1 control that reading such a file made of an undefined byte goes back to that
       // byte, so that a template is saved as it was read (a character reference would not be
@@ -342,17 +377,39 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
     std::string reference = "&#" + std::to_string(static_cast<uint32_t>(codePoint)) + ";";
     char* refIn = reference.data();
     size_t refLeft = reference.size();
-    if (ConvertSome(handle.Get(), &refIn, &refLeft, out) != 0) {
+    if (ConvertSome(state.handle->Get(), &refIn, &refLeft, out) != 0) {
       error =
           "The encoding '" + encoding + "' cannot write the character reference " + reference + ".";
-      out.Finish();
+      out.Flush();
       return false;
     }
     in += length;
     inLeft -= length;
   }
-  FlushShiftState(handle.Get(), out);
-  out.Finish();
+  return true;
+}
+
+void XmlTextEncoder::Finish() {
+  State& state = *state_;
+  if (state.handle) FlushShiftState(state.handle->Get(), state.out);
+  state.out.Flush();
+}
+
+bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::string& bytes,
+                   std::string& error) {
+  bytes.clear();
+  error.clear();
+  const size_t invalid = FindInvalidUtf8(utf8);
+  if (invalid != std::string_view::npos) {
+    error = "The text to save is not valid UTF-8: byte " +
+            HexByte(static_cast<unsigned char>(utf8[invalid])) + " at byte offset " +
+            std::to_string(invalid) + ".";
+    return false;
+  }
+  bytes.reserve(utf8.size() + utf8.size() / 8);
+  XmlTextEncoder encoder(encoding, bytes);
+  if (!encoder.Start(error) || !encoder.Append(utf8, error)) return false;
+  encoder.Finish();
   return true;
 }
 

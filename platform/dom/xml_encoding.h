@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,27 @@ bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& decl
 // `error` for an unknown encoding or text that is not valid UTF-8.
 bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::string& bytes,
                    std::string& error);
+
+// EncodeXmlText piece by piece, appending to `bytes`: the pieces give what one call gives for
+// their concatenation, as long as no piece ends inside a UTF-8 sequence. Start first; it fails
+// with the one-sentence `error` for an unknown encoding, and nothing else may be called then.
+// Append fails for text that is not valid UTF-8 or a character the encoding cannot write even
+// as a reference. Finish after the last piece.
+class XmlTextEncoder {
+ public:
+  XmlTextEncoder(const std::string& encoding, std::string& bytes);
+  ~XmlTextEncoder();
+  XmlTextEncoder(const XmlTextEncoder&) = delete;
+  XmlTextEncoder& operator=(const XmlTextEncoder&) = delete;
+
+  bool Start(std::string& error);
+  bool Append(std::string_view utf8, std::string& error);
+  void Finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Byte offset of the first byte of `text` that is not part of valid UTF-8 (overlong forms,
 // surrogates and values past U+10FFFF are invalid), or std::string_view::npos when all is valid.

@@ -107,6 +107,39 @@ TEST_P(PageSave, NamesAndRecordsThatAreNotUtf8AreConverted) {
   }
 }
 
+// A page far larger than the pieces it is encoded and written in: a disk that fills part way
+// leaves the document whole and no temporary file, and with room every paragraph arrives intact
+// in the template's code page (windows-1252: the euro sign is one byte, a Chinese character a
+// reference), wherever the pieces were cut.
+TEST_P(PageSave, ALargePageIsSavedWholeOrNotAtAll) {
+  std::string html = ReadFile(fs::path(XMLAGENT_TEST_DATA) / "../../golden/demo_folder/template.htm");
+  const std::string paragraph = "<p class=MsoNormal>caf\xE9 \x80 &#20013; 1&amp;2</p>\n";
+  const int paragraphs = 20000;  // about 900 KB
+  std::string block;
+  for (int i = 0; i < paragraphs; ++i) block += paragraph;
+  html.insert(html.find("</body>"), block);
+  const fs::path document = root_ / "large.htm";
+  WriteFile(document, html);
+  // The first request converts the template in place; the page replaces it after that.
+  ASSERT_EQ(GenerateDocument(document), 1) << log_;
+  const std::string before = ReadFile(document);
+  const std::string shown = "caf\xE9 \x80 &#20013; 1&amp;2</p>";
+  size_t count = 0;
+  for (size_t at = before.find(shown); at != std::string::npos; at = before.find(shown, at + 1)) {
+    ++count;
+  }
+  EXPECT_EQ(count, static_cast<size_t>(paragraphs));
+
+  platform::SetWriteSpaceForTesting(static_cast<long long>(before.size() / 2));
+  EXPECT_EQ(GenerateDocument(document), 0) << log_;
+  platform::SetWriteSpaceForTesting(-1);
+  EXPECT_EQ(ReadFile(document), before) << "the document is left whole";
+  for (const auto& entry : fs::directory_iterator(root_)) {
+    EXPECT_EQ(entry.path().filename().string().find(".~"), std::string::npos) << entry.path();
+  }
+  EXPECT_NE(log_.find("No space left on device"), std::string::npos) << log_;
+}
+
 // The error page of a page that cannot be saved keeps the generation's own errors before the
 // reason (a folder stands in the document's place here).
 TEST(SaveGeneratedPage, TheErrorPageListsTheGenerationsErrorsThenTheReason) {

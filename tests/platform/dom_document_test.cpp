@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 #include "platform/com_error.h"
 #include "platform/com_factory.h"
@@ -100,6 +101,51 @@ TEST_F(DomDocumentTest, SaveFailureRaisesTheSystemReason) {
   EXPECT_EQ(error.code, kE_FAIL);
   EXPECT_NE(error.description.find(missing), std::string::npos) << error.description;
   EXPECT_NE(error.description.find("No such file or directory"), std::string::npos);
+}
+
+// A document many pieces long is encoded in pieces exactly as one short document is: each unit
+// (a code-page character, a missing one as a reference, a control written as a reference and
+// replaced, a Latin-1 byte) comes out the same wherever the pieces were cut.
+TEST_F(DomDocumentTest, APageWrittenInPiecesHoldsWhatTheWholeTextWouldHold) {
+  const std::string head = "<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>";
+  const auto documentOf = [&](int units) {
+    ASSERT_TRUE(document_->loadXML(head + "</r>"));
+    const DomNode root = document_->documentElement();
+    for (int i = 0; i < units; ++i) {
+      const DomNode unit = document_->createElement("p");
+      // U+4E2D, U+20AC, a control, a byte that is not UTF-8, and digits after "&#".
+      unit.setText("caf\xC3\xA9 \xE4\xB8\xAD \xE2\x82\xAC \x01 \xE9 &#12;" + std::to_string(i % 7));
+      root.appendChild(unit);
+    }
+  };
+  documentOf(1);
+  const std::string one = document_->encodedXml();
+  const size_t start = one.find("<p>");
+  const size_t end = one.find("</p>");
+  ASSERT_NE(start, std::string::npos);
+  const std::string unit = one.substr(start, end - start - 1);  // without the digit
+  EXPECT_NE(unit.find("\xE9 &#20013; \x80 &#65533; \xE9"), std::string::npos) << unit;
+
+  documentOf(20000);
+  std::string written;
+  size_t pieces = 0;
+  ASSERT_TRUE(document_->writeEncoded([&](std::string_view piece) {
+    ++pieces;
+    written += piece;
+    return true;
+  }));
+  EXPECT_GT(pieces, 2u);
+  EXPECT_EQ(written, document_->encodedXml());
+  size_t found = 0;
+  for (size_t at = written.find(unit); at != std::string::npos; at = written.find(unit, at + 1)) {
+    ++found;
+  }
+  EXPECT_EQ(found, 20000u);
+
+  // A sink that refuses ends the writing there.
+  size_t offered = 0;
+  EXPECT_FALSE(document_->writeEncoded([&](std::string_view) { return ++offered > 1; }));
+  EXPECT_EQ(offered, 1u);
 }
 
 // Every document of the library comes from the factory, so a host may replace the class; a
