@@ -196,6 +196,7 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
   SetPictureDocumentName(std::filesystem::path(templatePath_).stem().string());
   status_ = QuireStatus();
   reporting_ = DomNode();
+  placesForgotten_ = false;
   bool walked = false;
   try {
     walked = runPasses(outline);
@@ -204,7 +205,8 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
     report(host_message::kTemplateCommandFailed, &status_);
   }
   if (!status_.IsOk()) endFailed();
-  ForgetCommentPlaces(body());
+  // A walk of the whole page: once is enough.
+  if (!placesForgotten_) ForgetCommentPlaces(body());
   reporting_ = DomNode();
   if (walked) RefreshWordDomain();
   return status_;
@@ -236,6 +238,7 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
   if (pageBody && !checkCommandNesting(pageBody)) return false;
   if (pageBody) walk(pageBody);
   ForgetCommentPlaces(pageBody);
+  placesForgotten_ = true;
   if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
     status_ = QuireStatus(kEvaluationError, "Page completion");
   }

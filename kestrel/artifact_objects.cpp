@@ -109,11 +109,13 @@ std::shared_ptr<Collection<Artifact>> RowArtifact::RelatedRows(
       return std::make_shared<RowCollection>(database_, std::move(none));
     }
   }
-  std::string condition;
-  std::vector<Cell> conditionValues;
-  if (filter != nullptr) {
-    condition = FilterSql(database_->GetTable(link.target), *filter, conditionValues);
+  if (filter == nullptr) {
+    return std::make_shared<RowCollection>(database_,
+                                           database_->RelatedRows(*rows_, row_, own.Index()));
   }
+  std::vector<Cell> conditionValues;
+  const std::string condition =
+      FilterSql(database_->GetTable(link.target), *filter, conditionValues);
   return std::make_shared<RowCollection>(
       database_, database_->Rows(link.target, link.remoteColumns, values, condition,
                                  conditionValues, link.many ? 0 : 1));

@@ -1,6 +1,7 @@
 // Opening a data source and listing its rows.
 #include "kestrel/database.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -117,6 +118,112 @@ std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
   }
   rows->cells.shrink_to_fit();
   return rows;
+}
+
+std::shared_ptr<const RowSet> Database::RelatedRows(const RowSet& rows, size_t row,
+                                                   int relationship) {
+  const Relationship& link = schema_.tables[rows.table].relationships[relationship];
+  auto lock = connection_.Lock();
+  RowSet::Related* known = nullptr;
+  for (RowSet::Related& entry : rows.related) {
+    if (entry.relationship == relationship) known = &entry;
+  }
+  if (known == nullptr) {
+    rows.related.push_back(RowSet::Related{relationship, 0, {}});
+    known = &rows.related.back();
+  }
+  if (!known->ofRow.empty()) return known->ofRow[row];
+  if (++known->asked < 2) {
+    std::vector<Cell> key;
+    for (int column : link.localColumns) key.push_back(KeyCell(rows, row, column));
+    return Rows(link.target, link.remoteColumns, key, "", {}, link.many ? 0 : 1);
+  }
+  known->ofRow = RelatedOfEvery(rows, link);
+  return known->ofRow[row];
+}
+
+// One statement per chunk of keys joins a table of (row number, key) to the target table, so
+// that each key is compared as Rows compares it (a bound value against the column) and the
+// rows of each key come in the order Rows gives them.
+std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet& rows,
+                                                                    const Relationship& link) {
+  constexpr size_t kKeysPerStatement = 256;
+  const Table& target = schema_.tables[link.target];
+  const size_t width = target.columns.size() + (target.HasRowid() ? 1 : 0);
+  const uint64_t most =
+      link.many ? platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey,
+                                            platform::kDefaultMaxRepeatObjects) + 1
+                : 1;
+  std::vector<std::shared_ptr<RowSet>> found(rows.Count());
+  std::vector<size_t> asking;  // rows whose key has no NULL; the others lead nowhere
+  for (size_t row = 0; row < found.size(); ++row) {
+    found[row] = std::make_shared<RowSet>();
+    found[row]->table = link.target;
+    found[row]->width = width;
+    bool whole = true;
+    for (int column : link.localColumns) {
+      whole = whole && !std::holds_alternative<std::monostate>(KeyCell(rows, row, column));
+    }
+    if (whole) asking.push_back(row);
+  }
+
+  std::string columns = "\"~keys\".\"~row\"";
+  for (const Column& column : target.columns) {
+    columns += ", " + (column.kind == ColumnKind::kBlob ? std::string("NULL")
+                                                        : "t." + QuoteName(column.name));
+  }
+  if (target.HasRowid()) columns += ", t.rowid";
+  std::string keyNames = "\"~row\"";
+  std::string join;
+  for (size_t j = 0; j < link.remoteColumns.size(); ++j) {
+    const std::string name = "\"~key" + std::to_string(j) + "\"";
+    keyNames += ", " + name;
+    join += (j > 0 ? " AND t." : "t.") + ColumnSql(target, link.remoteColumns[j]) +
+            " = \"~keys\"." + name;
+  }
+  std::string order = "\"~keys\".\"~row\"";
+  if (target.HasRowid()) {
+    order += ", t.rowid";
+  } else {
+    for (int column : target.key) order += ", t." + ColumnSql(target, column);
+  }
+  std::string tuple = "(?";
+  for (size_t j = 0; j < link.remoteColumns.size(); ++j) tuple += ", ?";
+  tuple += ")";
+
+  for (size_t start = 0; start < asking.size(); start += kKeysPerStatement) {
+    const size_t count = std::min(kKeysPerStatement, asking.size() - start);
+    std::string values;
+    for (size_t i = 0; i < count; ++i) values += (i > 0 ? ", " : "") + tuple;
+    const std::string sql = "WITH \"~keys\"(" + keyNames + ") AS (VALUES " + values +
+                            ") SELECT " + columns + " FROM \"~keys\" JOIN " +
+                            QuoteName(target.name) + " AS t ON " + join + " ORDER BY " + order;
+    Statement statement = connection_.Prepare(sql);
+    int parameter = 1;
+    for (size_t i = start; i < start + count; ++i) {
+      BindCell(statement, parameter++, Cell(static_cast<int64_t>(asking[i])));
+      for (int column : link.localColumns) {
+        BindCell(statement, parameter++, KeyCell(rows, asking[i], column));
+      }
+    }
+    while (statement.Step()) {
+      const Cell number = ReadCell(statement, 0);
+      const auto* row = std::get_if<int64_t>(&number);
+      if (row == nullptr || *row < 0 || static_cast<size_t>(*row) >= found.size()) continue;
+      RowSet& into = *found[static_cast<size_t>(*row)];
+      if (into.Count() >= most) continue;
+      for (size_t i = 0; i < width; ++i) {
+        into.cells.push_back(ReadCell(statement, static_cast<int>(i) + 1));
+      }
+    }
+  }
+  std::vector<std::shared_ptr<const RowSet>> result;
+  result.reserve(found.size());
+  for (auto& set : found) {
+    set->cells.shrink_to_fit();
+    result.push_back(std::move(set));
+  }
+  return result;
 }
 
 const Cell& Database::KeyCell(const RowSet& rows, size_t row, int column) {

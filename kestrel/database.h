@@ -29,6 +29,15 @@ struct RowSet {
 
   size_t Count() const { return width == 0 ? 0 : cells.size() / width; }
   const Cell& At(size_t row, int column) const { return cells[row * width + column]; }
+
+  // What Database::RelatedRows learnt of one relationship of these rows: how many rows asked,
+  // and once a second one did, the related rows of every row. Guarded by the connection's lock.
+  struct Related {
+    int relationship = 0;
+    int asked = 0;
+    std::vector<std::shared_ptr<const RowSet>> ofRow;
+  };
+  mutable std::vector<Related> related;
 };
 
 class Database : public std::enable_shared_from_this<Database> {
@@ -51,6 +60,13 @@ class Database : public std::enable_shared_from_this<Database> {
                                const std::vector<Cell>& values, const std::string& condition = "",
                                const std::vector<Cell>& conditionValues = {}, int limit = 0);
 
+  // The rows that relationship `relationship` (an index into the table's relationships) of row
+  // `row` leads to, as Rows gives them for the row's key. The first row of a set to ask costs
+  // one statement; when a second one asks, the related rows of every row of the set are read at
+  // once, a few hundred rows a statement, so that a walk over a set of N rows costs a few
+  // statements rather than N.
+  std::shared_ptr<const RowSet> RelatedRows(const RowSet& rows, size_t row, int relationship);
+
   // The key cell of a row (kRowid for the rowid).
   static const Cell& KeyCell(const RowSet& rows, size_t row, int column);
   std::string Identifier(const RowSet& rows, size_t row) const;
@@ -65,6 +81,8 @@ class Database : public std::enable_shared_from_this<Database> {
 
  private:
   explicit Database(const std::string& path);
+  std::vector<std::shared_ptr<const RowSet>> RelatedOfEvery(const RowSet& rows,
+                                                            const Relationship& link);
 
   Connection connection_;
   Schema schema_;
