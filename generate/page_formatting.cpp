@@ -153,10 +153,23 @@ void MarkRow(const DomNode& row, ElementMark mark) {
   }
 }
 
+// What "span[@QuireQuery]" selects: the name as written, in lower case.
+bool IsCommandSpanElement(const DomNode& element) {
+  return element.nodeName() == "span" && element.hasAttribute(kCommandAttribute);
+}
+
+// What "*[text() != '']" selects: an element with a text or CDATA child that is not empty.
+bool HoldsText(const DomNode& element) {
+  for (DomNode child = element.firstChild(); child; child = child.nextSibling()) {
+    if (IsTextLike(child) && !child.nodeValue().empty()) return true;
+  }
+  return false;
+}
+
 void MarkRegionElements(const DomNode& element, ElementMark mark) {
   if (!IsElement(element)) return;
   // A text node beside other nodes cannot carry a style until it has an element of its own.
-  for (const DomNode& text : element.selectNodes(".//text()")) {
+  for (const DomNode& text : element.descendantsOfType(platform::kDomText)) {
     const DomNode parent = text.parentNode();
     if (parent.isNull() || text.nodeValue().empty()) continue;
     if (parent.firstChild() == text && parent.lastChild() == text) continue;
@@ -165,11 +178,14 @@ void MarkRegionElements(const DomNode& element, ElementMark mark) {
   }
   // The element itself counts too: a plain element that holds only its text has no other place
   // where the marker could go.
-  for (const DomNode& node : element.selectNodes("descendant-or-self::" + kCommandSpan +
-                                                 " | descendant-or-self::*[text() != '']")) {
-    mark(node);
+  // (Marks change styles only, so the elements can be judged as they come.)
+  const platform::DomNodeList elements = element.descendantsOfType(platform::kDomElement, true);
+  for (const DomNode& node : elements) {
+    if (IsCommandSpanElement(node) || HoldsText(node)) mark(node);
   }
-  for (const DomNode& row : element.selectNodes("descendant-or-self::tr")) MarkRow(row, mark);
+  for (const DomNode& row : elements) {
+    if (row.nodeName() == "tr") MarkRow(row, mark);
+  }
 }
 
 // Whether a list shows: neither it, its ancestors up to `outer`, nor all of its items carry the
@@ -425,7 +441,7 @@ void ConvertDateFields(const DomNode& body, QuireStatus& status) {
   const bool haveNow = LocalNow(now);
   std::string failure;
   try {
-    for (const DomNode& comment : body.selectNodes(".//comment()")) {
+    for (const DomNode& comment : body.descendantsOfType(platform::kDomComment)) {
       std::string picture;
       if (!FieldPicture(comment.nodeValue(), picture) || picture.empty()) continue;
       // A field whose place went with an earlier field's result is not there any more.

@@ -578,6 +578,43 @@ DomNodeList DomNode::selectNodes(const std::string& pattern) const {
   return DomNodeList(tree_, std::move(found));
 }
 
+DomNodeList DomNode::descendantsOfType(int32_t type, bool withSelf) const {
+  Require("descendantsOfType");
+  std::vector<pugi::xpath_node> found;
+  if (IsAttribute() || (tree_->parking && node_ == tree_->parking)) {
+    return DomNodeList(tree_, std::move(found));
+  }
+  const auto wanted = [type](const pugi::xml_node node) {
+    switch (node.type()) {
+      case pugi::node_element:
+        return type == kDomElement;
+      case pugi::node_pcdata:
+      case pugi::node_cdata:
+        return type == kDomText;
+      case pugi::node_comment:
+        return type == kDomComment;
+      default:
+        return false;
+    }
+  };
+  const pugi::xml_node top = node_;
+  if (withSelf && wanted(top)) found.emplace_back(top);
+  pugi::xml_node at = top.first_child();
+  while (at) {
+    // The parking element holds detached nodes: only a walk from the document meets it.
+    const bool parked = tree_->parking && at == tree_->parking;
+    if (!parked && wanted(at)) found.emplace_back(at);
+    if (!parked && at.first_child()) {
+      at = at.first_child();
+      continue;
+    }
+    while (at && at != top && !at.next_sibling()) at = at.parent();
+    if (!at || at == top) break;
+    at = at.next_sibling();
+  }
+  return DomNodeList(tree_, std::move(found));
+}
+
 DomNodeList DomNode::descendantsWithAttribute(const std::string& attribute,
                                               const char* element) const {
   Require("descendantsWithAttribute");

@@ -123,6 +123,10 @@ class DomNode {
   // What selectNodes(".//*[@attribute]") gives, or with `element`
   // selectNodes(".//element[@attribute]"): the descendant elements carrying the attribute, in
   // document order. A walk of the subtree, without an XPath evaluation.
+  // The descendant nodes of one type in document order, preceded by the node itself when
+  // `withSelf` and it is of that type. kDomText takes text and CDATA nodes, as XPath's text()
+  // does. A walk of the subtree, without an XPath evaluation.
+  DomNodeList descendantsOfType(int32_t type, bool withSelf = false) const;
   DomNodeList descendantsWithAttribute(const std::string& attribute,
                                        const char* element = nullptr) const;
 

@@ -121,6 +121,26 @@ TEST_F(DomNodeTest, DescendantsWithAttributeMatchTheQueryTheyReplace) {
   EXPECT_EQ(r.selectSingleNode("@q").descendantsWithAttribute("q").length(), 0u);
 }
 
+// The same for the walks by node type that stand in for ".//text()", ".//comment()" and
+// "descendant-or-self::*": text takes CDATA too, and a detached node is never met from the page.
+TEST_F(DomNodeTest, DescendantsOfTypeMatchTheQueriesTheyReplace) {
+  Load("<r>a<p>b<![CDATA[c]]><!--d--><i>e</i></p><!--f--><q/></r>");
+  const auto texts = [](const DomNodeList& nodes) {
+    std::string text;
+    for (const DomNode n : nodes) text += n.nodeName() + "=" + n.nodeValue() + ";";
+    return text;
+  };
+  document_->createElement("detached").appendChild(document_->createTextNode("x"));
+  const DomNode doc = document_->asNode();
+  for (const DomNode& from : {doc, document_->documentElement(), Select("r/p"), Select("r/q")}) {
+    EXPECT_EQ(texts(from.descendantsOfType(kDomText)), texts(from.selectNodes(".//text()")));
+    EXPECT_EQ(texts(from.descendantsOfType(kDomComment)), texts(from.selectNodes(".//comment()")));
+    EXPECT_EQ(texts(from.descendantsOfType(kDomElement, true)),
+              texts(from.selectNodes("descendant-or-self::*")));
+  }
+  EXPECT_EQ(texts(Select("r/p").descendantsOfType(kDomText)), "#text=b;#cdata-section=c;#text=e;");
+}
+
 TEST_F(DomNodeTest, CloneDeepCopiesTheSubtreeShallowOnlyTheElementAndAttributes) {
   Load("<r><td style=\"s\" width=\"9\"><p>x</p><!--c--></td></r>");
   const DomNode td = Select("r/td");
