@@ -160,7 +160,7 @@ class TemplateGenerator {
   std::uint64_t maxRepeatObjects_ = 0;
   std::uint64_t pageBytes_ = 0;
   int masterCount_ = 0;
-  int expansions_ = 0;  // MASTER expansions started in this walk
+  int expansions_ = 0;            // MASTER expansions started in this walk
   bool placesForgotten_ = false;  // the comment places are gone from the page
   int mastersDone_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Field>> fields_;  // see fieldOf

@@ -121,7 +121,7 @@ std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
 }
 
 std::shared_ptr<const RowSet> Database::RelatedRows(const RowSet& rows, size_t row,
-                                                   int relationship) {
+                                                    int relationship) {
   const Relationship& link = schema_.tables[rows.table].relationships[relationship];
   auto lock = connection_.Lock();
   RowSet::Related* known = nullptr;
@@ -133,7 +133,9 @@ std::shared_ptr<const RowSet> Database::RelatedRows(const RowSet& rows, size_t r
     known = &rows.related.back();
   }
   if (!known->ofRow.empty()) return known->ofRow[row];
-  if (++known->asked < 2) {
+  // A set of one row is a located artifact, which the domain may keep between requests: its
+  // related rows are read afresh each time, as before.
+  if (++known->asked < 2 || rows.Count() < 2) {
     std::vector<Cell> key;
     for (int column : link.localColumns) key.push_back(KeyCell(rows, row, column));
     return Rows(link.target, link.remoteColumns, key, "", {}, link.many ? 0 : 1);
@@ -150,10 +152,10 @@ std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet
   constexpr size_t kKeysPerStatement = 256;
   const Table& target = schema_.tables[link.target];
   const size_t width = target.columns.size() + (target.HasRowid() ? 1 : 0);
-  const uint64_t most =
-      link.many ? platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey,
-                                            platform::kDefaultMaxRepeatObjects) + 1
-                : 1;
+  const uint64_t most = link.many ? platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey,
+                                                              platform::kDefaultMaxRepeatObjects) +
+                                        1
+                                  : 1;
   std::vector<std::shared_ptr<RowSet>> found(rows.Count());
   std::vector<size_t> asking;  // rows whose key has no NULL; the others lead nowhere
   for (size_t row = 0; row < found.size(); ++row) {
@@ -195,9 +197,9 @@ std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet
     const size_t count = std::min(kKeysPerStatement, asking.size() - start);
     std::string values;
     for (size_t i = 0; i < count; ++i) values += (i > 0 ? ", " : "") + tuple;
-    const std::string sql = "WITH \"~keys\"(" + keyNames + ") AS (VALUES " + values +
-                            ") SELECT " + columns + " FROM \"~keys\" JOIN " +
-                            QuoteName(target.name) + " AS t ON " + join + " ORDER BY " + order;
+    const std::string sql = "WITH \"~keys\"(" + keyNames + ") AS (VALUES " + values + ") SELECT " +
+                            columns + " FROM \"~keys\" JOIN " + QuoteName(target.name) +
+                            " AS t ON " + join + " ORDER BY " + order;
     Statement statement = connection_.Prepare(sql);
     int parameter = 1;
     for (size_t i = start; i < start + count; ++i) {

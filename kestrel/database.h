@@ -64,7 +64,7 @@ class Database : public std::enable_shared_from_this<Database> {
   // `row` leads to, as Rows gives them for the row's key. The first row of a set to ask costs
   // one statement; when a second one asks, the related rows of every row of the set are read at
   // once, a few hundred rows a statement, so that a walk over a set of N rows costs a few
-  // statements rather than N.
+  // statements rather than N. A set of one row reads them each time.
   std::shared_ptr<const RowSet> RelatedRows(const RowSet& rows, size_t row, int relationship);
 
   // The key cell of a row (kRowid for the rowid).

@@ -19,7 +19,6 @@
 namespace platform {
 namespace {
 
-
 constexpr unsigned kParseOptions =
     pugi::parse_cdata | pugi::parse_escapes | pugi::parse_wconv_attribute | pugi::parse_eol |
     pugi::parse_comments | pugi::parse_pi | pugi::parse_declaration | pugi::parse_doctype;

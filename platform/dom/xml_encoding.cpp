@@ -292,14 +292,25 @@ bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& decl
   return ConvertToUtf8(bytes, declaredEncoding, declaredEncoding, utf8, error, declared.offset);
 }
 
+namespace {
+
+// The reason text that is to be saved is refused; `base` is the offset of `text` in the whole.
+std::string NotUtf8Text(std::string_view text, size_t invalid, size_t base) {
+  return "The text to save is not valid UTF-8: byte " +
+         HexByte(static_cast<unsigned char>(text[invalid])) + " at byte offset " +
+         std::to_string(base + invalid) + ".";
+}
+
+}  // namespace
+
 struct XmlTextEncoder::State {
-  State(const std::string& name, std::string& target) : encoding(name), bytes(target), out(target) {}
+  State(const std::string& name, std::string& target)
+      : encoding(name), bytes(target), out(target) {}
   std::string encoding;
   std::string& bytes;
   OutputBuffer out;
   std::unique_ptr<IconvHandle> handle;  // none for UTF-8, which is copied
   bool mapHoles = false;
-  bool started = false;
   size_t offset = 0;  // of the next piece in the whole text, for messages
 };
 
@@ -310,7 +321,6 @@ XmlTextEncoder::~XmlTextEncoder() = default;
 
 bool XmlTextEncoder::Start(std::string& error) {
   State& state = *state_;
-  state.started = true;
   const std::string& encoding = state.encoding;
   if (encoding.empty() || IsUtf8Name(encoding)) return true;
   const std::string unsupported = "The encoding '" + encoding + "' is not supported.";
@@ -336,11 +346,8 @@ bool XmlTextEncoder::Append(std::string_view utf8, std::string& error) {
   const std::string& encoding = state.encoding;
   const size_t base = state.offset;
   state.offset += utf8.size();
-  const size_t invalid = FindInvalidUtf8(utf8);
-  if (invalid != std::string_view::npos) {
-    error = "The text to save is not valid UTF-8: byte " +
-            HexByte(static_cast<unsigned char>(utf8[invalid])) + " at byte offset " +
-            std::to_string(base + invalid) + ".";
+  if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
+    error = NotUtf8Text(utf8, invalid, base);
     return false;
   }
   if (!state.handle) {
@@ -399,11 +406,8 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
                    std::string& error) {
   bytes.clear();
   error.clear();
-  const size_t invalid = FindInvalidUtf8(utf8);
-  if (invalid != std::string_view::npos) {
-    error = "The text to save is not valid UTF-8: byte " +
-            HexByte(static_cast<unsigned char>(utf8[invalid])) + " at byte offset " +
-            std::to_string(invalid) + ".";
+  if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
+    error = NotUtf8Text(utf8, invalid, 0);
     return false;
   }
   bytes.reserve(utf8.size() + utf8.size() / 8);

@@ -112,7 +112,8 @@ TEST_P(PageSave, NamesAndRecordsThatAreNotUtf8AreConverted) {
 // in the template's code page (windows-1252: the euro sign is one byte, a Chinese character a
 // reference), wherever the pieces were cut.
 TEST_P(PageSave, ALargePageIsSavedWholeOrNotAtAll) {
-  std::string html = ReadFile(fs::path(XMLAGENT_TEST_DATA) / "../../golden/demo_folder/template.htm");
+  std::string html =
+      ReadFile(fs::path(XMLAGENT_TEST_DATA) / "../../golden/demo_folder/template.htm");
   const std::string paragraph = "<p class=MsoNormal>caf\xE9 \x80 &#20013; 1&amp;2</p>\n";
   const int paragraphs = 20000;  // about 900 KB
   std::string block;

@@ -75,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(HostString(id) == platform::LoadHostString(id), "host strings come from the module");
   }
   const QuireStatus status(kEvaluationError, host_message::kNotADirectory, "/some/folder");
-  Check(!status.IsOk() && status.Message() == FormatHostMessage(HostString(
-                                                  host_message::kNotADirectory),
-                                              {"/some/folder"}),
+  Check(!status.IsOk() &&
+            status.Message() ==
+                FormatHostMessage(HostString(host_message::kNotADirectory), {"/some/folder"}),
         "a status message is the formatted host string");
   (void)status.Text();
   // A file that cannot be read leaves the module as it was.
