@@ -578,12 +578,33 @@ DomNodeList DomNode::selectNodes(const std::string& pattern) const {
   return DomNodeList(tree_, std::move(found));
 }
 
+// The nodes below `top` (and `top` itself when `withSelf`) that `wanted` takes, in document
+// order. An attribute has no descendants; the parking element's children are each out of its
+// scope, and only a walk from the document meets the parking element, which it passes by.
+template <class Wanted>
+std::vector<pugi::xpath_node> DomTree::Descendants(pugi::xml_node top, bool withSelf,
+                                                   Wanted wanted) const {
+  std::vector<pugi::xpath_node> found;
+  if (!top || (parking && top == parking)) return found;
+  if (withSelf && wanted(top)) found.emplace_back(top);
+  pugi::xml_node at = top.first_child();
+  while (at) {
+    const bool parked = parking && at == parking;
+    if (!parked && wanted(at)) found.emplace_back(at);
+    if (!parked && at.first_child()) {
+      at = at.first_child();
+      continue;
+    }
+    while (at && at != top && !at.next_sibling()) at = at.parent();
+    if (!at || at == top) break;
+    at = at.next_sibling();
+  }
+  return found;
+}
+
 DomNodeList DomNode::descendantsOfType(int32_t type, bool withSelf) const {
   Require("descendantsOfType");
-  std::vector<pugi::xpath_node> found;
-  if (IsAttribute() || (tree_->parking && node_ == tree_->parking)) {
-    return DomNodeList(tree_, std::move(found));
-  }
+  if (IsAttribute()) return DomNodeList(tree_, {});
   const auto wanted = [type](const pugi::xml_node node) {
     switch (node.type()) {
       case pugi::node_element:
@@ -597,51 +618,18 @@ DomNodeList DomNode::descendantsOfType(int32_t type, bool withSelf) const {
         return false;
     }
   };
-  const pugi::xml_node top = node_;
-  if (withSelf && wanted(top)) found.emplace_back(top);
-  pugi::xml_node at = top.first_child();
-  while (at) {
-    // The parking element holds detached nodes: only a walk from the document meets it.
-    const bool parked = tree_->parking && at == tree_->parking;
-    if (!parked && wanted(at)) found.emplace_back(at);
-    if (!parked && at.first_child()) {
-      at = at.first_child();
-      continue;
-    }
-    while (at && at != top && !at.next_sibling()) at = at.parent();
-    if (!at || at == top) break;
-    at = at.next_sibling();
-  }
-  return DomNodeList(tree_, std::move(found));
+  return DomNodeList(tree_, tree_->Descendants(node_, withSelf, wanted));
 }
 
 DomNodeList DomNode::descendantsWithAttribute(const std::string& attribute,
                                               const char* element) const {
   Require("descendantsWithAttribute");
-  std::vector<pugi::xpath_node> found;
-  // An attribute has no descendants; the parking element's children are each out of its scope.
-  if (IsAttribute() || (tree_->parking && node_ == tree_->parking)) {
-    return DomNodeList(tree_, std::move(found));
-  }
-  const pugi::xml_node top = node_;
-  pugi::xml_node at = top.first_child();
-  while (at) {
-    // The parking element holds detached nodes: only a walk from the document meets it.
-    const bool parked = tree_->parking && at == tree_->parking;
-    if (!parked && at.type() == pugi::node_element) {
-      if (at.attribute(attribute.c_str()) &&
-          (element == nullptr || std::strcmp(at.name(), element) == 0))
-        found.emplace_back(at);
-    }
-    if (!parked && at.first_child()) {
-      at = at.first_child();
-      continue;
-    }
-    while (at && at != top && !at.next_sibling()) at = at.parent();
-    if (!at || at == top) break;
-    at = at.next_sibling();
-  }
-  return DomNodeList(tree_, std::move(found));
+  if (IsAttribute()) return DomNodeList(tree_, {});
+  const auto wanted = [&](const pugi::xml_node node) {
+    return node.type() == pugi::node_element && node.attribute(attribute.c_str()) &&
+           (element == nullptr || std::strcmp(node.name(), element) == 0);
+  };
+  return DomNodeList(tree_, tree_->Descendants(node_, false, wanted));
 }
 
 DomNode DomNode::selectSingleNode(const std::string& pattern) const {
