@@ -48,8 +48,7 @@ struct DomTree {
   void Print(pugi::xml_writer& writer, bool withEncoding) const;
   // The nodes below `top` that `wanted` takes, in document order (see DomNode's walks).
   template <class Wanted>
-  std::vector<pugi::xpath_node> Descendants(pugi::xml_node top, bool withSelf,
-                                            Wanted wanted) const;
+  std::vector<pugi::xpath_node> Descendants(pugi::xml_node top, bool withSelf, Wanted wanted) const;
   // Whether `name` has the shape of an XML name (non-ASCII characters are let through).
   static bool IsName(const std::string& name);
 };
