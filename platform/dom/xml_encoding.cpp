@@ -294,6 +294,13 @@ bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& decl
 
 namespace {
 
+// The characters UTF-7 may write as themselves (its direct and optional direct characters),
+// which its readers take as they stand.
+bool IsUtf7Direct(char c) {
+  return c == '\t' || c == '\n' || c == '\r' ||
+         (c >= 0x20 && c <= 0x7E && c != '+' && c != '\\' && c != '~');
+}
+
 // The reason text that is to be saved is refused; `base` is the offset of `text` in the whole.
 std::string NotUtf8Text(std::string_view text, size_t invalid, size_t base) {
   return "The text to save is not valid UTF-8: byte " +
@@ -311,6 +318,7 @@ struct XmlTextEncoder::State {
   OutputBuffer out;
   std::unique_ptr<IconvHandle> handle;  // none for UTF-8, which is copied
   bool mapHoles = false;
+  bool utf7 = false;
   size_t offset = 0;  // of the next piece in the whole text, for messages
 };
 
@@ -337,13 +345,13 @@ bool XmlTextEncoder::Start(std::string& error) {
     return false;
   }
   state.mapHoles = IsWindows1252Name(encoding);
+  state.utf7 = SquashedName(encoding) == "UTF7";
   if (utf16WithMark) state.out.Append("\xFF\xFE");
   return true;
 }
 
 bool XmlTextEncoder::Append(std::string_view utf8, std::string& error) {
   State& state = *state_;
-  const std::string& encoding = state.encoding;
   const size_t base = state.offset;
   state.offset += utf8.size();
   if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
@@ -354,6 +362,29 @@ bool XmlTextEncoder::Append(std::string_view utf8, std::string& error) {
     state.bytes.append(utf8);
     return true;
   }
+  if (!state.utf7) return Convert(utf8, base, error);
+  // iconv writes UTF-7 with all markup in base64 ("<" as "+ADw-"), which leaves no readable
+  // declaration: a saved page could not be loaded again. The characters that UTF-7 may write as
+  // themselves are written so; the others go through iconv, a run at a time.
+  for (size_t at = 0; at < utf8.size();) {
+    size_t end = at;
+    while (end < utf8.size() && IsUtf7Direct(utf8[end])) ++end;
+    if (end > at) {
+      state.out.Append(utf8.substr(at, end - at));
+      at = end;
+      continue;
+    }
+    while (end < utf8.size() && !IsUtf7Direct(utf8[end])) ++end;
+    if (!Convert(utf8.substr(at, end - at), base + at, error)) return false;
+    FlushShiftState(state.handle->Get(), state.out);
+    at = end;
+  }
+  return true;
+}
+
+bool XmlTextEncoder::Convert(std::string_view utf8, size_t base, std::string& error) {
+  State& state = *state_;
+  const std::string& encoding = state.encoding;
   OutputBuffer& out = state.out;
   char* in = const_cast<char*>(utf8.data());  // iconv's signature; it does not write the input
   size_t inLeft = utf8.size();

@@ -53,6 +53,9 @@ class XmlTextEncoder {
   void Finish();
 
  private:
+  // Converts one run through iconv; `base` is its offset in the whole text, for messages.
+  bool Convert(std::string_view utf8, size_t base, std::string& error);
+
   struct State;
   std::unique_ptr<State> state_;
 };

@@ -48,6 +48,20 @@ TEST(XmlDecoding, Windows1252DecodesAndReencodesToTheSameBytes) {
   EXPECT_EQ(Encode(read.text, read.declared), holes);
 }
 
+// A page saved in UTF-7 must load again: markup is written as itself, not in base64, and
+// what UTF-7 must encode ("+", "~", "\\", non-ASCII) decodes back to the text.
+TEST(XmlDecoding, Utf7WritesMarkupAsItselfAndReadsBackTheSameText) {
+  const std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-7\"?><a b=\"c\">caf\xC3\xA9 1+1 ~\\ \xE4\xB8\xAD!</a>";
+  const std::string bytes = Encode(text, "UTF-7");
+  EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"UTF-7\"?><a b=\"c\">caf", 0), 0u)
+      << bytes;
+  EXPECT_EQ(bytes.find("\xC3"), std::string::npos) << bytes;
+  const Decoded decoded = Decode(bytes);
+  ASSERT_TRUE(decoded.ok) << decoded.error.reason;
+  EXPECT_EQ(decoded.text, text);
+}
+
 TEST(XmlDecoding, DeclaredOrMarkedEncodingsDecodeToUtf8) {
   const struct {
     std::string bytes;
