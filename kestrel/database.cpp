@@ -70,6 +70,28 @@ std::string ColumnSql(const Table& table, int column) {
   return column == kRowid ? std::string("rowid") : QuoteName(table.columns[column].name);
 }
 
+// The columns a row set holds, each name after `prefix` (a table alias and its dot): BLOB
+// columns as NULL (a picture is read alone, when it is exported), the rowid last if any.
+std::string SelectedColumns(const Table& table, const std::string& prefix) {
+  std::string list;
+  for (const Column& column : table.columns) {
+    if (!list.empty()) list += ", ";
+    list +=
+        column.kind == ColumnKind::kBlob ? std::string("NULL") : prefix + QuoteName(column.name);
+  }
+  if (table.HasRowid()) list += (list.empty() ? "" : ", ") + prefix + "rowid";
+  return list;
+}
+
+// The order rows of `table` come in: by rowid, or by the key where there is no rowid.
+std::string RowOrder(const Table& table, const std::string& prefix) {
+  if (table.HasRowid()) return prefix + "rowid";
+  std::string order;
+  for (int column : table.key)
+    order += (order.empty() ? "" : ", ") + prefix + ColumnSql(table, column);
+  return order;
+}
+
 }  // namespace
 
 std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
@@ -77,27 +99,14 @@ std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
                                        const std::string& condition,
                                        const std::vector<Cell>& conditionValues, int limit) {
   const Table& own = schema_.tables[table];
-  std::string sql = "SELECT ";
-  for (size_t i = 0; i < own.columns.size(); ++i) {
-    if (i > 0) sql += ", ";
-    sql += own.columns[i].kind == ColumnKind::kBlob ? "NULL" : QuoteName(own.columns[i].name);
-  }
-  if (own.HasRowid()) sql += own.columns.empty() ? "rowid" : ", rowid";
-  sql += " FROM " + QuoteName(own.name);
+  std::string sql = "SELECT " + SelectedColumns(own, "") + " FROM " + QuoteName(own.name);
   std::string conditions;
   for (int column : where) {
     conditions += (conditions.empty() ? "" : " AND ") + ColumnSql(own, column) + " = ?";
   }
   if (!condition.empty()) conditions += (conditions.empty() ? "" : " AND ") + condition;
   if (!conditions.empty()) sql += " WHERE " + conditions;
-  sql += " ORDER BY ";
-  if (own.HasRowid()) {
-    sql += "rowid";
-  } else {
-    for (size_t i = 0; i < own.key.size(); ++i) {
-      sql += (i > 0 ? ", " : "") + ColumnSql(own, own.key[i]);
-    }
-  }
+  sql += " ORDER BY " + RowOrder(own, "");
   if (limit > 0) sql += " LIMIT " + std::to_string(limit);
 
   auto rows = std::make_shared<RowSet>();
@@ -170,11 +179,7 @@ std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet
   }
 
   std::string columns = "\"~keys\".\"~row\"";
-  for (const Column& column : target.columns) {
-    columns += ", " + (column.kind == ColumnKind::kBlob ? std::string("NULL")
-                                                        : "t." + QuoteName(column.name));
-  }
-  if (target.HasRowid()) columns += ", t.rowid";
+  if (const std::string own = SelectedColumns(target, "t."); !own.empty()) columns += ", " + own;
   std::string keyNames = "\"~row\"";
   std::string join;
   for (size_t j = 0; j < link.remoteColumns.size(); ++j) {
@@ -184,11 +189,7 @@ std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet
             " = \"~keys\"." + name;
   }
   std::string order = "\"~keys\".\"~row\"";
-  if (target.HasRowid()) {
-    order += ", t.rowid";
-  } else {
-    for (int column : target.key) order += ", t." + ColumnSql(target, column);
-  }
+  if (const std::string own = RowOrder(target, "t."); !own.empty()) order += ", " + own;
   std::string tuple = "(?";
   for (size_t j = 0; j < link.remoteColumns.size(); ++j) tuple += ", ?";
   tuple += ")";

@@ -437,13 +437,15 @@ bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::stri
                    std::string& error) {
   bytes.clear();
   error.clear();
-  if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
-    error = NotUtf8Text(utf8, invalid, 0);
-    return false;
-  }
   bytes.reserve(utf8.size() + utf8.size() / 8);
   XmlTextEncoder encoder(encoding, bytes);
-  if (!encoder.Start(error) || !encoder.Append(utf8, error)) return false;
+  if (!encoder.Start(error)) {
+    // A text that is not UTF-8 is named before an encoding that is not known.
+    if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos)
+      error = NotUtf8Text(utf8, invalid, 0);
+    return false;
+  }
+  if (!encoder.Append(utf8, error)) return false;
   encoder.Finish();
   return true;
 }
