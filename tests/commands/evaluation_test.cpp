@@ -218,34 +218,29 @@ class ArchiveDomain : public QuireAbstractDomain {
     }
     card.constructorArguments() = {QuireAttribute("label", QuireType::STRING, card)};  // the key
   }
-  QuireObjectList getSelectedObjects(QuireStatus& status, const std::string&) override {
-    status = QuireStatus(kUnsupportedOperation, "Archive");
+  // Not used by these tests.
+  QuireObjectList getSelectedObjects(QuireStatus&, const std::string&) override { return {}; }
+  QuireObject getSelectedObject(QuireStatus&, const QuireClass&, const std::string&) override {
     return {};
   }
-  QuireObject getSelectedObject(QuireStatus& status, const QuireClass&,
-                                const std::string&) override {
-    status = QuireStatus(kUnsupportedOperation, "Archive");
+  QuireAttributeValue getGraphicAttributeValue(QuireStatus&, const QuireAttribute&,
+                                               const std::string&, const QuireObject&) override {
     return {};
   }
+  QuireObject getUnaryRelatedObject(QuireStatus&, const QuireRelationship&,
+                                    const QuireObject&) override {
+    return {};
+  }
+
   QuireObject makeObject(const QuireClass& cls, const QuireArgumentValues&, QuireStatus& status,
                          int) override {
     status = QuireStatus();
     return QuireObject(std::make_unique<LibraryObject>(cls, "box"));
   }
-  QuireAttributeValue getGraphicAttributeValue(QuireStatus& status, const QuireAttribute& a,
-                                               const std::string&,
-                                               const QuireObject& local) override {
-    return getAttributeValue(status, a, local);
-  }
   QuireAttributeValue getAttributeValue(QuireStatus& status, const QuireAttribute& attribute,
                                         const QuireObject& local) override {
     status = QuireStatus();
     return QuireAttributeValue(attribute, NumberOf(local));
-  }
-  QuireObject getUnaryRelatedObject(QuireStatus& status, const QuireRelationship&,
-                                    const QuireObject&) override {
-    status = QuireStatus();
-    return {};
   }
   void getNaryRelatedObjects(QuireStatus& status, const QuireRelationship& relationship,
                              const QuireObject&, QuireObjectList& result) override {

@@ -133,20 +133,15 @@ class DomainLoadingTest : public DomainRegistryTest {
     root_.MakeFolder("home/fminit");
     ResetDomainLoadingForTesting();
   }
-  void write(const std::string& relative, const std::string& text = "") {
-    root_.Write(relative, text);
-  }
-  std::string path(const std::string& relative) const { return root_.Path(relative); }
-
   test_support::TempFolder root_{"domains_test"};
   test_support::ScopedVariable home_{"VISTAFOLD_HOME", root_.Path("install")};
   test_support::ScopedVariable userHome_{"HOME", root_.Path("home")};
 };
 
 TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCollected) {
-  write("install/domains/filesys.DOM");
-  write("install/domains/Remote.dom");
-  write("install/domains/notes.txt");
+  root_.Write("install/domains/filesys.DOM", "");
+  root_.Write("install/domains/Remote.dom", "");
+  root_.Write("install/domains/notes.txt", "");
   std::vector<std::string> read;
   InstalledDomainReaders().schemaFile = [&](const std::string& file, QuireStatus& status) {
     read.push_back(file);
@@ -158,16 +153,16 @@ TEST_F(DomainLoadingTest, SchemaFilesOfRegisteredDomainsAreSkippedAndFailuresCol
   loadDomains(failures);  // once per process
 
   EXPECT_TRUE(registry().hasDomainNamed("FileSys"));
-  ASSERT_EQ(read, std::vector<std::string>{path("install/domains/Remote.dom")});
+  ASSERT_EQ(read, std::vector<std::string>{root_.Path("install/domains/Remote.dom")});
   ASSERT_EQ(failures.size(), 1u);
   EXPECT_EQ(failures[0].Kind(), kProcessingError);
-  EXPECT_EQ(failures[0].Message(), "The domain schema " + path("install/domains/Remote.dom") +
+  EXPECT_EQ(failures[0].Message(), "The domain schema " + root_.Path("install/domains/Remote.dom") +
                                        " could not be read: line 3: class expected");
 }
 
 TEST_F(DomainLoadingTest, AfterEveryDomainIsDeletedTheNextStartLoadsThemAgain) {
-  write("install/domains/Remote.dom");
-  write("install/domains/DOMAIN.EXT");
+  root_.Write("install/domains/Remote.dom", "");
+  root_.Write("install/domains/DOMAIN.EXT", "");
   int schemaReads = 0;
   int extensionReads = 0;
   InstalledDomainReaders().schemaFile = [&](const std::string&, QuireStatus&) {
@@ -194,52 +189,34 @@ TEST_F(DomainLoadingTest, AfterEveryDomainIsDeletedTheNextStartLoadsThemAgain) {
   }
 }
 
-TEST_F(DomainLoadingTest, TheInstallationsOwnReadersReadSchemaFilesAndDomainExtensions) {
-  write("install/domains/Remote.dom", "domain Remote v\nclass A\nend_class\n");
-  write("install/domains/DOMAIN.EXT");
-  std::vector<QuireStatus> failures;
-  QuireStatus status;
-  test_support::CapturedStderr([&] {
-    loadDomains(failures);
-    loadDomainExtensions(status);
-  });
-  EXPECT_TRUE(failures.empty());
-  EXPECT_TRUE(status.IsOk()) << status.Text();
-  EXPECT_TRUE(DomainRegistry::instance().hasDomainNamed("Remote"));
-}
-
-TEST_F(DomainLoadingTest, ExtensionFileUnderHomeHidesTheInstalledOne) {
-  write("home/fminit/Domain.Ext");
-  write("install/domains/DOMAIN.EXT");
+// The extension file under the user's home hides the installed one; a reader's failure names the
+// file that failed; no file anywhere is no error.
+TEST_F(DomainLoadingTest, TheExtensionFileIsLookedForUnderHomeThenInTheInstallation) {
+  root_.Write("home/fminit/Domain.Ext", "");
+  root_.Write("install/domains/domain.ext", "");
   std::string parsed;
-  InstalledDomainReaders().extensionFile = [&](const std::string& file, QuireStatus&) {
+  InstalledDomainReaders().extensionFile = [&](const std::string& file, QuireStatus& status) {
     parsed = file;
-    return true;
+    if (file.ends_with("domain.ext")) status = QuireStatus(kSyntaxError, "unknown keyword");
+    return status.IsOk();
   };
   QuireStatus status;
   loadDomainExtensions(status);
   EXPECT_TRUE(status.IsOk());
-  EXPECT_EQ(parsed, path("home/fminit/Domain.Ext"));
-}
+  EXPECT_EQ(parsed, root_.Path("home/fminit/Domain.Ext"));
 
-TEST_F(DomainLoadingTest, ExtensionReaderFailureNamesTheFile) {
-  write("install/domains/domain.ext");
-  InstalledDomainReaders().extensionFile = [](const std::string&, QuireStatus& status) {
-    status = QuireStatus(kSyntaxError, "unknown keyword");
-    return false;
-  };
-  QuireStatus status;
-  loadDomainExtensions(status);
+  std::filesystem::remove_all(root_.Path("home/fminit"));
+  readDomainExtensionsAgain(status);
   EXPECT_EQ(status.Kind(), kProcessingError);
-  EXPECT_EQ(status.Message(), "The domain extension file " + path("install/domains/domain.ext") +
+  EXPECT_EQ(status.Message(), "The domain extension file " +
+                                  root_.Path("install/domains/domain.ext") +
                                   " has an error: unknown keyword");
-}
 
-TEST_F(DomainLoadingTest, NoExtensionFileAnywhereIsNotAnError) {
-  std::filesystem::remove_all(path("home"));
-  QuireStatus status;
-  loadDomainExtensions(status);
+  std::filesystem::remove_all(root_.Path("install/domains"));
+  parsed.clear();
+  readDomainExtensionsAgain(status);
   EXPECT_TRUE(status.IsOk());
+  EXPECT_EQ(parsed, "");
 }
 
 }  // namespace

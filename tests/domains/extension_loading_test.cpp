@@ -74,22 +74,6 @@ TEST_F(ExtensionLoadingTest, ABrokenFileNamesItsPathAndLineAndKeepsTheClassesBef
   EXPECT_EQ(Read(Open("Early", file), "SimpleName"), "readme.txt");
 }
 
-TEST_F(ExtensionLoadingTest, TheExtensionFileIsReadAgainWithoutComplaint) {
-  folder_.Write("install/domains/DOMAIN.EXT",
-                "CLASS Texts FileSys.File\nCRITERIA \"*.txt\"\nEND_CLASS\n"
-                "EXISTING_CLASS FileSys.File\nATTRIBUTE Lines wc %@%\nEND_CLASS\n");
-  std::vector<QuireStatus> failures;
-  QuireStatus status;
-  testing::internal::CaptureStdout();
-  loadDomains(failures);
-  loadDomainExtensions(status);
-  EXPECT_TRUE(status.IsOk()) << status.Text();
-  readDomainExtensionsAgain(status);
-  testing::internal::GetCapturedStdout();
-  EXPECT_TRUE(status.IsOk()) << status.Text();
-  EXPECT_FALSE(Class("Texts").isUndefined());
-}
-
 TEST_F(ExtensionLoadingTest, ASubclassOfADataSourceClassIsRefused) {
   folder_.MakeFolder("store");
   kestrel_test::MakeDatabase(folder_.Path("store/plant.db"),

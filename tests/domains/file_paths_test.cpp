@@ -1,3 +1,4 @@
+// Path normalisation, the parts of a file name, file copies and the listing of domain files.
 #include "domains/file_paths.h"
 
 #include <gtest/gtest.h>
@@ -36,43 +37,31 @@ TEST(NormalisePath, ResolvesExistingPathsAndMarksOthers) {
   EXPECT_EQ(NormalisePath(folder.Path("missing")), kInvalidInputPathname);
 }
 
-TEST(DecomposeFullName, SplitsNamesAtDotsAsTheRulesSay) {
+TEST(DecomposeFullName, SplitsNamesAtDotsAndSeparatorsAsTheRulesSay) {
   TempFolder folder;
+  const std::string in = folder.Path() + "/";
+  const std::string marker = kInvalidInputPathname;
   const struct {
-    std::string simple, prefix, extension, minusExtension;
+    std::string full, parent, simple, prefix, extension, minusExtension;
   } rows[] = {
-      {".profile", "", "", ".profile"},                     // the only dot comes first
-      {"base.middle.last", "base", "last", "base.middle"},  // two dots
-      {"name.", "name", "", "name"},                        // trailing dot
-      {"plain", "plain", "", "plain"},
+      {in + ".profile", folder.Path(), ".profile", "", "", ".profile"},  // only dot comes first
+      {in + "base.middle.last", folder.Path(), "base.middle.last", "base", "last", "base.middle"},
+      {in + "name.", folder.Path(), "name.", "name", "", "name"},  // trailing dot
+      {in + "plain", folder.Path(), "plain", "plain", "", "plain"},
+      {folder.Path() + "\\x.y", folder.Path(), "x.y", "x", "y", "x"},  // a backslash separates
+      {"/", "", "/", "/", "", "/"},                                    // a lone separator
+      {"/etc", "/", "etc", "etc", "", "etc"},
+      {marker, "", marker, marker, "", marker},
   };
   for (const auto& row : rows) {
-    const FileNameParts parts = DecomposeFullName(folder.Path(row.simple));
-    EXPECT_EQ(parts.parent, folder.Path()) << row.simple;
+    SCOPED_TRACE(row.full);
+    const FileNameParts parts = DecomposeFullName(row.full);
+    EXPECT_EQ(parts.parent, row.parent);
     EXPECT_EQ(parts.simpleName, row.simple);
-    EXPECT_EQ(parts.namePrefix, row.prefix) << row.simple;
-    EXPECT_EQ(parts.extension, row.extension) << row.simple;
-    EXPECT_EQ(parts.nameMinusExtension, row.minusExtension) << row.simple;
+    EXPECT_EQ(parts.namePrefix, row.prefix);
+    EXPECT_EQ(parts.extension, row.extension);
+    EXPECT_EQ(parts.nameMinusExtension, row.minusExtension);
   }
-}
-
-TEST(DecomposeFullName, HandlesBackslashesRootsAndTheMarker) {
-  TempFolder folder;
-  EXPECT_EQ(DecomposeFullName(folder.Path() + "\\x.y").simpleName, "x.y");
-
-  const FileNameParts lone = DecomposeFullName("/");
-  EXPECT_EQ(lone.parent, "");
-  EXPECT_EQ(lone.simpleName, "/");
-  EXPECT_EQ(lone.namePrefix, "/");
-  EXPECT_EQ(lone.extension, "");
-
-  const FileNameParts rooted = DecomposeFullName("/etc");
-  EXPECT_EQ(rooted.parent, "/");
-  EXPECT_EQ(rooted.simpleName, "etc");
-
-  const FileNameParts marker = DecomposeFullName(kInvalidInputPathname);
-  EXPECT_EQ(marker.parent, "");
-  EXPECT_EQ(marker.simpleName, kInvalidInputPathname);
 }
 
 class CopyFileToTest : public ::testing::Test {

@@ -1,3 +1,5 @@
+// The file-system domain: OPEN of each entry class, folder listings, file texts and records,
+// identifiers, and its per-object trace lines.
 #include "domains/file_sys_domain.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +14,8 @@
 #include "foundation/quire_status.h"
 #include "model/domain_lookup.h"
 #include "model/undefined_domain.h"
+#include "platform/config.h"
+#include "platform/log.h"
 #include "tests/common/test_support.h"
 
 using test_support::CapturedStderr;
@@ -37,6 +41,8 @@ class FileSysDomainTest : public ::testing::Test {
   void TearDown() override {
     SetDomainFinder(nullptr);
     currentDomain = nullptr;
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
   }
 
   // OPEN of `className` with `name`; the lines written go to `lines` when given.
@@ -172,6 +178,49 @@ TEST_F(FileSysDomainTest, IdentifiersRoundTripThroughMakeObject) {
         "FileSys:FileRecord:Filename=" + EscapeNonAlphanumeric(path) + ",UniqueKey=zz", status);
   });
   EXPECT_EQ(status.Kind(), kFileNotFound);  // no record has that key
+}
+
+// The trace lines, one per object of a listing, are written only at the debug level: at the
+// default level a listing of many files writes nothing.
+TEST_F(FileSysDomainTest, ListingTraceLinesAreWrittenOnlyAtTheDebugLevel) {
+  constexpr size_t kFiles = 200;
+  for (size_t i = 0; i < kFiles; ++i) folder_.Write("file" + std::to_string(i) + ".txt", "x");
+  ASSERT_EQ(mkfifo(folder_.Path("pipe").c_str(), 0600), 0);
+  const auto count = [](const std::string& text, const std::string& part) {
+    size_t found = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++found;
+    }
+    return found;
+  };
+  platform::ClearInitParametersForTesting();
+  for (const char* level : {"", "5"}) {
+    SCOPED_TRACE(level);
+    if (*level != '\0') platform::BindInitParameter("debugLevel", level);
+    platform::ResetLogThresholdForTesting();
+    std::string lines, listed;
+    const QuireObjectList entries =
+        Related(Open("Directory", folder_.Path(), &lines), "Contents", &listed);
+    ASSERT_EQ(entries.size(), kFiles + 1);
+    // Each simple name is read twice; only the first reading traces.
+    lines += listed + CapturedStderr([&] {
+               for (const QuireObject& entry : entries) {
+                 for (int pass = 0; pass < 2; ++pass)
+                   EXPECT_FALSE(Read(entry, "SimpleName").empty());
+               }
+             });
+    if (*level == '\0') {
+      EXPECT_EQ(lines, "");
+      continue;
+    }
+    EXPECT_EQ(count(lines, " Debug: Inside contents, writeImage = 0\n"), 1u);
+    EXPECT_EQ(count(lines, " Debug: FileSys evaluate: FullName = "), kFiles + 1);
+    EXPECT_EQ(
+        count(lines, " Debug: FileSys evaluate: FullName = " + folder_.Path("file7.txt") + "\n"),
+        1u);
+    EXPECT_EQ(count(lines, " Debug: it's a default\n"), 1u);
+    EXPECT_EQ(count(lines, " Debug: stat result mode = 4096\n"), 1u);
+  }
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TEST_F(InformationQueryTest, AQueryWithALineBreakBeforeItsEndIsNeverSent) {
 TEST_F(InformationQueryTest, AFailureAnswerBecomesTheStatusMessage) {
   QuireStatus status;
   std::string response;
-  const std::string log = CapturedStderr([&] { response = Ask("Proto", "fail now", status); });
+  CapturedStderr([&] { response = Ask("Proto", "fail now", status); });
   EXPECT_EQ(status.Kind(), kInformationSourceError);
   EXPECT_EQ(status.Message(), "Nothing is known about that");
   EXPECT_TRUE(response.empty());
@@ -107,16 +107,14 @@ TEST_F(InformationQueryTest, HeadersWithoutALengthAreIncorrect) {
 }
 
 TEST_F(InformationQueryTest, ResponsesThatBreakTheirHeaderAreRefused) {
+  QuireStatus status;
   for (const char* query : {"nopointer", "short"}) {
-    QuireStatus status;
     std::string response;
     const std::string log = CapturedStderr([&] { response = Ask("Proto", query, status); });
     EXPECT_EQ(status.Kind(), kInformationSourceError) << query;
     EXPECT_TRUE(response.empty());
     EXPECT_NE(log.find("Error reading from domain Proto"), std::string::npos) << log;
   }
-  QuireStatus status;
-  CapturedStderr([&] { Ask("Proto", "short", status); });
   EXPECT_EQ(status.Message(),
             "The information source Proto announced a response of 100 bytes but returned 4");
 }

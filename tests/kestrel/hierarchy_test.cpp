@@ -23,11 +23,21 @@ std::vector<std::string> Chain(const kestrel::Artifact& artifact) {
   return texts;
 }
 
-TEST(KestrelHierarchy, NodesWalkUpToTheTopAndStopAtRingsAndDanglingReferences) {
-  test_support::TempFolder store("kestrel_tree");
-  MakeDatabase(store.Path("tree.db"), kTree);
-  auto session = OpenStore(store.Path());
-  auto node = [&](int id) { return session->ArtifactById("tree:node:id=" + std::to_string(id)); };
+class KestrelTree : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    MakeDatabase(store_.Path("tree.db"), kTree);
+    session = OpenStore(store_.Path());
+  }
+  std::shared_ptr<kestrel::Artifact> node(int id) {
+    return session->ArtifactById("tree:node:id=" + std::to_string(id));
+  }
+
+  test_support::TempFolder store_{"kestrel_tree"};
+  std::shared_ptr<kestrel::Session> session;
+};
+
+TEST_F(KestrelTree, NodesWalkUpToTheTopAndStopAtRingsAndDanglingReferences) {
   EXPECT_EQ(Chain(*node(3)), (std::vector<std::string>{"leaf", "middle", "top"}));
   EXPECT_EQ(Chain(*node(1)), std::vector<std::string>{"top"});
   EXPECT_EQ(Chain(*node(4)), std::vector<std::string>{"orphan"});
@@ -39,16 +49,11 @@ TEST(KestrelHierarchy, NodesWalkUpToTheTopAndStopAtRingsAndDanglingReferences) {
             std::vector<std::string>{"tree"});
 }
 
-TEST(KestrelHierarchy, RelationshipsListRelatedRowsInKeyOrder) {
-  test_support::TempFolder store("kestrel_tree");
-  MakeDatabase(store.Path("tree.db"), kTree);
-  auto session = OpenStore(store.Path());
-  auto top = session->ArtifactById("tree:node:id=1");
-  EXPECT_EQ(RelatedNames(*top, "node"), (std::vector<std::string>{"middle", "second child"}));
-  EXPECT_EQ(RelatedNames(*top, "parent"), std::vector<std::string>{});
-  EXPECT_EQ(RelatedNames(*top, "site"), std::vector<std::string>{"north"});
-  EXPECT_EQ(RelatedNames(*session->ArtifactById("tree:node:id=4"), "parent"),
-            std::vector<std::string>{});  // dangling
+TEST_F(KestrelTree, RelationshipsListRelatedRowsInKeyOrder) {
+  EXPECT_EQ(RelatedNames(*node(1), "node"), (std::vector<std::string>{"middle", "second child"}));
+  EXPECT_EQ(RelatedNames(*node(1), "parent"), std::vector<std::string>{});
+  EXPECT_EQ(RelatedNames(*node(1), "site"), std::vector<std::string>{"north"});
+  EXPECT_EQ(RelatedNames(*node(4), "parent"), std::vector<std::string>{});  // dangling
   EXPECT_EQ(RelatedNames(*session->ArtifactById("tree:site:id=2"), "node"),
             (std::vector<std::string>{"leaf", "ring five", "ring six"}));
   kestrel::ArtifactFilter ring;

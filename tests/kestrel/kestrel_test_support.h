@@ -1,7 +1,8 @@
 // Helpers of the data-source component tests: databases written with SQLite's own API into a
-// temporary store folder, and lookups of types, properties and relationships by name.
+// temporary store folder, lookups of types, properties and relationships by name, and pictures.
 #pragma once
 
+#include <gd.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -37,6 +38,37 @@ inline void MakeDatabase(const std::string& path, const std::string& sql) {
   sqlite3_free(message);
   sqlite3_close(database);
   ASSERT_EQ(result, SQLITE_OK) << text;
+}
+
+// A png of the size, red on the left half and blue on the right.
+inline std::string MakePng(int width, int height) {
+  gdImagePtr image = gdImageCreateTrueColor(width, height);
+  gdImageFilledRectangle(image, 0, 0, width / 2 - 1, height - 1, gdTrueColor(255, 0, 0));
+  gdImageFilledRectangle(image, width / 2, 0, width - 1, height - 1, gdTrueColor(0, 0, 255));
+  int size = 0;
+  void* data = gdImagePngPtr(image, &size);
+  std::string bytes(static_cast<const char*>(data), size);
+  gdFree(data);
+  gdImageDestroy(image);
+  return bytes;
+}
+
+// The bytes as upper-case hex digits, for an SQL BLOB literal.
+inline std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (const unsigned char c : bytes) hex += {digits[c >> 4], digits[c & 15]};
+  return hex;
+}
+
+// The picture in `bytes` (png, jpeg, gif or bmp), or null; the caller destroys it.
+inline gdImagePtr DecodedPicture(const std::string& bytes) {
+  const int size = static_cast<int>(bytes.size());
+  void* data = const_cast<char*>(bytes.data());
+  if (bytes.starts_with("\xFF\xD8")) return gdImageCreateFromJpegPtr(size, data);
+  if (bytes.starts_with("GIF")) return gdImageCreateFromGifPtr(size, data);
+  if (bytes.starts_with("BM")) return gdImageCreateFromBmpPtr(size, data);
+  return gdImageCreateFromPngPtr(size, data);
 }
 
 template <class T>

@@ -1,35 +1,10 @@
 // Picture export: format conversion and scaling through libgd, bytes as they are, and BLOBs
 // that hold no picture.
-#include <gd.h>
-
 #include "kestrel_test_support.h"
 
 namespace {
 
 using namespace kestrel_test;
-
-// A png of the size, red on the left half and blue on the right.
-std::string MakePng(int width, int height) {
-  gdImagePtr image = gdImageCreateTrueColor(width, height);
-  gdImageFilledRectangle(image, 0, 0, width / 2 - 1, height - 1, gdTrueColor(255, 0, 0));
-  gdImageFilledRectangle(image, width / 2, 0, width - 1, height - 1, gdTrueColor(0, 0, 255));
-  int size = 0;
-  void* data = gdImagePngPtr(image, &size);
-  std::string bytes(static_cast<const char*>(data), size);
-  gdFree(data);
-  gdImageDestroy(image);
-  return bytes;
-}
-
-std::string Hex(const std::string& bytes) {
-  std::string hex;
-  for (unsigned char c : bytes) {
-    const char* digits = "0123456789ABCDEF";
-    hex += digits[c >> 4];
-    hex += digits[c & 15];
-  }
-  return hex;
-}
 
 class KestrelPicture : public ::testing::Test {
  protected:
@@ -64,8 +39,7 @@ TEST_F(KestrelPicture, ConvertsAndScalesKeepingTheAspectRatio) {
   flag->ExportPicture(settings);
   const std::string jpeg = ReadFile(store_.Path("flag.jpg"));
   ASSERT_EQ(jpeg.substr(0, 3), "\xFF\xD8\xFF");
-  gdImagePtr image =
-      gdImageCreateFromJpegPtr(static_cast<int>(jpeg.size()), const_cast<char*>(jpeg.data()));
+  gdImagePtr image = DecodedPicture(jpeg);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(gdImageSX(image), 48);
   EXPECT_EQ(gdImageSY(image), 24);
@@ -81,7 +55,7 @@ TEST_F(KestrelPicture, ConvertsAndScalesKeepingTheAspectRatio) {
   flag->ExportPicture(both);
   const std::string gif = ReadFile(store_.Path("flag.gif"));
   ASSERT_EQ(gif.substr(0, 4), "GIF8");
-  image = gdImageCreateFromGifPtr(static_cast<int>(gif.size()), const_cast<char*>(gif.data()));
+  image = DecodedPicture(gif);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(gdImageSX(image), 24);
   EXPECT_EQ(gdImageSY(image), 96);

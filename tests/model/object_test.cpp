@@ -70,13 +70,11 @@ void ReadFirst(QuireValue& result, const QuireObject& object, QuireStatus& statu
   status = QuireStatus();
   result = QuireValue(object.as<TestObject>()->values().at(0).textValue());
 }
-void MakeItem(QuireObject& result, const QuireArgumentValues& values, QuireStatus& status) {
+// The constructor entry of a class: an object of it with the values.
+template <QuireClass* cls>
+void MakeOf(QuireObject& result, const QuireArgumentValues& values, QuireStatus& status) {
   status = QuireStatus();
-  result = Make(itemClass, values);
-}
-void MakeFile(QuireObject& result, const QuireArgumentValues& values, QuireStatus& status) {
-  status = QuireStatus();
-  result = Make(fileClass, values);
+  result = Make(*cls, values);
 }
 
 class ObjectTest : public ::testing::Test {
@@ -92,10 +90,10 @@ class ObjectTest : public ::testing::Test {
     itemClass = domains["Shop"]->addClass("Item");
     itemClass.constructorArguments() = {QuireAttribute("code", QuireType::STRING, itemClass),
                                         QuireAttribute("count", QuireType::NUMBER, itemClass)};
-    itemClass.setConstructorEntry(MakeItem);
+    itemClass.setConstructorEntry(MakeOf<&itemClass>);
     fileClass = domains["FileSys"]->addClass("File");
     fileClass.constructorArguments() = {QuireAttribute("path", QuireType::FILENAME, fileClass)};
-    fileClass.setConstructorEntry(MakeFile);
+    fileClass.setConstructorEntry(MakeOf<&fileClass>);
     domains["Remote"]->addClass("Doc");
     SetDomainFinder(FindTestDomain);
   }
