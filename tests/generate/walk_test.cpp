@@ -1,8 +1,8 @@
-// The generation walk's limits, failures and hand-backs over real folders and record files: an OPEN
-// that cannot be completed, the hard recursion limit, progress, the outline, failing commands, the
-// "Word" domain's refresh and ten thousand records. What pages look like is in tests/golden.
+// The generation walk's failures and hand-backs over real folders and record files: an OPEN that
+// cannot be completed, progress, the outline, failing commands, the "Word" domain's refresh and
+// ten thousand records. What pages look like is in tests/golden; the limits are in
+// work_limits_test.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <memory>
 #include <optional>
@@ -98,7 +98,6 @@ class WalkTest : public ::testing::Test {
   }
   void SetUp() override {
     platform::ClearInitParametersForTesting();
-    unsetenv("MaxRecursionLevel");
     for (const char* name : {"c.txt", "a.txt", "b.txt"})
       folder.Write("list/" + std::string(name), name);
   }
@@ -133,18 +132,6 @@ TEST_F(WalkTest, OpenCompletedFromALocatorOfAnotherDomainStaysAsWrittenAndFails)
   const std::string page =
       Span("C:d:FileSys:Directory:FullName=") + "<p>" + ShowName("d", "Directory") + "</p>";
   EXPECT_FALSE(Generate(page, "Kestrel:Directory:FullName=" + Folder("list")).IsOk());
-}
-
-TEST_F(WalkTest, WithoutMaxRecursionLevelRecursionStopsAtTheHardLimit) {
-  std::string deep = "deep";
-  for (int level = 0; level < 70; ++level) deep += "/n";
-  folder.MakeFolder(deep);
-  const std::string repeat = "R:d:FileSys:Directory:d:FileSys:Directory:N=Contents:";
-  const std::string page =
-      Span(OpenFolder("d", Folder("deep"))) +
-      Span("M:loop", Span(repeat, "<p>" + ShowName("d", "Directory") + "</p>"));
-  ASSERT_TRUE(Generate(page).IsOk());
-  EXPECT_EQ(Visible().size(), static_cast<size_t>(TemplateGenerator::kHardRecursionLimit + 1));
 }
 
 TEST_F(WalkTest, ProgressRunsOverBothMastersOfFourObjects) {

@@ -25,16 +25,11 @@
 
 namespace {
 
+using test_support::Count;
+
 constexpr char kFiles[] =
     "R:f:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleName";
 constexpr char kRecords[] = "R:r:FileSys:FileRecord:t:FileSys:File:N=Records:";
-
-std::size_t Count(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-    ++count;
-  return count;
-}
 
 std::string Span(const std::string& command, const std::string& content = "x") {
   return "<span QuireQuery=\"" + command + "\">" + content + "</span>";
