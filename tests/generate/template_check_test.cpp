@@ -17,6 +17,7 @@
 #include "generate/error_collector.h"
 #include "generate/template_annotator.h"
 #include "generate/web_page_generator.h"
+#include "generation_fixture.h"
 #include "model/quire_standard_domain.h"
 #include "platform/dom/dom_document.h"
 #include "tests/common/test_support.h"
@@ -100,9 +101,7 @@ class TemplateCheckTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     test_support::LoadSampleHostStrings();
-    DomainRegistry& registry = DomainRegistry::instance();
-    if (!registry.hasDomainNamed("FileSys"))
-      registry.registerDomain(std::make_unique<FileSysDomain>());
+    test_support::RegisterFileSysDomain();
   }
 
   static std::vector<TemplateProblem> Check(const std::vector<Comment>& comments) {
