@@ -4,20 +4,11 @@
 // ("0", synchronous, unless a derived fixture sets another in its constructor).
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <future>
-#include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -28,32 +19,6 @@
 #include "test_support.h"
 
 namespace test_support {
-
-// Runs body on a thread of its own. When it has not returned within `seconds`, unblock is called
-// to let it finish, and the result is false. A body still blocked after that (a request stuck for
-// good on the command thread) ends the test program: nothing could run after it.
-inline bool ReturnsInTime(const std::function<void()>& body, const std::function<void()>& unblock,
-                          int seconds = 20) {
-  auto finished = std::make_shared<std::promise<void>>();
-  std::future<void> done = finished->get_future();
-  std::thread([body, finished] {
-    body();
-    finished->set_value();
-  }).detach();
-  if (done.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready) return true;
-  unblock();
-  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return false;
-  // On standard output: standard error may be captured by the test.
-  std::printf("FAILED: the request is still blocked; the test program ends here\n");
-  std::fflush(stdout);
-  std::_Exit(1);
-}
-
-// Opens and closes the named pipe for writing, so that a reader blocked in open() goes on.
-inline void OpenPipeForWriting(const std::string& pipe) {
-  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
-  if (fd >= 0) ::close(fd);
-}
 
 // The name of a test run in one mode, for tests parameterised by the timeout: "0" generates at
 // once, any other value through the request queue (the portal's normal mode).

@@ -26,10 +26,7 @@ const char kDemoTemplate[] = XMLAGENT_SOURCE_DIR "/sample/templates/folder.htm";
 
 // The host string; the agent unloads the resource module when it closes.
 std::string Host(HostMessageId message) {
-  std::string error;
-  EXPECT_TRUE(platform::HostResources().Load(
-      XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-      << error;
+  test_support::LoadSampleHostStrings();
   return HostString(message);
 }
 

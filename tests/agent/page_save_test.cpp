@@ -124,12 +124,8 @@ TEST_P(PageSave, ALargePageIsSavedWholeOrNotAtAll) {
   // The first request converts the template in place; the page replaces it after that.
   ASSERT_EQ(GenerateDocument(document), 1) << log_;
   const std::string before = ReadFile(document);
-  const std::string shown = "caf\xE9 \x80 &#20013; 1&amp;2</p>";
-  size_t count = 0;
-  for (size_t at = before.find(shown); at != std::string::npos; at = before.find(shown, at + 1)) {
-    ++count;
-  }
-  EXPECT_EQ(count, static_cast<size_t>(paragraphs));
+  EXPECT_EQ(test_support::Count(before, "caf\xE9 \x80 &#20013; 1&amp;2</p>"),
+            static_cast<size_t>(paragraphs));
 
   platform::SetWriteSpaceForTesting(static_cast<long long>(before.size() / 2));
   EXPECT_EQ(GenerateDocument(document), 0) << log_;

@@ -123,10 +123,7 @@ TEST_F(ParameterFileTest, LinesUpToTheLineLimitAreReadAndALongerOneThrowsNamingI
 }
 
 TEST_F(ParameterFileTest, PathsUnderUserDataAndAMissingFileIsShown) {
-  std::string error;
-  ASSERT_TRUE(platform::HostResources().Load(
-      XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-      << error;
+  test_support::LoadSampleHostStrings();
   platform::BindInitParameter("USER_DATA", folder_.Path());
   EXPECT_EQ(test_support::CapturedStderr([] { EXPECT_EQ(ParameterFilePath(), ""); }),
             "[Vistafold] A required file is missing: generated/ParameterFile.txt\n");

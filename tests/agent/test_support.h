@@ -23,13 +23,6 @@ inline void WriteParameterFile(const std::filesystem::path& userData, const std:
   WriteFile(userData / "generated" / "ParameterFile.txt", text);
 }
 
-// How many times part occurs in text (overlaps counted).
-inline size_t Count(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 // Sends stderr (the log) into a file while the object lives, keeping lines of all threads.
 class StderrToFile {
  public:

@@ -1,14 +1,16 @@
-// Helpers shared by every test program: a temporary folder, the captured error stream, the
-// sample installation's host strings and a scoped environment variable.
+// Helpers shared by every test program: a temporary folder, a file's content, the captured error
+// stream, the sample installation's host strings, a scoped environment variable and a count.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -59,6 +61,12 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
+// The whole content of the file at path, or "" when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 // Runs body and gives what it wrote to the error stream.
 inline std::string CapturedStderr(const std::function<void()>& body) {
   testing::internal::CaptureStderr();
@@ -72,6 +80,14 @@ inline void LoadSampleHostStrings() {
   ASSERT_TRUE(platform::HostResources().Load(
       XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
       << error;
+}
+
+// How many times part occurs in text (overlaps counted).
+inline std::size_t Count(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    ++count;
+  return count;
 }
 
 // Sets an environment variable for the life of the object, then restores what was there.

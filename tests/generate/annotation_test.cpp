@@ -9,12 +9,15 @@
 #include "generate/marker_kind.h"
 #include "generate/template_annotator.h"
 #include "generate/vml_fallback_images.h"
-#include "platform/resource_module.h"
+#include "tests/common/test_support.h"
+#include "word_comments.h"
 
 namespace {
 
 using platform::DomDocument;
 using platform::DomNode;
+using test_support::Mark;
+using test_support::WordPage;
 
 std::shared_ptr<DomDocument> Parsed(const std::string& xml) {
   auto document = DomDocument::Create();
@@ -29,30 +32,6 @@ std::shared_ptr<DomDocument> DataFile(const std::string& name) {
   return document;
 }
 
-// Word's mark of comment `n` in the body text, as the conversion to XML leaves it.
-std::string Mark(int n, const std::string& label) {
-  const std::string id = std::to_string(n);
-  return "<span class=\"MsoCommentReference\"><span style=\"font-size:8.0pt\">"
-         "<span style=\"mso-special-character:comment\"></span><a class=\"msocomanchor\" "
-         "id=\"_anchor_" +
-         id + "\" href=\"#_msocom_" + id + "\" name=\"_msoanchor_" + id + "\">" + label +
-         "</a><span style=\"mso-special-character:comment\"></span></span></span>";
-}
-
-// A Word page: the section's paragraphs, then the comment list with one entry per text.
-std::string WordPage(const std::string& section, const std::vector<std::string>& commentTexts) {
-  std::string page = "<html><body><div class=\"Section1\">" + section +
-                     "</div><div style=\"mso-element:comment-list\"><hr class=\"msocomoff\"/>";
-  for (const std::string& text : commentTexts) {
-    page +=
-        "<div style=\"mso-element:comment\"><div class=\"msocomtxt\"><span><a name=\"c\"/>"
-        "</span><p class=\"MsoCommentText\"><span class=\"MsoCommentReference\"><span "
-        "style=\"mso-special-character:comment\"/></span>" +
-        text + "</p></div></div>";
-  }
-  return page + "</div></body></html>";
-}
-
 DomNode Command(const std::shared_ptr<DomDocument>& document, const std::string& text) {
   return document->selectSingleNode("//*[@QuireQuery='" + text + "']");
 }
@@ -63,12 +42,7 @@ size_t Count(const std::shared_ptr<DomDocument>& document, const std::string& pa
 
 class AnnotationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(platform::HostResources().Load(
-        XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc", error))
-        << error;
-  }
+  static void SetUpTestSuite() { test_support::LoadSampleHostStrings(); }
   static QuireStatus Annotate(const std::shared_ptr<DomDocument>& document, bool expectOk = true) {
     QuireStatus status(1, "not run");
     EXPECT_EQ(TemplateAnnotator(document).annotateTemplate(status), expectOk);

@@ -15,12 +15,12 @@
 #include "generate/link_texts.h"
 #include "generate/script_escaping.h"
 #include "generate/web_page_generator.h"
+#include "generation_fixture.h"
 #include "model/quire_domain_object.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
-#include "tests/common/test_support.h"
 
 namespace {
 
@@ -158,18 +158,11 @@ const std::string kGif(
     "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
     43);
 
-class LinksTest : public ::testing::Test {
+class LinksTest : public test_support::GenerationFixture<> {
  protected:
-  static void SetUpTestSuite() { test_support::LoadSampleHostStrings(); }
   void SetUp() override {
+    GenerationFixture::SetUp();
     Memos().memos["N1"] = {{"key", "N1"}, {"title", "Plan A"}, {"text", "Plan"}};
-    platform::ClearInitParametersForTesting();
-    platform::BindInitParameter("debugLevel", "3");  // warnings reach the log
-    platform::ResetLogThresholdForTesting();
-  }
-  void TearDown() override {
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
   }
   void SetMemo(const std::string& attribute, const std::string& value) {
     Memos().memos["N1"][attribute] = value;

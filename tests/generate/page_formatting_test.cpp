@@ -9,7 +9,7 @@
 
 #include "foundation/quire_status.h"
 #include "platform/dom/dom_document.h"
-#include "platform/resource_module.h"
+#include "tests/common/test_support.h"
 
 namespace {
 
@@ -19,11 +19,7 @@ const std::string kMarker = kGenerationHiddenStyle;
 
 class PageFormattingTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string error;
-    platform::HostResources().Load(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc",
-                                   error);
-  }
+  static void SetUpTestSuite() { test_support::LoadSampleHostStrings(); }
   DomNode load(const std::string& xml) {
     document_ = platform::DomDocument::Create();
     EXPECT_TRUE(document_->loadXML(xml)) << xml;

@@ -14,13 +14,13 @@
 #include "generate/error_collector.h"
 #include "generate/picture_files.h"
 #include "generate/web_page_generator.h"
+#include "generation_fixture.h"
 #include "model/picture_request.h"
 #include "model/quire_domain_object.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
-#include "tests/common/test_support.h"
 
 namespace {
 
@@ -135,21 +135,12 @@ std::string Placeholder(const std::string& style = "width:90pt;height:60pt") {
          "v:shapes=\"_x0000_i1025\"/><SCRIPT>old</SCRIPT>";
 }
 
-class PictureDisplayTest : public ::testing::Test {
+class PictureDisplayTest : public test_support::GenerationFixture<> {
  protected:
   static void SetUpTestSuite() {
-    test_support::LoadSampleHostStrings();
+    GenerationFixture::SetUpTestSuite();
     DomainRegistry& registry = DomainRegistry::instance();
     if (!registry.hasDomainNamed("Pics")) registry.registerDomain(std::make_unique<PicsDomain>());
-  }
-  void SetUp() override {
-    platform::ClearInitParametersForTesting();
-    platform::BindInitParameter("debugLevel", "3");  // the lines of missing pictures are logged
-    platform::ResetLogThresholdForTesting();
-  }
-  void TearDown() override {
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
   }
 
   // Generates a page that shows the diagram picture `picture` in `placeholder`.

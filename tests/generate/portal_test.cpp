@@ -14,10 +14,10 @@
 #include "generate/outline_entries.h"
 #include "generate/script_escaping.h"
 #include "generate/web_page_generator.h"
+#include "generation_fixture.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
-#include "tests/common/test_support.h"
 
 namespace {
 
@@ -84,19 +84,8 @@ TEST(ScriptEscapingTest, EscapesEveryCharacterThatEndsOrBreaksTheArgument) {
             "a\\x5Cb\\x27c\\x22d\\x3Ce\\x3Ef\\x25g\\x0D\\x0Ah\\x09i");
 }
 
-class PortalPageTest : public ::testing::Test {
+class PortalPageTest : public test_support::GenerationFixture<> {
  protected:
-  static void SetUpTestSuite() { test_support::LoadSampleHostStrings(); }
-  void SetUp() override {
-    platform::ClearInitParametersForTesting();
-    platform::BindInitParameter("debugLevel", "3");  // warnings reach the log
-    platform::ResetLogThresholdForTesting();
-  }
-  void TearDown() override {
-    platform::ClearInitParametersForTesting();
-    platform::ResetLogThresholdForTesting();
-  }
-
   // Generates a page (without commands) with `body`, saved as page.htm in the folder.
   void GenerateBody(const std::string& body) {
     document = platform::DomDocument::Create();

@@ -17,13 +17,16 @@
 #include "generate/error_collector.h"
 #include "generate/template_annotator.h"
 #include "generate/web_page_generator.h"
+#include "generation_fixture.h"
 #include "model/quire_standard_domain.h"
 #include "platform/dom/dom_document.h"
 #include "tests/common/test_support.h"
+#include "word_comments.h"
 
 namespace {
 
 using platform::DomDocument;
+using test_support::Mark;
 
 struct Comment {
   std::string label;
@@ -47,31 +50,17 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
-std::string Mark(int n, const std::string& label) {
-  const std::string id = std::to_string(n);
-  return "<span class=\"MsoCommentReference\"><span style=\"font-size:8.0pt\">"
-         "<span style=\"mso-special-character:comment\"></span><a class=\"msocomanchor\" "
-         "id=\"_anchor_" +
-         id + "\" href=\"#_msocom_" + id + "\" name=\"_msoanchor_" + id + "\">" + label +
-         "</a><span style=\"mso-special-character:comment\"></span></span></span>";
-}
-
 // A Word page with one paragraph per comment (its text around the mark) and the comment list.
 std::string WordPage(const std::vector<Comment>& comments) {
-  std::string page = "<html><body><div class=\"Section1\">";
+  std::string section;
+  std::vector<std::string> texts;
   for (std::size_t i = 0; i < comments.size(); ++i) {
-    page += "<p class=\"MsoNormal\">" + Escaped(comments[i].before) +
-            Mark(static_cast<int>(i + 1), comments[i].label) + Escaped(comments[i].after) + "</p>";
+    section += "<p class=\"MsoNormal\">" + Escaped(comments[i].before) +
+               Mark(static_cast<int>(i + 1), comments[i].label) + Escaped(comments[i].after) +
+               "</p>";
+    texts.push_back(Escaped(comments[i].text));
   }
-  page += "</div><div style=\"mso-element:comment-list\"><hr class=\"msocomoff\"/>";
-  for (const Comment& comment : comments) {
-    page +=
-        "<div style=\"mso-element:comment\"><div class=\"msocomtxt\"><span><a name=\"c\"/>"
-        "</span><p class=\"MsoCommentText\"><span class=\"MsoCommentReference\"><span "
-        "style=\"mso-special-character:comment\"/></span>" +
-        Escaped(comment.text) + "</p></div></div>";
-  }
-  return page + "</div></body></html>";
+  return test_support::WordPage(section, texts);
 }
 
 std::shared_ptr<DomDocument> Parsed(const std::string& xml) {
@@ -102,13 +91,6 @@ std::vector<std::string> Lines(const std::vector<TemplateProblem>& problems) {
   return lines;
 }
 
-std::size_t Occurrences(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-    ++count;
-  return count;
-}
-
 std::string Joined(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
@@ -119,9 +101,7 @@ class TemplateCheckTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     test_support::LoadSampleHostStrings();
-    DomainRegistry& registry = DomainRegistry::instance();
-    if (!registry.hasDomainNamed("FileSys"))
-      registry.registerDomain(std::make_unique<FileSysDomain>());
+    test_support::RegisterFileSysDomain();
   }
 
   static std::vector<TemplateProblem> Check(const std::vector<Comment>& comments) {
@@ -289,7 +269,7 @@ TEST_F(TemplateCheckTest, ErrorPageOfThreeFaultsListsEachAtItsLabelInTemplateOrd
   // The walk's own messages for the DISPLAY it stopped at, in one entry, then what the check
   // adds.
   EXPECT_EQ(messages[0].rfind("[DISPLAY2] near \"Folder <Name>\": ", 0), 0u) << messages[0];
-  EXPECT_EQ(Occurrences(messages[0], "[DISPLAY2]"), 1u) << messages[0];
+  EXPECT_EQ(test_support::Count(messages[0], "[DISPLAY2]"), 1u) << messages[0];
   EXPECT_NE(messages[0].find("SimpleNam"), std::string::npos) << messages[0];
   EXPECT_NE(messages[0].find("in F:d:FileSys:Directory::SimpleNam:SAA:"), std::string::npos);
   EXPECT_EQ(messages[1].rfind("[DISPLAY4] near \"Other <Name>\" | ", 0), 0u) << messages[1];

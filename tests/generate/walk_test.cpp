@@ -1,8 +1,8 @@
-// The generation walk's limits, failures and hand-backs over real folders and record files: an OPEN
-// that cannot be completed, the hard recursion limit, progress, the outline, failing commands, the
-// "Word" domain's refresh and ten thousand records. What pages look like is in tests/golden.
+// The generation walk's failures and hand-backs over real folders and record files: an OPEN that
+// cannot be completed, progress, the outline, failing commands, the "Word" domain's refresh and
+// ten thousand records. What pages look like is in tests/golden; the limits are in
+// work_limits_test.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <memory>
 #include <optional>
@@ -11,17 +11,16 @@
 
 #include "commands/command_text.h"
 #include "domains/domain_registry.h"
-#include "domains/file_sys_domain.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "generate/error_collector.h"
 #include "generate/progress_sink.h"
 #include "generate/web_page_generator.h"
+#include "generation_fixture.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
-#include "tests/common/test_support.h"
 
 namespace {
 
@@ -87,22 +86,13 @@ void CollectVisible(const DomNode& node, std::vector<std::string>& texts) {
 
 using Texts = std::vector<std::string>;
 
-class WalkTest : public ::testing::Test {
+class WalkTest : public test_support::GenerationFixture<false> {
  protected:
-  static void SetUpTestSuite() {
-    test_support::LoadSampleHostStrings();
-    DomainRegistry& registry = DomainRegistry::instance();
-    if (!registry.hasDomainNamed("FileSys")) {
-      registry.registerDomain(std::make_unique<FileSysDomain>());
-    }
-  }
   void SetUp() override {
-    platform::ClearInitParametersForTesting();
-    unsetenv("MaxRecursionLevel");
+    GenerationFixture::SetUp();
     for (const char* name : {"c.txt", "a.txt", "b.txt"})
       folder.Write("list/" + std::string(name), name);
   }
-  void TearDown() override { platform::ClearInitParametersForTesting(); }
 
   QuireStatus Generate(const std::string& body, const std::string& locator = "",
                        WebPageGenerator* custom = nullptr) {
@@ -133,18 +123,6 @@ TEST_F(WalkTest, OpenCompletedFromALocatorOfAnotherDomainStaysAsWrittenAndFails)
   const std::string page =
       Span("C:d:FileSys:Directory:FullName=") + "<p>" + ShowName("d", "Directory") + "</p>";
   EXPECT_FALSE(Generate(page, "Kestrel:Directory:FullName=" + Folder("list")).IsOk());
-}
-
-TEST_F(WalkTest, WithoutMaxRecursionLevelRecursionStopsAtTheHardLimit) {
-  std::string deep = "deep";
-  for (int level = 0; level < 70; ++level) deep += "/n";
-  folder.MakeFolder(deep);
-  const std::string repeat = "R:d:FileSys:Directory:d:FileSys:Directory:N=Contents:";
-  const std::string page =
-      Span(OpenFolder("d", Folder("deep"))) +
-      Span("M:loop", Span(repeat, "<p>" + ShowName("d", "Directory") + "</p>"));
-  ASSERT_TRUE(Generate(page).IsOk());
-  EXPECT_EQ(Visible().size(), static_cast<size_t>(TemplateGenerator::kHardRecursionLimit + 1));
 }
 
 TEST_F(WalkTest, ProgressRunsOverBothMastersOfFourObjects) {
@@ -203,7 +181,7 @@ TEST_F(WalkTest, OpenOfAnUnknownDomainEndsGenerationBeforeTheWalk) {
 // Every OPEN that cannot be evaluated fails the page: its error goes to the collector, whose
 // messages make the error page, and the log of a default installation carries it.
 TEST_F(WalkTest, OpenThatCannotBeEvaluatedIsCollectedAndLoggedAtTheDefaultLevel) {
-  platform::ResetLogThresholdForTesting();  // no "debugLevel": critical errors and notes only
+  // No "debugLevel": critical errors and notes only.
   const std::string locator = "FileSys:Directory:FullName=" + Folder("list");
   const struct {
     std::string open;
@@ -229,7 +207,6 @@ TEST_F(WalkTest, OpenThatCannotBeEvaluatedIsCollectedAndLoggedAtTheDefaultLevel)
     EXPECT_NE(log.find(c.named), std::string::npos) << c.open << ": " << log;
     EXPECT_EQ(Visible().back(), "<Name>") << c.open;  // the DISPLAY was never evaluated
   }
-  platform::ResetLogThresholdForTesting();
 }
 
 // A page whose completion fails is not generated either.

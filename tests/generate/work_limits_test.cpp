@@ -12,11 +12,11 @@
 
 #include "commands/parse_limits.h"
 #include "domains/domain_registry.h"
-#include "domains/file_sys_domain.h"
 #include "foundation/input_limits.h"
 #include "foundation/quire_status.h"
 #include "generate/error_collector.h"
 #include "generate/web_page_generator.h"
+#include "generation_fixture.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
@@ -25,38 +25,22 @@
 
 namespace {
 
+using test_support::Count;
+
 constexpr char kFiles[] =
     "R:f:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleName";
 constexpr char kRecords[] = "R:r:FileSys:FileRecord:t:FileSys:File:N=Records:";
-
-std::size_t Count(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-    ++count;
-  return count;
-}
 
 std::string Span(const std::string& command, const std::string& content = "x") {
   return "<span QuireQuery=\"" + command + "\">" + content + "</span>";
 }
 
-class WorkLimits : public ::testing::Test {
+class WorkLimits : public test_support::GenerationFixture<false> {
  protected:
-  static void SetUpTestSuite() {
-    test_support::LoadSampleHostStrings();
-    DomainRegistry& registry = DomainRegistry::instance();
-    if (!registry.hasDomainNamed("FileSys")) {
-      registry.registerDomain(std::make_unique<FileSysDomain>());
-    }
-  }
   void SetUp() override {
-    platform::ClearInitParametersForTesting();
+    GenerationFixture::SetUp();
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
       folder_.Write("list/" + std::string(name), name);
-  }
-  void TearDown() override {
-    platform::ClearInitParametersForTesting();
-    unsetenv("MaxRecursionLevel");
   }
 
   // Generates the body with the limit set (none when `value` is empty); the collected messages.
@@ -216,9 +200,6 @@ TEST_F(WorkLimits, RecursionStopsAtTheHardLimitWhateverMaxRecursionLevelSays) {
           << log;
     }
   }
-  debugLevel_.clear();
-  platform::ClearInitParametersForTesting();
-  platform::ResetLogThresholdForTesting();
 }
 
 TEST_F(WorkLimits, OutlineEntriesUpToTheLimit) {

@@ -8,10 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
-#include <functional>
-#include <future>
 #include <string>
 
 #include "platform/file_io.h"
@@ -19,23 +16,9 @@
 
 namespace {
 
+using test_support::OpenPipeForWriting;
+using test_support::ReturnsInTime;
 using test_support::TempFolder;
-
-// Runs body on a thread of its own. When it has not returned within a few seconds, unblock is
-// called to let it finish, and the result is false.
-bool ReturnsInTime(const std::function<void()>& body, const std::function<void()>& unblock) {
-  std::future<void> done = std::async(std::launch::async, body);
-  if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return true;
-  unblock();
-  done.wait();
-  return false;
-}
-
-// A writer that opens and closes the pipe, so that a reader blocked in open() goes on.
-void OpenPipeForWriting(const std::string& pipe) {
-  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
-  if (fd >= 0) ::close(fd);
-}
 
 // A character device like the machine's null device, made in the test's own folder; empty when
 // the process may not make device nodes.

@@ -18,15 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::ReadFile;
 
-// Only the library's own strings: no settings file, so settings come from the test.
-std::string OwnStringsOnly(unsigned id) {
-  return id == kSettingsSectionStringId ? std::string() : LoadHostString(id);
-}
-
-class LogLimits : public test_support::ConfigSandbox {
- protected:
-  LogLimits() : ConfigSandbox(&OwnStringsOnly) {}
-};
+using LogLimits = test_support::OwnStringsSandbox;
 
 // The text of the one line that logging `message` writes, after its time stamp and level word.
 std::string LineOf(const std::string& message) {

@@ -17,12 +17,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// Only the library's own strings: no settings-file section, so "debugLevel" comes from the init
-// parameters and the registry file of the test.
-std::string OwnStringsOnly(unsigned id) {
-  return id == kSettingsSectionStringId ? std::string() : LoadHostString(id);
-}
-
 // The lines written by body, each without its leading 19-character time stamp
 // ("Sun Dec  6 10:21:22"); a line that does not start with one is marked "<no stamp>".
 Lines WrittenAfterStamps(const std::function<void()>& body) {
@@ -58,10 +52,7 @@ Lines LogEveryLevel() {
   });
 }
 
-class LogOutput : public test_support::ConfigSandbox {
- protected:
-  LogOutput() : ConfigSandbox(&OwnStringsOnly) {}
-};
+using LogOutput = test_support::OwnStringsSandbox;
 
 TEST_F(LogOutput, DebugLevelSetsTheThresholdAndIsAnnouncedFirst) {
   test_support::ScopedVariable environment("debugLevel", "5");  // never read

@@ -70,6 +70,23 @@ final class Installation {
     Files.write(generated.resolve("ParameterFile.txt"), lines, StandardCharsets.UTF_8);
   }
 
+  /** Writes generated/ParameterFile.txt asking for this document about this artifact. */
+  void writeRequest(Path page, String locator, String templateId) throws IOException {
+    Files.write(generated.resolve("ParameterFile.txt"), List.of("FILE_NAME=" + page,
+        "ARTIFACT_LOCATOR=" + locator, "SERVER_URL=" + SERVER, "TEMPLATE_ID=" + templateId),
+        StandardCharsets.UTF_8);
+  }
+
+  /** The ancestors answer that Output.txt holds after the query; null when none was written. */
+  String ancestors(XmlAgent agent, String locator) throws IOException {
+    Files.deleteIfExists(output);
+    Files.write(generated.resolve("ParameterFile.txt"), List.of("ARTIFACT_LOCATOR=" + locator),
+        StandardCharsets.UTF_8);
+    agent.getAncestorsWithAParameterFile();
+    return Files.exists(output)
+        ? new String(Files.readAllBytes(output), StandardCharsets.UTF_8) : null;
+  }
+
   /** The log's lines; none when there is no log file. */
   List<String> logLines() throws IOException {
     if (!Files.exists(log)) {

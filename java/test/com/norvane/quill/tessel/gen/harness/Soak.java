@@ -456,11 +456,7 @@ final class Soak {
     // Saving a template anew replaces its companion folder, numbered pictures and all.
     Installation.deleteTree(inst.generated.resolve(base + "_files"));
     Files.deleteIfExists(inst.output);
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
-        "FILE_NAME=" + document,
-        "ARTIFACT_LOCATOR=" + page.locator,
-        "SERVER_URL=" + Installation.SERVER,
-        "TEMPLATE_ID=" + page.name), StandardCharsets.UTF_8);
+    inst.writeRequest(document, page.locator, page.name);
   }
 
   private SoakPage.Outcome generate(SoakPage page, String base) throws IOException {
@@ -469,14 +465,8 @@ final class Soak {
     return SoakPage.Outcome.read(inst.generated, base);
   }
 
-  /** The ancestors answer in Output.txt; null when no Output.txt was written. */
   private String ancestors(String locator) throws IOException {
-    Files.deleteIfExists(inst.output);
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of("ARTIFACT_LOCATOR=" + locator),
-        StandardCharsets.UTF_8);
-    agent.getAncestorsWithAParameterFile();
-    return Files.exists(inst.output)
-        ? new String(Files.readAllBytes(inst.output), StandardCharsets.UTF_8) : null;
+    return inst.ancestors(agent, locator);
   }
 
   /** Each round's log is read after its close and removed, so every round is seen whole. */

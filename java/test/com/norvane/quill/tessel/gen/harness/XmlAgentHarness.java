@@ -160,13 +160,8 @@ public final class XmlAgentHarness {
    * locator that names nothing. The sample store ships as SQL, built into a database on first use.
    */
   private void dataSource() throws Exception {
-    Path page = inst.generated.resolve("requirements.htm");
-    Files.copy(sample.resolve("templates").resolve("requirements.htm"), page);
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
-        "FILE_NAME=" + page,
-        "ARTIFACT_LOCATOR=Needwise:Project:Path=Projects/TicketKiosk",
-        "SERVER_URL=" + Installation.SERVER,
-        "TEMPLATE_ID=requirements"), StandardCharsets.UTF_8);
+    Path page = template("requirements", "requirements");
+    inst.writeRequest(page, "Needwise:Project:Path=Projects/TicketKiosk", "requirements");
     inst.bind(agent, "20000");
     agent.init();
     agent.generateFromLinkWithAParameterFile();
@@ -191,11 +186,8 @@ public final class XmlAgentHarness {
         "Accept contactless cards and phones:Accept payment by bank card");
     ancestors("Needwise:Requirement:ReqId=REQ-002", "Accept payment by bank card");
     ancestors("Needwise:Requirement:ReqId=REQ-001", "");
-    Files.write(inst.generated.resolve("ParameterFile.txt"),
-        List.of("ARTIFACT_LOCATOR=Needwise:Requirement:ReqId=NO-SUCH"), StandardCharsets.UTF_8);
-    agent.getAncestorsWithAParameterFile();
-    checks.check("a locator that names nothing gives an empty Output.txt",
-        Files.exists(inst.output) && Files.size(inst.output) == 0);
+    // A locator that names nothing gives an empty Output.txt.
+    ancestors("Needwise:Requirement:ReqId=NO-SUCH", "");
     agent.close();
     checks.check("generation and queries leave the database unchanged",
         Arrays.equals(databaseBytes, Files.readAllBytes(database)));
@@ -209,14 +201,9 @@ public final class XmlAgentHarness {
    * template is saved in windows-1252 and holds non-ASCII text, as the page must.
    */
   private void extensions() throws Exception {
-    Path page = inst.generated.resolve("tables.htm");
-    Files.copy(sample.resolve("templates").resolve("tables.htm"), page);
+    Path page = template("tables", "tables");
     Path tables = sample.resolve("tables");
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
-        "FILE_NAME=" + page,
-        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + tables,
-        "SERVER_URL=" + Installation.SERVER,
-        "TEMPLATE_ID=tables"), StandardCharsets.UTF_8);
+    inst.writeRequest(page, "FileSys:Directory:FullName=" + tables, "tables");
     inst.bind(agent, "20000");
     agent.init();
     checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
@@ -263,14 +250,9 @@ public final class XmlAgentHarness {
       System.exit(checks.finish());
     }
     Files.copy(Path.of(library), inst.home.resolve("domains").resolve("ISSUES.so"));
-    Path page = inst.generated.resolve("issues.htm");
-    Files.copy(sample.resolve("templates").resolve("issues.htm"), page);
+    Path page = template("issues", "issues");
     Path tracker = sample.resolve("data").resolve("issues").resolve("issues.csv");
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
-        "FILE_NAME=" + page,
-        "ARTIFACT_LOCATOR=Issues:Tracker:File=" + tracker,
-        "SERVER_URL=" + Installation.SERVER,
-        "TEMPLATE_ID=issues"), StandardCharsets.UTF_8);
+    inst.writeRequest(page, "Issues:Tracker:File=" + tracker, "issues");
     inst.bind(agent, "20000");
     agent.init();
     agent.generateFromLinkWithAParameterFile();
@@ -314,13 +296,15 @@ public final class XmlAgentHarness {
 
   /** Asks for a requirement's ancestors: the titles above it, nearest first, joined by ":". */
   private void ancestors(String locator, String expected) throws Exception {
-    Files.deleteIfExists(inst.output);
-    Files.write(inst.generated.resolve("ParameterFile.txt"),
-        List.of("ARTIFACT_LOCATOR=" + locator), StandardCharsets.UTF_8);
-    agent.getAncestorsWithAParameterFile();
-    String chain = Files.exists(inst.output)
-        ? new String(Files.readAllBytes(inst.output), StandardCharsets.UTF_8) : null;
+    String chain = inst.ancestors(agent, locator);
     checks.check("ancestors of " + locator, expected.equals(chain), chain);
+  }
+
+  /** A copy of the sample template NAME.htm in the generated folder as AS.htm. */
+  private Path template(String name, String as) throws java.io.IOException {
+    Path page = inst.generated.resolve(as + ".htm");
+    Files.copy(sample.resolve("templates").resolve(name + ".htm"), page);
+    return page;
   }
 
   /**
@@ -328,14 +312,9 @@ public final class XmlAgentHarness {
    * completed from the locator, generated on the command thread.
    */
   private void demo() throws Exception {
-    Path page = inst.generated.resolve("folder.htm");
-    Files.copy(sample.resolve("templates").resolve("folder.htm"), page);
+    Path page = template("folder", "folder");
     Path data = sample.resolve("data");
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
-        "FILE_NAME=" + page,
-        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data,
-        "SERVER_URL=" + Installation.SERVER,
-        "TEMPLATE_ID=folder"), StandardCharsets.UTF_8);
+    inst.writeRequest(page, "FileSys:Directory:FullName=" + data, "folder");
     inst.bind(agent, "0");
     agent.init();
     checks.check("generate returns 0", agent.generateFromLinkWithAParameterFile() == 0);
@@ -345,11 +324,7 @@ public final class XmlAgentHarness {
     Files.write(broken, new String(Files.readAllBytes(sample.resolve("templates").resolve("folder.htm")),
         StandardCharsets.ISO_8859_1).replaceFirst(":NameMinusExtension:", ":NoSuchAttribute:")
         .getBytes(StandardCharsets.ISO_8859_1));
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
-        "FILE_NAME=" + broken,
-        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data,
-        "SERVER_URL=" + Installation.SERVER,
-        "TEMPLATE_ID=broken"), StandardCharsets.UTF_8);
+    inst.writeRequest(broken, "FileSys:Directory:FullName=" + data, "broken");
     agent.generateFromLinkWithAParameterFile();
     agent.close();
     checks.check("no error page is written for the good template",
@@ -374,13 +349,8 @@ public final class XmlAgentHarness {
         inst.logContains("Template folder generated in "));
 
     // A restarted agent has the same domains as the first one: the page about the folder again.
-    Path again = inst.generated.resolve("again.htm");
-    Files.copy(sample.resolve("templates").resolve("folder.htm"), again);
-    Files.write(inst.generated.resolve("ParameterFile.txt"), List.of(
-        "FILE_NAME=" + again,
-        "ARTIFACT_LOCATOR=FileSys:Directory:FullName=" + data,
-        "SERVER_URL=" + Installation.SERVER,
-        "TEMPLATE_ID=again"), StandardCharsets.UTF_8);
+    Path again = template("folder", "again");
+    inst.writeRequest(again, "FileSys:Directory:FullName=" + data, "again");
     agent.init();
     checks.check("generate after a restart returns 0",
         agent.generateFromLinkWithAParameterFile() == 0);

@@ -1,0 +1,44 @@
+// The frame of the generation tests: the sample host strings and the file-system domain loaded
+// once, and the init parameters cleared around each test, with warnings logged when asked.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <memory>
+
+#include "domains/domain_registry.h"
+#include "domains/file_sys_domain.h"
+#include "platform/config.h"
+#include "platform/log.h"
+#include "tests/common/test_support.h"
+
+namespace test_support {
+
+inline void RegisterFileSysDomain() {
+  DomainRegistry& registry = DomainRegistry::instance();
+  if (!registry.hasDomainNamed("FileSys"))
+    registry.registerDomain(std::make_unique<FileSysDomain>());
+}
+
+// `logWarnings` binds "debugLevel" 3 for each test, so that warnings reach the log.
+template <bool logWarnings = true>
+class GenerationFixture : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    LoadSampleHostStrings();
+    RegisterFileSysDomain();
+  }
+  void SetUp() override {
+    unsetenv("MaxRecursionLevel");  // the environment would answer for a setting left unbound
+    platform::ClearInitParametersForTesting();
+    if (logWarnings) platform::BindInitParameter("debugLevel", "3");
+    platform::ResetLogThresholdForTesting();
+  }
+  void TearDown() override {
+    platform::ClearInitParametersForTesting();
+    platform::ResetLogThresholdForTesting();
+  }
+};
+
+}  // namespace test_support
