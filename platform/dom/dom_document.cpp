@@ -96,9 +96,9 @@ namespace {
 
 // Takes the serialised document in pieces and hands them on as document text (ToXmlText) to the
 // encoder, so that the page is never held whole in UTF-8 besides its encoded bytes. A piece ends
-// before an ASCII character that no "&#N;" reference holds: it never ends inside a UTF-8 sequence
-// or a reference, so each piece turns out as it would inside the whole text. With a sink, the
-// encoded bytes go to it whenever a few hundred kilobytes have gathered.
+// just before a "<": never inside a UTF-8 sequence, a reference or a markup delimiter, so each
+// piece turns out as it would inside the whole text. With a sink, the encoded bytes go to it
+// whenever a few hundred kilobytes have gathered.
 class EncodingWriter : public pugi::xml_writer {
  public:
   using Sink = std::function<bool(std::string_view)>;
@@ -127,16 +127,13 @@ class EncodingWriter : public pugi::xml_writer {
   static constexpr size_t kSinkBytes = 256 * 1024;
 
   size_t CutPoint() const {
-    for (size_t i = pending_.size(); i-- > 0;) {
-      const auto c = static_cast<unsigned char>(pending_[i]);
-      if (c < 0x80 && c != '#' && c != ';' && (c < '0' || c > '9')) return i;
-    }
-    return 0;  // no safe place yet: the piece grows
+    const size_t at = pending_.rfind('<');
+    return at == std::string::npos ? 0 : at;  // 0: no safe place yet, the piece grows
   }
 
   void Pass(size_t length) {
     if (length == 0) return;
-    const std::string piece = ToXmlTextOf(pending_.substr(0, length));
+    const std::string piece = cleaner_.Clean(pending_.substr(0, length));
     pending_.erase(0, length);
     if (!encoder_.Append(piece, reason_)) {
       failed_ = true;
@@ -155,6 +152,7 @@ class EncodingWriter : public pugi::xml_writer {
   XmlTextEncoder& encoder_;
   std::string& encoded_;
   const Sink* sink_;
+  XmlTextCleaner cleaner_;
   std::string pending_;
   std::string reason_;
   bool failed_ = false;

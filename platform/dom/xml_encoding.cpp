@@ -463,15 +463,15 @@ bool IsXmlText(std::string_view text) {
   return FindInvalidUtf8(text) == std::string_view::npos;
 }
 
-// The serialiser writes a control character of a value as a character reference ("&#01;"), which
-// XML 1.0 forbids as much as the character itself: both become U+FFFD.
-std::string WithoutForbiddenReferences(std::string text) {
+// The serialiser writes a control character of a text or an attribute value as a character
+// reference ("&#01;"), which XML 1.0 forbids as much as the character itself: both become U+FFFD.
+std::string WithoutForbiddenReferences(std::string_view text) {
   size_t at = text.find("&#");
-  if (at == std::string::npos) return text;  // moved out, not copied
+  if (at == std::string_view::npos) return std::string(text);
   std::string out;
   out.reserve(text.size());
   size_t copied = 0;
-  for (; at != std::string::npos; at = text.find("&#", at + 2)) {
+  for (; at != std::string_view::npos; at = text.find("&#", at + 2)) {
     size_t end = at + 2;
     unsigned value = 0;
     while (end < text.size() && end - at < 6 && text[end] >= '0' && text[end] <= '9') {
@@ -484,18 +484,32 @@ std::string WithoutForbiddenReferences(std::string text) {
     out += "\xEF\xBF\xBD";
     copied = end + 1;
   }
-  out.append(text, copied, std::string::npos);
+  out.append(text, copied, std::string_view::npos);
   return out;
+}
+
+// Where the markup that starts at `text` (a "<") keeps its content as written, the text that
+// ends it: a comment, a CDATA section, a processing instruction or the document type. Empty for
+// a tag, whose attribute values the serialiser escapes.
+std::string_view RawSectionEnd(std::string_view text) {
+  if (text.starts_with("<!--")) return "-->";
+  if (text.starts_with("<![CDATA[")) return "]]>";
+  if (text.starts_with("<?")) return "?>";
+  if (text.starts_with("<!DOCTYPE")) {
+    const size_t close = text.find('>');
+    const size_t subset = text.find('[');
+    return subset < close ? "]>" : ">";
+  }
+  return {};
 }
 
 }  // namespace
 
-std::string ToXmlText(std::string_view given) { return ToXmlTextOf(std::string(given)); }
+namespace {
 
-std::string ToXmlTextOf(std::string given) {
-  std::string referencesReplaced = WithoutForbiddenReferences(std::move(given));
-  const std::string_view text = referencesReplaced;
-  if (IsXmlText(text)) return referencesReplaced;
+// Bytes that are not UTF-8 read as Latin-1, and forbidden control characters as U+FFFD.
+std::string WithoutBadBytes(std::string text) {
+  if (IsXmlText(text)) return text;
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (size_t at = 0; at < text.size();) {
@@ -515,6 +529,61 @@ std::string ToXmlTextOf(std::string given) {
     }
   }
   return out;
+}
+
+}  // namespace
+
+std::string ToXmlText(std::string_view given) { return ToXmlTextOf(std::string(given)); }
+
+std::string ToXmlTextOf(std::string given) { return XmlTextCleaner().Clean(std::move(given)); }
+
+std::string XmlTextCleaner::Clean(std::string piece) {
+  // A reference is only one outside the sections that keep their text as written: "&#1;" in a
+  // comment is four characters of the comment.
+  if (piece.find("&#") != std::string::npos) {
+    std::string cleaned;
+    cleaned.reserve(piece.size());
+    const std::string_view text = piece;
+    for (size_t at = 0; at < text.size();) {
+      if (!sectionEnd_.empty()) {
+        const size_t end = text.find(sectionEnd_, at);
+        const size_t stop = end == std::string_view::npos ? text.size() : end + sectionEnd_.size();
+        cleaned.append(text, at, stop - at);
+        if (end != std::string_view::npos) sectionEnd_ = {};
+        at = stop;
+        continue;
+      }
+      size_t open = text.find('<', at);
+      if (open == std::string_view::npos) open = text.size();
+      cleaned += WithoutForbiddenReferences(text.substr(at, open - at));
+      if (open == text.size()) break;
+      sectionEnd_ = RawSectionEnd(text.substr(open));
+      const size_t skip = sectionEnd_.empty() ? 1 : 2;  // past "<" or "<?", so "<?>" does not end
+      cleaned.append(text, open, skip);
+      at = open + skip;
+    }
+    piece = std::move(cleaned);
+  } else {
+    Follow(piece);
+  }
+  return WithoutBadBytes(std::move(piece));
+}
+
+// Keeps track of the sections a piece without references opens and closes.
+void XmlTextCleaner::Follow(std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    if (!sectionEnd_.empty()) {
+      const size_t end = text.find(sectionEnd_, at);
+      if (end == std::string_view::npos) return;
+      at = end + sectionEnd_.size();
+      sectionEnd_ = {};
+      continue;
+    }
+    const size_t open = text.find('<', at);
+    if (open == std::string_view::npos) return;
+    sectionEnd_ = RawSectionEnd(text.substr(open));
+    at = open + (sectionEnd_.empty() ? 1 : 2);
+  }
 }
 
 }  // namespace platform

@@ -70,7 +70,22 @@ size_t FindInvalidUtf8(std::string_view text);
 // is. File names, data files and the output of scripts reach the page through this.
 std::string ToXmlText(std::string_view text);
 // As ToXmlText, taking the text over: a text that needs no change comes back without a copy.
+// Both take serialised document text: the references that the serialiser writes for forbidden
+// control characters in texts and attribute values ("&#01;") become U+FFFD too, while the same
+// letters inside a comment, a CDATA section, a processing instruction or the document type,
+// where they are text, stay as they are.
 std::string ToXmlTextOf(std::string text);
+
+// ToXmlText for a serialised document given in pieces, each cut just before a "<" (so that no
+// reference and no markup is ever split): it remembers the section a piece ends in.
+class XmlTextCleaner {
+ public:
+  std::string Clean(std::string piece);
+
+ private:
+  void Follow(std::string_view text);
+  std::string_view sectionEnd_;  // what ends the section the text is in; empty outside one
+};
 
 // Decodes the UTF-8 sequence starting at text[at] into `codePoint` and returns its length (1 to 4),
 // or 0 when the bytes there are not a valid shortest-form sequence (or `at` is at the end).

@@ -187,6 +187,22 @@ TEST_F(DomNodeTest, TextThatIsNotUtf8IsKeptInTheTreeAndConvertedWhenWritten) {
   EXPECT_EQ(ToXmlText(valid), valid) << "valid UTF-8 is kept as it is";
 }
 
+// "&#1;" inside a comment, a CDATA section or a processing instruction is text, not a reference:
+// a template that holds it is saved with it, also when the page is written in many pieces.
+TEST_F(DomNodeTest, ReferenceLettersInCommentsCdataAndInstructionsAreKeptWhenWritten) {
+  const std::string raw = "<!--&#1; <a>--><![CDATA[&#2; <b>&#3;]]><?pi &#4; <c>?>";
+  std::string body;
+  for (int i = 0; i < 3000; ++i) body += "<p>x</p>" + raw;
+  Load("<?xml version=\"1.0\" encoding=\"windows-1252\"?><r>" + body + "</r>");
+  Select("r/p").setText("a\x01");
+  std::string expected = "<r><p>a\xEF\xBF\xBD</p>" + raw + body.substr(8 + raw.size()) + "</r>";
+  EXPECT_EQ(Xml().substr(Xml().find("<r>")), expected);
+  std::string encoded = document_->encodedXml();
+  ASSERT_GT(encoded.size(), 2u * 64 * 1024) << "written in several pieces";
+  expected.replace(expected.find("\xEF\xBF\xBD"), 3, "&#65533;");
+  EXPECT_EQ(encoded.substr(encoded.find("<r>")), expected);
+}
+
 TEST_F(DomNodeTest, ReplaceChildPutsTheNewNodeInPlaceAndDetachesTheOld) {
   Load("<r><a/><b/><c/></r>");
   const DomNode r = document_->documentElement();
