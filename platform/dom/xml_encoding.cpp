@@ -488,18 +488,13 @@ std::string WithoutForbiddenReferences(std::string_view text) {
   return out;
 }
 
-// Where the markup that starts at `text` (a "<") keeps its content as written, the text that
-// ends it: a comment, a CDATA section, a processing instruction or the document type. Empty for
-// a tag, whose attribute values the serialiser escapes.
-std::string_view RawSectionEnd(std::string_view text) {
+// Where the markup that starts at `text` (a "<") keeps its content as written until a fixed
+// text, that text: a comment, a CDATA section or a processing instruction. Empty for anything
+// else (the document type ends by its own rules).
+std::string_view FixedSectionEnd(std::string_view text) {
   if (text.starts_with("<!--")) return "-->";
   if (text.starts_with("<![CDATA[")) return "]]>";
   if (text.starts_with("<?")) return "?>";
-  if (text.starts_with("<!DOCTYPE")) {
-    const size_t close = text.find('>');
-    const size_t subset = text.find('[');
-    return subset < close ? "]>" : ">";
-  }
   return {};
 }
 
@@ -540,50 +535,77 @@ std::string ToXmlTextOf(std::string given) { return XmlTextCleaner().Clean(std::
 std::string XmlTextCleaner::Clean(std::string piece) {
   // A reference is only one outside the sections that keep their text as written: "&#1;" in a
   // comment is four characters of the comment.
-  if (piece.find("&#") != std::string::npos) {
-    std::string cleaned;
-    cleaned.reserve(piece.size());
-    const std::string_view text = piece;
-    for (size_t at = 0; at < text.size();) {
-      if (!sectionEnd_.empty()) {
-        const size_t end = text.find(sectionEnd_, at);
-        const size_t stop = end == std::string_view::npos ? text.size() : end + sectionEnd_.size();
-        cleaned.append(text, at, stop - at);
-        if (end != std::string_view::npos) sectionEnd_ = {};
-        at = stop;
-        continue;
-      }
-      size_t open = text.find('<', at);
-      if (open == std::string_view::npos) open = text.size();
-      cleaned += WithoutForbiddenReferences(text.substr(at, open - at));
-      if (open == text.size()) break;
-      sectionEnd_ = RawSectionEnd(text.substr(open));
-      const size_t skip = sectionEnd_.empty() ? 1 : 2;  // past "<" or "<?", so "<?>" does not end
-      cleaned.append(text, open, skip);
-      at = open + skip;
-    }
-    piece = std::move(cleaned);
-  } else {
-    Follow(piece);
+  if (piece.find("&#") == std::string::npos) {
+    Walk(piece, nullptr);
+    return WithoutBadBytes(std::move(piece));
   }
-  return WithoutBadBytes(std::move(piece));
+  std::string cleaned;
+  cleaned.reserve(piece.size());
+  Walk(piece, &cleaned);
+  return WithoutBadBytes(std::move(cleaned));
 }
 
-// Keeps track of the sections a piece without references opens and closes.
-void XmlTextCleaner::Follow(std::string_view text) {
+// Follows `text` through the sections it opens and closes; with `cleaned`, appends the text to it
+// with the references outside those sections made text.
+void XmlTextCleaner::Walk(std::string_view text, std::string* cleaned) {
   for (size_t at = 0; at < text.size();) {
-    if (!sectionEnd_.empty()) {
-      const size_t end = text.find(sectionEnd_, at);
-      if (end == std::string_view::npos) return;
-      at = end + sectionEnd_.size();
-      sectionEnd_ = {};
+    if (inDoctype_ || !sectionEnd_.empty()) {
+      const size_t end = EndOfSection(text, at);
+      const size_t stop = end == std::string_view::npos ? text.size() : end;
+      if (cleaned != nullptr) cleaned->append(text, at, stop - at);
+      at = stop;
       continue;
     }
-    const size_t open = text.find('<', at);
-    if (open == std::string_view::npos) return;
-    sectionEnd_ = RawSectionEnd(text.substr(open));
-    at = open + (sectionEnd_.empty() ? 1 : 2);
+    size_t open = text.find('<', at);
+    if (open == std::string_view::npos) open = text.size();
+    if (cleaned != nullptr) *cleaned += WithoutForbiddenReferences(text.substr(at, open - at));
+    if (open == text.size()) break;
+    const std::string_view markup = text.substr(open);
+    sectionEnd_ = FixedSectionEnd(markup);
+    inDoctype_ = markup.starts_with("<!DOCTYPE");
+    // Past "<", "<!DOCTYPE" or the "<?" of "<?>", which does not end the instruction it starts.
+    const size_t skip = inDoctype_ ? 9 : sectionEnd_.empty() ? 1 : 2;
+    if (cleaned != nullptr) cleaned->append(text, open, skip);
+    at = open + skip;
   }
+}
+
+// Just past the end of the section the text from `at` is in, or npos when it goes on after it.
+size_t XmlTextCleaner::EndOfSection(std::string_view text, size_t at) {
+  if (inDoctype_ && sectionEnd_.empty()) return EndOfDoctype(text, at);
+  const size_t end = text.find(sectionEnd_, at);
+  if (end == std::string_view::npos) return end;
+  const size_t stop = end + sectionEnd_.size();
+  sectionEnd_ = {};
+  return stop;
+}
+
+// The document type ends at the first ">" outside its literals and its "[...]" subset; inside
+// the subset, comments and instructions may hold any letters.
+size_t XmlTextCleaner::EndOfDoctype(std::string_view text, size_t at) {
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (doctypeQuote_ != 0) {
+      if (c == doctypeQuote_) doctypeQuote_ = 0;
+    } else if (c == '"' || c == '\'') {
+      doctypeQuote_ = c;
+    } else if (c == '[') {
+      inSubset_ = true;
+    } else if (c == ']') {
+      inSubset_ = false;
+    } else if (c == '<' && inSubset_) {
+      sectionEnd_ = FixedSectionEnd(text.substr(at));
+      if (!sectionEnd_.empty()) {
+        const size_t end = EndOfSection(text, at + 2);
+        if (end == std::string_view::npos) return end;
+        at = end - 1;
+      }
+    } else if (c == '>' && !inSubset_) {
+      inDoctype_ = false;
+      return at + 1;
+    }
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace platform

@@ -83,8 +83,15 @@ class XmlTextCleaner {
   std::string Clean(std::string piece);
 
  private:
-  void Follow(std::string_view text);
-  std::string_view sectionEnd_;  // what ends the section the text is in; empty outside one
+  void Walk(std::string_view text, std::string* cleaned);
+  size_t EndOfSection(std::string_view text, size_t at);
+  size_t EndOfDoctype(std::string_view text, size_t at);
+
+  bool inDoctype_ = false;
+  std::string_view sectionEnd_;  // what ends the comment, CDATA section or instruction the text
+                                 // is in (one inside the doctype's subset too); empty outside one
+  char doctypeQuote_ = 0;        // the quote of the doctype's literal the text is in
+  bool inSubset_ = false;        // inside the doctype's "[...]"
 };
 
 // Decodes the UTF-8 sequence starting at text[at] into `codePoint` and returns its length (1 to 4),

@@ -203,6 +203,24 @@ TEST_F(DomNodeTest, ReferenceLettersInCommentsCdataAndInstructionsAreKeptWhenWri
   EXPECT_EQ(encoded.substr(encoded.find("<r>")), expected);
 }
 
+// The document type ends at its own ">", whatever its literals and the comments of its subset
+// hold: past it, references are cleaned again, and inside it they are kept.
+TEST_F(DomNodeTest, DocumentTypeEndsAtItsOwnCloseWhateverItsSubsetHolds) {
+  const std::vector<std::string> doctypes = {
+      "<!DOCTYPE r SYSTEM \"a[b.dtd\">",
+      "<!DOCTYPE r [<!-- ]> &#1; --><!ATTLIST r t CDATA \"x]>y\">]>",
+      "<!DOCTYPE r [<?pi ]> &#2; ?><!ENTITY e 'q\"]>'>]>",
+  };
+  for (const std::string& doctype : doctypes) {
+    SCOPED_TRACE(doctype);
+    Load("<?xml version=\"1.0\" encoding=\"windows-1252\"?>" + doctype + "<r><p>x</p></r>");
+    Select("r/p").setText("a\x01");
+    const std::string encoded = document_->encodedXml();
+    EXPECT_NE(encoded.find(doctype), std::string::npos);
+    EXPECT_NE(encoded.find("<p>a&#65533;</p>"), std::string::npos);
+  }
+}
+
 TEST_F(DomNodeTest, ReplaceChildPutsTheNewNodeInPlaceAndDetachesTheOld) {
   Load("<r><a/><b/><c/></r>");
   const DomNode r = document_->documentElement();
