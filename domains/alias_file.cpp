@@ -32,7 +32,9 @@ AliasFile AliasFile::AtPath(const std::string& path) {
 void AliasFile::readNames() {
   const platform::IniSectionRead names =
       platform::GetPrivateProfileSectionNames(path_, kReadBuffer);
-  if (names.length == kBufferTooSmall) return;  // a list longer than the buffer reads as empty
+  // A list longer than the buffer reads as empty; each section is still read by its name.
+  namesTooLong_ = names.length == kBufferTooSmall;
+  if (namesTooLong_) return;
   int number = 0;
   for (const std::string& name : names.items) {
     numbers_.emplace(LowercaseCopy(name), ++number);
@@ -49,7 +51,7 @@ AliasFile::Section& AliasFile::section(const std::string& name) {
   auto found = sections_.find(key);
   if (found != sections_.end()) return found->second;
   Section& made = sections_[key];
-  if (numbers_.count(key) == 0) return made;
+  if (numbers_.count(key) == 0 && !namesTooLong_) return made;
   const platform::IniSectionRead lines =
       platform::GetPrivateProfileSection(name, path_, kReadBuffer);
   if (lines.length == kBufferTooSmall) return made;  // a section longer than the buffer is empty

@@ -37,4 +37,5 @@ class AliasFile {
   std::string path_;
   std::map<std::string, int> numbers_;  // lower-cased section name -> number
   std::map<std::string, Section> sections_;
+  bool namesTooLong_ = false;  // the section names did not fit the read buffer
 };

@@ -201,6 +201,16 @@ TEST_F(KestrelDomainTest, TypeBeforeItsBaseTypeAndALongSectionThatReadsAsEmpty) 
   EXPECT_EQ(table.value("zeta", "name"), "");
   EXPECT_EQ(table.value("Alpha", "EXTRA"), "Extra");
   EXPECT_EQ(AliasFile::AtPath(folder_.Path("missing.als")).sectionNumber("alpha"), 0);
+
+  // Section names longer than the read buffer: no section has a number, yet each is read.
+  std::string manySections;
+  for (int section = 0; section < 300; ++section)
+    manySections += "[ArtifactTypeNumber" + std::to_string(1000 + section) + "]\nx=y\n";
+  folder_.Write("many.als", manySections + "[zeta]\nname=Short name\nHIDE\n");
+  AliasFile many = AliasFile::AtPath(folder_.Path("many.als"));
+  EXPECT_EQ(many.sectionNumber("zeta"), 0);
+  EXPECT_EQ(many.value("zeta", "name"), "Short name");
+  EXPECT_TRUE(many.has("zeta", "HIDE"));
 }
 
 TEST_F(KestrelDomainTest, ValuesOfDatesBooleansPasswordsAndMissingValues) {
