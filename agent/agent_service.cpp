@@ -139,7 +139,11 @@ void AgentService::AbandonStart() noexcept {
 
 void AgentService::StartSequence() {
   startFailure_.clear();
-  if (!LoadHostResourceModule(startFailure_)) return;
+  if (!LoadHostResourceModule(startFailure_)) {
+    // The ancestors query needs no resource module: the portal's tree is served all the same.
+    RegisterDataSourceStore();
+    return;
+  }
   const std::string timeout = platform::GetConfigValue("timeout");
   PrepareDataFolders();  // failures are shown; the start goes on
   log_.Open();

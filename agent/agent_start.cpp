@@ -101,14 +101,13 @@ bool LoadHostResourceModule(std::string& reason) {
   const std::string homeKey = platform::OwnStringText(platform::kHomeKeyStringId);
   const std::string home = platform::ConfigSetting(homeKey).Value();
   if (home.empty()) return fail(platform::kNoRegistryEntryStringId, homeKey);
-  if (!IsFolder(home)) return fail(platform::kCannotLoadStringId, home);
   const std::string fileName = platform::OwnStringText(platform::kResourceFileStringId);
   std::string path = home + "/domains/" + fileName;
   if (!IsFile(path)) {
     const std::string resourceKey = platform::OwnStringText(platform::kResourceKeyStringId);
     const std::string folder = platform::ConfigSetting(resourceKey).Value();
-    // Without a resource folder the file that is missing is the home folder's.
-    if (folder.empty()) return fail(platform::kCannotLoadStringId, path);
+    // Without a resource folder what is missing is the home folder's file, or the home folder.
+    if (folder.empty()) return fail(platform::kCannotLoadStringId, IsFolder(home) ? path : home);
     path = folder + "/" + fileName;
     if (!IsFile(path)) return fail(platform::kCannotLoadStringId, path);
   }

@@ -15,10 +15,12 @@ std::optional<std::string> AncestorsOf(const std::string& artifactLocator) {
     if (artifact == nullptr) return std::nullopt;
     const std::shared_ptr<kestrel::Node> node = artifact->Node();
     if (node == nullptr) return std::string();
+    // One ":" between every two ancestors, also around a node whose text is empty.
     std::string chain;
+    bool first = true;
     for (std::shared_ptr<kestrel::Node> parent = node->Parent(); parent != nullptr;
-         parent = parent->Parent()) {
-      if (!chain.empty()) chain += ":";
+         parent = parent->Parent(), first = false) {
+      if (!first) chain += ":";
       chain += parent->Text();
     }
     return chain;

@@ -100,6 +100,13 @@ TEST_F(AgentTest, MissingHomeIsShownAndLeavesTheServiceDown) {
                        " does not exist or can not be loaded."),
             std::string::npos)
       << named;
+
+  // A resource folder that holds the module serves it all the same.
+  const fs::path resources = root_ / "resources";
+  fs::create_directories(resources);
+  fs::copy_file(Module(), resources / "Vistafold.rsc");
+  Bind("VISTAFOLD_RESOURCE", resources.string());
+  RunAgent(service_, [this] { EXPECT_TRUE(service_.Initialised()); });
 }
 
 TEST_F(AgentTest, DataFolderIsMadeWithItsAncestorsAndTheSettingsCopyNeverOverwrites) {

@@ -13,6 +13,8 @@
 #include "agent/agent_entry.h"
 #include "document_request.h"
 #include "domains/domain_loader.h"
+#include "kestrel/kestrel_session.h"
+#include "platform/com_factory.h"
 #include "platform/config.h"
 #include "platform/log.h"
 #include "small_picture.h"
@@ -254,8 +256,14 @@ TEST_F(DataSourceRequestTest, AncestorsOfNestedTopAndUnknownRowsAtOnceAndQueued)
   MakeDatabase(
       (store_ / "named.db").string(),
       "CREATE TABLE part (code TEXT PRIMARY KEY, name TEXT, up TEXT REFERENCES part(code));"
-      "INSERT INTO part VALUES ('a b', 'first', NULL), ('c d', 'second', 'a b');");
+      "INSERT INTO part VALUES ('a b', 'first', NULL), ('c d', '', 'a b'), ('e', 'e', 'c d');");
   EXPECT_EQ(Ancestors("named:part:code=c d"), "first") << log_;
+  // An ancestor whose text is empty keeps its place between the separators.
+  EXPECT_EQ(Ancestors("named:part:code=e"), ":first") << log_;
+  // An installation without its resource module still answers the portal's tree.
+  fs::remove(home_ / "domains" / "Vistafold.rsc");
+  platform::ComFactory::Unregister(kestrel::kSessionProgId);  // as in a process never started
+  EXPECT_EQ(Ancestors("named:part:code=e"), ":first") << log_;
 }
 
 }  // namespace
