@@ -30,7 +30,8 @@ Stipulator::Stipulator(const std::string& text, QuireStatus& status) {
 
   if (cursor.rest().substr(0, 2) == "..") {
     cursor.skip(2);
-    const std::string word = cursor.takeRest();
+    std::string word = cursor.takeRest();
+    if (word.ends_with(':')) word.pop_back();  // the ":" that ends a field may close the word
     if (word == "OMIT") {
       mode_ = kOmit;
     } else if (word == "OTHERWISE") {

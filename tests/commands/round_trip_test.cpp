@@ -141,6 +141,13 @@ TEST_F(CommandTextTest, ParsedPartsLandInTheirAccessors) {
   EXPECT_EQ(withText.trailingText(), " pages");
 
   EXPECT_EQ(Stipulator("S:o:Library:Book:b:Library:Book:..OMIT", status).mode(), Stipulator::kOmit);
+  // The word may be closed by the ":" that ends a field; it prints back without it.
+  const Stipulator otherwise("S:o:Library:Book:b:Library:Book:..OTHERWISE:", status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(otherwise.mode(), Stipulator::kOtherwise);
+  EXPECT_EQ(otherwise.print(status), "S:o:Library:Book:b:Library:Book:..OTHERWISE");
+  EXPECT_EQ(Stipulator("S:o:Library:Book:b:Library:Book:..OMIT:", status).mode(),
+            Stipulator::kOmit);
 }
 
 TEST_F(CommandTextTest, ConnectorChoosesTheArgumentListThatTakesEveryName) {
@@ -221,7 +228,7 @@ std::vector<BadText> BadTexts() {
       {"S:a:Library:Author:b:Library:Book:Uauthor:", QuireStatus(kSyntaxError, "Stipulator/D")},
       {"S:b:Library:Book:a:Library:Author:N=works:", QuireStatus(kNavigationError, "Stipulator")},
       {"S:o:Library:Book:b:Library:Book:..SKIP", QuireStatus(kSyntaxError, "Stipulator/Special")},
-      {"S:o:Library:Book:b:Library:Book:..OMIT:", QuireStatus(kSyntaxError, "Stipulator/Special")},
+      {"S:o:Library:Book:b:Library:Book:..OMIT::", QuireStatus(kSyntaxError, "Stipulator/Special")},
       // Field.
       {"F:b:Library:Book::title", QuireStatus(kSyntaxError, "Field")},
       {"F:b:Library:Book:Uauthor:name:SAA:", QuireStatus(kSyntaxError, "Field")},
