@@ -5,29 +5,48 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/utf8.h"
+
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
+// What a byte that is not part of valid UTF-8 reads as: a unit above every code point, so it
+// equals only the same byte.
+constexpr char32_t kStrayByte = 0x110000;
+
 unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
+
+// The character that starts at text[at] and its length in bytes: a valid UTF-8 sequence gives
+// its code point, any other byte a stray-byte unit of its own.
+std::size_t CharacterAt(const std::string& text, std::size_t at, char32_t& unit) {
+  const std::size_t length = DecodeUtf8Char(text, at, unit);
+  if (length != 0) return length;
+  unit = kStrayByte + Byte(text[at]);
+  return 1;
+}
 
 // One member written inside a class, before ranges are resolved.
 struct ClassElement {
-  char character;
+  char32_t character;
   bool escaped;  // an escaped "-" is a member, never a range mark
   std::size_t offset;
 };
 
 }  // namespace
 
-bool CX_TREPatternMatch::Item::Accepts(char c) const {
+bool CX_TREPatternMatch::Item::Accepts(char32_t c) const {
   switch (kind) {
     case Kind::kAny:
       return true;
     case Kind::kLiteral:
       return (c == literal) != negated;
-    case Kind::kClass:
-      return members.test(Byte(c)) != negated;
+    case Kind::kClass: {
+      bool listed = c < 0x80 && ascii.test(c);
+      for (std::size_t r = 0; !listed && r < ranges.size(); ++r)
+        listed = c >= ranges[r].first && c <= ranges[r].second;
+      return listed != negated;
+    }
     case Kind::kEnd:
       break;
   }
@@ -55,7 +74,7 @@ void CX_TREPatternMatch::Build(const std::string& pattern) {
     negate_next = false;
     items_.Append(item);
   };
-  auto append_literal = [&](char c) {
+  auto append_literal = [&](char32_t c) {
     Item item;
     item.kind = Item::Kind::kLiteral;
     item.literal = c;
@@ -72,25 +91,27 @@ void CX_TREPatternMatch::Build(const std::string& pattern) {
     for (std::size_t k = 0; k < elements.size(); ++k) {
       const bool range =
           k + 2 < elements.size() && elements[k + 1].character == '-' && !elements[k + 1].escaped;
-      if (!range) {
-        item.members.set(Byte(elements[k].character));
-        continue;
+      char32_t first = elements[k].character;
+      char32_t last = first;
+      if (range) {
+        last = elements[k + 2].character;
+        if (first > last) {
+          Fail(CX_Errors::PatternIllegal, elements[k + 1].offset);
+          return false;
+        }
+        k += 2;
       }
-      const unsigned first = Byte(elements[k].character);
-      const unsigned last = Byte(elements[k + 2].character);
-      if (first > last) {
-        Fail(CX_Errors::PatternIllegal, elements[k + 1].offset);
-        return false;
-      }
-      for (unsigned b = first; b <= last; ++b) item.members.set(b);
-      k += 2;
+      for (; first <= last && first < 0x80; ++first) item.ascii.set(first);
+      if (first <= last) item.ranges.emplace_back(first, last);
     }
     append(item);
     return true;
   };
 
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const char c = pattern[i];
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < pattern.size(); i += length) {
+    char32_t c;
+    length = CharacterAt(pattern, i, c);
     switch (state) {
       case State::kNormal:
         // "~" negates only a literal or a class; before anything else it is a fault.
@@ -146,7 +167,7 @@ void CX_TREPatternMatch::Build(const std::string& pattern) {
   }
 
   if (state == State::kEscape) {
-    Fail(CX_Errors::PatternIllegal, pattern.size() - 1);
+    Fail(CX_Errors::PatternIllegal, pattern.size() - length);
     return;
   }
   if (state == State::kClass || state == State::kClassEscape) {
@@ -173,15 +194,17 @@ std::size_t CX_TREPatternMatch::Search(const std::string& text, std::size_t from
   std::vector<std::size_t> next(count, kNone);
   std::size_t answer = kNone;
   // With nothing under way, an unanchored search can only start at the next occurrence of a
-  // plain first literal ("\|", the common case): jump there instead of stepping byte by byte.
+  // plain first literal ("\|", the common case): jump there instead of stepping character by
+  // character. A valid UTF-8 sequence is found only where a character starts.
   const Item& first = items[0];
-  const bool jump_to_first_literal =
-      !anchored && first.kind == Item::Kind::kLiteral && !first.negated && !first.closure;
+  const bool jump_to_first_literal = !anchored && first.kind == Item::Kind::kLiteral &&
+                                     !first.negated && !first.closure && first.literal < 0x80;
   bool stepped_alive = false;
 
-  for (std::size_t p = from;; ++p) {
+  std::size_t step = 0;
+  for (std::size_t p = from;; p += step) {
     if (jump_to_first_literal && !stepped_alive && answer == kNone) {
-      p = text.find(first.literal, p);
+      p = text.find(static_cast<char>(first.literal), p);
       if (p == std::string::npos) break;
     }
     // A start at p is later than every start already held, so it only fills an empty slot.
@@ -203,7 +226,8 @@ std::size_t CX_TREPatternMatch::Search(const std::string& text, std::size_t from
 
     std::fill(next.begin(), next.end(), kNone);
     stepped_alive = false;
-    const char c = text[p];
+    char32_t c;
+    step = CharacterAt(text, p, c);
     for (std::size_t i = 0; i < end_item; ++i) {
       if (best[i] == kNone || !items[i].Accepts(c)) continue;
       const std::size_t target = items[i].closure ? i : i + 1;

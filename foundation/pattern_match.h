@@ -1,26 +1,30 @@
 // CX_TREPatternMatch: a tiny regular-expression language for searching texts.
 //
-//   ?        any single byte
+//   ?        any single character
 //   *        the preceding item zero or more times (there must be one; "a**" is "a*")
-//   \c       the byte c taken literally
-//   ~        negates the literal or class that follows at once ("~a": any byte but "a");
+//   \c       the character c taken literally
+//   ~        negates the literal or class that follows at once ("~a": any character but "a");
 //            a "~" before anything else ("~?", "~*", "~~", a final "~") is illegal
-//   {...}    a class: any byte listed; "a-z" is a range (both ends included, first <= last),
-//            "\c" puts c in the class literally (so "\}", "\-", "\\"); a "-" first, last or
-//            escaped is a plain member; an empty class is illegal
+//   {...}    a class: any character listed; "a-z" is a range of code points (both ends
+//            included, first <= last), "\c" puts c in the class literally (so "\}", "\-",
+//            "\\"); a "-" first, last or escaped is a plain member; an empty class is illegal
 //   }        illegal outside a class
-//   other    that byte literally
+//   other    that character literally
 //
-// The unit is the byte, not the UTF-8 character: "?" takes one byte of a multibyte character.
-// A match starts at a position and needs the items only, not the rest of the text. The search
-// is a simultaneous walk of all ways the closures can repeat (O(items x text length)), which
-// finds the same start positions as trying each repetition count by backtracking, without its
-// exponential cost. A built matcher is immutable; const calls may run on several threads.
+// Texts are UTF-8, a multibyte code page: the unit is the whole character, so "?" takes "é"
+// and a match never starts inside one. A byte that is not part of valid UTF-8 is a character of
+// its own, equal only to the same byte. Positions are byte offsets. A match starts at a position
+// and needs the items only, not the rest of the text. The search is a simultaneous walk of all
+// ways the closures can repeat (O(items x text length)), which finds the same start positions
+// as trying each repetition count by backtracking, without its exponential cost. A built matcher
+// is immutable; const calls may run on several threads.
 #pragma once
 
 #include <bitset>
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "foundation/cx_dynamic.h"
 #include "foundation/cx_error_descriptor.h"
@@ -62,10 +66,11 @@ class CX_TREPatternMatch {
     Kind kind = Kind::kEnd;
     bool negated = false;
     bool closure = false;
-    char literal = '\0';
-    std::bitset<256> members;  // for kClass, indexed by unsigned byte value
+    char32_t literal = 0;
+    std::bitset<128> ascii;                             // for kClass: members below 0x80
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // for kClass: the others, inclusive
 
-    bool Accepts(char c) const;
+    bool Accepts(char32_t c) const;
   };
 
   void Build(const std::string& pattern);

@@ -129,11 +129,32 @@ TEST(FindPattern, EscapesCaseDoubleClosuresAndLiteralDashesAndBracesInClasses) {
   EXPECT_EQ(FindPattern("b{", "{{}", 0), 1);
 }
 
-TEST(FindPattern, TheUnitIsTheByteNotTheCharacter) {
-  const char* text = "x\xC3\xA9y";  // one character of two bytes between x and y
-  EXPECT_EQ(FindPattern(text, "x??y", 0), 0);
-  EXPECT_EQ(FindPattern(text, "x?y", 0), -1);
-  EXPECT_EQ(FindPattern(text, "{\x80-\xFF}*y", 0), 1);
+// Texts are UTF-8: every item takes a whole character, and positions are byte offsets.
+TEST(FindPattern, TheUnitIsTheWholeCharacter) {
+  const std::string text = "x\xC3\xA9y\xE2\x82\xACz";  // "x", "é", "y", "€", "z"
+  EXPECT_EQ(FindPattern(text, "x?y", 0), 0);
+  EXPECT_EQ(FindPattern(text, "x??y", 0), -1);
+  EXPECT_EQ(FindPattern(text, "y?z", 0), 3);
+  EXPECT_EQ(FindPattern(text, "?y", 0), 1);  // never from the middle of "é"
+  EXPECT_EQ(FindPattern(text, "\xC3\xA9*y", 0), 1);
+  EXPECT_EQ(FindPattern(text, "x~\xC3\xA9", 0), -1);
+  EXPECT_EQ(FindPattern(text, "y~a", 0), 3);
+  EXPECT_EQ(FindPattern(text, "{\xE2\x82\xAC\xC3\xA9}z", 0), 4);
+  EXPECT_EQ(FindPattern(text, "{\xC3\xA0-\xC3\xBF}", 0), 1);  // a range of code points
+  EXPECT_EQ(FindPattern(text, "~{a-z}", 2), 2);  // a start inside "é" takes its stray byte
+  // A byte that is not UTF-8 is a character of its own, equal only to itself.
+  EXPECT_EQ(FindPattern("a\xE9"
+                        "b",
+                        "a?b", 0),
+            0);
+  EXPECT_EQ(FindPattern("a\xE9"
+                        "b",
+                        "\xE9", 0),
+            1);
+  EXPECT_EQ(FindPattern("a\xC3\xA9"
+                        "b",
+                        "\xC3", 0),
+            -1);
 }
 
 TEST(FindPattern, ManyHostileClosuresOnLongTextsFinishQuicklyAndAllCount) {
