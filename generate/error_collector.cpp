@@ -2,7 +2,6 @@
 #include "generate/error_collector.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
@@ -38,25 +37,15 @@ void ErrorCollector::add(const QuireStatus& status) { addAt(0, status.Message())
 void ErrorCollector::addAt(std::size_t order, const std::string& message) {
   std::size_t at = messages_.size();
   if (order != 0) {
-    for (std::size_t i = 0; i < orders_.size(); ++i) {
-      if (orders_[i] == order) {
-        // One entry per comment: a further message about it joins the first, without
-        // repeating the place that both begin with.
-        std::string added = message;
-        for (const char* separator : {": ", " | "}) {
-          const std::size_t end = message.find(separator);
-          if (end == std::string::npos) continue;
-          const std::size_t length = end + std::strlen(separator);
-          if (messages_[i].compare(0, length, message, 0, length) == 0) added.erase(0, length);
-          break;
-        }
-        messages_[i] += "; " + added;
-        return;
-      }
-      if (orders_[i] > order) {  // before the first message about a later comment
-        at = i;
-        break;
-      }
+    // After the last message about the same comment, or else before the first message about a
+    // later one: messages about one comment stay together, in the order they came.
+    const auto same = std::find(orders_.rbegin(), orders_.rend(), order);
+    if (same != orders_.rend()) {
+      at = static_cast<std::size_t>(orders_.rend() - same);
+    } else {
+      const auto later = std::find_if(orders_.begin(), orders_.end(),
+                                      [order](std::size_t other) { return other > order; });
+      at = static_cast<std::size_t>(later - orders_.begin());
     }
   }
   messages_.insert(messages_.begin() + static_cast<std::ptrdiff_t>(at), message);

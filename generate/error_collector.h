@@ -20,9 +20,8 @@ class ErrorCollector {
   // The status's message text.
   void add(const QuireStatus& status);
   // A message about the template's comment number `order` (1 for the first comment; 0 for none):
-  // messages about comments stand in template order among themselves, the others where they
-  // were added; a second message about the same comment joins the first ("; "), so the page
-  // has one entry per comment.
+  // messages about comments stand in template order among themselves (those about one comment
+  // in the order they came), the others where they were added. Each is an entry of its own.
   void addAt(std::size_t order, const std::string& message);
   // Whether a message about comment number `order` (not 0) was added.
   bool hasMessageAt(std::size_t order) const;
