@@ -338,14 +338,15 @@ bool WebPageGenerator::writeGraphicValue(QuireBindingList& context, const DomNod
     return false;
   }
 
-  PictureSize natural;
-  std::string fileName;
+  // A value that is no picture (nothing found, no picture stored) takes the placeholder's place
+  // as a text value would: an undefined one leaves it empty.
   const QuireGraphic* graphic = value.graphic();
   if (graphic == nullptr) {
-    if (status.IsOk()) status = QuireStatus(kProcessingError, "The value holds no picture.");
-  } else {
-    fileName = CopyPicture(graphic->path(), companionFolder(), natural, status);
+    element.setText(value.isUndefined() ? std::string() : value.displayText());
+    return true;
   }
+  PictureSize natural;
+  const std::string fileName = CopyPicture(graphic->path(), companionFolder(), natural, status);
   if (fileName.empty()) {
     platform::Log(HostString(host_message::kPictureNotWritten) + " (" + status.Text() + ")",
                   platform::kLogWarning);

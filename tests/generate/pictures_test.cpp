@@ -86,6 +86,10 @@ void DiagramPicture(QuireValue& result, const QuireObject& /*object*/, const std
                     QuireStatus& status) {
   g_imageName = imageName;
   status = QuireStatus();
+  if (g_diagramPath.empty()) {
+    status = QuireStatus(kNoResult, "no picture");
+    return;
+  }
   result.setGraphic(QuireGraphic(g_diagramPath, QuireGraphic::kGif));
 }
 void MappedPoints(QuireValue& result, const QuireObject& /*object*/, QuireStatus& status) {
@@ -197,6 +201,12 @@ TEST_F(PictureDisplayTest, MissingEmptyOrNonPictureFilesLeaveAVisibleMarkAndALog
     EXPECT_NE(log.find(HostString(host_message::kPictureNotWritten)), std::string::npos) << log;
     EXPECT_NE(log.find(source), std::string::npos) << log;
   }
+  // A diagram without a picture at all: the placeholder empties, with no mark and no log line.
+  ASSERT_TRUE(Generate("", Placeholder()).IsOk());
+  const DomNode shown = Find("body/p/span");
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown.xml(), "<span QuireQuery=\"F:d:Pics:Diagram::Picture:GAA:\"/>");
+  EXPECT_EQ(log.find(HostString(host_message::kPictureNotWritten)), std::string::npos) << log;
 }
 
 TEST_F(PictureDisplayTest, ThePictureIsAskedInThePlaceholdersFormatAndSize) {
