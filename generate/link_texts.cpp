@@ -107,7 +107,7 @@ std::string ShownUrlText(const std::string& url) {
   std::string rest = colon == std::string::npos ? url : url.substr(colon + 1);
   std::string shown;
   if (SchemeOf(url) == "MAILTO") {
-    shown = rest.substr(0, rest.find('@'));
+    shown = url.substr(0, url.find('@'));  // the scheme stays: "mailto:ann"
   } else {
     if (rest.starts_with("//")) rest.erase(0, 2);
     const std::size_t separator = rest.find_last_of("/\\");

@@ -47,6 +47,8 @@ TEST(LinkTextsTest, ShownTextTakesTheReferenceForKindsTwoAndThree) {
   EXPECT_EQ(ShownValueText("value", reference, 0x02), "Memos:Memo:title=Plan A");
   EXPECT_EQ(ShownValueText("value", "", 0x02), "-Not-Named-");
   EXPECT_EQ(ShownValueText("http://host/plan.htm", reference, 0x03), "plan");
+  EXPECT_EQ(ShownValueText("mailto:ann@example.org", reference, 0x03), "mailto:ann");
+  EXPECT_EQ(ShownValueText("file:///docs/", reference, 0x03), "No Name");
 }
 
 // A memo is found by its key; its reference names it by its title.
