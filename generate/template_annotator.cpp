@@ -328,12 +328,13 @@ bool TemplateAnnotator::annotateDisplay(const Mark& mark, const std::string& com
     holder.insertBefore(element, next);
     element.setText(next.text());
     if (next.text() == "<") {
-      // Word split the placeholder into runs: gather them up to the text run that closes it.
+      // Word split the placeholder into runs: gather them up to the run that closes it, a text
+      // or a run of formatting (a span) whose text ends with ">".
       std::vector<DomNode> runs;
       bool closed = false;
       for (DomNode at = next; at && !closed; at = at.nextSibling()) {
         runs.push_back(at);
-        closed = at != next && IsTextNode(at) && at.text().ends_with(">");
+        closed = at != next && (IsTextNode(at) || IsElement(at)) && at.text().ends_with(">");
       }
       if (!closed) runs.resize(1);
       for (const DomNode& run : runs) element.appendChild(run);

@@ -169,6 +169,17 @@ TEST_F(AnnotationTest, SplitPlaceholderRunsEndUpInOneSpan) {
   ASSERT_TRUE(display);
   EXPECT_EQ(display.text(), "<<Name>");
   EXPECT_EQ(display.parentNode().childNodes().length(), 2u);
+
+  // The closing ">" in a run of its own formatting.
+  const auto styled = Parsed(WordPage("<p>" + Mark(1, "[DISPLAY1]") +
+                                          "&lt;<span>Name</span><span lang=\"DE\">&gt;</span> "
+                                          "after</p>",
+                                      {"F:b:Library:Book::title:SAA:"}));
+  Annotate(styled);
+  const DomNode gathered = Command(styled, "F:b:Library:Book::title:SAA:");
+  ASSERT_TRUE(gathered);
+  EXPECT_EQ(gathered.text(), "<<Name>");
+  EXPECT_TRUE(gathered.nextSibling().text().ends_with("after"));
 }
 
 TEST_F(AnnotationTest, OpenSharingItsPlaceLeavesTheNextMarkInASavedSpan) {
