@@ -326,8 +326,8 @@ void BuildDomain(const SchemaDecl& schema) {
                                                                        : QuireRelationship::kUnary,
                                     cls, classOf(member.target)));
       }
-      domain->setQueryWord(cls, member.name,
-                           member.queryWord.empty() ? member.name : member.queryWord);
+      // Without a query word the member's queries begin with an empty word.
+      domain->setQueryWord(cls, member.name, member.queryWord);
     }
   }
 

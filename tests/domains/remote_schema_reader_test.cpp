@@ -137,11 +137,11 @@ TEST_F(RemoteSchemaReaderTest, GoodSchemaBuildsEveryConstruct) {
   EXPECT_EQ(Names(node.naryRelationships()), Strings{"Children->Node:3"});
   EXPECT_EQ(Names(folder.naryRelationships()), Strings{"Items->Node:3"});  // declared later
 
-  // Query words: the declared one, else the member's name.
+  // Query words: the declared one, else none (the query begins with an empty word).
   EXPECT_EQ(docs.queryWord(node, "Title"), "title");
-  EXPECT_EQ(docs.queryWord(node, "Ready"), "Ready");
+  EXPECT_EQ(docs.queryWord(node, "Ready"), "");
   EXPECT_EQ(docs.queryWord(node, "Parent"), "parent");
-  EXPECT_EQ(docs.queryWord(node, "Children"), "Children");
+  EXPECT_EQ(docs.queryWord(node, "Children"), "");
 
   // Superclasses of this and of another domain; inherited members follow the own ones in the
   // first lists.
