@@ -137,7 +137,7 @@ QuireClass QuireAbstractDomain::addClass(const std::string& name) {
 }
 
 void QuireAbstractDomain::bindClassName(const std::string& key, const QuireClass& cls) {
-  classNames_.insert_or_assign(key, cls);
+  classNames_.emplace(key, cls);  // a key already bound keeps its first class
 }
 
 void QuireAbstractDomain::unbindClassName(const std::string& key) { classNames_.erase(key); }

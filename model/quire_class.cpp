@@ -75,10 +75,7 @@ void Rename(const QuireClass& cls, std::string& field, const std::string& text,
     if (domain.boundClass(previous) == cls) domain.unbindClassName(previous);
   }
   if (text.empty() || text == record.name) return;
-  // Another class's own name keeps naming that class.
-  const QuireClass holder = domain.boundClass(text);
-  if (!holder.isUndefined() && holder != cls && holder.name() == text) return;
-  domain.bindClassName(text, cls);
+  domain.bindClassName(text, cls);  // a name bound to another class keeps naming that class
 }
 
 }  // namespace

@@ -136,6 +136,15 @@ TEST_F(SchemaTest, ChangingAClassAliasRebindsItInTheDomain) {
   }
   EXPECT_TRUE(domain_.findClass("Req", status).isUndefined());
   EXPECT_EQ(status, QuireStatus(kEvaluationError, "Not defined: Req"));
+
+  // A name already bound keeps its first class; the second class keeps the alias text.
+  QuireClass other = domain_.addClass("Defect");
+  other.setAlias("Need");
+  EXPECT_EQ(domain_.findClass("Need", status), cls);
+  EXPECT_EQ(other.alias(), "Need");
+  other.setAlias("Bug");
+  EXPECT_EQ(domain_.findClass("Need", status), cls);
+  EXPECT_EQ(domain_.findClass("Bug", status), other);
 }
 
 TEST_F(SchemaTest, UndefinedClassBelongsToTheCurrentUndefinedDomain) {
