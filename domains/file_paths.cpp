@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
-#include <memory>
 
 #include "foundation/quire_status.h"
 #include "platform/fault_injection.h"
@@ -32,10 +32,14 @@ std::string NormaliseLocal(const std::string& path) {
   while (local.size() > 1 && local.back() == '/') local.pop_back();
   struct stat info {};
   if (local.empty() || ::stat(local.c_str(), &info) != 0) return kInvalidInputPathname;
-  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(local.c_str(), nullptr),
-                                                       &std::free);
-  if (!resolved) return kLinkedFileNonexistent;
-  return resolved.get();
+  // Made absolute as the system's full-path call does, by the text alone: a symbolic link keeps
+  // its own name, so an entry reached through its folder's listing and the same entry opened by
+  // its path have one full name.
+  std::error_code error;
+  std::string absolute = std::filesystem::absolute(local, error).lexically_normal().string();
+  if (error || absolute.empty()) return kLinkedFileNonexistent;
+  while (absolute.size() > 1 && absolute.back() == '/') absolute.pop_back();
+  return absolute;
 }
 
 // Writes all of `size` bytes, resuming after interruptions and short writes.

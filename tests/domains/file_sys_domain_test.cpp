@@ -116,6 +116,21 @@ TEST_F(FileSysDomainTest, NamePartsAreComputedOncePerObject) {
   EXPECT_EQ(parts, (std::vector<std::string>{"x.tar.gz", "x", "gz", "x.tar", "gz"}));
 }
 
+// A symbolic link keeps its own name however it is reached; "." and ".." are resolved by text.
+TEST_F(FileSysDomainTest, ALinkHasOneFullNameWhetherListedOrOpened) {
+  folder_.Write("v2.txt", "text");
+  folder_.Write("sub/keep.txt", "");
+  const std::string link = folder_.Path("current.txt");
+  ASSERT_EQ(symlink(folder_.Path("v2.txt").c_str(), link.c_str()), 0);
+  const QuireObject opened = Open("File", folder_.Path(".") + "/sub/../current.txt");
+  EXPECT_EQ(Text(opened, "FullName"), link);
+  EXPECT_EQ(Text(opened, "NamePrefix"), "current");
+  std::vector<std::string> listed;
+  for (const QuireObject& entry : Related(Open("Directory", folder_.Path()), "Contents"))
+    listed.push_back(Text(entry, "FullName"));
+  EXPECT_NE(std::find(listed.begin(), listed.end(), link), listed.end());
+}
+
 TEST_F(FileSysDomainTest, ContentsListsEntriesByKindWithoutDotEntries) {
   folder_.MakeFolder("sub");
   folder_.Write("f.txt", "x");
