@@ -445,8 +445,8 @@ bool TemplateGenerator::processDisplay(QuireBindingList& context, const DomNode&
 
 const Field* TemplateGenerator::fieldOf(const std::string& text, QuireStatus& status) {
   if (const auto known = fields_.find(text); known != fields_.end()) return known->second.get();
+  // A field that reads but is not complete (no variable) fails when it is evaluated.
   auto field = std::make_unique<Field>(text, status);
-  if (status.IsOk() && !field->isValid()) status = QuireStatus(kUnsupportedOperation, "Field");
   if (!status.IsOk()) return nullptr;
   return fields_.emplace(text, std::move(field)).first->second.get();
 }
@@ -459,8 +459,6 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   const MasterLayout layout = LayoutOf(master);
   const std::string repeatText = CommandText(repeat);
   const Replicator replicator(repeatText, stepStatus);
-  if (stepStatus.IsOk() && !replicator.isValid())
-    stepStatus = QuireStatus(kUnsupportedOperation, "Replicator");
   if (!stepStatus.IsOk()) {
     report(host_message::kRepeatUnreadable, &stepStatus);
     return false;
@@ -599,9 +597,9 @@ bool TemplateGenerator::processLimit(QuireBindingList& context, const DomNode& l
                                      const std::string& text, int& boundCount, bool topLevel,
                                      QuireStatus& stepStatus) {
   platform::Log("Process LIMIT (" + text + ")", platform::kLogDebug);
+  // An incomplete stipulator (no variable) fails only where it is evaluated: OMIT and
+  // OTHERWISE are never evaluated, they decide by their MASTER.
   const Stipulator stipulator(text, stepStatus);
-  if (stepStatus.IsOk() && !stipulator.isValid())
-    stepStatus = QuireStatus(kUnsupportedOperation, "Stipulator");
   if (!stepStatus.IsOk()) return false;
 
   if (stipulator.mode() == Stipulator::kNormal) {

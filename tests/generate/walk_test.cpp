@@ -169,6 +169,19 @@ TEST_F(WalkTest, FailingCommandsReportTheirMessagesAndStopTheWalk) {
   }
 }
 
+// OMIT and OTHERWISE decide by their MASTER; they need no variable of their own.
+TEST_F(WalkTest, OmitAndOtherwiseWithoutAVariableFollowTheirMaster) {
+  const std::string page = Span(OpenFolder("d", Folder("list"))) + "<div>" + FileMaster() +
+                           Span("S::FileSys:File:d:FileSys:Directory:..OMIT", "<p>listed</p>") +
+                           "</div><div>" + FileMaster() +
+                           Span("S::FileSys:File:d:FileSys:Directory:..OTHERWISE:", "<p>none</p>") +
+                           "</div>";
+  ASSERT_TRUE(Generate(page).IsOk()) << errors->messages().size();
+  const Texts shown = Visible();
+  EXPECT_NE(std::find(shown.begin(), shown.end(), "listed"), shown.end());
+  EXPECT_EQ(std::find(shown.begin(), shown.end(), "none"), shown.end());
+}
+
 TEST_F(WalkTest, OpenOfAnUnknownDomainEndsGenerationBeforeTheWalk) {
   const QuireStatus status = Generate(Span("C:d:NoSuchDomain:Directory:FullName=/") + "<p>" +
                                       ShowName("d", "Directory") + "</p>");
