@@ -108,7 +108,7 @@ TEST_F(InformationQueryTest, HeadersWithoutALengthAreIncorrect) {
 
 TEST_F(InformationQueryTest, ResponsesThatBreakTheirHeaderAreRefused) {
   QuireStatus status;
-  for (const char* query : {"nopointer", "short"}) {
+  for (const char* query : {"nopointer", "cut"}) {
     std::string response;
     const std::string log = CapturedStderr([&] { response = Ask("Proto", query, status); });
     EXPECT_EQ(status.Kind(), kInformationSourceError) << query;
@@ -117,6 +117,9 @@ TEST_F(InformationQueryTest, ResponsesThatBreakTheirHeaderAreRefused) {
   }
   EXPECT_EQ(status.Message(),
             "The information source Proto announced a response of 100 bytes but returned 4");
+  // A zero byte ends a response early, whatever its header announced.
+  EXPECT_EQ(Ask("Proto", "short", status), "abc\n");
+  EXPECT_TRUE(status.IsOk()) << status.Text();
 }
 
 TEST_F(InformationQueryTest, LargeResponsesArriveWholeUpToTheDataLimit) {

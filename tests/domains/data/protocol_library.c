@@ -5,7 +5,8 @@
  *   zero        "Success" with a length of 0
  *   noise       a header that holds extraneous output and no length
  *   nopointer   "Success" and a length, but no response text
- *   short       a header announcing more bytes than the response has
+ *   short       a header announcing more bytes than the response has before its zero byte
+ *   cut         a header announcing more bytes than the library says it hands over
  *   huge N      "Success", N bytes of "x" and a newline
  *   lines N     "Success", N lines "id<i>"
  * anything else is answered "Failure", "unknown query". */
@@ -74,6 +75,11 @@ void Query(const char* query, char* header, const char** response, unsigned long
     WriteHeader(header, "Success", 100);
     *response = text;
     *length = 100;
+  } else if (Starts(query, "cut")) {
+    static const char text[] = "abcd";
+    WriteHeader(header, "Success", 100);
+    *response = text;
+    *length = 4;
   } else if (Starts(query, "huge")) {
     const size_t size = strtoul(query + 5, NULL, 10);
     char* out = Reserve(size + 1);
