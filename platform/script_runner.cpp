@@ -36,6 +36,7 @@ struct Interpreter {
   std::string program;
   std::vector<std::string> leadingWords;  // before the command line: the switches
   bool available = false;
+  bool configured = false;  // named by "QuireComSpec" or "ComSpec", not the system's shell
 
   bool LeavesMarker() const { return family == Family::kCmdExe || family == Family::kPosixShell; }
 
@@ -90,6 +91,7 @@ Interpreter ChooseInterpreter() {
     chosen.program = "/bin/sh";
     chosen.leadingWords = {"-c"};
   }
+  chosen.configured = chosen.program != "/bin/sh";
   chosen.available = !QuireChildProcess::findProgram(chosen.program).empty();
   return chosen;
 }
@@ -203,7 +205,9 @@ std::string RunWithOutput(const std::string& command, const std::string& argumen
   const std::string commandLine = arguments.empty() ? command : command + " " + arguments;
   const Interpreter interpreter = ChooseInterpreter();
   if (!interpreter.available) {
-    status = ScriptFailure(host_message::kNoCommandInterpreter);
+    // A named interpreter that is not there fails to start; without one there is none to run.
+    status = interpreter.configured ? ScriptFailure(host_message::kCommandNotStarted, ENOENT)
+                                    : ScriptFailure(host_message::kNoCommandInterpreter);
     return "";
   }
   TemporaryOutputFile outputFile;
