@@ -37,7 +37,8 @@ std::optional<char> DelimiterValue(std::string_view value) {
   int number = -1;
   if (kind >= '0' && kind <= '7') {
     number = 0;
-    for (size_t i = 1; i < value.size() && i <= 3 && value[i] >= '0' && value[i] <= '7'; ++i) {
+    for (size_t i = 1; i < value.size() && value[i] >= '0' && value[i] <= '7' && number <= 127;
+         ++i) {
       number = number * 8 + (value[i] - '0');
     }
   } else if (kind == 'x') {
@@ -145,13 +146,15 @@ bool RecordFileReader::open(const std::string& fileName) {
     const auto start = in_.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
     const ReadResult result = readUntil('\n', line);
     if (result == ReadResult::kEnd) return false;
-    if (result == ReadResult::kTooLong || start == std::streampos(-1)) {
+    const size_t first = line.find_first_not_of(' ');
+    const bool header = first != std::string::npos && line[first] == '#';
+    // Only a header line is limited here: a long first line may hold many short records.
+    if ((result == ReadResult::kTooLong && header) || start == std::streampos(-1)) {
       std::cerr << kTooLongLine;
       failed_ = true;
       return false;
     }
-    const size_t first = line.find_first_not_of(' ');
-    if (first != std::string::npos && line[first] == '#') {
+    if (header) {
       applyHeader(line.substr(first + 1));
       continue;
     }

@@ -61,11 +61,13 @@ TEST(RecordFile, FieldDelimiterValueForms) {
       {"#FIELD_DELIMITER ,", ','},
       {"#FIELD_DELIMITER \\t", '\t'},
       {"#FIELD_DELIMITER \\054", ','},
+      {"#FIELD_DELIMITER \\0054", ','},  // an octal number of any length
       {"#FIELD_DELIMITER \\x3B", ';'},
       {"#FIELD_DELIMITER|", '|'},
       // Invalid values and comments leave the blank.
       {"# FIELD_DELIMITER ,", ' '},
       {"#FIELD_DELIMITER \\0", ' '},
+      {"#FIELD_DELIMITER \\1234", ' '},  // past 127
       {"#FIELD_DELIMITER \\q", ' '},
   };
   TempFolder folder;
@@ -118,4 +120,13 @@ TEST(RecordFile, RecordOf8191CharactersEndsTheFile) {
       CapturedStderr([&] { more = reader.open(folder.Write("x.txt", std::string(1 << 20, 'x'))); }),
       kTooLongLine);
   EXPECT_FALSE(more);
+
+  // A long first line of short records is read record by record.
+  std::string many;
+  for (int n = 0; n < 5000; ++n) many += "ab;";
+  ASSERT_TRUE(reader.open(folder.Write("many.txt", "#RECORD_DELIMITER ;\n" + many)));
+  EXPECT_EQ(reader.record().text, "ab");
+  int count = 1;
+  while (reader.next()) ++count;
+  EXPECT_EQ(count, 5000);
 }
