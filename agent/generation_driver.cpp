@@ -15,6 +15,7 @@
 #include "generate/progress_sink.h"
 #include "generate/template_annotator.h"
 #include "generate/template_check.h"
+#include "generate/template_comments.h"
 #include "generate/web_page_generator.h"
 #include "platform/com_error.h"
 #include "platform/dom/dom_document.h"
@@ -80,6 +81,8 @@ void AnnotateAndGenerate(const std::shared_ptr<platform::DomDocument>& document,
   if (!annotator.annotateTemplate(status)) {
     errors.add(status);
     AddTemplateProblems(annotator.comments(), errors);
+    // The document is written back as it stands: the places that only the messages needed go.
+    if (const platform::DomNode root = document->documentElement()) ForgetCommentPlaces(root);
     return;
   }
   WebPageGenerator generator(document, request.fileName, errors, progress);

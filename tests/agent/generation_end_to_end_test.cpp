@@ -4,6 +4,7 @@
 // that give no page; the pages themselves are in tests/golden.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -94,6 +95,23 @@ TEST_P(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideThe
       << errors;
   EXPECT_NE(errors.find(Host(host_message::kDisplayUnreadable)), std::string::npos) << errors;
   EXPECT_NE(errors.find("NoSuchAttribute"), std::string::npos) << errors;
+}
+
+// A template whose comments cannot all be turned into commands: the error page says why, and
+// the document file keeps none of the places the messages used.
+TEST_P(GenerationEndToEndTest, AnnotationFailureKeepsNoPlaceMarksInTheDocument) {
+  std::string bytes = ReadFile(kDemoTemplate);
+  const std::string reference =
+      "class=MsoCommentReference><span style='font-size:8.0pt;"
+      "line-height:107%'><span style='mso-comment-reference:DISPLAY_2";
+  const size_t at = bytes.find(reference);
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at, std::strlen("class=MsoCommentReference"), "class=MsoNormal");
+  ASSERT_EQ(Generate(bytes), 0);
+  ASSERT_TRUE(fs::exists(errorPage_));
+  const std::string document = ReadFile(document_);
+  EXPECT_EQ(document.find("QuireLabel"), std::string::npos);
+  EXPECT_EQ(document.find("QuireNear"), std::string::npos);
 }
 
 TEST_P(GenerationEndToEndTest, OpenThatCannotBeEvaluatedFailsWithTheErrorPage) {
