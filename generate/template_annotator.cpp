@@ -10,6 +10,7 @@
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
 #include "generate/exception_status.h"
+#include "generate/formatted_text.h"
 #include "generate/template_comments.h"
 #include "generate/vml_fallback_images.h"
 
@@ -519,5 +520,5 @@ void TemplateAnnotator::removeCommentEntry(const DomNode& commentText) {
 bool TemplateAnnotator::yieldsFormattedText(const std::string& commandText) const {
   QuireStatus parsed;
   const Field field(commandText, parsed);
-  return parsed.IsOk() && field.attribute().effectiveType() == QuireType::FORMATTED_TEXT;
+  return parsed.IsOk() && IsFormattedText(field.attribute());
 }

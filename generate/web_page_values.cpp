@@ -15,6 +15,7 @@
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "foundation/text_helpers.h"
+#include "generate/formatted_text.h"
 #include "generate/link_texts.h"
 #include "generate/picture_files.h"
 #include "generate/script_escaping.h"
@@ -72,11 +73,6 @@ void WriteText(const DomNode& element, const std::string& text) {
     span.setText(lines[i]);
     element.appendChild(span);
   }
-}
-
-bool IsFormattedText(const QuireAttribute& attribute) {
-  return attribute.effectiveType() == QuireType::FORMATTED_TEXT ||
-         attribute.name().find("FormattedText") != std::string::npos;
 }
 
 // The element that carries a link: the command element when it is an `a`, else a new `a` inside

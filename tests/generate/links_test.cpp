@@ -14,6 +14,7 @@
 #include "generate/error_collector.h"
 #include "generate/link_texts.h"
 #include "generate/script_escaping.h"
+#include "generate/template_annotator.h"
 #include "generate/web_page_generator.h"
 #include "generation_fixture.h"
 #include "model/quire_domain_object.h"
@@ -21,6 +22,7 @@
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
 #include "platform/log.h"
+#include "word_comments.h"
 
 namespace {
 
@@ -245,6 +247,24 @@ TEST_F(LinksTest, QuotesBackslashesAndAnglesStayInsideTheScriptArgument) {
   EXPECT_EQ(href, "javascript:getPage('" + EscapeScriptArgument("Memos:Memo:title=" + title) +
                       "','" + EscapeScriptArgument("'v<") + "','','1','" +
                       EscapeScriptArgument(value) + "','','1')");
+}
+
+// A DISPLAY of formatted text, by its type or by its name, is moved into an element of its own
+// beside its mark, as the walk will write markup into it; a text DISPLAY is not.
+TEST_F(LinksTest, FormattedTextDisplaysGetAnElementOfTheirOwnWhenAnnotated) {
+  for (const auto& [attribute, wrapped] : std::vector<std::pair<std::string, bool>>{
+           {"body", true}, {"MemoFormattedText", true}, {"title", false}}) {
+    SCOPED_TRACE(attribute);
+    const std::string command = "F:m:Memos:Memo::" + attribute + ":SAA:";
+    auto page = platform::DomDocument::Create();
+    ASSERT_TRUE(page->loadXML(test_support::WordPage(
+        "<p>" + test_support::Mark(1, "[DISPLAY1]") + "&lt;Text&gt;</p>", {command})));
+    QuireStatus status;
+    ASSERT_TRUE(TemplateAnnotator(page).annotateTemplate(status)) << status.Text();
+    const DomNode display = page->selectSingleNode("//*[@QuireQuery='" + command + "']");
+    ASSERT_TRUE(display);
+    EXPECT_EQ(display.parentNode().nodeName(), wrapped ? "span" : "p");
+  }
 }
 
 TEST_F(LinksTest, FormattedTextReplacesTheContentAndCopiesItsPictures) {
