@@ -48,7 +48,8 @@ void ReadColumns(Connection& connection, Table& table) {
 
 std::vector<ForeignKeyRow> ReadForeignKeys(Connection& connection, const std::string& table) {
   Statement keys = connection.Prepare(
-      "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(?) ORDER BY id, seq");
+      "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(?) ORDER BY id DESC, "
+      "seq");
   keys.BindText(1, table);
   std::vector<ForeignKeyRow> rows;
   while (keys.Step()) {
@@ -187,7 +188,9 @@ Schema ReadSchema(Connection& connection, const std::string& dataSource) {
     }
     std::map<std::string, int> keysPerTarget;
     for (const auto& [id, parts] : keys) ++keysPerTarget[UppercaseCopy(parts.front().table)];
-    for (const auto& [id, parts] : keys) {
+    // In the order they are declared: SQLite numbers a table's foreign keys from the last one.
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+      const std::vector<ForeignKeyRow>& parts = key->second;
       AddForeignKey(schema, from, parts, keysPerTarget[UppercaseCopy(parts.front().table)] > 1);
     }
   }

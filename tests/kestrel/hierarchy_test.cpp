@@ -49,6 +49,20 @@ TEST_F(KestrelTree, NodesWalkUpToTheTopAndStopAtRingsAndDanglingReferences) {
             std::vector<std::string>{"tree"});
 }
 
+// Of two references of a table to itself, the one declared first makes the hierarchy.
+TEST(KestrelHierarchy, TheFirstDeclaredReferenceToItselfIsTheParent) {
+  test_support::TempFolder store{"kestrel_first_reference"};
+  MakeDatabase(store.Path("req.db"),
+               "CREATE TABLE req (id INTEGER PRIMARY KEY, name TEXT,"
+               " parent INTEGER REFERENCES req(id), duplicate_of INTEGER REFERENCES req(id));"
+               "INSERT INTO req VALUES (1, 'top', NULL, NULL), (2, 'child', 1, NULL),"
+               " (3, 'copy', NULL, 2);");
+  const auto session = OpenStore(store.Path());
+  EXPECT_EQ(Chain(*session->ArtifactById("req:req:id=2")),
+            (std::vector<std::string>{"child", "top"}));
+  EXPECT_EQ(Chain(*session->ArtifactById("req:req:id=3")), std::vector<std::string>{"copy"});
+}
+
 TEST_F(KestrelTree, RelationshipsListRelatedRowsInKeyOrder) {
   EXPECT_EQ(RelatedNames(*node(1), "node"), (std::vector<std::string>{"middle", "second child"}));
   EXPECT_EQ(RelatedNames(*node(1), "parent"), std::vector<std::string>{});
