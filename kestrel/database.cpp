@@ -101,8 +101,22 @@ std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
   const Table& own = schema_.tables[table];
   std::string sql = "SELECT " + SelectedColumns(own, "") + " FROM " + QuoteName(own.name);
   std::string conditions;
-  for (int column : where) {
-    conditions += (conditions.empty() ? "" : " AND ") + ColumnSql(own, column) + " = ?";
+  std::vector<Cell> binds;
+  for (size_t i = 0; i < where.size() && i < values.size(); ++i) {
+    const std::string column = ColumnSql(own, where[i]);
+    if (!conditions.empty()) conditions += " AND ";
+    // A column without a type keeps what was stored: the number 12 or the text "12". A key
+    // read from a locator as a number may be either.
+    const bool number =
+        std::holds_alternative<int64_t>(values[i]) || std::holds_alternative<double>(values[i]);
+    if (number && where[i] != kRowid && own.columns[where[i]].kind == ColumnKind::kByStorage) {
+      conditions += "(" + column + " = ? OR " + column + " = ?)";
+      binds.push_back(values[i]);
+      binds.push_back(CellText(values[i]));
+    } else {
+      conditions += column + " = ?";
+      binds.push_back(values[i]);
+    }
   }
   if (!condition.empty()) conditions += (conditions.empty() ? "" : " AND ") + condition;
   if (!conditions.empty()) sql += " WHERE " + conditions;
@@ -115,7 +129,7 @@ std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
   auto lock = connection_.Lock();
   Statement statement = connection_.Prepare(sql);
   int parameter = 1;
-  for (const Cell& value : values) BindCell(statement, parameter++, value);
+  for (const Cell& value : binds) BindCell(statement, parameter++, value);
   for (const Cell& value : conditionValues) BindCell(statement, parameter++, value);
   // A listing never holds more rows than one REPEAT may list, and one more so that the walk sees
   // the limit passed and names it, before a runaway table fills the memory.

@@ -77,6 +77,8 @@ CREATE TABLE part (site TEXT, code INTEGER, name TEXT, PRIMARY KEY (code, site))
 INSERT INTO part VALUES ('north', 7, 'valve'), ('a b:c,d=e\f', 7, 'odd'), ('north', 8, NULL);
 CREATE TABLE loose (label TEXT);
 INSERT INTO loose VALUES ('first'), ('second');
+CREATE TABLE bare (code PRIMARY KEY, name);
+INSERT INTO bare VALUES ('12', 'text twelve'), (13, 'number thirteen'), ('2.5', 'text half');
 )");
   auto session = OpenStore(store.Path());
   auto parts = Items(
@@ -112,6 +114,13 @@ INSERT INTO loose VALUES ('first'), ('second');
   ASSERT_TRUE(loose);
   EXPECT_EQ(ValueOf(*loose, "label").AsString(), "second");
   EXPECT_EQ(loose->Name(), "my\\x20plant:loose:rowid=2");
+  // A key column without a type holds a number or a text that reads as one: both are found.
+  for (const auto& [code, name] : std::vector<std::pair<std::string, std::string>>{
+           {"12", "text twelve"}, {"13", "number thirteen"}, {"2.5", "text half"}}) {
+    auto bare = session->ArtifactById("my\\x20plant:bare:code=" + code);
+    ASSERT_TRUE(bare) << code;
+    EXPECT_EQ(bare->Name(), name);
+  }
   for (const char* nothing :
        {"my\\x20plant:part:code=9,site=north", "my\\x20plant:part:colour=red", "other:part:code=7",
         "my\\x20plant:nothing:id=1", "no colons", "my\\x20plant:part:code", "x:Database:Name=x"}) {
