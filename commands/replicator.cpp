@@ -135,7 +135,8 @@ Replicator::Replicator(const Replicator& other)
       sort_(other.sort_),
       bar_(other.bar_),
       nested_(other.nested_ ? std::make_unique<Replicator>(*other.nested_) : nullptr),
-      tableInformation_(other.tableInformation_) {}
+      tableInformation_(other.tableInformation_),
+      objectLimit_(other.objectLimit_) {}
 
 Replicator& Replicator::operator=(const Replicator& other) {
   if (this != &other) {
@@ -154,6 +155,7 @@ Replicator& Replicator::operator=(const Replicator& other) {
     bar_ = copy.bar_;
     nested_ = std::move(copy.nested_);
     tableInformation_ = std::move(copy.tableInformation_);
+    objectLimit_ = copy.objectLimit_;
   }
   return *this;
 }
@@ -248,6 +250,7 @@ QuireObjectList Replicator::evaluate(QuireStatus& status, const QuireBindingList
     objects = reached.getNaryRelatedObjects(relationship, status);
     if (!status.IsOk()) return {};
   }
+  if (objects.size() > objectLimit_) return objects;  // cut by the domain: the caller refuses it
 
   if (relationship.target() != class_) {
     QuireObjectList ofClass;

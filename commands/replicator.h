@@ -4,6 +4,7 @@
 // [sort order] ["|" nested Replicator].
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,11 @@ class Replicator : public Source {
   int32_t number() const { return number_; }
   const std::string& tableInformation() const { return tableInformation_; }
 
+  // A domain stops a listing one object past this many, so that the limit is seen: such a list
+  // is handed back as it came, neither filtered nor sorted, for the caller to refuse, since
+  // filtering a cut list would silently lose the objects past the cut. No limit by default.
+  void setObjectLimit(std::uint64_t limit) { objectLimit_ = limit; }
+
   // The REPEAT text `text` with its level field set to `level`: "^level:" after the header
   // "K:variable:domain:class:", replacing a level already written there. A text without that
   // header comes back unchanged. Read from the text alone, without looking up its classes.
@@ -57,4 +63,5 @@ class Replicator : public Source {
   bool bar_ = false;
   std::unique_ptr<Replicator> nested_;
   std::string tableInformation_;
+  std::uint64_t objectLimit_ = UINT64_MAX;
 };

@@ -458,11 +458,12 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   resetCurrentIndex();
   const MasterLayout layout = LayoutOf(master);
   const std::string repeatText = CommandText(repeat);
-  const Replicator replicator(repeatText, stepStatus);
+  Replicator replicator(repeatText, stepStatus);
   if (!stepStatus.IsOk()) {
     report(host_message::kRepeatUnreadable, &stepStatus);
     return false;
   }
+  replicator.setObjectLimit(maxRepeatObjects_);
   if (platform::LogEnabled(platform::kLogDebug)) {
     platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);
     QuireStatus printStatus;

@@ -102,6 +102,19 @@ TEST_F(WorkLimits, RepeatOverMoreObjectsThanMaxRepeatObjects) {
   EXPECT_NE(errors.find("REPEAT (" + std::string(kFiles) + ") lists 3 objects"), std::string::npos)
       << errors;
   EXPECT_NE(errors.find("MaxRepeatObjects (2)"), std::string::npos) << errors;
+
+  // A listing cut at the limit is refused before it is filtered: filtering what is left of it
+  // would drop the objects past the cut without a word.
+  folder_.Write("list/d.txt", "d");
+  const std::string oneFile =
+      OpenList() + Span("M:files", Span("R:f:FileSys:File:d:FileSys:Directory:N=Contents:"
+                                        "==A:FileSys:DirectoryObject::SimpleName:Sd.txt:",
+                                        "<p>f</p>"));
+  EXPECT_EQ(Generate(oneFile, platform::kMaxRepeatObjectsKey, "4"), "");
+  EXPECT_TRUE(ok_);
+  EXPECT_NE(Generate(oneFile, platform::kMaxRepeatObjectsKey, "2").find("MaxRepeatObjects (2)"),
+            std::string::npos);
+  EXPECT_FALSE(ok_);
 }
 
 // Nested REPEATs multiply the page: three levels over three files make 39 copies.
