@@ -97,9 +97,12 @@ platform::Variant CellToVariant(const Cell& cell, ColumnKind kind) {
       return Variant(*text);
     case ColumnKind::kDate:
       if (integer != nullptr) {
-        return Variant::Date(static_cast<double>(*integer) / 86400.0 + kUnixEpochOleDays);
+        return Variant::Date(platform::AutomationDateFromDays(
+            static_cast<double>(*integer) / 86400.0 + kUnixEpochOleDays));
       }
-      if (real != nullptr) return Variant::Date(*real - kOleEpochJulianDay);
+      if (real != nullptr) {
+        return Variant::Date(platform::AutomationDateFromDays(*real - kOleEpochJulianDay));
+      }
       if (std::optional<double> days = ParseDateText(*text)) return Variant::Date(*days);
       return Variant(*text);
     case ColumnKind::kText:
@@ -175,7 +178,8 @@ std::optional<double> ParseDateText(std::string_view text) {
   if (!text.empty()) return std::nullopt;
   const int64_t days =
       DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
-  return static_cast<double>(days) + kUnixEpochOleDays + seconds / 86400.0;
+  return platform::AutomationDateFromDays(static_cast<double>(days) + kUnixEpochOleDays +
+                                          seconds / 86400.0);
 }
 
 }  // namespace kestrel

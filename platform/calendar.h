@@ -2,6 +2,7 @@
 // automation dates (days since 1899-12-30) into text or reads them from text.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace platform {
@@ -15,5 +16,18 @@ int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day);
 void CivilFromDays(int64_t days, int64_t& year, unsigned& month, unsigned& day);
 // The weekday of a day count from 1970-01-01: 0 Sunday to 6 Saturday.
 unsigned WeekdayFromDays(int64_t days);
+
+// An automation date counts the whole days of a date before 1899-12-30 back from it, and its time
+// of day forward into that day: 1899-12-29 18:00 is -1.75, not -0.25. These turn a plain count
+// of days and fractions since 1899-12-30 into that form, and back.
+inline double AutomationDateFromDays(double days) {
+  if (days >= 0) return days;
+  const double whole = std::floor(days);
+  return whole - (days - whole);
+}
+inline double DaysFromAutomationDate(double date) {
+  const double whole = std::trunc(date);
+  return whole + std::fabs(date - whole);
+}
 
 }  // namespace platform

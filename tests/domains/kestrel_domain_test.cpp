@@ -15,6 +15,7 @@
 #include "domains/kestrel_session_access.h"
 #include "domains/kestrel_values.h"
 #include "fake_data_source.h"
+#include "kestrel/cell.h"
 #include "model/domain_lookup.h"
 #include "model/picture_request.h"
 #include "model/quire_attribute.h"
@@ -231,6 +232,15 @@ TEST_F(KestrelDomainTest, ValuesOfDatesBooleansPasswordsAndMissingValues) {
   EXPECT_EQ(date.displayText(), "2024-02-29");
   ASSERT_TRUE(date.secondText().has_value());
   EXPECT_EQ(*date.secondText(), "2024-02-29 00:00:00 Thursday");
+  // Before 1899-12-30 a date counts its days back and its time forward: both forms agree.
+  for (const auto& [stored, sortable] : std::vector<std::pair<std::string, std::string>>{
+           {"1850-06-15 12:00:00", "1850-06-15 12:00:00 Saturday"},
+           {"1899-12-29 18:00:00", "1899-12-29 18:00:00 Friday"},
+           {"1899-12-30 06:00:00", "1899-12-30 06:00:00 Saturday"}}) {
+    const double early = kestrel::ParseDateText(stored).value();
+    EXPECT_EQ(VariantText(platform::Variant::Date(early)).text, stored);
+    EXPECT_EQ(SortableDate(early), sortable);
+  }
 
   EXPECT_EQ(VariantText(platform::Variant::Int16(-7)).text, "-7");
   EXPECT_EQ(VariantText(platform::Variant(1.5)).text, "1.500000");
