@@ -82,9 +82,9 @@ std::string Encode(gdImage* image, const std::string& format) {
     data = gdImagePngPtr(image, &size);
   }
   if (data == nullptr) return std::string();
-  std::string bytes(static_cast<const char*>(data), size);
-  gdFree(data);
-  return bytes;
+  // Freed also when copying the bytes runs out of memory.
+  const std::unique_ptr<void, void (*)(void*)> encoded(data, gdFree);
+  return std::string(static_cast<const char*>(encoded.get()), static_cast<size_t>(size));
 }
 
 void WriteThroughTemporary(const std::string& path, const std::string& bytes) {
