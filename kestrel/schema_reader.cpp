@@ -48,8 +48,7 @@ void ReadColumns(Connection& connection, Table& table) {
 
 std::vector<ForeignKeyRow> ReadForeignKeys(Connection& connection, const std::string& table) {
   Statement keys = connection.Prepare(
-      "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(?) ORDER BY id DESC, "
-      "seq");
+      "SELECT id, \"table\", \"from\", \"to\" FROM pragma_foreign_key_list(?) ORDER BY id, seq");
   keys.BindText(1, table);
   std::vector<ForeignKeyRow> rows;
   while (keys.Step()) {
