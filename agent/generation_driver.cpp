@@ -85,6 +85,9 @@ void AnnotateAndGenerate(const std::shared_ptr<platform::DomDocument>& document,
     if (const platform::DomNode root = document->documentElement()) ForgetCommentPlaces(root);
     return;
   }
+  // The annotations become part of the parsed text, which the copies of every repeated part
+  // then share; nothing kept from the annotation points into the tree.
+  document->reparse();
   WebPageGenerator generator(document, request.fileName, errors, progress);
   RemoveOldPictures(generator.companionFolder());
   status = generator.generatePage(request.artifactLocator, request.serverUrl, request.templateId,

@@ -6,10 +6,12 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "platform/com_error.h"
 #include "platform/dom/xml_encoding.h"
@@ -89,6 +91,55 @@ bool DomDocument::Parse(std::string utf8, const std::string& url) {
   tree_ = std::move(tree);
   parseError_ = DomParseError();
   parseError_.url = url;
+  return true;
+}
+
+namespace {
+
+// Whether the two trees hold the same nodes: kinds, names, values and attributes in order.
+bool SameNodes(pugi::xml_node a, pugi::xml_node b) {
+  std::vector<std::pair<pugi::xml_node, pugi::xml_node>> pending{{a, b}};
+  while (!pending.empty()) {
+    const auto [x, y] = pending.back();
+    pending.pop_back();
+    if (x.type() != y.type() || std::strcmp(x.name(), y.name()) != 0 ||
+        std::strcmp(x.value(), y.value()) != 0) {
+      return false;
+    }
+    pugi::xml_attribute xa = x.first_attribute();
+    pugi::xml_attribute ya = y.first_attribute();
+    for (; xa && ya; xa = xa.next_attribute(), ya = ya.next_attribute()) {
+      if (std::strcmp(xa.name(), ya.name()) != 0 || std::strcmp(xa.value(), ya.value()) != 0) {
+        return false;
+      }
+    }
+    if (xa || ya) return false;
+    pugi::xml_node xc = x.first_child();
+    pugi::xml_node yc = y.first_child();
+    for (; xc && yc; xc = xc.next_sibling(), yc = yc.next_sibling()) pending.emplace_back(xc, yc);
+    if (xc || yc) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DomDocument::reparse() {
+  const std::string text = tree_->Serialised(true);
+  std::shared_ptr<DomTree> tree = NewTree();
+  if (!tree->document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8)) {
+    return false;
+  }
+  // The parking element is left out of the text; the old tree keeps what was parked there.
+  pugi::xml_node before = tree_->document.first_child();
+  pugi::xml_node after = tree->document.first_child();
+  for (;; before = before.next_sibling(), after = after.next_sibling()) {
+    if (before && before == tree_->parking) before = before.next_sibling();
+    if (!before || !after) break;
+    if (!SameNodes(before, after)) return false;
+  }
+  if (before || after) return false;
+  tree_ = std::move(tree);
   return true;
 }
 

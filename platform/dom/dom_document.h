@@ -32,6 +32,14 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   bool loadXML(const std::string& utf8Text);
   // The outcome of the last load or loadXML: errorCode 0 after a success.
   const DomParseError& parseError() const { return parseError_; }
+  // Builds the tree again from its own text, so that every name and value lives in the one
+  // buffer the parser keeps. Copies of a node share the strings it had from that buffer and
+  // duplicate only those set since, so a template repeated over many rows costs a fraction of
+  // the memory once its annotations are part of the parsed text. The new tree is kept only when
+  // it has exactly the nodes of the old one (adjacent or white-space-only text, for one, would
+  // not come back as it was); otherwise nothing changes and false is returned. Handles taken
+  // before stay valid but point into the old tree: call it only when none is kept.
+  bool reparse();
 
   // Writes the document raw (never indented) to `path`, in the encoding of its XML declaration
   // (UTF-8 when it has none; no declaration is added), through a temporary file beside the target

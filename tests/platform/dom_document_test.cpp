@@ -94,6 +94,44 @@ TEST_F(DomDocumentTest, DetachedNodesAreNeitherSavedNorSerialised) {
   EXPECT_NE(saved.find("_anchor_1"), std::string::npos);
 }
 
+TEST_F(DomDocumentTest, ReparsingKeepsTheDocumentWhenItsTextBringsBackTheSameNodes) {
+  ASSERT_TRUE(document_->load(Fixture())) << document_->parseError().reason;
+  const DomNode body = document_->selectSingleNode("html/body");
+  body.setAttribute("QuireQuery", "F:a:Files:File::Name:SAA:");
+  body.removeChild(body.lastChild());
+  const std::string before = document_->encodedXml();
+  const DomNode kept = body.firstChild();
+
+  ASSERT_TRUE(document_->reparse());
+  EXPECT_EQ(document_->encodedXml(), before);
+  // Nothing parked comes back, and the document goes on taking changes.
+  const DomNode again = document_->selectSingleNode("html/body");
+  again.setAttribute("lang", "de");
+  EXPECT_NE(document_->xml().find("lang=\"de\""), std::string::npos);
+  // A handle taken before still answers, from the tree it was taken in.
+  EXPECT_EQ(kept.nodeName(), again.firstChild().nodeName());
+  EXPECT_EQ(body.getAttribute("lang"), "EN-US");
+}
+
+TEST_F(DomDocumentTest, ReparsingRefusesTextThatWouldComeBackAsOtherNodes) {
+  ASSERT_TRUE(document_->loadXML("<p><b>x</b></p>"));
+  const DomNode p = document_->documentElement();
+  // Two adjacent texts read back as one; blank text and an empty one not at all.
+  for (const std::string text : {"a", "b"}) p.appendChild(document_->createTextNode(text));
+  EXPECT_FALSE(document_->reparse());
+  EXPECT_EQ(document_->documentElement().childNodes().length(), 3u);
+
+  ASSERT_TRUE(document_->loadXML("<p><b>x</b></p>"));
+  document_->documentElement().appendChild(document_->createTextNode("  "));
+  EXPECT_FALSE(document_->reparse());
+  EXPECT_EQ(document_->documentElement().childNodes().length(), 2u);
+
+  ASSERT_TRUE(document_->loadXML("<p><b>x</b></p>"));
+  document_->documentElement().firstChild().firstChild().setNodeValue("");
+  EXPECT_FALSE(document_->reparse());
+  EXPECT_EQ(document_->xml(), "<p><b></b></p>");
+}
+
 TEST_F(DomDocumentTest, SaveFailureRaisesTheSystemReason) {
   ASSERT_TRUE(document_->loadXML("<a/>"));
   const std::string missing = PathOf("no-such-folder/out.htm");
