@@ -173,7 +173,9 @@ void AgentService::StartSequence() {
 }
 
 void AgentService::Refresh() {
-  if (agentOpen_.load() && initialised_) DomainRegistry::instance().cleanAllDomains();
+  if (!agentOpen_.load() || !initialised_) return;
+  // In the queued mode the consumer thread may be generating a page from these domains.
+  queue_.RunBetweenRequests([] { DomainRegistry::instance().cleanAllDomains(); });
 }
 
 void AgentService::Shutdown() {

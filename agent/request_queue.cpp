@@ -261,8 +261,26 @@ void RequestQueue::ConsumerMain() {
   stateChanged_.notify_all();
 }
 
+void RequestQueue::RunBetweenRequests(const std::function<void()>& work) {
+  platform::NamedMutex consumerMutex = platform::NamedMutex::Open(kConsumerMutexName);
+  if (!consumerMutex.Valid()) {
+    work();
+    return;
+  }
+  if (!Owned(consumerMutex.Wait(platform::kInfinite))) return;
+  try {
+    work();
+  } catch (...) {
+    consumerMutex.Release();
+    throw;
+  }
+  consumerMutex.Release();
+}
+
 void RequestQueue::ServeUntilStopped() {
-  FillDomainRegistry();
+  // Under "consumerMutex": a refresh on the command thread must not clean the domains while
+  // they are being registered.
+  RunBetweenRequests([] { FillDomainRegistry(); });
   while (run_.load() && server_.AgentOpen()) {
     platform::NamedMutex listMutex = platform::NamedMutex::Open(kRequestListMutexName);
     if (!Owned(listMutex.Wait(kListWaitMs))) {

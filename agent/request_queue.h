@@ -94,6 +94,12 @@ class RequestQueue {
   // Runs on the command thread.
   Submission SubmitGenerateRequest(const PageRequest& request, int32_t timeoutMs);
 
+  // Runs `work` (on the calling thread) while owning "consumerMutex", so that it never overlaps
+  // the request the consumer thread serves or its filling of the domain registry: the domains
+  // have no lock of their own. Waits for a request being served to end. When the mutex does not
+  // exist (no queue was ever set up), nothing can overlap and `work` runs at once.
+  void RunBetweenRequests(const std::function<void()>& work);
+
   // Number of requests in the list (for tests and diagnostics).
   size_t PendingRequestCount();
 

@@ -190,6 +190,29 @@ TEST_F(RequestQueueTest, ARepeatJoinsTheRequestInWorkAndWritesItsOwnFile) {
   EXPECT_EQ(ReadFile(first), kLoosePage) << "the caller that gave up keeps its template";
 }
 
+// A refresh cleans the domains that the consumer reads while it generates: it waits for the page
+// in work to end.
+TEST_F(RequestQueueTest, ARefreshWaitsForThePageInWork) {
+  UseQueue(100);
+  gate_.Close();
+  const std::string file = folder_.Write("page.htm", kLoosePage);
+  Submit(file, "tpl/slow");
+  EXPECT_EQ(outcome_, kTimedOutOutcome);
+
+  std::atomic<bool> refreshed{false};
+  std::thread refresh([this, &refreshed] {
+    service_.Refresh();
+    refreshed.store(true);
+  });
+  std::this_thread::sleep_for(milliseconds(300));
+  EXPECT_FALSE(refreshed.load()) << "the domains were cleaned under the page in work";
+  EXPECT_TRUE(gate_.Release());
+  refresh.join();
+  EXPECT_TRUE(refreshed.load());
+  EXPECT_TRUE(SubmitUntilCollected(file, "tpl/slow")) << log_;
+  EXPECT_TRUE(IsSavedPage(ReadFile(file))) << ReadFile(file);
+}
+
 // A result that finished after its caller gave up is not handed to the next request for the same
 // page: that one gets a page made from its own document, in its own file.
 TEST_F(RequestQueueTest, ALateResultIsNeitherWrittenNorCollectedByTheNextRequest) {
