@@ -298,6 +298,13 @@ void DomNode::setText(const std::string& text) const {
     setNodeValue(text);
     return;
   }
+  // An element holding just one text, as a filled placeholder does, keeps that node with the new
+  // text: a page sets thousands of values, and each parked node would stay in memory to the end.
+  pugi::xml_node only = node_.first_child();
+  if (!text.empty() && only.type() == pugi::node_pcdata && !only.next_sibling()) {
+    if (!only.set_value(text.data(), text.size())) Fail(kE_OUTOFMEMORY, "setText", "out of memory");
+    return;
+  }
   while (const pugi::xml_node child = node_.first_child()) tree_->Park(child);
   if (text.empty()) return;
   pugi::xml_node added = node_.append_child(pugi::node_pcdata);

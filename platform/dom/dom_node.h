@@ -80,7 +80,8 @@ class DomNode {
   // excluded); leading and trailing XML white space is trimmed.
   std::string text() const;
   // On an element: replaces every child by one text node (none for an empty text); the old
-  // children are detached, not freed. On a text, CDATA, comment, PI or attribute node: the value.
+  // children are detached, not freed. An element whose only child is a text keeps that node,
+  // which takes the new text. On a text, CDATA, comment, PI or attribute node: the value.
   void setText(const std::string& text) const;
   // The node serialised raw (never indented) in UTF-8.
   std::string xml() const;

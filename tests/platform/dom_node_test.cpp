@@ -160,6 +160,15 @@ TEST_F(DomNodeTest, SetTextReplacesTheChildrenOfAnElementAndTheValueOfOtherNodes
   r.lastChild().setText("d");
   EXPECT_EQ(Xml(), "<r><p>x &lt; y</p><!--d--></r>");
   EXPECT_EQ(b.text(), "b");  // the old child is detached, not freed
+
+  // A lone text child takes the new text itself; an empty text still removes it.
+  const DomNode p = Select("r/p");
+  const DomNode lone = p.firstChild();
+  p.setText("z");
+  EXPECT_EQ(lone.nodeValue(), "z");
+  EXPECT_EQ(p.firstChild(), lone);
+  p.setText("");
+  EXPECT_EQ(Xml(), "<r><p/><!--d--></r>");
 }
 
 // Text from file names and data files may be Latin-1 or binary. The tree keeps the bytes (a path
