@@ -13,6 +13,7 @@
 #include "model/quire_attribute.h"
 #include "model/quire_relationship.h"
 #include "platform/file_io.h"
+#include "platform/log.h"
 
 namespace {
 
@@ -218,18 +219,20 @@ void ApplySubclass(const ExtensionSubclass& subclass, const ExtensionSettings& s
     }
     keywords.push_back(keyword);
   }
+  // A REMOVE line only keeps an inherited member out of the subclass: one that the parent does
+  // not have removes nothing, and the block goes on.
   for (const std::string& name : subclass.removedAttributes) {
     if (!HasAttribute(parent, name)) {
-      checks.fail("Attribute " + name + " is undefined",
-                  QuireStatus(kProcessingError, host_message::kNotDefined, name));
-      return;
+      platform::Log("REMOVE ATTRIBUTE " + name + " in class " + subclass.name + ": " +
+                        parent.name() + " has no such attribute, nothing removed",
+                    platform::kLogDebug);
     }
   }
   for (const std::string& name : subclass.removedRelationships) {
     if (FindRelationship(parent, name) == nullptr) {
-      checks.fail("Relationship " + name + " is undefined",
-                  QuireStatus(kProcessingError, host_message::kNotDefined, name));
-      return;
+      platform::Log("REMOVE RELATIONSHIP " + name + " in class " + subclass.name + ": " +
+                        parent.name() + " has no such relationship, nothing removed",
+                    platform::kLogDebug);
     }
   }
   const std::vector<QuireClass> folders = WithSubclasses(fileSys->directoryClass());

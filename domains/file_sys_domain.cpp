@@ -117,13 +117,8 @@ void FileSysDomain::loadSchema(QuireStatus& status) {
   AddFeatures(directoryObject_, entryAttributes, entryUnary, {});
   AddFeatures(directory_, {}, {}, {{"Contents", directory_, directoryObject_, &fs::Contents}});
   AddFeatures(directory_, entryAttributes, entryUnary, {});
-  // "FormattedText" is the file's content read as an HTML fragment, so that a template can show
-  // an HTML file of a folder with its formatting and pictures.
-  QuireAttribute formattedText("FormattedText", STRING, file_, &fs::Text);
-  formattedText.setEffectiveType(QuireType::FORMATTED_TEXT);
-  AddFeatures(file_,
-              {{"Text", STRING, file_, &fs::Text}, formattedText, {"Graphic", file_, &fs::Graphic}},
-              {}, {{"Records", file_, fileRecord_, &fs::Records}});
+  AddFeatures(file_, {{"Text", STRING, file_, &fs::Text}, {"Graphic", file_, &fs::Graphic}}, {},
+              {{"Records", file_, fileRecord_, &fs::Records}});
   AddFeatures(file_, entryAttributes, entryUnary, {});
 
   namespace fr = file_record_access;

@@ -124,8 +124,9 @@ bool QuireKestrelDomain::loadClasses(QuireStatus& status) {
   }
   classesTried_ = true;
   status = QuireStatus();
-  const auto fail = [&](const char* text, const char* separator) {
-    const std::string message = std::string(text) + separator + name();
+  // The text runs straight into the domain name ("theArtifactTypes is NULL, domain:Word").
+  const auto fail = [&](const char* text) {
+    const std::string message = std::string(text) + name();
     WriteFailureText(message + "\n");
     status = QuireStatus(kEvaluationError, message);
   };
@@ -133,9 +134,9 @@ bool QuireKestrelDomain::loadClasses(QuireStatus& status) {
     const std::shared_ptr<kestrel::Collection<kestrel::ArtifactType>> types =
         source_->ArtifactTypes();
     if (types == nullptr) {
-      fail("theArtifactTypes is NULL, domain:", " ");
+      fail("theArtifactTypes is NULL, domain:");
     } else if (types->Count() < 1) {
-      fail("theArtifactTypes is empty, domain", " ");
+      fail("theArtifactTypes is empty, domain");
     } else {
       const std::vector<std::shared_ptr<kestrel::ArtifactType>> sorted = SortArtifactTypes(*types);
       // The records are made in the order that schema listings show: types named by a section
@@ -164,7 +165,7 @@ bool QuireKestrelDomain::loadClasses(QuireStatus& status) {
         }
       }
       if (created.empty()) {
-        fail("No classes loaded, domain", " ");
+        fail("No classes loaded, domain");
       } else {
         for (const auto& [cls, type] : created) createMembers(cls, *type);
         for (const auto& [cls, type] : created) {

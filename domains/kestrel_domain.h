@@ -25,7 +25,8 @@ class QuireKestrelDomain : public QuireAbstractDomain {
 
   // Builds the classes once; later calls give the first call's outcome. On failure the status
   // is kEvaluationError with "No classes loaded, domain", "theArtifactTypes is empty, domain" or
-  // "theArtifactTypes is NULL, domain:" and the name, or the status of member creation.
+  // "theArtifactTypes is NULL, domain:" directly followed by the name, or the status of member
+  // creation.
   bool loadClasses(QuireStatus& status);
   void loadSchema(QuireStatus& status) override;
 

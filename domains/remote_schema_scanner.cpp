@@ -94,6 +94,14 @@ bool SchemaScanner::readLine() {
   std::size_t characters = 0;
   for (; !Traits::eq_int_type(c, Traits::eof()) && c != '\n'; c = buffer->sbumpc()) {
     const char byte = Traits::to_char_type(c);
+    // A comment line is skipped unread: its bytes are neither kept nor checked, so a comment
+    // in another encoding (or of any length) does not fail the file.
+    if (byte == '#' && (line_.empty() || (lineNumber_ == 1 && line_ == "\xEF\xBB\xBF"))) {
+      for (c = buffer->sbumpc(); !Traits::eq_int_type(c, Traits::eof()) && c != '\n';)
+        c = buffer->sbumpc();
+      line_ = "#";
+      return true;
+    }
     if (byte == '\0') failLine("a zero byte; the file is not a text file");
     // UTF-8 continuation bytes do not start a character; neither the "\r" of a "\r\n" line end
     // nor a byte-order mark at the start of the file is part of the line.

@@ -179,10 +179,6 @@ TEST_F(ExtensionTest, EachCheckWritesItsLineAndSetsItsStatus) {
        "Subclasses can be defined only in the file-system domain, not in FileSys."},
       {"CLASS Directory FileSys.File\n\nEND_CLASS\n", "Class Directory is already defined\n",
        "Directory is already defined in this class."},
-      {"CLASS A FileSys.File\nREMOVE ATTRIBUTE %@%Colour\nEND_CLASS\n",
-       "Attribute Colour is undefined\n", "Not defined: Colour"},
-      {"CLASS A FileSys.File\nREMOVE ATTRIBUTE Parent\nEND_CLASS\n",
-       "Relationship Parent is undefined\n", "Not defined: Parent"},
       {"EXISTING_CLASS FileSys.File\nUNARY_RELATIONSHIP Twin Nowhere %@% \"twin.sh\"\nEND_CLASS\n",
        "Class Nowhere is undefined\n", "Not defined: Nowhere"},
       {"EXISTING_CLASS FileSys.File\nSOURCE %@%\nATTRIBUTE Bad "
@@ -199,6 +195,47 @@ TEST_F(ExtensionTest, EachCheckWritesItsLineAndSetsItsStatus) {
     EXPECT_EQ(parsed.status.Kind(), kProcessingError);
     EXPECT_EQ(parsed.status.Message(), c.message);
   }
+}
+
+std::vector<std::string> Names(const std::vector<QuireAttribute>& attributes) {
+  std::vector<std::string> names;
+  for (const QuireAttribute& attribute : attributes) names.push_back(attribute.name());
+  return names;
+}
+
+std::vector<std::string> Names(const std::vector<QuireRelationship>& relationships) {
+  std::vector<std::string> names;
+  for (const QuireRelationship& relationship : relationships) names.push_back(relationship.name());
+  return names;
+}
+
+TEST_F(ExtensionTest, ARemoveOfAMemberTheParentLacksRemovesNothing) {
+  const Parsed parsed = Parse(
+      "CLASS Docs FileSys.Directory\n"
+      "  CRITERIA \"doc*\"\n"
+      "  REMOVE ATTRIBUTE %@%Graphic\n"
+      "  REMOVE ATTRIBUTE Records\n"
+      "END_CLASS\n"
+      "CLASS Later FileSys.File\nCRITERIA \"*.b\"\nREMOVE ATTRIBUTE %@%Colour\nEND_CLASS\n");
+  EXPECT_EQ(parsed.result, 0);
+  EXPECT_TRUE(parsed.status.IsOk()) << parsed.status.Text() << parsed.diagnostics;
+  EXPECT_EQ(parsed.diagnostics, "");
+  // Docs has every member of Directory; the blocks after it are made too.
+  const QuireClass docs = Class("Docs");
+  ASSERT_FALSE(docs.isUndefined());
+  EXPECT_TRUE(docs.isSubclassOf(Class("Directory")));
+  const QuireClass directory = Class("Directory");
+  const std::vector<std::string> attributes = {"SimpleName", "FullName", "NamePrefix",
+                                               "NameMinusExtension", "Extension"};
+  EXPECT_EQ(Names(docs.attributeList(QuireFeatureList::kFirst)), attributes);
+  EXPECT_EQ(Names(docs.unaryList(QuireFeatureList::kFirst)),
+            Names(directory.unaryList(QuireFeatureList::kFirst)));
+  QuireStatus lookup;
+  EXPECT_FALSE(docs.findRelationship("Contents", QuireRelationship::kNary, lookup).isUndefined());
+  const QuireClass later = Class("Later");
+  ASSERT_FALSE(later.isUndefined());
+  EXPECT_EQ(Names(later.attributeList(QuireFeatureList::kFirst)),
+            Names(Class("File").attributeList(QuireFeatureList::kFirst)));
 }
 
 TEST_F(ExtensionTest, AfterTheFirstErrorEveryActionIsIdle) {

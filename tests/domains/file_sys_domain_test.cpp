@@ -89,6 +89,35 @@ class FileSysDomainTest : public ::testing::Test {
   TempFolder folder_;
 };
 
+std::string Members(const QuireClass& cls) {
+  std::string members;
+  for (const QuireAttribute& attribute : cls.attributeList(QuireFeatureList::kFirst))
+    members += attribute.name() + " ";
+  members += "|";
+  for (const QuireRelationship& relationship : cls.unaryList(QuireFeatureList::kFirst))
+    members += " " + relationship.name();
+  members += " |";
+  for (const QuireRelationship& relationship : cls.naryList(QuireFeatureList::kFirst))
+    members += " " + relationship.name();
+  return members;
+}
+
+// Each class has its own members and the inherited ones, and no others: members such as a
+// formatted view of a file come from an installation's extension file.
+TEST_F(FileSysDomainTest, EachClassHasExactlyItsTableOfMembers) {
+  const std::string entry = "SimpleName FullName NamePrefix NameMinusExtension Extension ";
+  QuireStatus status;
+  EXPECT_EQ(Members(domain_.findClass("DirectoryObject", status)), entry + "| ParentDirectory |");
+  EXPECT_EQ(Members(domain_.findClass("Directory", status)),
+            entry + "| ParentDirectory | Contents");
+  EXPECT_EQ(Members(domain_.findClass("File", status)),
+            "Text Graphic " + entry + "| ParentDirectory | Records");
+  std::string fields;
+  for (int i = 1; i <= 30; ++i) fields += (i < 10 ? "Field0" : "Field") + std::to_string(i) + " ";
+  EXPECT_EQ(Members(domain_.fileRecordClass()), "Text " + fields + "UniqueKey Filename | |");
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+}
+
 TEST_F(FileSysDomainTest, ConstructorsCheckTheKindOfTheirPath) {
   const std::string file = folder_.Write("a.txt", "x");
   std::string lines;

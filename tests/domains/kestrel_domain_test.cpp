@@ -459,11 +459,11 @@ TEST_F(KestrelDomainTest, DataSourcesWithoutTypesAndTheTrackletLocatorDefaults) 
   platform::ComFactory::Register(kestrel::kSessionProgId,
                                  [] { return std::make_shared<fake_data_source::Session>(); });
   const std::string log = test_support::CapturedStderr([] { LoadKestrelDomains(); });
-  EXPECT_NE(log.find("theArtifactTypes is empty, domain Hollow\nHollow\n\nFeatures of this domain "
+  EXPECT_NE(log.find("theArtifactTypes is empty, domainHollow\nHollow\n\nFeatures of this domain "
                      "will not be available\n"),
             std::string::npos)
       << log;
-  EXPECT_NE(log.find("theArtifactTypes is NULL, domain: Nothing\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("theArtifactTypes is NULL, domain:Nothing\n"), std::string::npos) << log;
   EXPECT_EQ(Domain("Hollow"), nullptr);
   EXPECT_EQ(Domain("Nothing"), nullptr);
   ASSERT_NE(Domain("Tracklet"), nullptr);

@@ -171,6 +171,26 @@ TEST_F(RemoteSchemaReaderTest, LinesUpToTheLimitAreRead) {
   remote(name);
 }
 
+TEST_F(RemoteSchemaReaderTest, CommentLinesAreSkippedWhateverTheirBytes) {
+  // windows-1252 text, a zero byte and an over-long line in comments; the line numbers of later
+  // messages still count the comment lines.
+  std::string diagnostics;
+  const std::string comments = "# J\xFCrgen\n#\0\n"s + "#" + std::string(4000, 'x') + "\n";
+  const QuireStatus good = read(
+      "\xEF\xBB\xBF# by J\xFCrgen\n" + comments + "domain D v\nclass A\nend_class\n" + comments,
+      diagnostics);
+  ASSERT_TRUE(good.IsOk()) << good.Text() << "\n" << diagnostics;
+  EXPECT_EQ(diagnostics, "");
+  EXPECT_EQ(remote("D").classList().size(), 1u);
+  registry().removeDomainNamed("D");
+
+  // The same byte outside a comment's first character still fails its line.
+  const QuireStatus bad = read(comments + "domain D v\n \x23 \xFC\n", diagnostics);
+  EXPECT_EQ(bad, QuireStatus(kProcessingError, host_message::kSchemaSyntaxError,
+                             "line 5: the line is not UTF-8 text"));
+  EXPECT_EQ(diagnostics, "line 5: the line is not UTF-8 text\n");
+}
+
 struct BrokenSchema {
   const char* what;
   std::string text;
