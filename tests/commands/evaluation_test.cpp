@@ -65,6 +65,15 @@ TEST_F(EvaluationTest, RepeatFollowsItsPathKeepsItsClassThenFiltersAndSorts) {
                             "name:SBea")),
             (Names{"B4"}));
   EXPECT_TRUE(status.IsOk()) << status.Text();
+  // A sort specification without keys lists the objects as none at all would, with or without
+  // a predicate before it.
+  const Names unsorted = KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:"));
+  EXPECT_EQ(KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:::")), unsorted);
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:!=A:Library:Book::code:"
+                            "SB0::")),
+            unsorted);
+  EXPECT_TRUE(status.IsOk()) << status.Text();
 }
 
 TEST_F(EvaluationTest, NestedReplicatorListsTheBooksOfEachShelf) {
