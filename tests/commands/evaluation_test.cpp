@@ -184,6 +184,38 @@ TEST_F(EvaluationTest, FieldReadsTheValueAtTheEndOfItsPathWithTheModifier) {
   EXPECT_EQ(RegisteredLibrary().graphicReads, graphicReads + 1);
 }
 
+// The Library whose plain books have no constructor arguments: their reference text cannot be
+// built (status 62), while their values can still be read.
+class UnnamedLibrary : public commands_test::LibraryDomain {
+ public:
+  UnnamedLibrary() : LibraryDomain("UnnamedLibrary") {}
+  void loadSchema(QuireStatus& status) override {
+    LibraryDomain::loadSchema(status);
+    if (status.IsOk()) classNamed("Book").constructorArguments().clear();
+  }
+};
+
+TEST_F(EvaluationTest, FieldWithLinkFlagsReadsItsValueWhenTheReferenceCannotBeBuilt) {
+  auto& unnamed = commands_test::Registered<UnnamedLibrary>("UnnamedLibrary");
+  QuireStatus parseStatus;
+  const GeneralSource open = GeneralSource::parse("C:u:UnnamedLibrary:Book:", parseStatus);
+  ASSERT_TRUE(parseStatus.IsOk()) << parseStatus.Text();
+  const QuireObject book = unnamed.ObjectOf("B2");
+  QuireStatus referenceStatus;
+  EXPECT_EQ(book.referenceText(referenceStatus), "UnnamedLibrary:Book:");
+  ASSERT_EQ(referenceStatus.Kind(), kProcessingError) << referenceStatus.Text();
+  bindings.prepend(QuireBinding(open, book));
+
+  std::string link = "left over";
+  QuireObject reached;
+  const Field linked("X:u:UnnamedLibrary:Book::title:SAA:", parseStatus);
+  ASSERT_TRUE(parseStatus.IsOk()) << parseStatus.Text();
+  EXPECT_EQ(linked.evaluate(status, bindings, 0, link, reached).textValue(), "apple pie");
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(link, "UnnamedLibrary:Book:");
+  EXPECT_EQ(KeysOf({reached}), (Names{"B2"}));
+}
+
 TEST_F(EvaluationTest, FieldDisplayNameUsesDisplayAliases) {
   QuireStatus parseStatus;
   EXPECT_EQ(Field("F:v:Library:Book:U=author:name:SAA:", parseStatus).displayName(status),
