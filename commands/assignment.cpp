@@ -1,9 +1,11 @@
+// Assignment: parsing, evaluating and printing one "name=value" of an OPEN.
 #include "commands/assignment.h"
 
 #include <cfloat>
 #include <cmath>
 
 #include "commands/command_cursor.h"
+#include "commands/constant_primary.h"
 #include "foundation/number_images.h"
 #include "foundation/quire_status.h"
 
@@ -82,6 +84,10 @@ QuireAttributeValue Assignment::evaluate(QuireStatus& status,
   const QuireAttributeValue value = primary_.evaluate(status, QuireObject(), bindings);
   if (!status.IsOk()) return QuireAttributeValue();
   return QuireAttributeValue(argument_, static_cast<const QuireValue&>(value));
+}
+
+bool Assignment::isWrittenInTemplate() const {
+  return !computed_ || dynamic_cast<const ConstantPrimary*>(primary_.get()) != nullptr;
 }
 
 std::string Assignment::print(QuireStatus& status) const {

@@ -20,6 +20,9 @@ class Assignment {
   const QuireAttribute& argument() const { return argument_; }
   // The value for `bindings` (literal or computed), typed as the argument.
   QuireAttributeValue evaluate(QuireStatus& status, const QuireBindingList& bindings) const;
+  // True when the value is written in the command itself (a literal or a constant primary), false
+  // when it is computed from an object.
+  bool isWrittenInTemplate() const;
   // "name=value" as parsed.
   std::string print(QuireStatus& status) const;
 

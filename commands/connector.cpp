@@ -1,4 +1,8 @@
+// Connector: an OPEN command, parsed from its text, printed back and evaluated to its object.
 #include "commands/connector.h"
+
+#include <utility>
+#include <vector>
 
 #include "commands/command_cursor.h"
 #include "commands/general_primary.h"
@@ -6,6 +10,7 @@
 #include "foundation/quire_status.h"
 #include "model/domain_lookup.h"
 #include "model/quire_abstract_domain.h"
+#include "model/template_file_names.h"
 #include "platform/config.h"
 
 namespace {
@@ -153,7 +158,9 @@ QuireObjectList Connector::evaluate(QuireStatus& status, const QuireBindingList&
     return {};
   }
   QuireArgumentValues values;
+  std::vector<bool> written;
   for (const Assignment& assignment : assignments_) {
+    written.push_back(assignment.isWrittenInTemplate());
     QuireAttributeValue value = assignment.evaluate(status, bindings);
     if (!status.IsOk()) return {};
     if (value.type() == QuireType::STRING || value.type() == QuireType::FILENAME) {
@@ -162,6 +169,9 @@ QuireObjectList Connector::evaluate(QuireStatus& status, const QuireBindingList&
     }
     values.push_back(std::move(value));
   }
+  // The domain learns which values the template wrote, so that a relative file name among them
+  // resolves beside the template.
+  const TemplateWrittenValues writtenValues(std::move(written));
   QuireObject object = class_.domain().makeObject(class_, values, status, completeness_);
   if (!status.IsOk()) return {};
   return {std::move(object)};

@@ -1,3 +1,4 @@
+// Field: a DISPLAY command, parsed from its text, printed back and evaluated to a value.
 #include "commands/field.h"
 
 #include "commands/command_cursor.h"
@@ -109,8 +110,11 @@ QuireAttributeValue Field::evaluate(QuireStatus& status, const QuireBindingList&
                              host_message::kNotOfStartClass, true, status);
   if (!status.IsOk()) return QuireAttributeValue();
   if (modifier_.flags() != 0) {
-    linkText = reached.referenceText(status);
-    if (!status.IsOk()) return QuireAttributeValue();
+    // The link gets the reference text as it came back ("Undefined", or the domain and class
+    // alone for an object without arguments): a reference that cannot be built does not keep
+    // the value from being read and shown.
+    QuireStatus referenceStatus;
+    linkText = reached.referenceText(referenceStatus);
   }
   if (attribute_.type() == QuireType::GRAPHIC) {
     // The page asks for the picture's format and size through the image name.

@@ -1,3 +1,4 @@
+// SortOrder: parsing, printing and applying the sort specification of a REPEAT.
 #include "commands/sort_order.h"
 
 #include <algorithm>
@@ -150,11 +151,12 @@ SortOrder::SortOrder(const std::string& text, QuireStatus& status) {
   }
   unique_ = dropped == 2;
   separator_ = text.substr(0, dropped);
+  // The separator alone holds no keys (the objects keep their order), and a "," after the last
+  // key ends the list; an empty key between two others is still malformed.
   CommandCursor cursor(text.substr(dropped));
-  bool more = true;
-  while (more) {
+  while (!cursor.empty()) {
     std::string keyText;
-    more = cursor.takeField(',', keyText);
+    trailingComma_ = cursor.takeField(',', keyText) && cursor.empty();
     SortKey key;
     if (!ParseKey(keyText, key, status)) return;
     keys_.push_back(std::move(key));
@@ -172,6 +174,7 @@ std::string SortOrder::print(QuireStatus& status) const {
     text += key.flagText + ":" + key.cls.domain().name() + ":" + key.cls.name() + ":" + path + ":" +
             key.attribute.name() + (key.closingColon ? ":" : "");
   }
+  if (trailingComma_) text += ',';
   return text;
 }
 

@@ -1,7 +1,7 @@
 // SortOrder: the ordering of a REPEAT's objects: an optional unique flag ("U") and keys
 // separated by ",", each "flags:domain:class:path:attribute" (the attribute name optionally
 // closed by ":") with the flags "A" (plain), "N" (numbers and dotted versions), "F" (ignore
-// case), "R" (descending).
+// case), "R" (descending). The separator alone holds no keys, and a "," may end the last key.
 #pragma once
 
 #include <string>
@@ -42,6 +42,7 @@ class SortOrder {
 
  private:
   bool unique_ = false;
-  std::string separator_;  // the characters dropped before the keys, printed back
+  std::string separator_;       // the characters dropped before the keys, printed back
+  bool trailingComma_ = false;  // the last key was followed by ",", printed back
   std::vector<SortKey> keys_;
 };

@@ -1,3 +1,4 @@
+// FileSysDomain: the classes of the file-system domain and the opening of its objects.
 #include "domains/file_sys_domain.h"
 
 #include <sys/stat.h>
@@ -14,6 +15,7 @@
 #include "model/quire_attribute.h"
 #include "model/quire_attribute_value.h"
 #include "model/quire_relationship.h"
+#include "model/template_file_names.h"
 #include "platform/log.h"
 
 namespace {
@@ -149,12 +151,13 @@ void FileSysDomain::loadSchema(QuireStatus& status) {
 
 QuireObject FileSysDomain::makeObject(const QuireClass& cls, const QuireArgumentValues& values,
                                       QuireStatus& status, int completeness) {
+  // A relative file name that the template wrote is taken in the template's folder.
   const QuireObjectConstructor entry = cls.constructorEntry();
   if (entry == kMakeDirectoryObject || entry == kMakeDirectory || entry == kMakeFile) {
-    return openNamed(cls, TextOf(values, 0), status);
+    return openNamed(cls, TemplateFileName(TextOf(values, 0), 0), status);
   }
   if (entry == kMakeFileRecord) {
-    return openRecord(cls, TextOf(values, 0), TextOf(values, 1), status);
+    return openRecord(cls, TemplateFileName(TextOf(values, 0), 0), TextOf(values, 1), status);
   }
   return QuireStandardDomain::makeObject(cls, values, status, completeness);
 }

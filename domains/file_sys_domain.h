@@ -16,7 +16,8 @@ class FileSysDomain : public QuireStandardDomain {
   void loadSchema(QuireStatus& status) override;
   // Objects of this domain's classes (and of their subclasses) are made for `cls` itself from
   // the first argument's text (and the second's for "FileRecord"); other classes use their
-  // constructor entry.
+  // constructor entry. A relative file name that the template wrote (TemplateWrittenValues) is
+  // taken in the folder of the template being generated.
   QuireObject makeObject(const QuireClass& cls, const QuireArgumentValues& values,
                          QuireStatus& status, int completeness) override;
 

@@ -479,14 +479,15 @@ void IndentLevel(const DomNode& element, double tabIntervalInches) {
   for (const DomNode& node : element.selectNodes("descendant-or-self::*")) {
     if (!IsParagraphElement(node)) continue;
     std::string style = node.getAttribute("style");
-    if (TrimmedBlanks(style).empty()) {
+    // Only a missing or empty style counts as none; any other style without a margin gets the
+    // declaration appended after a ";" of its own, whatever it already ends with.
+    if (style.empty()) {
       node.setAttribute("style", InchesDeclaration("margin-left", tabIntervalInches));
       continue;
     }
     const size_t at = FindDeclaration(style, "margin-left:");
     if (at == std::string::npos) {
-      if (style.back() != ';') style += ';';
-      node.setAttribute("style", style + InchesDeclaration("margin-left", tabIntervalInches));
+      node.setAttribute("style", style + ";" + InchesDeclaration("margin-left", tabIntervalInches));
       continue;
     }
     const size_t start = at + std::string_view("margin-left:").size();

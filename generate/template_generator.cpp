@@ -1,3 +1,4 @@
+// TemplateGenerator: the generation walk over a template's commands.
 #include "generate/template_generator.h"
 
 #include <algorithm>
@@ -27,6 +28,7 @@
 #include "generate/progress_sink.h"
 #include "generate/template_comments.h"
 #include "model/quire_abstract_domain.h"
+#include "model/template_file_names.h"
 #include "platform/config.h"
 #include "platform/log.h"
 #include "platform/work_limits.h"
@@ -145,6 +147,26 @@ int ReadMaxRecursionLevel() {
   return static_cast<int>(level);
 }
 
+// The folder that holds the template, made absolute ("" for an empty path).
+std::string FolderOf(const std::string& templatePath) {
+  if (templatePath.empty()) return {};
+  std::error_code ignored;
+  const std::string absolute = std::filesystem::absolute(templatePath, ignored).string();
+  const std::size_t cut = absolute.find_last_of("/\\");
+  return cut == std::string::npos ? std::string() : absolute.substr(0, cut == 0 ? 1 : cut);
+}
+
+// Records the template's folder for the file names its commands give, for one generation.
+class TemplateFolderRecord {
+ public:
+  explicit TemplateFolderRecord(const std::string& templatePath) {
+    SetTemplateFolder(FolderOf(templatePath));
+  }
+  ~TemplateFolderRecord() { SetTemplateFolder(""); }
+  TemplateFolderRecord(const TemplateFolderRecord&) = delete;
+  TemplateFolderRecord& operator=(const TemplateFolderRecord&) = delete;
+};
+
 void RefreshWordDomain() {
   DomainRegistry& registry = DomainRegistry::instance();
   if (!registry.hasDomainNamed("Word")) return;
@@ -193,6 +215,7 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
                                             std::optional<std::string>& outline) {
   outline.reset();
   request_ = RequestTexts{locator, serverUrl, templateId};
+  const TemplateFolderRecord templateFolder(templatePath_);
   SetPictureDocumentName(std::filesystem::path(templatePath_).stem().string());
   status_ = QuireStatus();
   reporting_ = DomNode();

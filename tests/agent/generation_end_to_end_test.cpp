@@ -81,6 +81,27 @@ TEST_P(GenerationEndToEndTest, DemoPageReportsProgressFromTheStartToTheLastObjec
   EXPECT_EQ(sink.messages.back(), "Generating Web Page");
 }
 
+// File names that the template's commands write without a folder are found beside the
+// template, not in the process's working folder.
+TEST_P(GenerationEndToEndTest, RelativeFileNamesOfCommandsAreFoundBesideTheTemplate) {
+  ASSERT_NE(fs::current_path(), root_);
+  ASSERT_FALSE(fs::exists("beside.csv"));
+  WriteFile(root_ / "beside.csv", "#FIELD_DELIMITER ,\n#KEY_FIELDS 1\nAnn,Architect\n");
+  ASSERT_EQ(Generate("<html><head><title>Beside</title></head><body>"
+                     "<span QuireQuery=\"C:t:FileSys:File:FullName=beside.csv\">x</span>"
+                     "<p><span QuireQuery=\"F:t:FileSys:File::FullName:SAA:\">name</span></p>"
+                     "<span QuireQuery=\"C:r:FileSys:FileRecord:Filename=beside.csv,"
+                     "UniqueKey=Ann\">x</span>"
+                     "<p><span QuireQuery=\"F:r:FileSys:FileRecord::Field02:SAA:\">role</span></p>"
+                     "</body></html>"),
+            1)
+      << log_;
+  EXPECT_FALSE(fs::exists(errorPage_));
+  const std::string page = ReadFile(document_);
+  EXPECT_NE(page.find(">" + (root_ / "beside.csv").string() + "<"), std::string::npos) << page;
+  EXPECT_NE(page.find(">Architect<"), std::string::npos) << page;
+}
+
 TEST_P(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideTheDocument) {
   std::string bytes = ReadFile(kDemoTemplate);
   const std::string display = "F:d:FileSys:Directory::FullName:SAA:";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
 #include "model/quire_query_filter.h"
+#include "model/template_file_names.h"
 #include "tests/commands/commands_test_support.h"
 
 namespace {
@@ -64,6 +66,15 @@ TEST_F(EvaluationTest, RepeatFollowsItsPathKeepsItsClassThenFiltersAndSorts) {
   EXPECT_EQ(KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:==A:Library:Book:U=author:"
                             "name:SBea")),
             (Names{"B4"}));
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  // A sort specification without keys lists the objects as none at all would, with or without
+  // a predicate before it.
+  const Names unsorted = KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:"));
+  EXPECT_EQ(KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:::")), unsorted);
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:!=A:Library:Book::code:"
+                            "SB0::")),
+            unsorted);
   EXPECT_TRUE(status.IsOk()) << status.Text();
 }
 
@@ -151,6 +162,50 @@ TEST_F(EvaluationTest, ConnectorExpandsSettingReferences) {
   EXPECT_EQ(status, QuireStatus(kUndefinedSetting, "Connector args"));
 }
 
+// The full name of the one file-system object of `objects` ("" when there is none).
+std::string FullNameOf(const QuireObjectList& objects) {
+  if (objects.size() != 1) return {};
+  QuireStatus status;
+  const QuireAttribute& fullName =
+      objects[0].getClass(status).findAttribute("FullName", status, QuireFeatureList::kFirst);
+  std::string text;
+  commands_test::CapturedStderr(
+      [&] { text = objects[0].getAttributeValue(fullName, status).displayText(); });
+  return text;
+}
+
+// An OPEN's own file names (literals and constants) that are relative are found in the folder of
+// the template; a name computed from an object is data and is taken as it is.
+TEST_F(EvaluationTest, OpenFindsTheRelativeFileNamesItWritesInTheTemplatesFolder) {
+  commands_test::RegisteredFileSys();
+  const commands_test::TempFolder folder("template");
+  const std::string team = folder.Write("team.csv", "#KEY_FIELDS 1\nteam.csv\n");
+  ASSERT_FALSE(std::filesystem::exists("team.csv"));
+  SetTemplateFolder(folder.Path());
+  QuireObjectList opened;
+  const auto open = [&](const std::string& text) {
+    commands_test::CapturedStderr([&] { opened = Evaluate(text); });
+    return opened;
+  };
+  EXPECT_EQ(FullNameOf(open("C:f:FileSys:File:FullName=team.csv")), team);
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(FullNameOf(open("C:f:FileSys:File:FullName=^Steam\\x2Ecsv")), team);
+  EXPECT_EQ(FullNameOf(open("C:f:FileSys:File:FullName=" + team)), team);
+  ASSERT_EQ(open("C:r:FileSys:FileRecord:Filename=team.csv,UniqueKey=team.csv").size(), 1u);
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+
+  // The record's first field holds "team.csv": read from data, it is not the template's name.
+  QuireStatus parseStatus;
+  bindings.prepend(
+      QuireBinding(GeneralSource::parse("C:r:FileSys:FileRecord:", parseStatus), opened.at(0)));
+  EXPECT_TRUE(open("C:f:FileSys:File:FullName=^Ar:FileSys:FileRecord::Field01").empty());
+  EXPECT_FALSE(status.IsOk());
+
+  SetTemplateFolder("");
+  EXPECT_TRUE(open("C:f:FileSys:File:FullName=team.csv").empty());
+  EXPECT_FALSE(status.IsOk());
+}
+
 TEST_F(EvaluationTest, FieldReadsTheValueAtTheEndOfItsPathWithTheModifier) {
   BindLibrary("v", "Book", "B1");
   QuireStatus parseStatus;
@@ -173,6 +228,38 @@ TEST_F(EvaluationTest, FieldReadsTheValueAtTheEndOfItsPathWithTheModifier) {
   ASSERT_EQ(picture.type(), QuireType::GRAPHIC);
   EXPECT_EQ(picture.graphic()->path(), "b1.png");
   EXPECT_EQ(RegisteredLibrary().graphicReads, graphicReads + 1);
+}
+
+// The Library whose plain books have no constructor arguments: their reference text cannot be
+// built (status 62), while their values can still be read.
+class UnnamedLibrary : public commands_test::LibraryDomain {
+ public:
+  UnnamedLibrary() : LibraryDomain("UnnamedLibrary") {}
+  void loadSchema(QuireStatus& status) override {
+    LibraryDomain::loadSchema(status);
+    if (status.IsOk()) classNamed("Book").constructorArguments().clear();
+  }
+};
+
+TEST_F(EvaluationTest, FieldWithLinkFlagsReadsItsValueWhenTheReferenceCannotBeBuilt) {
+  auto& unnamed = commands_test::Registered<UnnamedLibrary>("UnnamedLibrary");
+  QuireStatus parseStatus;
+  const GeneralSource open = GeneralSource::parse("C:u:UnnamedLibrary:Book:", parseStatus);
+  ASSERT_TRUE(parseStatus.IsOk()) << parseStatus.Text();
+  const QuireObject book = unnamed.ObjectOf("B2");
+  QuireStatus referenceStatus;
+  EXPECT_EQ(book.referenceText(referenceStatus), "UnnamedLibrary:Book:");
+  ASSERT_EQ(referenceStatus.Kind(), kProcessingError) << referenceStatus.Text();
+  bindings.prepend(QuireBinding(open, book));
+
+  std::string link = "left over";
+  QuireObject reached;
+  const Field linked("X:u:UnnamedLibrary:Book::title:SAA:", parseStatus);
+  ASSERT_TRUE(parseStatus.IsOk()) << parseStatus.Text();
+  EXPECT_EQ(linked.evaluate(status, bindings, 0, link, reached).textValue(), "apple pie");
+  EXPECT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(link, "UnnamedLibrary:Book:");
+  EXPECT_EQ(KeysOf({reached}), (Names{"B2"}));
 }
 
 TEST_F(EvaluationTest, FieldDisplayNameUsesDisplayAliases) {

@@ -65,6 +65,13 @@ const std::vector<std::string> kCanonicalTexts = {
     "R:b:Library:Book:s:Library:Shelf:N=books:::RN:Library:Book::version,F:Library:Book::title",
     "R:b:Library:Book:s:Library:Shelf:N=books::U:N:Library:Book::pages",
     "R:b:Library:Book:s:Library:Shelf:N=books::",
+    // ... a sort specification of its separator alone, with or without a predicate, and keys
+    // ended by a ",".
+    "R:b:Library:Book:s:Library:Shelf:N=books:::",
+    "R:b:Library:Book:s:Library:Shelf:N=books::U:",
+    "R:b:Library:Book:s:Library:Shelf:N=books:==A:Library:Book::pages:N80.000::",
+    "R:b:Library:Book:s:Library:Shelf:N=books:::A:Library:Book::title,",
+    "R:b:Library:Book:s:Library:Shelf:N=books:::R:Library:Book::pages:,A:Library:Book::title:,",
     // ... table information, nested levels.
     "R:b:Library:Book:s:Library:Shelf:N=books:TABLEINFO:A:1",
     "R:b:Library:Book:s:Library:Shelf:N=books:::A:Library:Book::titleTABLEINFO:A:0",
@@ -218,6 +225,9 @@ std::vector<BadText> BadTexts() {
       {"R:b:Library:Book:s:Library:Shelf:X=books:", QuireStatus(kNavigationError, "Replicator")},
       {books + "Zx", QuireStatus(kSyntaxError, "GeneralPredicate")},
       {books + "::Z:Library:Book::title", QuireStatus(kSyntaxError, "Key")},
+      {books + "::A:Library:Book::title,,", QuireStatus(kSyntaxError, "Key")},
+      {books + "::A:Library:Book::title,,A:Library:Book::code", QuireStatus(kSyntaxError, "Key")},
+      {books + "::,", QuireStatus(kSyntaxError, "Key")},
       {books + "|w:Library", QuireStatus(kSyntaxError, "Source")},
       // Stipulator.
       {"S:a:Library:Author:", QuireStatus(kSyntaxError, "Stipulator")},

@@ -80,8 +80,9 @@ std::vector<std::string> Words(const std::string& text) {
 
 TEST_F(SortTest, MalformedKeysFail) {
   for (const std::string text :
-       {"", "U", ":A", ":A:Library:Book", ":A:Library:Book:title", ":A:Library:Book::title,",
-        ":X:Library:Book::title", ":AS:Library:Book::title", ":A:Library:Book:Uauthor:name"}) {
+       {"", "U", ":A", ":A:Library:Book", ":A:Library:Book:title", ":,", ":A:Library:Book::title,,",
+        ":A:Library:Book::title,,A:Library:Book::code", ":X:Library:Book::title",
+        ":AS:Library:Book::title", ":A:Library:Book:Uauthor:name"}) {
     QuireStatus status;
     const SortOrder ordering(text, status);
     EXPECT_EQ(status, QuireStatus(kSyntaxError, "Key")) << '"' << text << '"';
@@ -119,6 +120,29 @@ TEST_F(SortTest, KeysReadTheSameWithOrWithoutTheirClosingColon) {
     const SortOrder ordering(text, status);
     EXPECT_EQ(status, QuireStatus(kSyntaxError, "Key")) << '"' << text << '"';
   }
+}
+
+TEST_F(SortTest, TheSeparatorAloneHoldsNoKeysAndACommaMayEndTheLast) {
+  QuireStatus status;
+  const SortOrder none(":", status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_TRUE(none.keys().empty());
+  EXPECT_FALSE(none.unique());
+  EXPECT_EQ(none.print(status), ":");
+  // Without keys the objects keep the order they came in.
+  Mark({});
+  EXPECT_EQ(Sorted(":", Words("B3 B1 B4 B2")), Words("B3 B1 B4 B2"));
+  // With the unique flag and no keys, all objects compare equal: only the first stays.
+  EXPECT_EQ(Sorted("U:", Words("B3 B1 B4 B2")), Words("B3"));
+
+  const SortOrder trailing(":R:MarkedLibrary:Book::pages,A:MarkedLibrary:Book::title,", status);
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  ASSERT_EQ(trailing.keys().size(), 2u);
+  EXPECT_EQ(trailing.keys()[1].attribute.name(), "title");
+  EXPECT_EQ(trailing.print(status), ":R:MarkedLibrary:Book::pages,A:MarkedLibrary:Book::title,");
+  EXPECT_EQ(
+      Sorted(":R:MarkedLibrary:Book::pages,A:MarkedLibrary:Book::title,", Words("B4 B3 B2 B1")),
+      Sorted(":R:MarkedLibrary:Book::pages,A:MarkedLibrary:Book::title", Words("B4 B3 B2 B1")));
 }
 
 TEST_F(SortTest, LookupFailuresKeepTheirStatus) {

@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "foundation/escaping.h"
 #include "foundation/quire_status.h"
 #include "model/domain_lookup.h"
+#include "model/template_file_names.h"
 #include "model/undefined_domain.h"
 #include "platform/config.h"
 #include "platform/log.h"
@@ -129,6 +131,45 @@ TEST_F(FileSysDomainTest, ConstructorsCheckTheKindOfTheirPath) {
   EXPECT_EQ(lines, "Used empty file name\n");
   EXPECT_EQ(Text(Open("DirectoryObject", folder_.Path("none")), "FullName"),
             "<INVALID INPUT PATHNAME>");
+}
+
+// A relative name resolves in the recorded template folder only when the template wrote it;
+// rooted names, names from data and names with no folder recorded are taken as they are.
+TEST_F(FileSysDomainTest, RelativeNamesTheTemplateWroteAreTakenInItsFolder) {
+  const std::string file = folder_.Write("beside.txt", "k v\n");
+  ASSERT_FALSE(std::filesystem::exists("beside.txt"));  // not in the working folder
+  SetTemplateFolder(folder_.Path());
+  {
+    const TemplateWrittenValues written({true});
+    EXPECT_EQ(Text(Open("File", "beside.txt"), "FullName"), file);
+    EXPECT_EQ(Text(Open("File", "./beside.txt"), "FullName"), file);
+    EXPECT_EQ(Text(Open("File", file), "FullName"), file);
+    {
+      // A value read from data, inside a scope of its own.
+      const TemplateWrittenValues fromData({false});
+      EXPECT_TRUE(Open("File", "beside.txt").isUndefined());
+    }
+    QuireStatus status;
+    const QuireClass records = domain_.fileRecordClass();
+    QuireObject record;
+    CapturedStderr([&] {
+      record = domain_.makeObject(
+          records,
+          {QuireAttributeValue(records.constructorArguments().at(0), "beside.txt"),
+           QuireAttributeValue(records.constructorArguments().at(1), "k")},
+          status, 3);
+    });
+    ASSERT_TRUE(status.IsOk()) << status.Text();
+    EXPECT_EQ(Text(record, "Filename"), file);
+  }
+  EXPECT_TRUE(Open("File", "beside.txt").isUndefined());  // no scope: not written in the template
+  SetTemplateFolder("");
+  const TemplateWrittenValues written({true});
+  EXPECT_TRUE(Open("File", "beside.txt").isUndefined());  // no template folder recorded
+
+  for (const char* rooted : {"/a", "\\a", "C:", "c:\\a"}) EXPECT_TRUE(IsRootedFileName(rooted));
+  for (const char* relative : {"", "a", "./a", "..\\a", "1:a"})
+    EXPECT_FALSE(IsRootedFileName(relative));
 }
 
 TEST_F(FileSysDomainTest, NamePartsAreComputedOncePerObject) {

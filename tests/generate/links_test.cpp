@@ -53,7 +53,8 @@ TEST(LinkTextsTest, ShownTextTakesTheReferenceForKindsTwoAndThree) {
   EXPECT_EQ(ShownValueText("file:///docs/", reference, 0x03), "No Name");
 }
 
-// A memo is found by its key; its reference names it by its title.
+// A memo is found by its key; its reference names it by its title. A memo without a title has no
+// constructor arguments, so its reference text cannot be built.
 class MemoObject : public QuireDomainObject {
  public:
   MemoObject(QuireClass cls, std::string key, std::string title)
@@ -69,6 +70,8 @@ class MemoObject : public QuireDomainObject {
   void getConstructorArguments(QuireArgumentValues& list, bool,
                                QuireStatus& status) const override {
     status = QuireStatus();
+    list.clear();
+    if (title_.empty()) return;
     list = {QuireAttributeValue(QuireAttribute("title", QuireType::STRING, class_), title_)};
   }
   const std::string& key() const { return key_; }
@@ -200,6 +203,20 @@ class LinksTest : public test_support::GenerationFixture<> {
 TEST_F(LinksTest, InPageLinkNamesTheAnchorOfTheReference) {
   SetMemo("title", "12 Main-Req #4");
   EXPECT_EQ(GenerateLink(Show("text", "01")).getAttribute("href"), "#MemosMemotitle12MainReq4");
+}
+
+// The link gets whatever reference text came back (the domain and class alone); the value is
+// still read, shown and passed on.
+TEST_F(LinksTest, AReferenceThatCannotBeBuiltKeepsTheValueAndItsLink) {
+  Memos().memos["N1"].erase("title");
+  DomNode link = GenerateLink(Show("text", "01"));
+  EXPECT_EQ(link.getAttribute("href"), "#MemosMemo");
+  EXPECT_EQ(link.text(), "Plan");
+  EXPECT_TRUE(errors->empty());
+
+  link = GenerateLink(Show("text", "0a"));
+  EXPECT_EQ(link.getAttribute("href"), "javascript:getPage('Memos:Memo:','','','1','Plan','','1')");
+  EXPECT_TRUE(errors->empty());
 }
 
 TEST_F(LinksTest, RegisteredUrlsAreDynamicEntriesOpenedWhereTheLinkSays) {

@@ -209,7 +209,9 @@ TEST_F(PageFormattingTest, IndentationAddsOneTabIntervalToEachParagraph) {
 
   const DomNode copy = load(
       "<span QuireQuery='R:r'><p id='none'/><p id='set' style='margin-left:.25in;color:red'/>"
-      "<p id='other' style='mso-para-margin-left:1in'/><div><h2 id='head'/><h0/></div></span>");
+      "<p id='other' style='mso-para-margin-left:1in'/><div><h2 id='head'/><h0/></div>"
+      "<p id='empty' style=''/><p id='blank' style=' '/><p id='closed' style='color:red;'/>"
+      "</span>");
   IndentLevel(copy, tab);
   EXPECT_FALSE(copy.hasAttribute("style"));
   EXPECT_EQ(copy.selectSingleNode("p[@id='none']").getAttribute("style"), "margin-left:0.50in");
@@ -218,6 +220,11 @@ TEST_F(PageFormattingTest, IndentationAddsOneTabIntervalToEachParagraph) {
   EXPECT_EQ(copy.selectSingleNode("p[@id='other']").getAttribute("style"),
             "mso-para-margin-left:1in;margin-left:0.50in");
   EXPECT_EQ(copy.selectSingleNode("div/h2").getAttribute("style"), "margin-left:0.50in");
+  // Only an empty style counts as none; any other gets ";" and the margin appended as it is.
+  EXPECT_EQ(copy.selectSingleNode("p[@id='empty']").getAttribute("style"), "margin-left:0.50in");
+  EXPECT_EQ(copy.selectSingleNode("p[@id='blank']").getAttribute("style"), " ;margin-left:0.50in");
+  EXPECT_EQ(copy.selectSingleNode("p[@id='closed']").getAttribute("style"),
+            "color:red;;margin-left:0.50in");
   EXPECT_FALSE(copy.selectSingleNode("div").hasAttribute("style"));
   EXPECT_FALSE(copy.selectSingleNode("div/h0").hasAttribute("style"));
 }
