@@ -55,21 +55,20 @@ std::string DoubleText(double value, int digits = 15) {
   return text;
 }
 
-// The text form of an automation date. A negative date counts its whole days back from
-// 1899-12-30 and its fraction forward into that day, as automation dates do.
+// The text form of an automation date. The time is rounded to whole seconds on the plain count
+// of days (a negative date counts its whole days back from 1899-12-30 and its fraction forward
+// into that day), so that a time rounding up to midnight gives the next day on either side of
+// 1899-12-30, as the sortable form of the same date does.
 std::optional<std::string> DateText(double oleDays) {
   if (!std::isfinite(oleDays) || std::fabs(oleDays) > 3e6) return std::nullopt;
-  double whole = std::trunc(oleDays);
-  int64_t seconds = std::llround(std::fabs(oleDays - whole) * 86400.0);
-  if (seconds >= 86400) {
-    seconds -= 86400;
-    whole += oleDays < 0 ? -1 : 1;
-  }
+  const int64_t total =
+      std::llround((DaysFromAutomationDate(oleDays) - kUnixEpochAutomationDays) * 86400.0);
+  const int64_t days = total >= 0 ? total / 86400 : -((-total + 86399) / 86400);
+  const int64_t seconds = total - days * 86400;
   int64_t year = 0;
   unsigned month = 0;
   unsigned day = 0;
-  CivilFromDays(static_cast<int64_t>(whole) - static_cast<int64_t>(kUnixEpochAutomationDays), year,
-                month, day);
+  CivilFromDays(days, year, month, day);
   char buffer[48];
   if (seconds == 0) {
     std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", static_cast<long long>(year), month,

@@ -84,6 +84,10 @@ TEST(Variant, DatesReadAsDaysFromTheEndOf1899) {
       {36585, "2000-02-29"},
       {-1.25, "1899-12-29 06:00:00"},
       {45658.99999999, "2025-01-02"},  // rounds to the next midnight
+      // Before 1899-12-30 the fraction still counts forward, so midnight is the next day too.
+      {-0.99999999, "1899-12-31"},
+      {-2.99999994, "1899-12-29"},
+      {-1.99999, "1899-12-29 23:59:59"},
   };
   for (const auto& [days, text] : rows) EXPECT_EQ(Variant::Date(days).ChangeToString(), text);
 }
