@@ -90,21 +90,38 @@ void LogDroppedScriptUrl(const std::string& url) {
 
 // ---- Formatted text -----------------------------------------------------------------------
 
-// The fragment as a document: Word's HTML made XML by the template rules, read in its declared
-// charset (Windows ANSI when it names none and is not UTF-8). A bare fragment gets a body.
+// The fragment as a document: Word's HTML made XML by the template rules. Bytes that are valid
+// UTF-8 are read as UTF-8 whatever their meta tag names (a page stored after a conversion keeps
+// its old charset), with entities such as "&middot;" written as UTF-8 characters: a byte-order
+// mark in front tells the conversion so. Other bytes are read in their declared charset, Windows
+// ANSI when they name none. A bare fragment gets a body.
 std::shared_ptr<platform::DomDocument> ParseFragment(const std::string& html, std::string& error) {
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   const std::string lower = LowercaseCopy(html);
   const bool whole =
       lower.find("<body") != std::string::npos || lower.find("<html") != std::string::npos;
-  const std::string wrapped = whole ? html : "<html><body>" + html + "</body></html>";
+  std::string wrapped = whole ? html : "<html><body>" + html + "</body></html>";
+  const bool utf8Bytes = platform::FindInvalidUtf8(html) == std::string::npos;
+  if (utf8Bytes && !std::string_view(wrapped).starts_with(kUtf8Mark)) {
+    wrapped.insert(0, kUtf8Mark);
+  }
   std::string converted = platform::ConvertHtmlToXml(wrapped, false);
+  auto document = platform::DomDocument::Create();
+  if (utf8Bytes) {
+    // Already the UTF-8 text the document takes; a declaration of its own naming another
+    // encoding is not followed.
+    if (!document->loadXML(converted)) {
+      error = document->parseError().reason;
+      return nullptr;
+    }
+    return document;
+  }
+  if (converted.find("<?xml") != 0) {
+    converted.insert(0, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>");
+  }
   std::string utf8;
   std::string declared;
   platform::DomParseError decodeError;
-  if (converted.find("<?xml") != 0 && platform::FindInvalidUtf8(converted) != std::string::npos) {
-    converted.insert(0, "<?xml version=\"1.0\" encoding=\"windows-1252\"?>");
-  }
-  auto document = platform::DomDocument::Create();
   if (!platform::DecodeXmlBytes(converted, utf8, declared, decodeError)) {
     error = decodeError.reason;
     return nullptr;

@@ -319,6 +319,45 @@ TEST_F(LinksTest, FormattedTextLosesItsScripts) {
   EXPECT_EQ(paragraph.text(), "abc");
 }
 
+// Formatted text comes from data in the system code page, UTF-8 here: bytes that are valid UTF-8
+// are read as UTF-8 whatever the fragment names, "&middot;" among them; other bytes are read in
+// their declared charset, Windows ANSI when they name none.
+TEST_F(LinksTest, FormattedTextIsReadAsUtf8WhenItsBytesAreUtf8) {
+  const std::string meta1252 =
+      "<meta http-equiv=Content-Type content=\"text/html; charset=windows-1252\">";
+  const std::string metaLatin2 =
+      "<meta http-equiv=Content-Type content=\"text/html; charset=iso-8859-2\">";
+  for (const auto& [fragment, shown] : std::vector<std::pair<std::string, std::string>>{
+           {"<p>M\xC3\xBCller &middot; Berlin</p>", "M\xC3\xBCller \xC2\xB7 Berlin"},
+           {"<html><head>" + meta1252 +
+                "</head><body><p>Gr\xC3\xB6\xC3\x9F"
+                "e</p></body></html>",
+            "Gr\xC3\xB6\xC3\x9F"
+            "e"},
+           {"<html><head>" + meta1252 + "</head><body><p>a &middot; b</p></body></html>",
+            "a \xC2\xB7 b"},
+           // Not UTF-8: Windows ANSI, or the charset the fragment names.
+           {"<p>M\xFCller &middot; Berlin</p>", "M\xC3\xBCller \xC2\xB7 Berlin"},
+           {"<html><head>" + meta1252 +
+                "</head><body><p>Gr\xF6\xDF"
+                "e</p></body></html>",
+            "Gr\xC3\xB6\xC3\x9F"
+            "e"},
+           {"<html><head>" + metaLatin2 +
+                "</head><body><p>\xB3\xF3"
+                "d\xBC</p></body></html>",
+            "\xC5\x82\xC3\xB3"
+            "d\xC5\xBA"}}) {
+    SCOPED_TRACE(fragment);
+    SetMemo("body", fragment);
+    const QuireStatus status = Generate(Show("body"));
+    ASSERT_TRUE(status.IsOk()) << status.Text();
+    const DomNode paragraph = Body().selectSingleNode("span//p");
+    ASSERT_TRUE(paragraph) << document->xml();
+    EXPECT_EQ(paragraph.text(), shown);
+  }
+}
+
 TEST_F(LinksTest, FormattedTextThatDoesNotParseFailsTheDisplay) {
   SetMemo("body", "<p><b>open</p></i>");
   QuireStatus status;
