@@ -155,6 +155,7 @@ GenerationResult GenerateDocument(const PageRequest& request, ProgressSink* prog
   if (!errors.empty() && !request.fileName.empty()) {
     errors.writeErrorPage(ErrorCollector::errorPagePath(request.fileName));
     result.errorPageText = errors.pageText();
+    result.errorPageBytes = errors.pageBytes();
   }
   result.errors = errors.messages();
   result.statusOk = status.IsOk();

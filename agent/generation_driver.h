@@ -16,6 +16,8 @@ struct GenerationResult {
   bool generated = false;
   // The error page's text when an error was collected (empty when the page could not be made).
   std::string errorPageText;
+  // The same page as its file holds it, in the code page that it declares.
+  std::string errorPageBytes;
   // The messages on that error page, in order.
   std::vector<std::string> errors;
   // The outline text of the page's portal links, when there is one.

@@ -203,11 +203,12 @@ void RequestQueue::Serve(GenerationRequest& request) {
   request.resultText = std::move(result.outline);
   request.succeeded.store(result.generated);
   request.errors = std::move(result.errors);
-  // The page's bytes as the synchronous mode writes them, in the code page that it declares.
+  // The page's bytes as the synchronous mode writes them, in the code page that it declares; the
+  // error page's too.
   if (result.generated && result.page) {
     request.documentText = std::move(*result.page);
   } else {
-    request.documentText = std::move(result.errorPageText);
+    request.documentText = std::move(result.errorPageBytes);
   }
 }
 

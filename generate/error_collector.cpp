@@ -85,6 +85,7 @@ void ErrorCollector::writeErrorPage(const std::string& outputPath) {
       list.appendChild(paragraph);
     }
     pageText_ = page_->xml();
+    pageBytes_ = page_->encodedXml();
     page_->save(outputPath);
   } catch (...) {
     const std::string reason = CurrentExceptionStatus("").Message();

@@ -31,11 +31,13 @@ class ErrorCollector {
   // Logs every message at the default level, loads "<home>/errreport.htm" (a plain built-in page
   // when it cannot be loaded or has no "body/div"), appends to its "body/div" a heading paragraph
   // (host_message::kErrorsWhileGenerating followed by the name) and one paragraph per message,
-  // keeps the serialised page as pageText() and saves it to `outputPath` (through a temporary file
-  // and a rename). Failures are logged and shown in a message box
+  // keeps the serialised page as pageText() (UTF-8) and pageBytes() (in the encoding its
+  // declaration names, the bytes of the file) and saves it to `outputPath` (through a temporary
+  // file and a rename). Failures are logged and shown in a message box
   // (host_message::kDocumentObjectNotCreated when no document can be made) and never propagate.
   void writeErrorPage(const std::string& outputPath);
   const std::string& pageText() const { return pageText_; }
+  const std::string& pageBytes() const { return pageBytes_; }
 
   // `fileName` with "ERR" before its extension, or appended when it has none.
   static std::string errorPagePath(const std::string& fileName);
@@ -46,4 +48,5 @@ class ErrorCollector {
   std::vector<std::size_t> orders_;  // the comment each message is about, 0 for none
   std::shared_ptr<platform::DomDocument> page_;
   std::string pageText_;
+  std::string pageBytes_;
 };

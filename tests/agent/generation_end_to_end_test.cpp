@@ -173,6 +173,40 @@ TEST_P(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
   }
 }
 
+// The installation's error page declares windows-1252: the error page of a request for a file
+// whose name is not ASCII is written in that code page beside the document, and a queued request
+// writes the same bytes over the document.
+TEST_P(GenerationEndToEndTest, ErrorPageIsWrittenInTheCodePageThatItDeclares) {
+  WriteFile(home_ / "errreport.htm",
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<html><head>"
+            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\"/>"
+            "<title>Seite nicht erzeugt</title></head><body><h1>Gr\xF6\xDF"
+            "e</h1><div></div>"
+            "</body></html>");
+  const fs::path document = root_ /
+                            "\xC3\x9C"
+                            "bersicht.htm";
+  const fs::path errorPage = root_ /
+                             "\xC3\x9C"
+                             "bersichtERR.htm";
+  WriteFile(document, "Quarterly figures\x01\x02 & more < less\r\n");
+  EXPECT_EQ(GenerateDocument(document), 0);
+  ASSERT_TRUE(fs::exists(errorPage));
+  const std::string bytes = ReadFile(errorPage);
+  EXPECT_NE(bytes.find("\xDC"
+                       "bersicht.htm"),
+            std::string::npos)
+      << bytes;
+  EXPECT_NE(bytes.find("Gr\xF6\xDF"
+                       "e"),
+            std::string::npos)
+      << bytes;
+  EXPECT_EQ(bytes.find("\xC3"), std::string::npos) << "no UTF-8: " << bytes;
+  if (timeout_ != "0") {
+    EXPECT_EQ(ReadFile(document), bytes) << "the queued document holds the error page";
+  }
+}
+
 TEST_P(GenerationEndToEndTest, MissingDocumentFileGivesAnErrorPageAndKeepsNothing) {
   test_support::WriteParameterFile(user_,
                                    "FILE_NAME=" + document_.string() + "\nTEMPLATE_ID=folder\n");
