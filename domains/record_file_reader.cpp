@@ -7,7 +7,9 @@
 #include <iostream>
 #include <optional>
 #include <string_view>
+#include <utility>
 
+#include "foundation/utf8.h"
 #include "platform/file_io.h"
 #include "platform/work_limits.h"
 
@@ -26,12 +28,16 @@ int HexValue(char c) {
   return -1;
 }
 
-// A delimiter setting's value: one literal character, or a backslash and an octal number, "x"
-// and a hexadecimal number (its first digit decimal), or a named escape. Numbers must lie in 1
-// to 127. Nothing for an invalid value.
-std::optional<char> DelimiterValue(std::string_view value) {
+// A delimiter setting's value: one literal character (all the bytes of a UTF-8 character, else
+// one byte), or a backslash and an octal number, "x" and a hexadecimal number (its first digit
+// decimal), or a named escape. Numbers must lie in 1 to 127. Nothing for an invalid value.
+std::optional<std::string> DelimiterValue(std::string_view value) {
   if (value.empty()) return std::nullopt;
-  if (value[0] != '\\') return value[0];
+  if (value[0] != '\\') {
+    char32_t codePoint = 0;
+    const size_t length = DecodeUtf8Char(value, 0, codePoint);
+    return std::string(value.substr(0, length == 0 ? 1 : length));
+  }
   if (value.size() < 2) return std::nullopt;
   const char kind = value[1];
   int number = -1;
@@ -50,27 +56,27 @@ std::optional<char> DelimiterValue(std::string_view value) {
   } else {
     switch (kind) {
       case '\\':
-        return '\\';
+        return "\\";
       case 'a':
-        return '\a';
+        return "\a";
       case 'b':
-        return '\b';
+        return "\b";
       case 'f':
-        return '\f';
+        return "\f";
       case 'n':
-        return '\n';
+        return "\n";
       case 'r':
-        return '\r';
+        return "\r";
       case 't':
-        return '\t';
+        return "\t";
       case 'v':
-        return '\v';
+        return "\v";
       default:
         return std::nullopt;
     }
   }
   if (number < 1 || number > 127) return std::nullopt;
-  return static_cast<char>(number);
+  return std::string(1, static_cast<char>(number));
 }
 
 // The text after `keyword` when `line` starts with it, spaces skipped.
@@ -92,7 +98,11 @@ std::string RecordFields::field(size_t n) const {
   return text.substr(start, end - start);
 }
 
-RecordFileReader::ReadResult RecordFileReader::readUntil(char delimiter, std::string& text) {
+RecordFileReader::ReadResult RecordFileReader::readUntil(std::string_view delimiter,
+                                                         std::string& text) {
+  // The bytes of a delimiter of several bytes before its last are in `text` when that last
+  // byte comes.
+  const std::string_view lead = delimiter.substr(0, delimiter.size() - 1);
   text.clear();
   std::streambuf* buffer = in_.rdbuf();
   bool readAnything = false;
@@ -100,7 +110,10 @@ RecordFileReader::ReadResult RecordFileReader::readUntil(char delimiter, std::st
     const int c = buffer->sbumpc();
     if (c == std::char_traits<char>::eof()) break;
     readAnything = true;
-    if (static_cast<char>(c) == delimiter) break;
+    if (static_cast<char>(c) == delimiter.back() && text.ends_with(lead)) {
+      text.resize(text.size() - lead.size());
+      break;
+    }
     // A record that fills the buffer is refused; reading stops at once so that a file without
     // delimiters is never held in memory whole.
     if (text.size() >= kBufferSize - 1) return ReadResult::kTooLong;
@@ -108,7 +121,7 @@ RecordFileReader::ReadResult RecordFileReader::readUntil(char delimiter, std::st
   }
   if (!readAnything) return ReadResult::kEnd;
   // Lines ended by CR LF read as lines ended by LF.
-  if (delimiter == '\n' && !text.empty() && text.back() == '\r') text.pop_back();
+  if (delimiter == "\n" && !text.empty() && text.back() == '\r') text.pop_back();
   if (text.size() >= kBufferSize - 1) return ReadResult::kTooLong;
   return ReadResult::kText;
 }
@@ -118,9 +131,9 @@ bool RecordFileReader::open(const std::string& fileName) {
   in_.clear();
   failed_ = false;
   // Every file sets its own delimiters and key.
-  fieldDelimiter_ = ' ';
-  recordDelimiter_ = '\n';
-  quote_ = '"';
+  fieldDelimiter_ = " ";
+  recordDelimiter_ = "\n";
+  quote_ = "\"";
   keyFields_.clear();
   record_ = RecordFields();
   refusal_.clear();
@@ -144,7 +157,7 @@ bool RecordFileReader::open(const std::string& fileName) {
   std::string line;
   for (;;) {
     const auto start = in_.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
-    const ReadResult result = readUntil('\n', line);
+    const ReadResult result = readUntil("\n", line);
     if (result == ReadResult::kEnd) return false;
     const size_t first = line.find_first_not_of(' ');
     const bool header = first != std::string::npos && line[first] == '#';
@@ -169,14 +182,14 @@ bool RecordFileReader::open(const std::string& fileName) {
 }
 
 void RecordFileReader::applyHeader(const std::string& line) {
-  const std::pair<std::string_view, char*> delimiters[] = {
+  const std::pair<std::string_view, std::string*> delimiters[] = {
       {"FIELD_DELIMITER", &fieldDelimiter_},
       {"RECORD_DELIMITER", &recordDelimiter_},
       {"QUOTE_DELIMITER", &quote_},
   };
   for (const auto& [keyword, setting] : delimiters) {
     if (const auto value = SettingValue(line, keyword)) {
-      if (const auto character = DelimiterValue(*value)) *setting = *character;
+      if (auto character = DelimiterValue(*value)) *setting = std::move(*character);
       return;
     }
   }
@@ -215,7 +228,7 @@ void RecordFileReader::split() {
   const std::string& text = record_.text;
   record_.positions.clear();
   record_.count = 0;
-  const bool skipBreaks = fieldDelimiter_ != '\n' && recordDelimiter_ != '\n' && quote_ != '\n';
+  const bool skipBreaks = fieldDelimiter_ != "\n" && recordDelimiter_ != "\n" && quote_ != "\n";
   const size_t size = text.size();
   size_t at = 0;
   for (;;) {
@@ -226,19 +239,20 @@ void RecordFileReader::split() {
     if (at >= size) break;
     size_t start = at;
     size_t end = size;
-    if (text[at] == quote_) {
-      start = at + 1;
+    if (text.compare(at, quote_.size(), quote_) == 0) {
+      start = at + quote_.size();
       const size_t close = text.find(quote_, start);
       if (close != std::string::npos) end = close;
       // Text between the closing quote and the next field delimiter belongs to no field and is
       // skipped with the delimiter.
-      const size_t delimiter =
-          close == std::string::npos ? std::string::npos : text.find(fieldDelimiter_, close + 1);
-      at = delimiter == std::string::npos ? size : delimiter + 1;
+      const size_t delimiter = close == std::string::npos
+                                   ? std::string::npos
+                                   : text.find(fieldDelimiter_, close + quote_.size());
+      at = delimiter == std::string::npos ? size : delimiter + fieldDelimiter_.size();
     } else {
       const size_t delimiter = text.find(fieldDelimiter_, at);
       if (delimiter != std::string::npos) end = delimiter;
-      at = delimiter == std::string::npos ? size : delimiter + 1;
+      at = delimiter == std::string::npos ? size : delimiter + fieldDelimiter_.size();
     }
     if (record_.positions.size() < RecordFields::kMaxFields) {
       record_.positions.emplace_back(start, end);

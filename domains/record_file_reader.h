@@ -1,11 +1,13 @@
 // Record files: delimited text files read as records split into fields. Header lines at the top
 // ("#FIELD_DELIMITER", "#RECORD_DELIMITER", "#QUOTE_DELIMITER", "#KEY_FIELDS") set the
-// delimiters and the fields that make a record's key.
+// delimiters and the fields that make a record's key. A delimiter is one character: a UTF-8
+// character of several bytes splits and quotes as a whole.
 #pragma once
 
 #include <cstddef>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -56,23 +58,24 @@ class RecordFileReader {
   // kInvalidUniqueKey (and the warning line) when a listed field is missing.
   std::string uniqueKey() const;
 
-  char fieldDelimiter() const { return fieldDelimiter_; }
+  // The field delimiter: one character, of one byte or the several bytes of a UTF-8 character.
+  const std::string& fieldDelimiter() const { return fieldDelimiter_; }
   // Field numbers of the key, 0-based.
   const std::vector<int>& keyFields() const { return keyFields_; }
 
  private:
   enum class ReadResult { kText, kEnd, kTooLong };
 
-  ReadResult readUntil(char delimiter, std::string& text);
+  ReadResult readUntil(std::string_view delimiter, std::string& text);
   void applyHeader(const std::string& line);
   void split();
 
   std::ifstream in_;
   std::string refusal_;
   bool failed_ = false;
-  char fieldDelimiter_ = ' ';
-  char recordDelimiter_ = '\n';
-  char quote_ = '"';
+  std::string fieldDelimiter_ = " ";
+  std::string recordDelimiter_ = "\n";
+  std::string quote_ = "\"";
   std::vector<int> keyFields_;
   RecordFields record_;
 };

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -122,6 +123,27 @@ bool IsWindows1252Name(std::string_view name) {
   return squashed == "WINDOWS1252" || squashed == "CP1252" || squashed == "MSANSI";
 }
 
+// Names of Shift_JIS. Pages that declare it are written and read with the Windows code page 932,
+// where 0x5C is the backslash and 0x7E the tilde; glibc's own Shift_JIS makes them the yen sign and
+// the overline, which breaks every backslash escape of a template and cannot write a backslash.
+bool IsShiftJisName(std::string_view name) {
+  const std::string squashed = SquashedName(name);
+  return squashed == "SHIFTJIS" || squashed == "XSJIS" || squashed == "SJIS" ||
+         squashed == "MSKANJI" || squashed == "CSSHIFTJIS";
+}
+
+// The name iconv is given for a document's encoding name.
+std::string IconvName(const std::string& name) {
+  static const bool hasCodePage932 = [] {
+    const iconv_t probe = iconv_open("UTF-8", "CP932");
+    if (probe == kNoHandle) return false;
+    iconv_close(probe);
+    return true;
+  }();
+  if (hasCodePage932 && IsShiftJisName(name)) return "CP932";
+  return name;
+}
+
 // The XML encoding-name grammar; it also keeps iconv's "//" suffixes out of names from documents.
 bool IsEncodingName(std::string_view name) {
   if (name.empty() || !IsAsciiAlpha(name[0])) return false;
@@ -187,7 +209,7 @@ bool IsWindows1252Hole(unsigned char byte) {
 // it, for messages.
 bool ConvertToUtf8(std::string_view bytes, const std::string& from, std::string_view label,
                    std::string& utf8, DomParseError& error, size_t labelOffset) {
-  IconvHandle handle("UTF-8", from);
+  IconvHandle handle("UTF-8", IconvName(from));
   if (!handle.Valid()) {
     FailDecode(
         error, kXmlErrorUnsupportedEncoding,
@@ -319,6 +341,7 @@ struct XmlTextEncoder::State {
   std::unique_ptr<IconvHandle> handle;  // none for UTF-8, which is copied
   bool mapHoles = false;
   bool utf7 = false;
+  bool shiftJis = false;
   size_t offset = 0;  // of the next piece in the whole text, for messages
 };
 
@@ -338,7 +361,8 @@ bool XmlTextEncoder::Start(std::string& error) {
   }
   // glibc's own "UTF-16" output order is not fixed by the name; write the mark and order ourselves.
   const bool utf16WithMark = SquashedName(encoding) == "UTF16";
-  state.handle = std::make_unique<IconvHandle>(utf16WithMark ? "UTF-16LE" : encoding, "UTF-8");
+  state.handle =
+      std::make_unique<IconvHandle>(utf16WithMark ? "UTF-16LE" : IconvName(encoding), "UTF-8");
   if (!state.handle->Valid()) {
     state.handle.reset();
     error = unsupported;
@@ -346,6 +370,7 @@ bool XmlTextEncoder::Start(std::string& error) {
   }
   state.mapHoles = IsWindows1252Name(encoding);
   state.utf7 = SquashedName(encoding) == "UTF7";
+  state.shiftJis = IsShiftJisName(encoding);
   if (utf16WithMark) state.out.Append("\xFF\xFE");
   return true;
 }
@@ -362,6 +387,7 @@ bool XmlTextEncoder::Append(std::string_view utf8, std::string& error) {
     state.bytes.append(utf8);
     return true;
   }
+  if (state.shiftJis) return ConvertShiftJis(utf8, base, error);
   if (!state.utf7) return Convert(utf8, base, error);
   // iconv writes UTF-7 with all markup in base64 ("<" as "+ADw-"), which leaves no readable
   // declaration: a saved page could not be loaded again. The characters that UTF-7 may write as
@@ -425,6 +451,21 @@ bool XmlTextEncoder::Convert(std::string_view utf8, size_t base, std::string& er
     inLeft -= length;
   }
   return true;
+}
+
+bool XmlTextEncoder::ConvertShiftJis(std::string_view utf8, size_t base, std::string& error) {
+  // Code page 932 writes the yen sign and the overline as 0x5C and 0x7E, which read back as the
+  // backslash and the tilde: they are written as references so that the page says what it held.
+  static constexpr std::string_view kYen = "\xC2\xA5", kOverline = "\xE2\x80\xBE";
+  size_t at = 0;
+  for (;;) {
+    const size_t yen = utf8.find(kYen, at), overline = utf8.find(kOverline, at);
+    const size_t next = std::min(yen, overline);
+    if (!Convert(utf8.substr(at, next - at), base + at, error)) return false;
+    if (next == std::string_view::npos) return true;
+    state_->out.Append(next == yen ? "&#165;" : "&#8254;");
+    at = next + (next == yen ? kYen.size() : kOverline.size());
+  }
 }
 
 void XmlTextEncoder::Finish() {

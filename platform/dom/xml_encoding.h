@@ -23,7 +23,9 @@ inline constexpr int32_t kXmlErrorBadEncodedByte = -1021;
 // else from the encoding of an XML declaration at the very start, else UTF-8. A declared UTF-16 or
 // UTF-32 on 8-bit bytes is read as UTF-8. UTF-8 bytes are copied once and not checked here
 // (CheckWellFormed reports bad UTF-8). In windows-1252 the five bytes that code page leaves
-// undefined become U+0081, U+008D, U+008F, U+0090 and U+009D. `declaredEncoding` receives the
+// undefined become U+0081, U+008D, U+008F, U+0090 and U+009D. Shift_JIS (also "shift-jis",
+// "sjis", "x-sjis", "MS_Kanji", "csShiftJIS"; any case) is read as the Windows code page 932, so
+// 0x5C is the backslash and 0x7E the tilde. `declaredEncoding` receives the
 // declaration's encoding as written (empty when none); the declaration stays in the text.
 // On failure fills `error` (not url; the position is in the text decoded so far) and returns false.
 bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& declaredEncoding,
@@ -32,8 +34,10 @@ bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& decl
 // Turns UTF-8 text into `encoding`; a character the encoding lacks is written as "&#N;" (decimal)
 // wherever it stands, so the caller keeps such characters out of names, comments and CDATA.
 // Empty, "UTF-8" or "utf8" (any case): the text as it is. "UTF-16": a little-endian byte-order mark
-// and little-endian units ("UTF-16LE"/"UTF-16BE": no mark). Returns false with a one-sentence
-// `error` for an unknown encoding or text that is not valid UTF-8.
+// and little-endian units ("UTF-16LE"/"UTF-16BE": no mark). Shift_JIS is written as it is read
+// (code page 932), so a page keeps the bytes it was read from; the yen sign and the overline,
+// which that code page would write as 0x5C and 0x7E, are written as references. Returns false with
+// a one-sentence `error` for an unknown encoding or text that is not valid UTF-8.
 bool EncodeXmlText(std::string_view utf8, const std::string& encoding, std::string& bytes,
                    std::string& error);
 
@@ -56,6 +60,8 @@ class XmlTextEncoder {
  private:
   // Converts one run through iconv; `base` is its offset in the whole text, for messages.
   bool Convert(std::string_view utf8, size_t base, std::string& error);
+  // Convert for Shift_JIS, keeping the yen sign and the overline apart from 0x5C and 0x7E.
+  bool ConvertShiftJis(std::string_view utf8, size_t base, std::string& error);
 
   struct State;
   std::unique_ptr<State> state_;

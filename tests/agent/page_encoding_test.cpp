@@ -101,9 +101,8 @@ class PageEncodingTest : public test_support::DocumentRequestTest {
 // generated: the queued page is the synchronous page with the empty-paragraph markup put back
 // (the clean-up that only the queued mode makes), and its text reads back as the template had it.
 TEST_F(PageEncodingTest, QueuedPageIsTheSynchronousPageInEveryDeclaredEncoding) {
-  // Shift_JIS reads byte 0x5C as the yen sign, so the "\x2E" escapes in the template's command
-  // texts stop matching there: the record list, the picture and the formatted text stay hidden,
-  // in both modes alike.
+  // Shift_JIS reads byte 0x5C as the backslash, as Windows does, so the "\x2E" escapes in the
+  // template's command texts match there as in the other code pages.
   for (const char* encoding : {"windows-1252", "utf-8", "Shift_JIS", "GBK"}) {
     SCOPED_TRACE(encoding);
     const std::string templateBytes = DemoTemplateIn(encoding, encoding);
@@ -130,6 +129,10 @@ TEST_F(PageEncodingTest, QueuedPageIsTheSynchronousPageInEveryDeclaredEncoding) 
     auto page = platform::DomDocument::Create();
     ASSERT_TRUE(page->loadXML(text)) << page->parseError().reason;
     EXPECT_EQ(page->documentElement().selectSingleNode("body//h1").text().rfind(kHeading, 0), 0u);
+    // What the commands that name their files through escapes show: the record list of
+    // "team.csv" and the formatted text of "about.htm".
+    EXPECT_NE(text.find("Ann Archer"), std::string::npos);
+    EXPECT_NE(text.find("sample data"), std::string::npos);
   }
 }
 

@@ -53,6 +53,54 @@ TEST(RecordFile, HeadersAndDelimitersSplitTheTextIntoRecordsAndFields) {
   for (const auto& row : rows) EXPECT_EQ(Records(row.content), row.records) << row.content;
 }
 
+// A delimiter that is a UTF-8 character is that whole character, so that fields are never cut
+// inside one; a value that does not start with a UTF-8 character gives its first byte.
+TEST(RecordFile, DelimitersOfSeveralBytesAreWholeCharacters) {
+  const struct {
+    std::string content;
+    Fields records;
+  } rows[] = {
+      {"#FIELD_DELIMITER \xC2\xA7\nM\xC3\xBCller\xC2\xA7"
+       "25\xC2\xB0"
+       "C\n",
+       {{"M\xC3\xBCller",
+         "25\xC2\xB0"
+         "C"}}},
+      // The quote is the whole guillemet, and holds the field delimiter.
+      {"#FIELD_DELIMITER ;\n#QUOTE_DELIMITER \xC2\xAB\n\xC2\xAB"
+       "a;b\xC2\xAB"
+       "junk;c\n",
+       {{"a;b", "c"}}},
+      // A three-byte record delimiter; the bytes it shares with other characters do not end a
+      // record.
+      {"#RECORD_DELIMITER \xE2\x80\xA2\na \xE2\x80\x93\xE2\x80\xA2"
+       "b\xE2\x80\xA2",
+       {{"a", "\xE2\x80\x93"}, {"b"}}},
+      // Only the first character of the value counts.
+      {"#FIELD_DELIMITER \xC2\xA7\xC2\xB0\na\xC2\xA7"
+       "b\xC2\xB0"
+       "c\n",
+       {{"a",
+         "b\xC2\xB0"
+         "c"}}},
+      // A byte that starts no UTF-8 character is the delimiter alone.
+      {"#FIELD_DELIMITER \xA7\xA7\na\xA7"
+       "b\n",
+       {{"a", "b"}}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Records(row.content), row.records) << row.content;
+
+  TempFolder folder;
+  RecordFileReader reader;
+  ASSERT_TRUE(reader.open(folder.Write("k.txt",
+                                       "#FIELD_DELIMITER \xC2\xA7\n#KEY_FIELDS 2 1\na\xC2\xA7"
+                                       "b\n")));
+  EXPECT_EQ(reader.fieldDelimiter(), "\xC2\xA7");
+  EXPECT_EQ(reader.uniqueKey(),
+            "b\xC2\xA7"
+            "a");
+}
+
 TEST(RecordFile, FieldDelimiterValueForms) {
   const struct {
     std::string header;
@@ -74,7 +122,7 @@ TEST(RecordFile, FieldDelimiterValueForms) {
   for (const auto& row : rows) {
     RecordFileReader reader;
     ASSERT_TRUE(reader.open(folder.Write("r.txt", "  " + row.header + "\nx\n"))) << row.header;
-    EXPECT_EQ(reader.fieldDelimiter(), row.delimiter) << row.header;
+    EXPECT_EQ(reader.fieldDelimiter(), std::string(1, row.delimiter)) << row.header;
   }
 }
 

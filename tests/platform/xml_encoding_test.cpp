@@ -48,6 +48,25 @@ TEST(XmlDecoding, Windows1252DecodesAndReencodesToTheSameBytes) {
   EXPECT_EQ(Encode(read.text, read.declared), holes);
 }
 
+// Shift_JIS under each of its names reads 0x5C as the backslash and 0x7E as the tilde, as the
+// Windows code page does, so the escapes of a page keep working; the page is written back with
+// the bytes it was read from.
+TEST(XmlDecoding, ShiftJisReadsBackslashAndTildeAndWritesTheSameBytes) {
+  for (const std::string name : {"Shift_JIS", "shift-jis", "SHIFT_JIS", "x-sjis", "sjis", "SJIS"}) {
+    SCOPED_TRACE(name);
+    const std::string declaration = "<?xml version=\"1.0\" encoding=\"" + name + "\"?>";
+    // "\x2Ecsv", "~", and the hiragana A (0x82 0xA0) and the ideograph "table" (0x95 0x5C,
+    // whose second byte is 0x5C).
+    const std::string bytes = declaration + "<a b=\"C:\\x2Ecsv\">~\x82\xA0\x95\x5C</a>";
+    const Decoded decoded = Decode(bytes);
+    ASSERT_TRUE(decoded.ok) << decoded.error.reason;
+    EXPECT_EQ(decoded.text, declaration + "<a b=\"C:\\x2Ecsv\">~\xE3\x81\x82\xE8\xA1\xA8</a>");
+    EXPECT_EQ(Encode(decoded.text, decoded.declared), bytes);
+  }
+  // The yen sign and the overline would come back as a backslash and a tilde: references.
+  EXPECT_EQ(Encode("<a>\xC2\xA5 1\\\xE2\x80\xBE~</a>", "Shift_JIS"), "<a>&#165; 1\\&#8254;~</a>");
+}
+
 // A page saved in UTF-7 must load again: markup is written as itself, not in base64, and
 // what UTF-7 must encode ("+", "~", "\\", non-ASCII) decodes back to the text.
 TEST(XmlDecoding, Utf7WritesMarkupAsItselfAndReadsBackTheSameText) {
