@@ -238,8 +238,9 @@ bool RequestQueue::ServeUnderConsumerMutex(GenerationRequest& request) {
 
 void RequestQueue::ConsumerMain() {
   // Document objects need an initialised apartment on the thread that makes them.
-  const platform::HResult apartment = platform::CoInitializeApartment();
+  platform::HResult apartment = platform::kE_FAIL;
   try {
+    apartment = platform::CoInitializeApartment();
     ServeUntilStopped();
   } catch (const std::exception& error) {
     // Out of memory between requests: the thread ends as if stopped, and the next start of the
@@ -306,7 +307,17 @@ void RequestQueue::StartConsumerThread() {
   consumerAlive_.store(true);
   platform::ThreadOptions options;
   options.priority = platform::ThreadPriority::kHighest;
-  if (!consumer_.Start([this] { ConsumerMain(); }, options)) {
+  bool started = false;
+  try {
+    started = consumer_.Start([this] { ConsumerMain(); }, options);
+  } catch (...) {
+    // Out of memory before the thread ran: no consumer is counted alive, so the next start of
+    // the agent starts one (a stale count would keep every later request waiting for nobody).
+    run_.store(false);
+    consumerAlive_.store(false);
+    throw;
+  }
+  if (!started) {
     run_.store(false);
     consumerAlive_.store(false);
     Log("Cannot start the consumer thread: " + consumer_.Error(), platform::kLogCriticalError);
