@@ -1,4 +1,4 @@
-// SortOrder: parsing, printing and applying the sort specification of a REPEAT.
+// SortOrder: parsing, printing and applying the sort order of a REPEAT.
 #include "commands/sort_order.h"
 
 #include <algorithm>

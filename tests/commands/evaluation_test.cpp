@@ -67,7 +67,7 @@ TEST_F(EvaluationTest, RepeatFollowsItsPathKeepsItsClassThenFiltersAndSorts) {
                             "name:SBea")),
             (Names{"B4"}));
   EXPECT_TRUE(status.IsOk()) << status.Text();
-  // A sort specification without keys lists the objects as none at all would, with or without
+  // A sort order without keys lists the objects as none at all would, with or without
   // a predicate before it.
   const Names unsorted = KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:"));
   EXPECT_EQ(KeysOf(Evaluate("R:b:Library:Book:s:Library:Shelf:N=books:::")), unsorted);

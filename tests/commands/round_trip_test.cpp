@@ -65,7 +65,7 @@ const std::vector<std::string> kCanonicalTexts = {
     "R:b:Library:Book:s:Library:Shelf:N=books:::RN:Library:Book::version,F:Library:Book::title",
     "R:b:Library:Book:s:Library:Shelf:N=books::U:N:Library:Book::pages",
     "R:b:Library:Book:s:Library:Shelf:N=books::",
-    // ... a sort specification of its separator alone, with or without a predicate, and keys
+    // ... a sort order of its separator alone, with or without a predicate, and keys
     // ended by a ",".
     "R:b:Library:Book:s:Library:Shelf:N=books:::",
     "R:b:Library:Book:s:Library:Shelf:N=books::U:",
