@@ -22,11 +22,9 @@ std::string SortableDate(double oleDays) {
   static constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                               "Thursday", "Friday", "Saturday"};
   if (!std::isfinite(oleDays) || std::fabs(oleDays) > 3e6) return {};
-  // The time is rounded to whole seconds; days before 1970 count back from its first second.
-  const auto seconds = static_cast<int64_t>(std::llround(
-      (platform::DaysFromAutomationDate(oleDays) - platform::kUnixEpochAutomationDays) * 86400.0));
-  const int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
-  const int64_t time = seconds - days * 86400;
+  int64_t days = 0;
+  int64_t time = 0;
+  platform::SplitAutomationDate(oleDays, days, time);
   int64_t year = 0;
   unsigned month = 0;
   unsigned day = 0;

@@ -30,4 +30,14 @@ inline double DaysFromAutomationDate(double date) {
   return whole + std::fabs(date - whole);
 }
 
+// An automation date rounded to whole seconds: its day count from 1970-01-01 and the seconds
+// into that day. A time that rounds up to midnight gives the next day on either side of
+// 1899-12-30.
+inline void SplitAutomationDate(double date, int64_t& days, int64_t& seconds) {
+  const auto total = static_cast<int64_t>(
+      std::llround((DaysFromAutomationDate(date) - kUnixEpochAutomationDays) * 86400.0));
+  days = total >= 0 ? total / 86400 : -((-total + 86399) / 86400);
+  seconds = total - days * 86400;
+}
+
 }  // namespace platform

@@ -55,16 +55,12 @@ std::string DoubleText(double value, int digits = 15) {
   return text;
 }
 
-// The text form of an automation date. The time is rounded to whole seconds on the plain count
-// of days (a negative date counts its whole days back from 1899-12-30 and its fraction forward
-// into that day), so that a time rounding up to midnight gives the next day on either side of
-// 1899-12-30, as the sortable form of the same date does.
+// The text form of an automation date, rounded to whole seconds as its sortable form is.
 std::optional<std::string> DateText(double oleDays) {
   if (!std::isfinite(oleDays) || std::fabs(oleDays) > 3e6) return std::nullopt;
-  const int64_t total =
-      std::llround((DaysFromAutomationDate(oleDays) - kUnixEpochAutomationDays) * 86400.0);
-  const int64_t days = total >= 0 ? total / 86400 : -((-total + 86399) / 86400);
-  const int64_t seconds = total - days * 86400;
+  int64_t days = 0;
+  int64_t seconds = 0;
+  SplitAutomationDate(oleDays, days, seconds);
   int64_t year = 0;
   unsigned month = 0;
   unsigned day = 0;
