@@ -194,6 +194,16 @@ TEST_F(DomNodeTest, TextThatIsNotUtf8IsKeptInTheTreeAndConvertedWhenWritten) {
       << "references to forbidden characters only";
   const std::string valid = "R\xC3\xA9sum\xC3\xA9 \xE8\xB3\x87\ttab";
   EXPECT_EQ(ToXmlText(valid), valid) << "valid UTF-8 is kept as it is";
+  // Long plain text is checked several bytes at a time: a bad byte is found wherever it stands.
+  for (size_t at = 0; at < 20; ++at) {
+    const std::string plain(20, 'a');
+    std::string control = plain, high = plain;
+    control[at] = '\x1F';
+    high[at] = '\xFF';
+    EXPECT_EQ(ToXmlText(control), plain.substr(0, at) + "\xEF\xBF\xBD" + plain.substr(at + 1))
+        << at;
+    EXPECT_EQ(ToXmlText(high), plain.substr(0, at) + "\xC3\xBF" + plain.substr(at + 1)) << at;
+  }
 }
 
 // "&#1;" inside a comment, a CDATA section or a processing instruction is text, not a reference:
