@@ -272,6 +272,17 @@ void WriteFieldResult(const DomNode& comment, const std::string& result, const D
   }
 }
 
+// What "./td[@style]" selects, without a query: it runs for every row of every copy.
+std::vector<DomNode> StyledCells(const DomNode& row) {
+  std::vector<DomNode> cells;
+  for (DomNode child = row.firstChild(); child; child = child.nextSibling()) {
+    if (IsElement(child) && child.nodeName() == "td" && child.hasAttribute("style")) {
+      cells.push_back(child);
+    }
+  }
+  return cells;
+}
+
 }  // namespace
 
 void HideElement(const DomNode& element) {
@@ -352,7 +363,7 @@ bool ApplyRowBottomBorders(const DomNode& table, const std::vector<std::string>&
   bool borderless = false;
   for (const DomNode& row : table.selectNodes(".//tr")) {
     size_t position = 0;
-    for (const DomNode& cell : row.selectNodes("./td[@style]")) {
+    for (const DomNode& cell : StyledCells(row)) {
       const size_t index = position++;
       std::string style = cell.getAttribute("style");
       if (FindDeclaration(style, "border:none") != std::string::npos) borderless = true;
@@ -372,7 +383,7 @@ void MarkRowBorderless(const DomNode& row) {
   const platform::DomNodeList rows =
       HasTag(row, "tr") ? row.selectNodes("self::tr") : row.selectNodes("./tr");
   for (const DomNode& each : rows) {
-    for (const DomNode& cell : each.selectNodes("./td[@style]")) {
+    for (const DomNode& cell : StyledCells(each)) {
       const std::string style = cell.getAttribute("style");
       if (style.rfind("border:none;", 0) == 0) continue;
       cell.setAttribute("style", "border:none;" + style);
