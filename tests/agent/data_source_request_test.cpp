@@ -2,7 +2,6 @@
 // library's entry points (at once and queued), and the ancestors query.
 #include <gd.h>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -17,12 +16,13 @@
 #include "platform/com_factory.h"
 #include "platform/config.h"
 #include "platform/log.h"
-#include "small_picture.h"
 #include "test_support.h"
+#include "tests/kestrel/kestrel_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kestrel_test::MakeDatabase;
 using test_support::ReadFile;
 using test_support::WriteFile;
 
@@ -36,17 +36,6 @@ INSERT INTO module VALUES (1, 'root', 'open', 'b', 1, NULL), (2, 'pump', 'open',
   (3, 'valve', 'closed', 'a', 2, 1), (4, 'seal', 'open', 'a', 2, 2),
   (5, 'gauge', 'open', 'b', 2, NULL), (6, 'bolt', NULL, 'a', 1, 4), (7, 'valve two', 'closed', 'c', 2, 5);
 )";
-
-void MakeDatabase(const std::string& path, const std::string& sql) {
-  sqlite3* database = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK) << path;
-  char* message = nullptr;
-  const int result = sqlite3_exec(database, sql.c_str(), nullptr, nullptr, &message);
-  const std::string text = message != nullptr ? message : "";
-  sqlite3_free(message);
-  sqlite3_close(database);
-  ASSERT_EQ(result, SQLITE_OK) << text;
-}
 
 // A template whose body is `body`, in span elements carrying command texts.
 std::string Template(const std::string& body) {
@@ -177,7 +166,7 @@ TEST_F(DataSourceRequestTest, PlainDatabaseWorksWithATemplateAndNoSetUp) {
 // A picture column shown in Word's placeholders: each picture comes in the format of the
 // placeholder's own picture, at the placeholder's size, or at its natural size without one.
 TEST_F(DataSourceRequestTest, PicturesComeInThePlaceholdersFormatAndSize) {
-  const std::string hex = test_support::SmallPngHex();
+  const std::string hex = kestrel_test::Hex(kestrel_test::MakePng(4, 2));
   MakeDatabase((store_ / "gallery.db").string(),
                "CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, photo BLOB);"
                "INSERT INTO item VALUES (1, 'flag', x'" +
@@ -201,11 +190,9 @@ TEST_F(DataSourceRequestTest, PicturesComeInThePlaceholdersFormatAndSize) {
                                    Expected{"newimage001.png", "\x89PNG", 4, 2}}) {
     SCOPED_TRACE(expected.name);
     EXPECT_NE(page.find("./page_files/" + expected.name), std::string::npos) << page;
-    std::string bytes = ReadFile(root_ / "page_files" / expected.name);
+    const std::string bytes = ReadFile(root_ / "page_files" / expected.name);
     ASSERT_TRUE(bytes.starts_with(expected.magic)) << log_;
-    gdImagePtr image = expected.magic == "\x89PNG"
-                           ? gdImageCreateFromPngPtr(static_cast<int>(bytes.size()), bytes.data())
-                           : gdImageCreateFromJpegPtr(static_cast<int>(bytes.size()), bytes.data());
+    gdImagePtr image = kestrel_test::DecodedPicture(bytes);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(gdImageSX(image), expected.width);
     EXPECT_EQ(gdImageSY(image), expected.height);

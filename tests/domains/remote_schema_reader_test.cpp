@@ -16,21 +16,11 @@
 #include "model/quire_relationship.h"
 #include "model/quire_standard_domain.h"
 #include "tests/common/test_support.h"
+#include "tests/domains/library_domain.h"
 
 using namespace std::string_literals;
 
 namespace {
-
-// A registered domain of another kind whose class "Item" (with the attribute "Code") a schema
-// may name as a superclass.
-class LibraryDomain : public QuireStandardDomain {
- public:
-  LibraryDomain() : QuireStandardDomain("Library") {
-    const QuireClass item = addClass("Item");
-    item.attributeList(QuireFeatureList::kFirst).emplace_back("Code", QuireType::STRING, item);
-  }
-  void loadSchema(QuireStatus&) override {}
-};
 
 class RemoteSchemaReaderTest : public ::testing::Test {
  protected:

@@ -27,7 +27,7 @@
 #include "agent/agent_entry.h"
 #include "platform/fault_injection.h"
 #include "tests/agent/document_request.h"
-#include "tests/agent/small_picture.h"
+#include "tests/kestrel/kestrel_test_support.h"
 
 // The native methods as the JVM calls them; none of these three reads its arguments.
 extern "C" {
@@ -349,7 +349,7 @@ TEST_P(FaultWalk, FolderPageOfTheFileSystemDomain) {
 // database is removed before each), with a picture column exported into the page's folder.
 TEST_P(FaultWalk, ReportOverADataSource) {
   fs::create_directories(store_);
-  const std::string hex = test_support::SmallPngHex();
+  const std::string hex = kestrel_test::Hex(kestrel_test::MakePng(4, 2));
   WriteFile(store_ / "plant.sql",
             "CREATE TABLE site (id INTEGER PRIMARY KEY, name TEXT, photo BLOB);\n"
             "CREATE TABLE module (id INTEGER PRIMARY KEY, name TEXT, "

@@ -10,20 +10,9 @@
 
 #include "domains/domain_registry.h"
 #include "domains/remote_schema_reader.h"
-#include "model/quire_attribute.h"
-#include "model/quire_standard_domain.h"
+#include "tests/domains/library_domain.h"
 
 namespace {
-
-// A domain of another kind whose class "Item" a schema may name as a superclass or a target.
-class LibraryDomain : public QuireStandardDomain {
- public:
-  LibraryDomain() : QuireStandardDomain("Library") {
-    const QuireClass item = addClass("Item");
-    item.attributeList(QuireFeatureList::kFirst).emplace_back("Code", QuireType::STRING, item);
-  }
-  void loadSchema(QuireStatus&) override {}
-};
 
 // The file the reader reads, made once and removed at exit (the name lives in a plain array, which
 // no destructor ends before the exit handler runs).

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,11 +20,7 @@ namespace kestrel_test {
 
 using platform::Variant;
 
-// The whole content of the file at path, or "" when it cannot be read.
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_support::ReadFile;
 
 // Runs the SQL into the database file at path (made when missing).
 inline void MakeDatabase(const std::string& path, const std::string& sql) {
