@@ -1,16 +1,14 @@
 // Feeds any bytes to the reader of the request's parameter file, with the generate command's keys
 // (password trimmed) and the ancestors command's keys (password kept), and checks what it read.
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "agent/parameter_file.h"
+#include "tests/fuzz/fuzz_files.h"
 
 namespace {
 
@@ -19,17 +17,6 @@ const std::vector<std::string> kGenerateKeys = {kFileNameKey,     kArtifactLocat
                                                 kPasswordNameKey, kPasswordValueKey};
 const std::vector<std::string> kAncestorsKeys = {kArtifactLocatorKey, kPasswordNameKey,
                                                  kPasswordValueKey};
-
-// The file the reader reads, made once and removed at exit.
-const std::string& ParameterPath() {
-  static const std::string path = [] {
-    char pattern[] = "/tmp/parameter_fuzz_XXXXXX";
-    const int fd = ::mkstemp(pattern);
-    if (fd >= 0) ::close(fd);
-    return std::string(pattern);
-  }();
-  return path;
-}
 
 bool IsWhiteSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -81,18 +68,9 @@ void CheckRequest(const std::vector<std::string_view>& lines, const PageRequest&
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
-  ParameterPath();  // made before the handler that removes it is registered, so it outlives it
-  std::atexit([] { std::remove(ParameterPath().c_str()); });
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::string& path = ParameterPath();
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) std::abort();
-  if (std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) std::abort();
+  const std::string path = fuzz_files::Write("ParameterFile.txt", text);
 
   // Any bytes read; only a file that cannot be opened throws, and this one can.
   const PageRequest generate = ReadParameterFile(path, kGenerateKeys, true);
