@@ -594,17 +594,24 @@ std::vector<pugi::xpath_node> DomTree::Descendants(pugi::xml_node top, bool with
   std::vector<pugi::xpath_node> found;
   if (!top || (parking && top == parking)) return found;
   if (withSelf && wanted(top)) found.emplace_back(top);
+  // Every pugixml call is out of line, so the loop asks each node for its neighbours once.
+  const bool hasParking = static_cast<bool>(parking);
   pugi::xml_node at = top.first_child();
   while (at) {
-    const bool parked = parking && at == parking;
-    if (!parked && wanted(at)) found.emplace_back(at);
-    if (!parked && at.first_child()) {
-      at = at.first_child();
-      continue;
+    if (!hasParking || at != parking) {
+      if (wanted(at)) found.emplace_back(at);
+      if (const pugi::xml_node child = at.first_child()) {
+        at = child;
+        continue;
+      }
     }
-    while (at && at != top && !at.next_sibling()) at = at.parent();
-    if (!at || at == top) break;
-    at = at.next_sibling();
+    pugi::xml_node next = at.next_sibling();
+    while (!next) {
+      at = at.parent();
+      if (!at || at == top) return found;
+      next = at.next_sibling();
+    }
+    at = next;
   }
   return found;
 }
@@ -632,9 +639,18 @@ DomNodeList DomNode::descendantsWithAttribute(const std::string& attribute,
                                               const char* element) const {
   Require("descendantsWithAttribute");
   if (IsAttribute()) return DomNodeList(tree_, {});
+  // The tag name first, when one is asked for: it rules out most elements with one compare. Then
+  // a first-character test before each full compare of an attribute's name, since nearly all
+  // the attributes met are others.
+  const char* const name = attribute.c_str();
   const auto wanted = [&](const pugi::xml_node node) {
-    return node.type() == pugi::node_element && node.attribute(attribute.c_str()) &&
-           (element == nullptr || std::strcmp(node.name(), element) == 0);
+    if (node.type() != pugi::node_element) return false;
+    if (element != nullptr && std::strcmp(node.name(), element) != 0) return false;
+    for (pugi::xml_attribute at = node.first_attribute(); at; at = at.next_attribute()) {
+      const char* const carried = at.name();
+      if (carried[0] == name[0] && std::strcmp(carried, name) == 0) return true;
+    }
+    return false;
   };
   return DomNodeList(tree_, tree_->Descendants(node_, false, wanted));
 }

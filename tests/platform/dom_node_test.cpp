@@ -97,7 +97,7 @@ TEST_F(DomNodeTest, RemovedNodeIsParkedUsableAndOutOfReachOfTheDocument) {
 TEST_F(DomNodeTest, DescendantsWithAttributeMatchTheQueryTheyReplace) {
   Load(
       "<r q=\"top\"><span q=\"1\"><b q=\"2\"><span q=\"3\"/></b><SPAN q=\"4\"/>"
-      "<span Q=\"no\"/></span><i/><span q=\"\"><v:x q=\"5\" xmlns:v=\"v\"/></span></r>");
+      "<span Q=\"no\"/></span><i qr=\"no\"/><span q=\"\"><v:x q=\"5\" xmlns:v=\"v\"/></span></r>");
   // The elements as "name:q" in list order.
   const auto names = [](const DomNodeList& nodes) {
     std::string text;
