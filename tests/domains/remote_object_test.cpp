@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "domains/domain_library_table.h"
 #include "domains/domain_loader.h"
@@ -26,13 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using orchard::Received;
 using test_support::CapturedStderr;
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using test_support::ReadFile;
 
 class RemoteObjectTest : public ::testing::Test {
  protected:
