@@ -1,6 +1,5 @@
 // Feeds any bytes to the reader of the request's parameter file, with the generate command's keys
 // (password trimmed) and the ancestors command's keys (password kept), and checks what it read.
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>

@@ -1,42 +1,18 @@
 // Feeds any bytes to the schema-file reader as the text of a ".dom" file.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "domains/domain_registry.h"
 #include "domains/remote_schema_reader.h"
 #include "tests/domains/library_domain.h"
-
-namespace {
-
-// The file the reader reads, made once and removed at exit (the name lives in a plain array, which
-// no destructor ends before the exit handler runs).
-char schemaPath[] = "/tmp/schema_fuzz_XXXXXX";
-
-const char* SchemaPath() {
-  static const bool made = [] {
-    const int fd = ::mkstemp(schemaPath);
-    if (fd >= 0) ::close(fd);
-    std::atexit([] { std::remove(schemaPath); });
-    return fd >= 0;
-  }();
-  (void)made;
-  return schemaPath;
-}
-
-}  // namespace
+#include "tests/fuzz/fuzz_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = SchemaPath();
-  if (FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  }
+  const std::string path =
+      fuzz_files::Write("schema.dom", std::string_view(reinterpret_cast<const char*>(data), size));
   DomainRegistry& registry = DomainRegistry::instance();
   registry.deleteAllDomains();
   registry.registerDomain(std::make_unique<LibraryDomain>());

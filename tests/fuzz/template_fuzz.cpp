@@ -2,12 +2,8 @@
 // loaded strictly as XML and, when that fails, rewritten in place from word-processor HTML into XML
 // (code page taken from the meta tag or a byte-order mark) and loaded again. A loaded template is
 // written back in its code page and must load again to the same bytes.
-#include <stdlib.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,25 +15,9 @@
 #include "platform/dom/dom_document.h"
 #include "platform/file_io.h"
 #include "platform/html_to_xml.h"
+#include "tests/fuzz/fuzz_files.h"
 
 namespace {
-
-// A folder of its own for the template file, made once and removed at exit.
-const std::string& WorkFolder() {
-  static const std::string folder = [] {
-    char pattern[] = "/tmp/template_fuzz_XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) std::abort();
-    return std::string(pattern);
-  }();
-  return folder;
-}
-
-void WriteBytes(const std::string& path, std::string_view bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) std::abort();
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
-    std::abort();
-}
 
 std::string ReadBytes(const std::string& path) {
   std::string bytes;
@@ -63,15 +43,14 @@ bool Load(platform::DomDocument& document, const std::string& path) {
 }
 
 // What a loaded template serialises to loads again and serialises to the same bytes.
-void CheckRoundTrip(const platform::DomDocument& document, const std::string& folder) {
+void CheckRoundTrip(const platform::DomDocument& document) {
   std::string page;
   try {
     page = document.encodedXml();
   } catch (const platform::ComError&) {
     return;  // text its code page cannot hold is refused, as a save would refuse it
   }
-  const std::string path = folder + "/again.htm";
-  WriteBytes(path, page);
+  const std::string path = fuzz_files::Write("again.htm", page);
   const std::shared_ptr<platform::DomDocument> again = platform::NewDomDocument();
   if (!again || !Load(*again, path)) std::abort();
   if (again->encodedXml() != page || again->xml() != document.xml()) std::abort();
@@ -81,19 +60,12 @@ void CheckRoundTrip(const platform::DomDocument& document, const std::string& fo
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   platform::RegisterDomDocumentClass();
-  WorkFolder();  // made before the handler that removes it is registered, so it outlives it
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(WorkFolder(), ignored);
-  });
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::string& folder = WorkFolder();
-  const std::string path = folder + "/template.htm";
-  WriteBytes(path, bytes);
+  const std::string path = fuzz_files::Write("template.htm", bytes);
 
   // Both forms of the conversion; the generation keeps the vector graphics.
   const std::string converted = platform::ConvertHtmlToXml(bytes, true);
@@ -122,6 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
-  if (loaded) CheckRoundTrip(*document, folder);
+  if (loaded) CheckRoundTrip(*document);
   return 0;
 }

@@ -3,7 +3,6 @@
 // file, also about a record file and an HTML file in it, through the file-system domain. "@DATA@"
 // in the bytes names that folder, as in the golden cases. Everything is written below one temporary
 // folder, and each generation's files are removed after it.
-#include <stdlib.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -27,6 +26,7 @@
 #include "platform/file_io.h"
 #include "platform/resource_module.h"
 #include "platform/work_limits.h"
+#include "tests/fuzz/fuzz_files.h"
 
 namespace {
 
@@ -34,25 +34,11 @@ namespace fs = std::filesystem;
 
 // <root>/data: the copy of the sample data folder; <root>/page: the document and what the
 // generation writes beside it. Removed at exit.
-const fs::path& Root() {
-  static const fs::path root = [] {
-    char pattern[] = "/tmp/walk_fuzz_XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) std::abort();
-    return fs::canonical(pattern);
-  }();
-  return root;
-}
+fs::path Root() { return fuzz_files::Folder(); }
 
 void ReplaceAll(std::string& text, std::string_view from, const std::string& to) {
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
     text.replace(at, from.size(), to);
-}
-
-void WriteBytes(const fs::path& path, std::string_view bytes) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) std::abort();
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0)
-    std::abort();
 }
 
 bool Hidden(const platform::DomNode& element) {
@@ -80,11 +66,10 @@ void Count(const platform::DomNode& body, int& visibleOpens, int& forms) {
 // The page as saved loads again. A generated page has the portal form in its body and no OPEN
 // left where it shows: the walk takes every OPEN it processes out of the page.
 void CheckPage(const std::string& page, bool generated) {
-  const fs::path path = Root() / "page" / "again.htm";
-  WriteBytes(path, page);
+  const std::string path = fuzz_files::Write("page/again.htm", page);
   const std::shared_ptr<platform::DomDocument> document = platform::NewDomDocument();
   std::string message;
-  if (!document || !LoadTemplate(*document, path.string(), message)) std::abort();
+  if (!document || !LoadTemplate(*document, path, message)) std::abort();
   if (!generated) return;
   const platform::DomNode body = document->documentElement().selectSingleNode("body");
   if (body.isNull()) return;
@@ -100,8 +85,7 @@ void Generate(const std::string& bytes, const std::string& locator) {
   std::error_code ignored;
   fs::remove_all(folder, ignored);
   fs::create_directory(folder);
-  const fs::path document = folder / "template.htm";
-  WriteBytes(document, bytes);
+  const fs::path document = fuzz_files::Write("page/template.htm", bytes);
 
   PageRequest request;
   request.fileName = document.string();
@@ -126,11 +110,6 @@ void Generate(const std::string& bytes, const std::string& locator) {
 
 extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   platform::RegisterDomDocumentClass();
-  Root();  // made before the handler that removes it is registered, so it outlives the handler
-  std::atexit([] {
-    std::error_code ignored;
-    fs::remove_all(Root(), ignored);
-  });
   std::string error;
   if (!platform::HostResources().Load(XMLAGENT_SOURCE_DIR "/sample/install/domains/Vistafold.rsc",
                                       error)) {
