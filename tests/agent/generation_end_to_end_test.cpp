@@ -1,10 +1,7 @@
-// Whole requests through the library's entry points, as the portal makes them: a copy of the
-// sample installation, the demo template (Word-saved HTML with comment commands) as the document
-// file, and a folder of files that the page is about. Progress and the error pages of documents
-// that give no page; the pages themselves are in tests/golden.
+// Whole requests through the library's entry points, as the portal makes them, on the demo
+// template: progress and the error pages of documents that give no page (pages: tests/golden).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -64,6 +61,14 @@ class GenerationEndToEndTest : public test_support::DocumentRequestTest,
     return GenerateDocument(document_);
   }
 
+  // The demo template with the first `from` replaced by `to`.
+  static std::string DemoWith(const std::string& from, const std::string& to) {
+    std::string bytes = ReadFile(kDemoTemplate);
+    const size_t at = bytes.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? bytes : bytes.replace(at, from.size(), to);
+  }
+
   fs::path document_ = root_ / "folder.htm", errorPage_ = root_ / "folderERR.htm";
 };
 
@@ -102,74 +107,56 @@ TEST_P(GenerationEndToEndTest, RelativeFileNamesOfCommandsAreFoundBesideTheTempl
   EXPECT_NE(page.find(">Architect<"), std::string::npos) << page;
 }
 
-TEST_P(GenerationEndToEndTest, UnknownDisplayAttributeGivesTheErrorPageBesideTheDocument) {
-  std::string bytes = ReadFile(kDemoTemplate);
-  const std::string display = "F:d:FileSys:Directory::FullName:SAA:";
-  const size_t at = bytes.find(display);
-  ASSERT_NE(at, std::string::npos);
-  bytes.replace(at, display.size(), "F:d:FileSys:Directory::NoSuchAttribute:SAA:");
-  ASSERT_EQ(Generate(bytes), 0);
-  ASSERT_TRUE(fs::exists(errorPage_));
-  const std::string errors = ReadFile(errorPage_);
-  EXPECT_NE(errors.find(Host(host_message::kErrorsWhileGenerating) + document_.string()),
-            std::string::npos)
-      << errors;
-  EXPECT_NE(errors.find(Host(host_message::kDisplayUnreadable)), std::string::npos) << errors;
-  EXPECT_NE(errors.find("NoSuchAttribute"), std::string::npos) << errors;
-}
-
 // A template whose comments cannot all be turned into commands: the error page says why, and
 // the document file keeps none of the places the messages used.
 TEST_P(GenerationEndToEndTest, AnnotationFailureKeepsNoPlaceMarksInTheDocument) {
-  std::string bytes = ReadFile(kDemoTemplate);
   const std::string reference =
-      "class=MsoCommentReference><span style='font-size:8.0pt;"
-      "line-height:107%'><span style='mso-comment-reference:DISPLAY_2";
-  const size_t at = bytes.find(reference);
-  ASSERT_NE(at, std::string::npos);
-  bytes.replace(at, std::strlen("class=MsoCommentReference"), "class=MsoNormal");
-  ASSERT_EQ(Generate(bytes), 0);
+      "><span style='font-size:8.0pt;line-height:107%'><span "
+      "style='mso-comment-reference:DISPLAY_2";
+  ASSERT_EQ(
+      Generate(DemoWith("class=MsoCommentReference" + reference, "class=MsoNormal" + reference)),
+      0);
   ASSERT_TRUE(fs::exists(errorPage_));
   const std::string document = ReadFile(document_);
   EXPECT_EQ(document.find("QuireLabel"), std::string::npos);
   EXPECT_EQ(document.find("QuireNear"), std::string::npos);
 }
 
-TEST_P(GenerationEndToEndTest, OpenThatCannotBeEvaluatedFailsWithTheErrorPage) {
-  const std::string open = "C:d:FileSys:Directory:FullName=";
-  for (const char* wrong :
-       {"C:d:FileSys:NoSuchClass:FullName=", "C:d:Kestrel:Directory:FullName="}) {
-    std::string bytes = ReadFile(kDemoTemplate);
-    const size_t at = bytes.find(open);
-    ASSERT_NE(at, std::string::npos);
-    bytes.replace(at, open.size(), wrong);
-    fs::remove(errorPage_);
-    EXPECT_EQ(Generate(bytes), 0) << wrong;
-    ASSERT_TRUE(fs::exists(errorPage_)) << wrong;
-    const std::string errors = ReadFile(errorPage_);
-    EXPECT_NE(errors.find(Host(host_message::kTemplateCommandFailed)), std::string::npos) << errors;
-    EXPECT_NE(errors.find(wrong), std::string::npos) << errors;
-  }
-}
-
-TEST_P(GenerationEndToEndTest, DocumentsThatAreNoTemplateGiveAnErrorPage) {
+TEST_P(GenerationEndToEndTest, TemplatesThatCannotGenerateGiveAnErrorPageSayingWhy) {
   const std::string demo = ReadFile(kDemoTemplate);
+  const std::string heading = Host(host_message::kErrorsWhileGenerating);
+  const std::string failed = Host(host_message::kTemplateCommandFailed);
+  const std::string open = "C:d:FileSys:Directory:FullName=";
   const struct {
     const char* what;
     std::string bytes;
+    Texts said;  // on the error page
   } cases[] = {
-      {"not HTML", "Quarterly figures\x01\x02 & more < less\r\n"},
-      {"empty", ""},
-      {"truncated", demo.substr(0, demo.size() / 2)},
-      {"cut inside a tag", demo.substr(0, demo.find("<table") + 9)},
+      {"unknown display attribute",
+       DemoWith("F:d:FileSys:Directory::FullName:SAA:",
+                "F:d:FileSys:Directory::NoSuchAttribute:SAA:"),
+       {heading + document_.string(), Host(host_message::kDisplayUnreadable), "NoSuchAttribute"}},
+      {"unknown class",
+       DemoWith(open, "C:d:FileSys:NoSuchClass:FullName="),
+       {failed, "C:d:FileSys:NoSuchClass:FullName="}},
+      {"unknown domain",
+       DemoWith(open, "C:d:Kestrel:Directory:FullName="),
+       {failed, "C:d:Kestrel:Directory:FullName="}},
+      // Documents that are no template.
+      {"not HTML", "Quarterly figures\x01\x02 & more < less\r\n", {heading}},
+      {"empty", "", {heading}},
+      {"truncated", demo.substr(0, demo.size() / 2), {heading}},
+      {"cut inside a tag", demo.substr(0, demo.find("<table") + 9), {heading}},
   };
-  for (const auto& bad : cases) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
     fs::remove(errorPage_);
-    EXPECT_EQ(Generate(bad.bytes), 0) << bad.what;
-    ASSERT_TRUE(fs::exists(errorPage_)) << bad.what;
-    EXPECT_NE(ReadFile(errorPage_).find(Host(host_message::kErrorsWhileGenerating)),
-              std::string::npos)
-        << bad.what;
+    EXPECT_EQ(Generate(c.bytes), 0);
+    ASSERT_TRUE(fs::exists(errorPage_));
+    const std::string errors = ReadFile(errorPage_);
+    for (const std::string& said : c.said) {
+      EXPECT_NE(errors.find(said), std::string::npos) << said << " in " << errors;
+    }
   }
 }
 

@@ -97,9 +97,7 @@ class PageEncodingTest : public test_support::DocumentRequestTest {
   fs::path document_ = root_ / "folder.htm", errorPage_ = root_ / "folderERR.htm";
 };
 
-// Each page is written in the code page that its declaration names, whichever way it was
-// generated: the queued page is the synchronous page with the empty-paragraph markup put back
-// (the clean-up that only the queued mode makes), and its text reads back as the template had it.
+// The queued page is the synchronous page plus the queued mode's empty-paragraph clean-up.
 TEST_F(PageEncodingTest, QueuedPageIsTheSynchronousPageInEveryDeclaredEncoding) {
   // Shift_JIS reads byte 0x5C as the backslash, as Windows does, so the "\x2E" escapes in the
   // template's command texts match there as in the other code pages.
@@ -136,9 +134,7 @@ TEST_F(PageEncodingTest, QueuedPageIsTheSynchronousPageInEveryDeclaredEncoding) 
   }
 }
 
-// A code page that the document layer reads but cannot write, and one that it cannot even read:
-// the request fails in both modes with an error page that names it, and no generated page is
-// written in some other encoding than the one it declares.
+// A code page that the document layer reads but cannot write, and one that it cannot even read.
 TEST_F(PageEncodingTest, CodePageThatCannotBeWrittenBackGivesAnErrorPageNamingIt) {
   for (const char* encoding : {"UTF-16X", "x-no-such-code-page"}) {
     for (const char* timeout : {"0", "8000"}) {

@@ -107,10 +107,8 @@ TEST_P(PageSave, NamesAndRecordsThatAreNotUtf8AreConverted) {
   }
 }
 
-// A page far larger than the pieces it is encoded and written in: a disk that fills part way
-// leaves the document whole and no temporary file, and with room every paragraph arrives intact
-// in the template's code page (windows-1252: the euro sign is one byte, a Chinese character a
-// reference), wherever the pieces were cut.
+// A page far larger than the pieces it is encoded and written in (windows-1252: the euro sign is
+// one byte, a Chinese character a reference), wherever the pieces were cut.
 TEST_P(PageSave, ALargePageIsSavedWholeOrNotAtAll) {
   std::string html =
       ReadFile(fs::path(XMLAGENT_TEST_DATA) / "../../golden/demo_folder/template.htm");

@@ -1,7 +1,5 @@
 // Templates as Word and other editors save them in other character sets: a UTF-8 byte-order
-// mark, Word's "Unicode" (UTF-16 with a byte-order mark, either order), a charset in single
-// quotes and HTML5's <meta charset>. Each converts, and a page is generated from it with the
-// right text; a charset that cannot be read is named as the meta tag's.
+// mark, Word's "Unicode" (UTF-16, either order), a charset in single quotes and <meta charset>.
 #include <gtest/gtest.h>
 
 #include <filesystem>

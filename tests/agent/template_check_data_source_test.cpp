@@ -16,6 +16,7 @@
 #include "generate/template_check.h"
 #include "platform/dom/dom_document.h"
 #include "test_support.h"
+#include "tests/kestrel/kestrel_test_support.h"
 
 namespace {
 
@@ -31,30 +32,20 @@ INSERT INTO module VALUES (1, 'root', 'open', 'b', 1, NULL), (2, 'pump', 'open',
 
 // A database whose schema (the first page) reads and whose table pages do not.
 void MakeDatabaseWithUnreadableRows(const fs::path& path) {
-  sqlite3* database = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK);
-  char* message = nullptr;
-  const int result = sqlite3_exec(database, kPlant, nullptr, nullptr, &message);
-  sqlite3_free(message);
-  int pageSize = 0;
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(database, "PRAGMA page_size", -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW)
-    pageSize = sqlite3_column_int(statement, 0);
-  sqlite3_finalize(statement);
-  sqlite3_close(database);
-  ASSERT_EQ(result, SQLITE_OK);
-  ASSERT_GT(pageSize, 0);
+  constexpr size_t kPageSize = 4096;
+  kestrel_test::MakeDatabase(path,
+                             "PRAGMA page_size = " + std::to_string(kPageSize) + ";" + kPlant);
   const auto size = fs::file_size(path);
-  ASSERT_GT(size, static_cast<std::uintmax_t>(pageSize));
+  ASSERT_GT(size, kPageSize);
   std::FILE* file = std::fopen(path.c_str(), "r+b");
   ASSERT_NE(file, nullptr);
-  std::fseek(file, pageSize, SEEK_SET);
-  const std::vector<char> garbage(size - pageSize, '\x7f');
+  std::fseek(file, kPageSize, SEEK_SET);
+  const std::vector<char> garbage(size - kPageSize, '\x7f');
   std::fwrite(garbage.data(), 1, garbage.size(), file);
   std::fclose(file);
 
   // The rows are gone for good: selecting them fails.
+  sqlite3* database = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK);
   EXPECT_NE(sqlite3_exec(database, "SELECT * FROM module", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(database);

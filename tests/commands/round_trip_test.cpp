@@ -225,9 +225,6 @@ std::vector<BadText> BadTexts() {
       {"R:b:Library:Book:s:Library:Shelf:X=books:", QuireStatus(kNavigationError, "Replicator")},
       {books + "Zx", QuireStatus(kSyntaxError, "GeneralPredicate")},
       {books + "::Z:Library:Book::title", QuireStatus(kSyntaxError, "Key")},
-      {books + "::A:Library:Book::title,,", QuireStatus(kSyntaxError, "Key")},
-      {books + "::A:Library:Book::title,,A:Library:Book::code", QuireStatus(kSyntaxError, "Key")},
-      {books + "::,", QuireStatus(kSyntaxError, "Key")},
       {books + "|w:Library", QuireStatus(kSyntaxError, "Source")},
       // Stipulator.
       {"S:a:Library:Author:", QuireStatus(kSyntaxError, "Stipulator")},

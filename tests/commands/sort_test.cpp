@@ -82,7 +82,9 @@ TEST_F(SortTest, MalformedKeysFail) {
   for (const std::string text :
        {"", "U", ":A", ":A:Library:Book", ":A:Library:Book:title", ":,", ":A:Library:Book::title,,",
         ":A:Library:Book::title,,A:Library:Book::code", ":X:Library:Book::title",
-        ":AS:Library:Book::title", ":A:Library:Book:Uauthor:name"}) {
+        ":AS:Library:Book::title", ":A:Library:Book:Uauthor:name",
+        // No attribute name holds a ":": text after the closing one is not part of the key.
+        ":A:Library:Book::title:x", ":A:Library:Book:::"}) {
     QuireStatus status;
     const SortOrder ordering(text, status);
     EXPECT_EQ(status, QuireStatus(kSyntaxError, "Key")) << '"' << text << '"';
@@ -113,12 +115,6 @@ TEST_F(SortTest, KeysReadTheSameWithOrWithoutTheirClosingColon) {
     }
     EXPECT_EQ(withColon.print(status), written);
     EXPECT_EQ(without.print(status), bare);
-  }
-  // No attribute name holds a ":": text after the closing one is not part of the key.
-  for (const std::string text : {":A:Library:Book::title:x", ":A:Library:Book:::"}) {
-    QuireStatus status;
-    const SortOrder ordering(text, status);
-    EXPECT_EQ(status, QuireStatus(kSyntaxError, "Key")) << '"' << text << '"';
   }
 }
 

@@ -228,24 +228,6 @@ TEST_F(ExtensionMembersTest, HugeAndDeeplyNestedFilesEndQuickly) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
 
-// The sample installation's file gives "File" the member that shows a file as HTML: the whole
-// file applies (a member already built into "File" would stop it), and the value is the file.
-TEST_F(ExtensionMembersTest, TheSampleInstallationAddsFormattedTextToFiles) {
-  const std::string sample = XMLAGENT_SOURCE_DIR "/sample";
-  QuireStatus status;
-  testing::internal::CaptureStdout();
-  const std::string log = test_support::CapturedStderr([&] {
-    EXPECT_TRUE(ReadDomainExtensionFile(sample + "/install/domains/DOMAIN.EXT", status));
-  });
-  testing::internal::GetCapturedStdout();
-  ASSERT_TRUE(status.IsOk()) << status.Text() << "\n" << log;
-  EXPECT_FALSE(Class("CsvFile").isUndefined());
-  const QuireObject about = Open("File", sample + "/data/about.htm");
-  const std::string html = Read(about, "FormattedText");
-  EXPECT_NE(html.find("<"), std::string::npos) << html;
-  EXPECT_EQ(html, Read(about, "Text"));
-}
-
 TEST_F(ExtensionMembersTest, ABinaryFileIsRefusedWithoutCopyingItsBytes) {
   std::string bytes = "CLASS A FileSys.File\n";
   for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));

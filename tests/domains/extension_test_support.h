@@ -1,5 +1,5 @@
 // A registry with the file-system domain for the extension-language tests, and a parse of an
-// extension text that keeps its trace, its messages and what it copied.
+// extension text that keeps its trace and its messages.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,7 +24,6 @@ struct Parsed {
   QuireStatus status;
   std::string trace;
   std::string diagnostics;
-  std::string unknown;
 };
 
 class ExtensionTest : public ::testing::Test {
@@ -48,7 +47,6 @@ class ExtensionTest : public ::testing::Test {
     parsed.result = ParseDomainExtensions(text, parsed.status, settings, unknown);
     parsed.trace = trace.str();
     parsed.diagnostics = diagnostics.str();
-    parsed.unknown = unknown.str();
     return parsed;
   }
 

@@ -61,8 +61,7 @@ TEST(Unescape, DecodesHexOctalAndOtherEscapes) {
   for (const auto& row : rows) EXPECT_EQ(Unescape(row.escaped), row.expected) << row.escaped;
 }
 
-// Random texts of all bytes, NUL included: the escapes match the reference and round-trip, also
-// when several threads escape at once.
+// Random texts of all bytes, NUL included.
 TEST(Escaping, RandomBytesMatchTheReferenceAndRoundTripOnConcurrentThreads) {
   constexpr int kThreads = 8;
   std::atomic<int> failures{0};

@@ -17,7 +17,6 @@
 #include "generate/template_annotator.h"
 #include "generate/web_page_generator.h"
 #include "generation_fixture.h"
-#include "model/quire_domain_object.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
@@ -29,6 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::DomNode;
 using test_support::CapturedStderr;
+using test_support::KeyedObject;
 using test_support::TempFolder;
 
 TEST(LinkTextsTest, AnchorNamesKeepLettersAndDigitsFromTheFirstLetter) {
@@ -52,35 +52,6 @@ TEST(LinkTextsTest, ShownTextTakesTheReferenceForKindsTwoAndThree) {
   EXPECT_EQ(ShownValueText("mailto:ann@example.org", reference, 0x03), "mailto:ann");
   EXPECT_EQ(ShownValueText("file:///docs/", reference, 0x03), "No Name");
 }
-
-// A memo is found by its key; its reference names it by its title. A memo without a title has no
-// constructor arguments, so its reference text cannot be built.
-class MemoObject : public QuireDomainObject {
- public:
-  MemoObject(QuireClass cls, std::string key, std::string title)
-      : class_(cls), key_(std::move(key)), title_(std::move(title)) {}
-  QuireClass getClass(QuireStatus& status) const override {
-    status = QuireStatus();
-    return class_;
-  }
-  std::unique_ptr<QuireDomainObject> clone() const override {
-    return std::make_unique<MemoObject>(*this);
-  }
-  void display(QuireStatus& status) const override { status = QuireStatus(); }
-  void getConstructorArguments(QuireArgumentValues& list, bool,
-                               QuireStatus& status) const override {
-    status = QuireStatus();
-    list.clear();
-    if (title_.empty()) return;
-    list = {QuireAttributeValue(QuireAttribute("title", QuireType::STRING, class_), title_)};
-  }
-  const std::string& key() const { return key_; }
-
- private:
-  QuireClass class_;
-  std::string key_;
-  std::string title_;
-};
 
 // Class Memo: key, title, text, url, body (effective type 9) and MemoFormattedText (by its name).
 class MemosDomain : public QuireStandardDomain {
@@ -111,7 +82,13 @@ class MemosDomain : public QuireStandardDomain {
     if (values.size() == 1) {
       const auto found = memos.find(values[0].displayText());
       if (found != memos.end()) {
-        return QuireObject(std::make_unique<MemoObject>(cls, found->first, found->second["title"]));
+        // Its reference names it by its title; without one the reference cannot be built.
+        const std::string& title = found->second["title"];
+        QuireArgumentValues arguments;
+        if (!title.empty()) {
+          arguments.emplace_back(QuireAttribute("title", QuireType::STRING, cls), title);
+        }
+        return QuireObject(std::make_unique<KeyedObject>(cls, found->first, std::move(arguments)));
       }
     }
     status = QuireStatus(kEvaluationError, "Memos: no such memo");
@@ -121,7 +98,7 @@ class MemosDomain : public QuireStandardDomain {
   QuireAttributeValue getAttributeValue(QuireStatus& status, const QuireAttribute& attribute,
                                         const QuireObject& local) override {
     status = QuireStatus();
-    const auto* memo = local.as<MemoObject>();
+    const auto* memo = local.as<KeyedObject>();
     if (memo == nullptr) return QuireAttributeValue();
     std::map<std::string, std::string>& values = memos[memo->key()];
     const auto found = values.find(attribute.name());

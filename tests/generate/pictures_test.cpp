@@ -16,7 +16,6 @@
 #include "generate/web_page_generator.h"
 #include "generation_fixture.h"
 #include "model/picture_request.h"
-#include "model/quire_domain_object.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
 #include "platform/dom/dom_document.h"
@@ -60,28 +59,6 @@ std::string g_diagramPath;
 // The image name the last picture was asked with.
 std::string g_imageName;
 
-class DiagramObject : public QuireDomainObject {
- public:
-  DiagramObject(QuireClass cls, std::string name) : class_(cls), name_(std::move(name)) {}
-  QuireClass getClass(QuireStatus& status) const override {
-    status = QuireStatus();
-    return class_;
-  }
-  std::unique_ptr<QuireDomainObject> clone() const override {
-    return std::make_unique<DiagramObject>(*this);
-  }
-  void display(QuireStatus& status) const override { status = QuireStatus(); }
-  void getConstructorArguments(QuireArgumentValues& list, bool /*flag*/,
-                               QuireStatus& status) const override {
-    status = QuireStatus();
-    list = {QuireAttributeValue(class_.constructorArguments().front(), QuireValue(name_))};
-  }
-
- private:
-  QuireClass class_;
-  std::string name_;
-};
-
 void DiagramPicture(QuireValue& result, const QuireObject& /*object*/, const std::string& imageName,
                     QuireStatus& status) {
   g_imageName = imageName;
@@ -124,8 +101,11 @@ class PicsDomain : public QuireStandardDomain {
   static void MakeDiagram(QuireObject& result, const QuireArgumentValues& values,
                           QuireStatus& status) {
     status = QuireStatus();
-    result = QuireObject(std::make_unique<DiagramObject>(values.front().attribute().getClass(),
-                                                         values.front().textValue()));
+    const QuireClass diagram = values.front().attribute().getClass();
+    const std::string name = values.front().textValue();
+    result = QuireObject(std::make_unique<test_support::KeyedObject>(
+        diagram, name,
+        QuireArgumentValues{{diagram.constructorArguments().front(), QuireValue(name)}}));
   }
 };
 

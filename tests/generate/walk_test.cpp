@@ -1,5 +1,5 @@
 // The generation walk's failures and hand-backs over real folders and record files: an OPEN that
-// cannot be completed, progress, the outline, failing commands, the "Word" domain's refresh and
+// cannot be evaluated, progress, the outline, failing commands, the "Word" domain's refresh and
 // ten thousand records. What pages look like is in tests/golden; the limits are in
 // work_limits_test.
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "commands/command_text.h"
 #include "domains/domain_registry.h"
 #include "foundation/host_hooks.h"
 #include "foundation/quire_status.h"
@@ -25,7 +24,8 @@
 namespace {
 
 using platform::DomNode;
-
+using test_support::kFilesByName;
+using test_support::Span;
 using test_support::TempFolder;
 
 struct RecordingSink : ProgressSink {
@@ -58,11 +58,6 @@ class WordDomain : public QuireStandardDomain {
 // Command texts over the file-system domain.
 std::string OpenFolder(const std::string& variable, const std::string& path) {
   return "C:" + variable + ":FileSys:Directory:FullName=" + path;
-}
-const char* const kFilesByName =
-    "R:f:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleName";
-std::string Span(const std::string& command, const std::string& content = "x") {
-  return std::string("<span ") + kCommandAttribute + "=\"" + command + "\">" + content + "</span>";
 }
 std::string ShowName(const std::string& variable, const std::string& className = "File") {
   return Span("F:" + variable + ":FileSys:" + className + "::SimpleName:SAA:", "&lt;Name&gt;");
@@ -118,12 +113,6 @@ class WalkTest : public test_support::GenerationFixture<false> {
   std::unique_ptr<ErrorCollector> errors;
   std::optional<std::string> outline;
 };
-
-TEST_F(WalkTest, OpenCompletedFromALocatorOfAnotherDomainStaysAsWrittenAndFails) {
-  const std::string page =
-      Span("C:d:FileSys:Directory:FullName=") + "<p>" + ShowName("d", "Directory") + "</p>";
-  EXPECT_FALSE(Generate(page, "Kestrel:Directory:FullName=" + Folder("list")).IsOk());
-}
 
 TEST_F(WalkTest, ProgressRunsOverBothMastersOfFourObjects) {
   folder.Write("list/d.txt", "d");

@@ -26,14 +26,10 @@
 namespace {
 
 using test_support::Count;
+using test_support::kFilesByName;
+using test_support::Span;
 
-constexpr char kFiles[] =
-    "R:f:FileSys:File:d:FileSys:Directory:N=Contents:::A:FileSys:DirectoryObject::SimpleName";
 constexpr char kRecords[] = "R:r:FileSys:FileRecord:t:FileSys:File:N=Records:";
-
-std::string Span(const std::string& command, const std::string& content = "x") {
-  return "<span QuireQuery=\"" + command + "\">" + content + "</span>";
-}
 
 class WorkLimits : public test_support::GenerationFixture<false> {
  protected:
@@ -94,12 +90,13 @@ std::string NestedRepeats(int levels, const std::string& inner) {
 }
 
 TEST_F(WorkLimits, RepeatOverMoreObjectsThanMaxRepeatObjects) {
-  const std::string page = OpenList() + Span("M:files", Span(kFiles, "<p>f</p>"));
+  const std::string page = OpenList() + Span("M:files", Span(kFilesByName, "<p>f</p>"));
   EXPECT_EQ(Generate(page, platform::kMaxRepeatObjectsKey, "3"), "");
   EXPECT_TRUE(ok_);
   const std::string errors = Generate(page, platform::kMaxRepeatObjectsKey, "2");
   EXPECT_FALSE(ok_);
-  EXPECT_NE(errors.find("REPEAT (" + std::string(kFiles) + ") lists 3 objects"), std::string::npos)
+  EXPECT_NE(errors.find("REPEAT (" + std::string(kFilesByName) + ") lists 3 objects"),
+            std::string::npos)
       << errors;
   EXPECT_NE(errors.find("MaxRepeatObjects (2)"), std::string::npos) << errors;
 
@@ -120,15 +117,15 @@ TEST_F(WorkLimits, RepeatOverMoreObjectsThanMaxRepeatObjects) {
 // Nested REPEATs multiply the page: three levels over three files make 39 copies.
 TEST_F(WorkLimits, NestedRepeatsStopWhenThePagePassesMaxPageBytes) {
   const std::string row = "<p>" + std::string(200, 'x') + "</p>";
-  const std::string level3 = Span("M:c", Span(kFiles, row));
-  const std::string level2 = Span("M:b", Span(kFiles, row + level3));
-  const std::string page = OpenList() + Span("M:a", Span(kFiles, row + level2));
+  const std::string level3 = Span("M:c", Span(kFilesByName, row));
+  const std::string level2 = Span("M:b", Span(kFilesByName, row + level3));
+  const std::string page = OpenList() + Span("M:a", Span(kFilesByName, row + level2));
   EXPECT_EQ(Generate(page, platform::kMaxPageBytesKey, ""), "");
   EXPECT_TRUE(ok_);
   const std::string errors = Generate(page, platform::kMaxPageBytesKey, "5000");
   EXPECT_FALSE(ok_);
   EXPECT_NE(errors.find("The generated page grows past MaxPageBytes (5000) bytes at REPEAT (" +
-                        std::string(kFiles) + ")"),
+                        std::string(kFilesByName) + ")"),
             std::string::npos)
       << errors;
 }

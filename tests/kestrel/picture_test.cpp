@@ -1,5 +1,4 @@
-// Picture export: format conversion and scaling through libgd, bytes as they are, and BLOBs
-// that hold no picture.
+// Picture export: format conversion and scaling through libgd, and BLOBs that hold no picture.
 #include "kestrel_test_support.h"
 
 namespace {
@@ -9,11 +8,10 @@ using namespace kestrel_test;
 class KestrelPicture : public ::testing::Test {
  protected:
   void SetUp() override {
-    png_ = MakePng(200, 100);
     MakeDatabase(store_.Path("gallery.db"),
                  "CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, Photo BLOB);\n"
                  "INSERT INTO item VALUES (1, 'flag', x'" +
-                     Hex(png_) + "'), (2, 'text', x'" + Hex("just some text") +
+                     Hex(MakePng(200, 100)) + "'), (2, 'text', x'" + Hex("just some text") +
                      "'), (3, 'none', NULL);\n");
     session_ = OpenStore(store_.Path());
   }
@@ -27,7 +25,6 @@ class KestrelPicture : public ::testing::Test {
   }
 
   test_support::TempFolder store_{"kestrel_picture"};
-  std::string png_;
   std::shared_ptr<kestrel::Session> session_;
 };
 
@@ -62,15 +59,10 @@ TEST_F(KestrelPicture, ConvertsAndScalesKeepingTheAspectRatio) {
   gdImageDestroy(image);
 }
 
-TEST_F(KestrelPicture, AsIsKeepsTheBytesAndOtherFormatsWritePng) {
-  auto flag = session_->ArtifactById("gallery:item:id=1");
-  flag->ExportPicture(Settings("same.bin", "asis"));
-  EXPECT_EQ(ReadFile(store_.Path("same.bin")), png_);
-  flag->ExportPicture(Settings("vector.wmf", "wmf"));
-  const std::string written = ReadFile(store_.Path("vector.wmf"));
-  EXPECT_EQ(written.substr(0, 8), "\x89PNG\r\n\x1A\n");
-  flag->ExportPicture(Settings("plain.bmp", "bmp"));
-  EXPECT_EQ(ReadFile(store_.Path("plain.bmp")).substr(0, 2), "BM");
+// A format that the component cannot write comes as png.
+TEST_F(KestrelPicture, OtherFormatsWritePng) {
+  session_->ArtifactById("gallery:item:id=1")->ExportPicture(Settings("vector.wmf", "wmf"));
+  EXPECT_EQ(ReadFile(store_.Path("vector.wmf")).substr(0, 8), "\x89PNG\r\n\x1A\n");
 }
 
 TEST_F(KestrelPicture, ABlobWithoutAPictureIsAnErrorNamingTheArtifact) {

@@ -1,6 +1,4 @@
-// The whole-file reader and the replace-by-rename writer take regular files only: folders, named
-// pipes and devices are refused without blocking and left as they are, and a file beyond the size
-// limit is not read.
+// The whole-file reader and the replace-by-rename writer take regular files only.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>

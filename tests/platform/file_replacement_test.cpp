@@ -1,5 +1,4 @@
-// A replaced file keeps the mode and owner of the file it replaces, and a file without write
-// permission for its owner is not replaced, even for a process that may write any file.
+// A file without write permission for its owner is not replaced, even by a process that may.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,12 +66,7 @@ TEST(FileReplacement, RefusesAFileWithoutWritePermissionForItsOwner) {
   EXPECT_EQ(ReadFile(folder.Path("new.htm")), "page");
 }
 
-}  // namespace
-
-namespace {
-
-// The full disk as tests fake it: after the bytes allowed, writes fail with ENOSPC, the target
-// keeps what it had and no temporary file is left.
+// The full disk as tests fake it: after the bytes allowed, writes fail with ENOSPC.
 TEST(FileReplacement, AFullDiskLeavesTheTargetAsItWas) {
   TempFolder folder("file_replacement");
   const std::string path = folder.Write("page.htm", "template");

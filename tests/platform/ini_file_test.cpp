@@ -69,8 +69,6 @@ TEST(IniFile, OddLinesAreSkippedAndTheRestKeepsFileOrder) {
   EXPECT_FALSE(file.Sections()[1].entries[1].value.has_value()) << "flag has no value";
 }
 
-// A line longer than the limit of a line is left out, and named on the error stream; a line at
-// the limit is read.
 TEST(IniFile, LinesPastTheLineLimitAreLeftOut) {
   const std::string atLimit = "k=" + std::string(kMaxTextLineBytes - 2, 'v');
   const std::string text =

@@ -1,5 +1,4 @@
-// The log's bounds: a message that echoes long input is cut in the line, and a watched log file
-// is rotated into one previous file before it passes its size limit.
+// The log's bounds: the length of a line and the size of a watched log file.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -80,8 +80,7 @@ TEST_F(ScriptRunnerTest, LargeOutputIsReadWhole) {
   EXPECT_EQ(output.find_first_not_of('x'), std::string::npos);
 }
 
-// The output is one value: up to MaxDataFileBytes it is read, past it the command fails with the
-// limit named and nothing of the output is kept.
+// The output is one value: past MaxDataFileBytes none of it is kept.
 TEST_F(ScriptRunnerTest, OutputPastMaxDataFileBytesFailsTheCommand) {
   platform::ClearInitParametersForTesting();
   platform::BindInitParameter(platform::kMaxDataFileBytesKey, "1000");

@@ -24,6 +24,10 @@ namespace {
 
 const std::string kTrackerFile = XMLAGENT_SOURCE_DIR "/sample/data/issues/issues.csv";
 const std::string kPictures = XMLAGENT_SOURCE_DIR "/sample/data/issues/";
+// The first lines of a tracker's issue and people files.
+const std::string kIssuesHeader =
+    "Key,Title,Estimate,Votes,Open,Assignee,Related,Screenshot,Description\n";
+const std::string kPeopleHeader = "Login,Name,Email,Avatar\n";
 
 // A fresh folder under the temporary folder, removed at the end. (The program links nothing of
 // the agent, so it keeps its own helper.)
@@ -213,14 +217,11 @@ TEST_F(IssuesLibraryTest, DescribesPicturesByPathFormatAndSizeInInches) {
 
 TEST_F(IssuesLibraryTest, EncodesBlanksAndBackslashesInArgumentsBothWays) {
   TempFolder folder("issues library");  // a blank in the tracker's path too
-  folder.Write("people.csv", "Login,Name,Email,Avatar\nme,Me,,\n");
+  folder.Write("people.csv", kPeopleHeader + "me,Me,,\n");
   const std::string file =
-      folder.Write("list.csv",
-                   "Key,Title,Estimate,Votes,Open,Assignee,Related,Screenshot,Description\n"
-                   "a b\\c,Odd key,1,1,yes,me,,,<p>x</p>\n");
+      folder.Write("list.csv", kIssuesHeader + "a b\\c,Odd key,1,1,yes,me,,,<p>x</p>\n");
 
   // Sent as a, "\x20", b, "\x5C", c; the identifier and "#Decompose#" keep that form.
-  ASSERT_EQ(Encode("a b\\c"), "a\\x20b\\x5Cc");
   const std::string id = Value("#Construct2# Issue " + Encode(file) + " a\\x20b\\x5Cc");
   EXPECT_EQ(id.find(' '), std::string::npos) << id;
   EXPECT_EQ(Value("Key " + id), "a b\\c");
@@ -242,14 +243,12 @@ TEST_F(IssuesLibraryTest, DisplayedObjectBecomesTheSelection) {
 TEST_F(IssuesLibraryTest, RefreshRereadsTheFilesAndCleanForgetsEveryObject) {
   ASSERT_TRUE(Ask("#Clean#").success);  // trackers of other tests may be gone from the disk
   TempFolder folder("issues_refresh");
-  folder.Write("people.csv", "Login,Name,Email,Avatar\n");
-  const std::string header =
-      "Key,Title,Estimate,Votes,Open,Assignee,Related,Screenshot,Description\n";
-  const std::string file = folder.Write("issues.csv", header + "X-1,Before,1,0,yes,,,,\n");
+  folder.Write("people.csv", kPeopleHeader);
+  const std::string file = folder.Write("issues.csv", kIssuesHeader + "X-1,Before,1,0,yes,,,,\n");
   const std::string tracker = Value("#Connect# Tracker " + Encode(file));
   const std::string x1 = Value("#Construct# Issue X-1");
 
-  std::ofstream(file, std::ios::trunc) << header << "X-1,After,1,0,yes,,,,\n";
+  std::ofstream(file, std::ios::trunc) << kIssuesHeader << "X-1,After,1,0,yes,,,,\n";
   EXPECT_TRUE(Ask("#Refresh#").success);
   EXPECT_EQ(Value("Title " + x1), "After");  // the identifier still names the issue
 
@@ -264,7 +263,7 @@ TEST_F(IssuesLibraryTest, RefreshRereadsTheFilesAndCleanForgetsEveryObject) {
   const Reply gone = Ask("Title " + x1);
   EXPECT_FALSE(gone.success);
   EXPECT_NE(gone.text.find("no longer open"), std::string::npos) << gone.text;
-  std::ofstream(file) << header;
+  std::ofstream(file) << kIssuesHeader;
   EXPECT_NE(Value("#Connect# Tracker " + Encode(file)), tracker);  // numbers are not reused
 }
 
@@ -296,8 +295,6 @@ TEST_F(IssuesLibraryTest, FailsWithAReasonForWhatItDoesNotKnow) {
 
 TEST_F(IssuesLibraryTest, ReportsTheFileAndLineOfBadData) {
   TempFolder folder("issues_bad");
-  const std::string header =
-      "Key,Title,Estimate,Votes,Open,Assignee,Related,Screenshot,Description\n";
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"A,t,1,1,yes,,,,\nA,u,1,1,yes,,,,\n", "issues.csv:3: the Key \"A\" is there twice"},
       {"A,t,lots,1,yes,,,,\n", "issues.csv:2: Estimate and Votes must be numbers"},
@@ -311,9 +308,8 @@ TEST_F(IssuesLibraryTest, ReportsTheFileAndLineOfBadData) {
   for (const auto& [rows, reason] : cases) {
     // A new folder each time: a file already read would be read again only when its time moves.
     const std::string file =
-        folder.Write("r" + std::to_string(round) + "/issues.csv", header + rows);
-    folder.Write("r" + std::to_string(round++) + "/people.csv",
-                 "Login,Name,Email,Avatar\nme,Me,,\n");
+        folder.Write("r" + std::to_string(round) + "/issues.csv", kIssuesHeader + rows);
+    folder.Write("r" + std::to_string(round++) + "/people.csv", kPeopleHeader + "me,Me,,\n");
     const Reply reply = Ask("#Connect# Tracker " + Encode(file));
     EXPECT_FALSE(reply.success) << rows;
     EXPECT_NE(reply.text.find(reason), std::string::npos) << rows << " -> " << reply.text;
