@@ -1,6 +1,6 @@
 // The frame of the generation tests: the sample host strings and the file-system domain loaded
-// once, and the init parameters cleared around each test, with warnings logged when asked; the
-// command elements of the templates; and the objects of the tests' own domains.
+// once, and the init parameters cleared around each test, with warnings logged when asked; and the
+// command elements of the templates.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,14 +8,13 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 
 #include "commands/command_text.h"
 #include "domains/domain_registry.h"
 #include "domains/file_sys_domain.h"
-#include "model/quire_domain_object.h"
 #include "platform/config.h"
 #include "platform/log.h"
+#include "tests/common/keyed_object.h"
 #include "tests/common/test_support.h"
 
 namespace test_support {
@@ -34,33 +33,6 @@ inline constexpr char kFilesByName[] =
 inline std::string Span(const std::string& command, const std::string& content = "x") {
   return std::string("<span ") + kCommandAttribute + "=\"" + command + "\">" + content + "</span>";
 }
-
-// An object of a test domain: its class, its key and the values that identify it (none: its
-// reference text cannot be built).
-class KeyedObject : public QuireDomainObject {
- public:
-  KeyedObject(QuireClass cls, std::string key, QuireArgumentValues arguments)
-      : class_(cls), key_(std::move(key)), arguments_(std::move(arguments)) {}
-  QuireClass getClass(QuireStatus& status) const override {
-    status = QuireStatus();
-    return class_;
-  }
-  std::unique_ptr<QuireDomainObject> clone() const override {
-    return std::make_unique<KeyedObject>(*this);
-  }
-  void display(QuireStatus& status) const override { status = QuireStatus(); }
-  void getConstructorArguments(QuireArgumentValues& list, bool,
-                               QuireStatus& status) const override {
-    status = QuireStatus();
-    list = arguments_;
-  }
-  const std::string& key() const { return key_; }
-
- private:
-  QuireClass class_;
-  std::string key_;
-  QuireArgumentValues arguments_;
-};
 
 // `logWarnings` binds "debugLevel" 3 for each test, so that warnings reach the log.
 template <bool logWarnings = true>

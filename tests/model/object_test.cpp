@@ -15,38 +15,16 @@
 #include "model/quire_object.h"
 #include "model/quire_standard_domain.h"
 #include "platform/config.h"
+#include "tests/common/keyed_object.h"
 #include "tests/common/test_support.h"
 
 namespace {
 
 using test_support::CapturedStderr;
-
-// An object that is its class and its identifying values.
-class TestObject : public QuireDomainObject {
- public:
-  TestObject(QuireClass cls, QuireArgumentValues values) : cls_(cls), values_(std::move(values)) {}
-  QuireClass getClass(QuireStatus& status) const override {
-    status = QuireStatus();
-    return cls_;
-  }
-  std::unique_ptr<QuireDomainObject> clone() const override {
-    return std::make_unique<TestObject>(*this);
-  }
-  void display(QuireStatus& status) const override { status = QuireStatus(); }
-  void getConstructorArguments(QuireArgumentValues& list, bool,
-                               QuireStatus& status) const override {
-    status = QuireStatus();
-    list = values_;
-  }
-  const QuireArgumentValues& values() const { return values_; }
-
- private:
-  QuireClass cls_;
-  QuireArgumentValues values_;
-};
+using test_support::KeyedObject;
 
 QuireObject Make(const QuireClass& cls, QuireArgumentValues values = {}) {
-  return QuireObject(std::make_unique<TestObject>(cls, std::move(values)));
+  return QuireObject(std::make_unique<KeyedObject>(cls, "", std::move(values)));
 }
 
 class TestDomain : public QuireStandardDomain {
@@ -68,7 +46,7 @@ QuireAbstractDomain& FindTestDomain(QuireStatus& status, const std::string& name
 // Reads the first value's text.
 void ReadFirst(QuireValue& result, const QuireObject& object, QuireStatus& status) {
   status = QuireStatus();
-  result = QuireValue(object.as<TestObject>()->values().at(0).textValue());
+  result = QuireValue(object.as<KeyedObject>()->arguments().at(0).textValue());
 }
 // The constructor entry of a class: an object of it with the values.
 template <QuireClass* cls>
@@ -159,7 +137,7 @@ TEST_F(ObjectTest, ReferenceTextRoundTripsThroughMakeObject) {
   const QuireObject made = QuireObject::makeObject(reference, status);
   ASSERT_TRUE(status.IsOk()) << status.Text();
   EXPECT_EQ(made, item);
-  EXPECT_EQ(made.as<TestObject>()->values()[0].textValue(), "a b:c,d=e\\f");
+  EXPECT_EQ(made.as<KeyedObject>()->arguments()[0].textValue(), "a b:c,d=e\\f");
   EXPECT_NE(made, Item("a b:c,d=e\\f", 3.0f));
 }
 
