@@ -361,7 +361,7 @@ std::vector<std::string> RowBottomBorders(const DomNode& templateRow) {
 
 bool ApplyRowBottomBorders(const DomNode& table, const std::vector<std::string>& borders) {
   bool borderless = false;
-  for (const DomNode& row : table.selectNodes(".//tr")) {
+  for (const DomNode& row : table.descendantsNamed("tr")) {
     size_t position = 0;
     for (const DomNode& cell : StyledCells(row)) {
       const size_t index = position++;

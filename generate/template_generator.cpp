@@ -593,7 +593,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
 
   if (layout.tableMode) {
     if (IsElementNamed(layout.container, "table")) ShowElement(layout.container);
-    for (const DomNode& table : layout.container.selectNodes(".//table")) ShowElement(table);
+    for (const DomNode& table : layout.container.descendantsNamed("table")) ShowElement(table);
   }
   // The template of the copies stays, hidden: an OMIT or OTHERWISE LIMIT may ask it again.
   HideElement(repeat);

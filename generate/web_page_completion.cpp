@@ -72,9 +72,20 @@ DomNode EnsureScriptBlock(DomDocument& page, const DomNode& head) {
   return head.insertBefore(script, head.firstChild());
 }
 
+bool IsBelow(const DomNode& node, const DomNode& top) {
+  for (DomNode up = node.parentNode(); up; up = up.parentNode()) {
+    if (up == top) return true;
+  }
+  return false;
+}
+
 // The hidden form through which the portal's script posts its navigation; one per page.
-void EnsurePortalForm(DomDocument& page, const DomNode& body) {
-  if (body.selectSingleNode(".//form[@name='portal']")) return;
+// `marked` holds the page's elements with a name, among them any form the page has.
+void EnsurePortalForm(DomDocument& page, const DomNode& body, const platform::DomNodeList& marked) {
+  for (const DomNode& form : marked) {
+    if (form.nodeName() == "form" && form.getAttribute("name") == "portal" && IsBelow(form, body))
+      return;
+  }
   const DomNode form = ElementWith(page, "form", {{"name", "portal"}, {"method", "POST"}});
   form.appendChild(
       ElementWith(page, "input", {{"type", "hidden"}, {"name", "operation"}, {"value", "same"}}));
@@ -85,17 +96,18 @@ void EnsurePortalForm(DomDocument& page, const DomNode& body) {
   body.insertBefore(form, body.firstChild());
 }
 
-// The page's own script file, "<template name>.js", after the script block.
-void AddScriptFile(DomDocument& page, const DomNode& head, const DomNode& scriptBlock,
-                   const std::string& source) {
+// The page's own script file, "<template name>.js", after the script block; the element added,
+// or the null handle when the page already has it.
+DomNode AddScriptFile(DomDocument& page, const DomNode& head, const DomNode& scriptBlock,
+                      const std::string& source) {
   for (const DomNode& script : head.selectNodes("script")) {
-    if (script.getAttribute("src") == source) return;
+    if (script.getAttribute("src") == source) return {};
   }
   const DomNode script =
       ElementWith(page, "script", {{"language", "javaScript"}, {"type", "text/javascript"}});
   script.setAttribute("src", source);
   script.appendChild(page.createComment(""));
-  head.insertBefore(script, scriptBlock.nextSibling());
+  return head.insertBefore(script, scriptBlock.nextSibling());
 }
 
 // The path of a file in the companion folder relative to the page ("./plan_files/image001.gif"),
@@ -122,17 +134,15 @@ std::string RelativeCompanionPath(const std::string& source, const std::string& 
   return {};
 }
 
-void RewriteCompanionPaths(const DomNode& root, const std::string& companionFolder) {
-  // What ".//v:imagedata[@src]", ".//img[@src]", ".//SCRIPT[@src]" and ".//script[@src]" select,
-  // in one walk of the page: each element's path is rewritten on its own, so the order of the four
-  // kinds does not matter.
-  for (const DomNode& element : root.descendantsWithAttribute("src")) {
-    const std::string name = element.nodeName();
-    if (name != "v:imagedata" && name != "img" && name != "SCRIPT" && name != "script") continue;
-    const std::string relative =
-        RelativeCompanionPath(element.getAttribute("src"), companionFolder);
-    if (!relative.empty()) element.setAttribute("src", relative);
-  }
+// What ".//v:imagedata[@src]", ".//img[@src]", ".//SCRIPT[@src]" and ".//script[@src]" select,
+// taken from the page's elements with a source among `marked`: each element's path is rewritten
+// on its own, so the order of the four kinds does not matter.
+void RewriteCompanionPath(const DomNode& element, const std::string& companionFolder) {
+  if (!element.hasAttribute("src")) return;
+  const std::string name = element.nodeName();
+  if (name != "v:imagedata" && name != "img" && name != "SCRIPT" && name != "script") return;
+  const std::string relative = RelativeCompanionPath(element.getAttribute("src"), companionFolder);
+  if (!relative.empty()) element.setAttribute("src", relative);
 }
 
 // A script call's first argument and what follows it up to the end of the call.
@@ -173,9 +183,11 @@ bool ParseCall(const std::string& href, CallArguments& call) {
 }
 
 // Every link that calls the portal's page script becomes an entry of the outline, and its call
-// is written again with the escaped target, so that no text of the page breaks out of it.
-void RegisterPortalLinks(WebPageGenerator& generator, const DomNode& root) {
-  for (const DomNode& link : root.descendantsWithAttribute("href", "a")) {
+// is written again with the escaped target, so that no text of the page breaks out of it. The
+// links are the a elements with an href among `marked`.
+void RegisterPortalLinks(WebPageGenerator& generator, const platform::DomNodeList& marked) {
+  for (const DomNode& link : marked) {
+    if (link.nodeName() != "a" || !link.hasAttribute("href")) continue;
     const std::string href = link.getAttribute("href");
     const std::string lower = LowercaseCopy(href);
     const bool getPage = StartsWith(lower, kGetPage);
@@ -236,11 +248,17 @@ bool WebPageGenerator::completePage(const RequestTexts& /*request*/) {
     }
     const DomNode head = HeadOf(*page, root);
     const DomNode scriptBlock = EnsureScriptBlock(*page, head);
+    // One walk of the page finds what the steps below look at: forms, sources and links. What
+    // the steps add themselves is a form without any and the page's script file.
+    const platform::DomNodeList marked = root.descendantsWithAnyAttribute({"name", "src", "href"});
     const DomNode pageBody = body();
-    if (pageBody) EnsurePortalForm(*page, pageBody);
-    AddScriptFile(*page, head, scriptBlock, BaseName(templatePath()) + ".js");
-    RewriteCompanionPaths(root, companionFolder());
-    RegisterPortalLinks(*this, root);
+    if (pageBody) EnsurePortalForm(*page, pageBody, marked);
+    const DomNode scriptFile =
+        AddScriptFile(*page, head, scriptBlock, BaseName(templatePath()) + ".js");
+    const std::string folder = companionFolder();
+    for (const DomNode& element : marked) RewriteCompanionPath(element, folder);
+    if (scriptFile) RewriteCompanionPath(scriptFile, folder);
+    RegisterPortalLinks(*this, marked);
   } catch (const platform::ComError&) {
     setStatus(CurrentExceptionStatus("Page completion: "));
     return false;

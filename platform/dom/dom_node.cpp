@@ -585,6 +585,40 @@ DomNodeList DomNode::selectNodes(const std::string& pattern) const {
   return DomNodeList(tree_, std::move(found));
 }
 
+namespace {
+
+// Hands each node below the walk's top to `wanted`, passing by the parking element's subtree.
+// pugixml's own traversal follows its tree without a call per step, where a loop of first_child,
+// next_sibling and parent would make several out-of-line calls for every node.
+template <class Wanted>
+class DescendantCollector : public pugi::xml_tree_walker {
+ public:
+  DescendantCollector(Wanted& wanted, pugi::xml_node parking, std::vector<pugi::xpath_node>& found)
+      : wanted_(wanted), parking_(parking), found_(found) {}
+
+  bool for_each(pugi::xml_node& node) override {
+    if (parking_) {
+      const int level = depth();
+      if (parkedBelow_ >= 0 && level > parkedBelow_) return true;
+      parkedBelow_ = -1;
+      if (node == parking_) {
+        parkedBelow_ = level;
+        return true;
+      }
+    }
+    if (wanted_(node)) found_.emplace_back(node);
+    return true;
+  }
+
+ private:
+  Wanted& wanted_;
+  const pugi::xml_node parking_;  // null unless the walk starts at the document
+  std::vector<pugi::xpath_node>& found_;
+  int parkedBelow_ = -1;  // the parking element's depth while inside its subtree
+};
+
+}  // namespace
+
 // The nodes below `top` (and `top` itself when `withSelf`) that `wanted` takes, in document
 // order. An attribute has no descendants; the parking element's children are each out of its
 // scope, and only a walk from the document meets the parking element, which it passes by.
@@ -594,25 +628,10 @@ std::vector<pugi::xpath_node> DomTree::Descendants(pugi::xml_node top, bool with
   std::vector<pugi::xpath_node> found;
   if (!top || (parking && top == parking)) return found;
   if (withSelf && wanted(top)) found.emplace_back(top);
-  // Every pugixml call is out of line, so the loop asks each node for its neighbours once.
-  const bool hasParking = static_cast<bool>(parking);
-  pugi::xml_node at = top.first_child();
-  while (at) {
-    if (!hasParking || at != parking) {
-      if (wanted(at)) found.emplace_back(at);
-      if (const pugi::xml_node child = at.first_child()) {
-        at = child;
-        continue;
-      }
-    }
-    pugi::xml_node next = at.next_sibling();
-    while (!next) {
-      at = at.parent();
-      if (!at || at == top) return found;
-      next = at.next_sibling();
-    }
-    at = next;
-  }
+  const pugi::xml_node parkingBelow =
+      parking && top.type() == pugi::node_document ? parking : pugi::xml_node();
+  DescendantCollector<Wanted> collector(wanted, parkingBelow, found);
+  top.traverse(collector);
   return found;
 }
 
@@ -651,6 +670,32 @@ DomNodeList DomNode::descendantsWithAttribute(const std::string& attribute,
       if (carried[0] == name[0] && std::strcmp(carried, name) == 0) return true;
     }
     return false;
+  };
+  return DomNodeList(tree_, tree_->Descendants(node_, false, wanted));
+}
+
+DomNodeList DomNode::descendantsWithAnyAttribute(
+    std::initializer_list<const char*> attributes) const {
+  Require("descendantsWithAnyAttribute");
+  if (IsAttribute()) return DomNodeList(tree_, {});
+  const auto wanted = [attributes](const pugi::xml_node node) {
+    if (node.type() != pugi::node_element) return false;
+    for (pugi::xml_attribute at = node.first_attribute(); at; at = at.next_attribute()) {
+      const char* const carried = at.name();
+      for (const char* const name : attributes) {
+        if (carried[0] == name[0] && std::strcmp(carried, name) == 0) return true;
+      }
+    }
+    return false;
+  };
+  return DomNodeList(tree_, tree_->Descendants(node_, false, wanted));
+}
+
+DomNodeList DomNode::descendantsNamed(const char* element) const {
+  Require("descendantsNamed");
+  if (IsAttribute()) return DomNodeList(tree_, {});
+  const auto wanted = [element](const pugi::xml_node node) {
+    return node.type() == pugi::node_element && std::strcmp(node.name(), element) == 0;
   };
   return DomNodeList(tree_, tree_->Descendants(node_, false, wanted));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
@@ -125,15 +126,21 @@ class DomNode {
   // compile or does not select nodes raises ComError(kE_INVALIDARG).
   DomNodeList selectNodes(const std::string& pattern) const;
   DomNode selectSingleNode(const std::string& pattern) const;
-  // What selectNodes(".//*[@attribute]") gives, or with `element`
-  // selectNodes(".//element[@attribute]"): the descendant elements carrying the attribute, in
-  // document order. A walk of the subtree, without an XPath evaluation.
   // The descendant nodes of one type in document order, preceded by the node itself when
   // `withSelf` and it is of that type. kDomText takes text and CDATA nodes, as XPath's text()
   // does. A walk of the subtree, without an XPath evaluation.
   DomNodeList descendantsOfType(int32_t type, bool withSelf = false) const;
+  // What selectNodes(".//*[@attribute]") gives, or with `element`
+  // selectNodes(".//element[@attribute]"): the descendant elements carrying the attribute, in
+  // document order. A walk of the subtree, without an XPath evaluation.
   DomNodeList descendantsWithAttribute(const std::string& attribute,
                                        const char* element = nullptr) const;
+  // The descendant elements carrying at least one of the attributes, in document order: one walk
+  // where a query per attribute would make several.
+  DomNodeList descendantsWithAnyAttribute(std::initializer_list<const char*> attributes) const;
+  // What selectNodes(".//element") gives: the descendant elements with that tag name (as
+  // written), in document order. A walk of the subtree, without an XPath evaluation.
+  DomNodeList descendantsNamed(const char* element) const;
 
  private:
   friend class DomDocument;

@@ -91,9 +91,9 @@ TEST_F(DomNodeTest, RemovedNodeIsParkedUsableAndOutOfReachOfTheDocument) {
             "<!--c-->");
 }
 
-// The walk gives what the query ".//*[@q]" (or ".//span[@q]") gives: descendants only, in
-// document order, by exact names, never a detached node from the document, nothing below an
-// attribute handle.
+// The walks give what the queries ".//*[@q]", ".//span[@q]", ".//span" and ".//*[@Q or @qr]"
+// give: descendants only, in document order, by exact names, never a detached node from the
+// document, nothing below an attribute handle.
 TEST_F(DomNodeTest, DescendantsWithAttributeMatchTheQueryTheyReplace) {
   Load(
       "<r q=\"top\"><span q=\"1\"><b q=\"2\"><span q=\"3\"/></b><SPAN q=\"4\"/>"
@@ -115,10 +115,16 @@ TEST_F(DomNodeTest, DescendantsWithAttributeMatchTheQueryTheyReplace) {
     EXPECT_EQ(names(from.descendantsWithAttribute("q", "span")),
               names(from.selectNodes(".//span[@q]")))
         << from.xml();
+    EXPECT_EQ(names(from.descendantsNamed("span")), names(from.selectNodes(".//span")))
+        << from.xml();
+    EXPECT_EQ(names(from.descendantsWithAnyAttribute({"Q", "qr"})),
+              names(from.selectNodes(".//*[@Q or @qr]")))
+        << from.xml();
   }
   EXPECT_EQ(r.descendantsWithAttribute("q").length(), 6u);
   EXPECT_EQ(detached.descendantsWithAttribute("q").item(0).getAttribute("q"), "inside");
   EXPECT_EQ(r.selectSingleNode("@q").descendantsWithAttribute("q").length(), 0u);
+  EXPECT_EQ(r.selectSingleNode("@q").descendantsNamed("span").length(), 0u);
 }
 
 // The same for the walks by node type that stand in for ".//text()", ".//comment()" and
