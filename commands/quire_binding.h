@@ -3,8 +3,11 @@
 // wanted name (case-sensitive).
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/general_source.h"
@@ -15,6 +18,9 @@ class QuireBinding {
  public:
   QuireBinding(const GeneralSource& source, const QuireObject& object, int32_t level = 0)
       : source_(source), object_(object), level_(level) {}
+  // Takes the command over instead of cloning it.
+  QuireBinding(GeneralSource&& source, const QuireObject& object, int32_t level = 0)
+      : source_(std::move(source)), object_(object), level_(level) {}
 
   const GeneralSource& source() const { return source_; }
   const QuireObject& object() const { return object_; }
@@ -41,6 +47,11 @@ class QuireBindingList {
   // Adds `binding` in front, so that it hides earlier bindings of the same variable.
   void prepend(QuireBinding binding);
   void removeLast() { bindings_.pop_back(); }
+  // Removes the `count` bindings in front (all of them when there are fewer).
+  void removeFirst(std::size_t count) {
+    bindings_.erase(bindings_.begin(),
+                    bindings_.begin() + static_cast<std::ptrdiff_t>(std::min(count, size())));
+  }
   std::size_t size() const { return bindings_.size(); }
   const QuireBinding& operator[](std::size_t index) const { return bindings_[index]; }
 

@@ -55,17 +55,21 @@ bool IsElementNamed(const DomNode& node, const std::string& name) {
 }
 
 // Puts the object context back as it was when the scope began: the bindings pushed for one
-// object (and any OPEN inside its copy) end with it.
+// object (and any OPEN inside its copy) end with it. The walk only ever adds bindings in front
+// of the context, and each inner scope takes its own back, so removing what came in front since
+// the scope began restores it without keeping a copy (which would clone every command in it).
 class ContextScope {
  public:
-  explicit ContextScope(QuireBindingList& context) : context_(context), saved_(context) {}
-  ~ContextScope() { context_ = std::move(saved_); }
+  explicit ContextScope(QuireBindingList& context) : context_(context), size_(context.size()) {}
+  ~ContextScope() {
+    if (context_.size() > size_) context_.removeFirst(context_.size() - size_);
+  }
   ContextScope(const ContextScope&) = delete;
   ContextScope& operator=(const ContextScope&) = delete;
 
  private:
   QuireBindingList& context_;
-  QuireBindingList saved_;
+  const std::size_t size_;
 };
 
 // Where a MASTER's copies go: the MASTER element, or the table it holds when its command text
