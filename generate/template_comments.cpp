@@ -146,16 +146,17 @@ CommentPlace CommentPlaceOf(const DomNode& element) {
   return {};
 }
 
+void ForgetCommentPlace(const DomNode& element) {
+  element.removeAttribute(kCommentLabelAttribute);
+  element.removeAttribute(kCommentNearAttribute);
+}
+
 void ForgetCommentPlaces(const DomNode& root) {
   if (!root) return;
   // A plain walk of the page: an XPath query over a page of many copies costs more than the
   // walk that made them.
-  const auto forget = [](const DomNode& element) {
-    element.removeAttribute(kCommentLabelAttribute);
-    element.removeAttribute(kCommentNearAttribute);
-  };
-  if (IsElement(root) && root.hasAttribute(kCommentLabelAttribute)) forget(root);
+  if (IsElement(root) && root.hasAttribute(kCommentLabelAttribute)) ForgetCommentPlace(root);
   for (const DomNode& element : root.descendantsWithAttribute(kCommentLabelAttribute)) {
-    forget(element);
+    ForgetCommentPlace(element);
   }
 }

@@ -64,5 +64,7 @@ struct CommentPlace {
 };
 CommentPlace CommentPlaceOf(const platform::DomNode& element);
 
+// Removes the place attributes from `element`.
+void ForgetCommentPlace(const platform::DomNode& element);
 // Removes the place attributes from every element below and including `root`.
 void ForgetCommentPlaces(const platform::DomNode& root);

@@ -224,6 +224,7 @@ QuireStatus TemplateGenerator::generatePage(const std::string& locator,
   status_ = QuireStatus();
   reporting_ = DomNode();
   placesForgotten_ = false;
+  placesLeft_ = false;
   bool walked = false;
   try {
     walked = runPasses(outline);
@@ -263,8 +264,16 @@ bool TemplateGenerator::runPasses(std::optional<std::string>& outline) {
       platform::ConfiguredLimit(platform::kMaxRepeatObjectsKey, platform::kDefaultMaxRepeatObjects);
   pageBytes_ = document_ ? document_->xml().size() : 0;
   if (pageBody && !checkCommandNesting(pageBody)) return false;
+  // Places belong to command elements; one on any other element is only found by a walk of the
+  // whole page at the end.
+  if (pageBody) {
+    for (const DomNode& element : pageBody.descendantsWithAttribute(kCommentLabelAttribute)) {
+      if (!IsCommand(element)) placesLeft_ = true;
+    }
+  }
   if (pageBody) walk(pageBody);
-  ForgetCommentPlaces(pageBody);
+  // A walk that went to its end took every place away region by region, copies included.
+  if (placesLeft_ || !status_.IsOk()) ForgetCommentPlaces(pageBody);
   placesForgotten_ = true;
   if (status_.IsOk() && !completePage(request_) && status_.IsOk()) {
     status_ = QuireStatus(kEvaluationError, "Page completion");
@@ -377,9 +386,10 @@ void TemplateGenerator::countMasters(const DomNode& pageBody) {
 }
 
 // Visits the commands of `region` in document order. Commands inside a MASTER or LIMIT are
-// skipped here and reached through the expansion or the LIMIT's own processing. A step that
-// fails with a status adds host_message::kTemplateCommandFailed and gives its status to the
-// generator; a failure already reported further down returns false with nothing more.
+// skipped here and reached through the expansion or the LIMIT's own processing. Comment places
+// are only on command elements, so once every command of the region is done, their places go. A
+// step that fails with a status adds host_message::kTemplateCommandFailed and gives its status to
+// the generator; a failure already reported further down returns false with nothing more.
 bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode& region,
                                         int& boundCount, bool topLevel) {
   const DomNodeList commands = AllCommands(region);
@@ -404,6 +414,7 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
         if (nested == 0 || !HasRepeatLetter(CommandText(repeat))) {
           report(host_message::kMasterWithoutRepeat);
           setStatus(QuireStatus(kEvaluationError, host_message::kMasterWithoutRepeat));
+          placesLeft_ = true;
           return false;
         }
         i += nested;
@@ -427,9 +438,15 @@ bool TemplateGenerator::processCommands(QuireBindingList& context, const DomNode
         report(host_message::kTemplateCommandFailed, &stepStatus, failing);
         setStatus(stepStatus);
       }
+      placesLeft_ = true;
       return false;
     }
   }
+  // The region's commands are done: their places, which only name a failing command, go now,
+  // while the region is at hand, instead of in a walk of the whole page. A copy is a command
+  // element itself, a copy of its REPEAT.
+  for (const DomNode& element : commands) ForgetCommentPlace(element);
+  if (IsCommand(region)) ForgetCommentPlace(region);
   return true;
 }
 

@@ -162,6 +162,7 @@ class TemplateGenerator {
   int masterCount_ = 0;
   int expansions_ = 0;            // MASTER expansions started in this walk
   bool placesForgotten_ = false;  // the comment places are gone from the page
+  bool placesLeft_ = false;       // a region's commands stopped early, keeping their places
   int mastersDone_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Field>> fields_;  // see fieldOf
 };

@@ -20,6 +20,7 @@
 #include "generate/picture_files.h"
 #include "generate/script_escaping.h"
 #include "generate/template_annotator.h"
+#include "generate/template_comments.h"
 #include "generate/web_page_generator.h"
 #include "platform/dom/xml_encoding.h"
 #include "platform/file_io.h"
@@ -373,6 +374,7 @@ bool WebPageGenerator::writeFormattedText(const DomNode& element, const std::str
   DomNode body = root.selectSingleNode("//body");
   if (!body) body = root;
   RemoveScripts(body);
+  ForgetCommentPlaces(body);  // text from a data source names no comment of the template
   CopyPictures(body, companionFolder(), fs::path(templatePath()).parent_path().string());
   for (const DomNode& child : body.childNodes()) element.appendChild(child);
   return true;

@@ -277,6 +277,35 @@ TEST_F(TemplateCheckTest, ThreeFaultsAreReportedEachAtItsLabelInTemplateOrder) {
   EXPECT_EQ(document->selectNodes("//*[@QuireLabel]").length(), 0u);
 }
 
+// A page that generates keeps no place either: the copies' places go with each copy, and a place
+// the author typed on an element that is no command goes too.
+TEST_F(TemplateCheckTest, AGeneratedPageKeepsNoPlaces) {
+  test_support::TempFolder folder("places");
+  folder.Write("first.txt", "1");
+  folder.Write("second.txt", "2");
+  for (const bool typed : {false, true}) {
+    std::string page = WordPage(SoundComments());
+    const std::size_t paragraph = page.find("<p class=\"MsoNormal\">");
+    ASSERT_NE(paragraph, std::string::npos);
+    if (typed) page.insert(paragraph + 2, " QuireLabel=\"9 [typed]\"");
+    const auto document = Parsed(page);
+    TemplateAnnotator annotator(document);
+    QuireStatus status;
+    ASSERT_TRUE(annotator.annotateTemplate(status)) << status.Message();
+    ErrorCollector errors("page.htm");
+    WebPageGenerator generator(document, folder.Path("page.htm"), errors);
+    std::optional<std::string> outline;
+    status = generator.generatePage("FileSys:Directory:FullName=" + folder.Path(), "http://portal",
+                                    "template", outline);
+    ASSERT_TRUE(status.IsOk()) << status.Text();
+    const std::string xml = document->xml();
+    EXPECT_NE(xml.find("first.txt"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("second.txt"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("QuireLabel"), std::string::npos) << xml;
+    EXPECT_EQ(xml.find("QuireNear"), std::string::npos) << xml;
+  }
+}
+
 TEST(ErrorCollectorOrderTest, MessagesAboutCommentsStandInTemplateOrder) {
   ErrorCollector errors("page.htm");
   errors.addAt(5, "five");
