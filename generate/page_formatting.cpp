@@ -446,6 +446,15 @@ std::string DatePictureFormat(const std::string& picture, int month, int day) {
   return format;
 }
 
+bool HasDateFieldsOrNumberedLists(const DomNode& region) {
+  if (region.descendantsWithAttribute("start", "ol").length() > 0) return true;
+  for (const DomNode& comment : region.descendantsOfType(platform::kDomComment)) {
+    std::string picture;
+    if (FieldPicture(comment.nodeValue(), picture) && !picture.empty()) return true;
+  }
+  return false;
+}
+
 void ConvertDateFields(const DomNode& body, QuireStatus& status) {
   status = QuireStatus();
   std::tm now{};

@@ -39,6 +39,9 @@ void MarkRowBorderless(const platform::DomNode& row);
 
 // Lets the numbered lists of the copies of a REPEAT count on from one copy to the next.
 void RenumberLists(const platform::DomNode& body);
+// Whether `region` holds what ConvertDateFields and RenumberLists change: a Word date or time
+// field, or a numbered list with a start.
+bool HasDateFieldsOrNumberedLists(const platform::DomNode& region);
 // The time format of a Word date picture ("dddd, MMMM dd, yyyy" becomes "%A, %B %d, %Y"); the
 // first single "M" and "d" left over become `month` and `day` without a leading zero. A "%" of
 // the picture stays a literal percent sign. Pure; any thread.

@@ -340,11 +340,17 @@ bool TemplateGenerator::walk(const DomNode& pageBody) {
   mastersDone_ = 0;
   expansions_ = 0;
   context_ = QuireBindingList();
+  // The copies hold what the template holds: a template without date fields or numbered lists
+  // makes a page without them, unless a value brought markup of its own.
+  const bool formatting = HasDateFieldsOrNumberedLists(pageBody);
+  markupInserted_ = false;
   int bound = 0;
   processCommands(context_, pageBody, bound, true);
-  QuireStatus dateStatus;
-  ConvertDateFields(pageBody, dateStatus);
-  RenumberLists(pageBody);
+  if (formatting || markupInserted_) {
+    QuireStatus dateStatus;
+    ConvertDateFields(pageBody, dateStatus);
+    RenumberLists(pageBody);
+  }
   return true;
 }
 

@@ -70,6 +70,9 @@ class TemplateGenerator {
   int maxRecursionLevel() const { return maxRecursionLevel_; }
 
  protected:
+  // A value put markup of its own into the page (formatted text), which the passes after the
+  // walk must look through as well as what the template holds.
+  void noteMarkupInserted() { markupInserted_ = true; }
   // Hook 1: builds and places the copy of `request.repeat` for one object and gives it back;
   // the null node when no copy was made (the object is then skipped).
   virtual platform::DomNode expandRepeatCopy(const RepeatCopyRequest& request) = 0;
@@ -163,6 +166,7 @@ class TemplateGenerator {
   int expansions_ = 0;            // MASTER expansions started in this walk
   bool placesForgotten_ = false;  // the comment places are gone from the page
   bool placesLeft_ = false;       // a region's commands stopped early, keeping their places
+  bool markupInserted_ = false;   // see noteMarkupInserted
   int mastersDone_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Field>> fields_;  // see fieldOf
 };

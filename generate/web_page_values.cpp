@@ -377,6 +377,7 @@ bool WebPageGenerator::writeFormattedText(const DomNode& element, const std::str
   ForgetCommentPlaces(body);  // text from a data source names no comment of the template
   CopyPictures(body, companionFolder(), fs::path(templatePath()).parent_path().string());
   for (const DomNode& child : body.childNodes()) element.appendChild(child);
+  noteMarkupInserted();
   return true;
 }
 

@@ -2,6 +2,7 @@
 // the link kinds as pages show them are in tests/golden.
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -273,6 +274,19 @@ TEST_F(LinksTest, FormattedTextReplacesTheContentAndCopiesItsPictures) {
   EXPECT_EQ(fs::file_size(folder.Path("page_files/newimage013.gif")), kGif.size());
   // The export folder lay under the temporary folder: emptied and removed.
   EXPECT_FALSE(fs::exists(folder.Path("export")));
+}
+
+// A Word date field in formatted text takes the date like one of the template's, though the
+// template has none.
+TEST_F(LinksTest, FormattedTextDateFieldsTakeTheDate) {
+  SetMemo("body",
+          "<p><!--[if supportFields]>DATE \\@ &quot;yyyy&quot;<![endif]-->"
+          "<span>old</span></p>");
+  ASSERT_TRUE(Generate(Show("body")).IsOk());
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ASSERT_NE(localtime_r(&now, &local), nullptr);
+  EXPECT_EQ(Body().selectSingleNode("span/p/span").text(), std::to_string(1900 + local.tm_year));
 }
 
 TEST_F(LinksTest, FormattedTextNeverRemovesTheTemplatesFolder) {
