@@ -27,12 +27,19 @@ void Capitalise(std::string& text) {
 
 // A line feed not preceded by a carriage return gets one.
 std::string NormaliseLineEnds(const std::string& text) {
+  // Most values are one line: they are copied whole.
+  std::size_t at = text.find('\n');
+  if (at == std::string::npos) return text;
   std::string result;
-  result.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) result += '\r';
-    result += text[i];
+  result.reserve(text.size() + 16);
+  std::size_t copied = 0;
+  for (; at != std::string::npos; at = text.find('\n', at + 1)) {
+    if (at > 0 && text[at - 1] == '\r') continue;
+    result.append(text, copied, at - copied);
+    result += '\r';
+    copied = at;
   }
+  result.append(text, copied, std::string::npos);
   return result;
 }
 
