@@ -576,6 +576,11 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   }
   DomNode previousCopy;   // its row had the last border until this copy came
   bool anchored = false;  // a LINK served an object: the following copies go after it
+  // The copies of one MASTER are all made alike, so what the last row's border does to the first
+  // one it does to each: when it changes nothing there, the later copies are not walked for it.
+  enum class FreshBorders { kUnknown, kChange, kKeep };
+  FreshBorders freshBorders = FreshBorders::kUnknown;
+  bool freshBorderless = false;
 
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (topLevel) reportProgress(i + 1, objects.size());
@@ -602,7 +607,16 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
       }
       if (templateRow) {
         if (previousCopy) ApplyRowBottomBorders(previousCopy, innerBorders);
-        if (ApplyRowBottomBorders(target, lastBorders)) MarkRowBorderless(target);
+        bool borderless = freshBorderless;
+        if (freshBorders == FreshBorders::kUnknown) {
+          const std::string before = target.xml();
+          borderless = ApplyRowBottomBorders(target, lastBorders);
+          freshBorders = target.xml() == before ? FreshBorders::kKeep : FreshBorders::kChange;
+          freshBorderless = borderless;
+        } else if (freshBorders == FreshBorders::kChange) {
+          borderless = ApplyRowBottomBorders(target, lastBorders);
+        }
+        if (borderless) MarkRowBorderless(target);
         previousCopy = target;
       }
     }

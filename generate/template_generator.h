@@ -74,7 +74,8 @@ class TemplateGenerator {
   // walk must look through as well as what the template holds.
   void noteMarkupInserted() { markupInserted_ = true; }
   // Hook 1: builds and places the copy of `request.repeat` for one object and gives it back;
-  // the null node when no copy was made (the object is then skipped).
+  // the null node when no copy was made (the object is then skipped). The copies of one
+  // expansion are built alike: the object decides where its copy goes, not what it holds.
   virtual platform::DomNode expandRepeatCopy(const RepeatCopyRequest& request) = 0;
   // Hook 2: takes a processed command element out of the page.
   virtual void removeCommandElement(const platform::DomNode& element) = 0;
