@@ -362,19 +362,25 @@ std::vector<std::string> RowBottomBorders(const DomNode& templateRow) {
 bool ApplyRowBottomBorders(const DomNode& table, const std::vector<std::string>& borders) {
   bool borderless = false;
   for (const DomNode& row : table.descendantsNamed("tr")) {
-    size_t position = 0;
-    for (const DomNode& cell : StyledCells(row)) {
-      const size_t index = position++;
-      std::string style = cell.getAttribute("style");
-      if (FindDeclaration(style, "border:none") != std::string::npos) borderless = true;
-      const size_t at = FindDeclaration(style, "border-bottom");
-      // Cells beyond the template row's count keep their own border.
-      if (at == std::string::npos || index >= borders.size()) continue;
-      size_t end = DeclarationEnd(style, at);
-      if (borders[index].empty() && end < style.size()) ++end;  // drop the ";" with it
-      style.replace(at, end - at, borders[index]);
-      cell.setAttribute("style", style);
-    }
+    if (ApplyBottomBordersToRow(row, borders)) borderless = true;
+  }
+  return borderless;
+}
+
+bool ApplyBottomBordersToRow(const DomNode& row, const std::vector<std::string>& borders) {
+  bool borderless = false;
+  size_t position = 0;
+  for (const DomNode& cell : StyledCells(row)) {
+    const size_t index = position++;
+    std::string style = cell.getAttribute("style");
+    if (FindDeclaration(style, "border:none") != std::string::npos) borderless = true;
+    const size_t at = FindDeclaration(style, "border-bottom");
+    // Cells beyond the template row's count keep their own border.
+    if (at == std::string::npos || index >= borders.size()) continue;
+    size_t end = DeclarationEnd(style, at);
+    if (borders[index].empty() && end < style.size()) ++end;  // drop the ";" with it
+    style.replace(at, end - at, borders[index]);
+    cell.setAttribute("style", style);
   }
   return borderless;
 }

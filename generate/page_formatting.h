@@ -34,6 +34,8 @@ std::vector<std::string> RowBottomBorders(const platform::DomNode& templateRow);
 // Gives every styled cell of `table` that has a bottom border the remembered declaration of the
 // same position; true when a cell says "border:none" (the table is borderless).
 bool ApplyRowBottomBorders(const platform::DomNode& table, const std::vector<std::string>& borders);
+// The same for the one row `row`.
+bool ApplyBottomBordersToRow(const platform::DomNode& row, const std::vector<std::string>& borders);
 // Puts "border:none;" in front of the style of each styled cell of `row`.
 void MarkRowBorderless(const platform::DomNode& row);
 

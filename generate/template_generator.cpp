@@ -113,6 +113,14 @@ int ChildPosition(const DomNode& parent, const DomNode& child) {
   return -1;
 }
 
+// The first "tr" child of `node`.
+DomNode ChildRow(const DomNode& node) {
+  for (DomNode child = node.firstChild(); child; child = child.nextSibling()) {
+    if (child.nodeType() == platform::kDomElement && child.nodeName() == "tr") return child;
+  }
+  return {};
+}
+
 DomNode PreviousElement(const DomNode& node) {
   DomNode previous = node.previousSibling();
   while (previous && previous.nodeType() != platform::kDomElement) {
@@ -574,7 +582,13 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
       innerBorders = IsElementNamed(above, "tr") ? RowBottomBorders(above) : lastBorders;
     }
   }
+  // A table copy whose template holds no row but its own, and which no deeper level and no
+  // formatted text entered, still has that one row after its commands are done: only the row
+  // takes the inner border then, without a walk of the copy.
+  const bool oneRow = templateRow && replicator.parentVariable() != replicator.variableName() &&
+                      repeat.descendantsNamed("tr").length() == 1;
   DomNode previousCopy;   // its row had the last border until this copy came
+  DomNode previousRow;    // that copy's one row, when it is known to have one
   bool anchored = false;  // a LINK served an object: the following copies go after it
   // The copies of one MASTER are all made alike, so what the last row's border does to the first
   // one it does to each: when it changes nothing there, the later copies are not walked for it.
@@ -606,7 +620,11 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
         return false;
       }
       if (templateRow) {
-        if (previousCopy) ApplyRowBottomBorders(previousCopy, innerBorders);
+        if (previousRow) {
+          ApplyBottomBordersToRow(previousRow, innerBorders);
+        } else if (previousCopy) {
+          ApplyRowBottomBorders(previousCopy, innerBorders);
+        }
         bool borderless = freshBorderless;
         if (freshBorders == FreshBorders::kUnknown) {
           const std::string before = target.xml();
@@ -618,13 +636,16 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
         }
         if (borderless) MarkRowBorderless(target);
         previousCopy = target;
+        previousRow = oneRow ? ChildRow(target) : DomNode();
       }
     }
     ContextScope scope(context);
     context.prepend(QuireBinding(GeneralSource(replicator.clone()), object, replicator.number()));
     int bound = 0;
     const int expansionsBefore = expansions_;
+    const int insertionsBefore = markupInsertions_;
     if (!processCommands(context, target, bound, false)) return false;
+    if (markupInsertions_ != insertionsBefore && target == previousCopy) previousRow = DomNode();
     if (anchored && expansions_ != expansionsBefore) {
       // A MASTER inside the object's content reset the current index; this one goes on after it.
       const DomNode parent = target.parentNode();

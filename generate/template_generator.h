@@ -72,7 +72,10 @@ class TemplateGenerator {
  protected:
   // A value put markup of its own into the page (formatted text), which the passes after the
   // walk must look through as well as what the template holds.
-  void noteMarkupInserted() { markupInserted_ = true; }
+  void noteMarkupInserted() {
+    markupInserted_ = true;
+    ++markupInsertions_;
+  }
   // Hook 1: builds and places the copy of `request.repeat` for one object and gives it back;
   // the null node when no copy was made (the object is then skipped). The copies of one
   // expansion are built alike: the object decides where its copy goes, not what it holds.
@@ -168,6 +171,7 @@ class TemplateGenerator {
   bool placesForgotten_ = false;  // the comment places are gone from the page
   bool placesLeft_ = false;       // a region's commands stopped early, keeping their places
   bool markupInserted_ = false;   // see noteMarkupInserted
+  int markupInsertions_ = 0;      // how often, in this generator's life
   int mastersDone_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Field>> fields_;  // see fieldOf
 };
