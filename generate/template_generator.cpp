@@ -509,6 +509,16 @@ const Field* TemplateGenerator::fieldOf(const std::string& text, QuireStatus& st
   return fields_.emplace(text, std::move(field)).first->second.get();
 }
 
+Replicator* TemplateGenerator::replicatorOf(const std::string& text, QuireStatus& status) {
+  if (const auto known = replicators_.find(text); known != replicators_.end()) {
+    status = QuireStatus();
+    return known->second.get();
+  }
+  auto replicator = std::make_unique<Replicator>(text, status);
+  if (!status.IsOk()) return nullptr;
+  return replicators_.emplace(text, std::move(replicator)).first->second.get();
+}
+
 bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& master,
                                      const DomNode& repeat, bool topLevel,
                                      QuireStatus& stepStatus) {
@@ -516,11 +526,12 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   resetCurrentIndex();
   const MasterLayout layout = LayoutOf(master);
   const std::string repeatText = CommandText(repeat);
-  Replicator replicator(repeatText, stepStatus);
-  if (!stepStatus.IsOk()) {
+  Replicator* const read = replicatorOf(repeatText, stepStatus);
+  if (read == nullptr) {
     report(host_message::kRepeatUnreadable, &stepStatus);
     return false;
   }
+  Replicator& replicator = *read;
   replicator.setObjectLimit(maxRepeatObjects_);
   if (platform::LogEnabled(platform::kLogDebug)) {
     platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);

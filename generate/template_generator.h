@@ -150,6 +150,8 @@ class TemplateGenerator {
   // The DISPLAY command `text` read once per page: every copy of a repeated region carries the
   // same texts. Null (with the reason in `status`) when the text does not read as a field.
   const Field* fieldOf(const std::string& text, QuireStatus& status);
+  // The same for the REPEAT command `text`.
+  Replicator* replicatorOf(const std::string& text, QuireStatus& status);
 
   std::shared_ptr<platform::DomDocument> document_;
   std::shared_ptr<platform::DomDocument> outline_;
@@ -173,5 +175,6 @@ class TemplateGenerator {
   bool markupInserted_ = false;   // see noteMarkupInserted
   int markupInsertions_ = 0;      // how often, in this generator's life
   int mastersDone_ = 0;
-  std::unordered_map<std::string, std::unique_ptr<Field>> fields_;  // see fieldOf
+  std::unordered_map<std::string, std::unique_ptr<Field>> fields_;            // see fieldOf
+  std::unordered_map<std::string, std::unique_ptr<Replicator>> replicators_;  // replicatorOf
 };
