@@ -184,8 +184,12 @@ class EncodingWriter : public pugi::xml_writer {
 
   void Pass(size_t length) {
     if (length == 0) return;
-    const std::string piece = cleaner_.Clean(pending_.substr(0, length));
-    pending_.erase(0, length);
+    // The piece takes the gathered text over; only what follows the cut is copied back.
+    std::string gathered = std::move(pending_);
+    pending_.reserve(2 * kPieceBytes);
+    pending_.assign(gathered, length, std::string::npos);
+    gathered.resize(length);
+    const std::string piece = cleaner_.Clean(std::move(gathered));
     if (!encoder_.Append(piece, reason_)) {
       failed_ = true;
       return;
