@@ -190,7 +190,7 @@ class EncodingWriter : public pugi::xml_writer {
     pending_.assign(gathered, length, std::string::npos);
     gathered.resize(length);
     const std::string piece = cleaner_.Clean(std::move(gathered));
-    if (!encoder_.Append(piece, reason_)) {
+    if (!encoder_.AppendValid(piece, reason_)) {
       failed_ = true;
       return;
     }

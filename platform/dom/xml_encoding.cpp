@@ -376,13 +376,18 @@ bool XmlTextEncoder::Start(std::string& error) {
 }
 
 bool XmlTextEncoder::Append(std::string_view utf8, std::string& error) {
+  if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
+    error = NotUtf8Text(utf8, invalid, state_->offset);
+    state_->offset += utf8.size();
+    return false;
+  }
+  return AppendValid(utf8, error);
+}
+
+bool XmlTextEncoder::AppendValid(std::string_view utf8, std::string& error) {
   State& state = *state_;
   const size_t base = state.offset;
   state.offset += utf8.size();
-  if (const size_t invalid = FindInvalidUtf8(utf8); invalid != std::string_view::npos) {
-    error = NotUtf8Text(utf8, invalid, base);
-    return false;
-  }
   if (!state.handle) {
     state.bytes.append(utf8);
     return true;

@@ -55,6 +55,8 @@ class XmlTextEncoder {
 
   bool Start(std::string& error);
   bool Append(std::string_view utf8, std::string& error);
+  // Append for text known to be valid UTF-8 (what XmlTextCleaner gives), without checking it.
+  bool AppendValid(std::string_view utf8, std::string& error);
   void Finish();
 
  private:
