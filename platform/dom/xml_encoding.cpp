@@ -627,6 +627,12 @@ void XmlTextCleaner::Walk(std::string_view text, std::string* cleaned) {
     if (open == std::string_view::npos) open = text.size();
     if (cleaned != nullptr) *cleaned += WithoutForbiddenReferences(text.substr(at, open - at));
     if (open == text.size()) break;
+    // Only "<!" and "<?" can open a section: a tag goes by with its "<".
+    if (open + 1 < text.size() && text[open + 1] != '!' && text[open + 1] != '?') {
+      if (cleaned != nullptr) *cleaned += '<';
+      at = open + 1;
+      continue;
+    }
     const std::string_view markup = text.substr(open);
     sectionEnd_ = FixedSectionEnd(markup);
     inDoctype_ = markup.starts_with("<!DOCTYPE");
