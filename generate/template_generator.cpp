@@ -351,10 +351,10 @@ bool TemplateGenerator::walk(const DomNode& pageBody) {
   // The copies hold what the template holds: a template without date fields or numbered lists
   // makes a page without them, unless a value brought markup of its own.
   const bool formatting = HasDateFieldsOrNumberedLists(pageBody);
-  markupInserted_ = false;
+  const int insertionsBefore = markupInsertions_;
   int bound = 0;
   processCommands(context_, pageBody, bound, true);
-  if (formatting || markupInserted_) {
+  if (formatting || markupInsertions_ != insertionsBefore) {
     QuireStatus dateStatus;
     ConvertDateFields(pageBody, dateStatus);
     RenumberLists(pageBody);

@@ -72,10 +72,7 @@ class TemplateGenerator {
  protected:
   // A value put markup of its own into the page (formatted text), which the passes after the
   // walk must look through as well as what the template holds.
-  void noteMarkupInserted() {
-    markupInserted_ = true;
-    ++markupInsertions_;
-  }
+  void noteMarkupInserted() { ++markupInsertions_; }
   // Hook 1: builds and places the copy of `request.repeat` for one object and gives it back;
   // the null node when no copy was made (the object is then skipped). The copies of one
   // expansion are built alike: the object decides where its copy goes, not what it holds.
@@ -171,9 +168,8 @@ class TemplateGenerator {
   int masterCount_ = 0;
   int expansions_ = 0;            // MASTER expansions started in this walk
   bool placesForgotten_ = false;  // the comment places are gone from the page
-  bool placesLeft_ = false;       // a region's commands stopped early, keeping their places
-  bool markupInserted_ = false;   // see noteMarkupInserted
-  int markupInsertions_ = 0;      // how often, in this generator's life
+  bool placesLeft_ = false;       // some places are left for a walk of the whole page
+  int markupInsertions_ = 0;      // see noteMarkupInserted; counted over the generator's life
   int mastersDone_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Field>> fields_;            // see fieldOf
   std::unordered_map<std::string, std::unique_ptr<Replicator>> replicators_;  // replicatorOf
