@@ -80,7 +80,7 @@ bool IsBelow(const DomNode& node, const DomNode& top) {
 }
 
 // The hidden form through which the portal's script posts its navigation; one per page.
-// `marked` holds the page's elements with a name, among them any form the page has.
+// `marked` holds the page's elements with a name (among others), so any form the page has.
 void EnsurePortalForm(DomDocument& page, const DomNode& body, const platform::DomNodeList& marked) {
   for (const DomNode& form : marked) {
     if (form.nodeName() == "form" && form.getAttribute("name") == "portal" && IsBelow(form, body))
@@ -134,9 +134,9 @@ std::string RelativeCompanionPath(const std::string& source, const std::string& 
   return {};
 }
 
-// What ".//v:imagedata[@src]", ".//img[@src]", ".//SCRIPT[@src]" and ".//script[@src]" select,
-// taken from the page's elements with a source among `marked`: each element's path is rewritten
-// on its own, so the order of the four kinds does not matter.
+// Makes the source of `element` relative to the page when the element is of a kind that
+// ".//v:imagedata[@src]", ".//img[@src]", ".//SCRIPT[@src]" or ".//script[@src]" selects. Each
+// element's path is rewritten on its own, so the order of the elements does not matter.
 void RewriteCompanionPath(const DomNode& element, const std::string& companionFolder) {
   if (!element.hasAttribute("src")) return;
   const std::string name = element.nodeName();
