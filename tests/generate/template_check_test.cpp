@@ -117,6 +117,19 @@ class TemplateCheckTest : public ::testing::Test {
     return lines;
   }
 
+  // Annotates `document` (which must succeed) and generates it as "page.htm" of `folder` for the
+  // folder itself.
+  static QuireStatus Generate(const std::shared_ptr<DomDocument>& document,
+                              TemplateAnnotator& annotator, test_support::TempFolder& folder,
+                              ErrorCollector& errors) {
+    QuireStatus status;
+    EXPECT_TRUE(annotator.annotateTemplate(status)) << status.Message();
+    WebPageGenerator generator(document, folder.Path("page.htm"), errors);
+    std::optional<std::string> outline;
+    return generator.generatePage("FileSys:Directory:FullName=" + folder.Path(), "http://portal",
+                                  "template", outline);
+  }
+
   static void ExpectOne(const std::vector<TemplateProblem>& problems, const std::string& label,
                         const std::vector<std::string>& parts) {
     const std::vector<std::string> lines = At(problems, label);
@@ -254,14 +267,8 @@ TEST_F(TemplateCheckTest, ThreeFaultsAreReportedEachAtItsLabelInTemplateOrder) {
       {"[ENDREP5]", kFiles, "", "end"}};
   const auto document = Parsed(WordPage(comments));
   TemplateAnnotator annotator(document);
-  QuireStatus status;
-  ASSERT_TRUE(annotator.annotateTemplate(status)) << status.Message();
   ErrorCollector errors("page.htm");
-  WebPageGenerator generator(document, folder.Path("page.htm"), errors);
-  std::optional<std::string> outline;
-  status = generator.generatePage("FileSys:Directory:FullName=" + folder.Path(), "http://portal",
-                                  "template", outline);
-  ASSERT_FALSE(status.IsOk());
+  ASSERT_FALSE(Generate(document, annotator, folder, errors).IsOk());
   AddTemplateProblems(annotator.comments(), errors);
   const std::vector<std::string>& messages = errors.messages();
   ASSERT_EQ(messages.size(), 4u) << Joined(messages);
@@ -290,13 +297,8 @@ TEST_F(TemplateCheckTest, AGeneratedPageKeepsNoPlaces) {
     if (typed) page.insert(paragraph + 2, " QuireLabel=\"9 [typed]\"");
     const auto document = Parsed(page);
     TemplateAnnotator annotator(document);
-    QuireStatus status;
-    ASSERT_TRUE(annotator.annotateTemplate(status)) << status.Message();
     ErrorCollector errors("page.htm");
-    WebPageGenerator generator(document, folder.Path("page.htm"), errors);
-    std::optional<std::string> outline;
-    status = generator.generatePage("FileSys:Directory:FullName=" + folder.Path(), "http://portal",
-                                    "template", outline);
+    const QuireStatus status = Generate(document, annotator, folder, errors);
     ASSERT_TRUE(status.IsOk()) << status.Text();
     const std::string xml = document->xml();
     EXPECT_NE(xml.find("first.txt"), std::string::npos) << xml;
