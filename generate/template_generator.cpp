@@ -526,6 +526,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   resetCurrentIndex();
   const MasterLayout layout = LayoutOf(master);
   const std::string repeatText = CommandText(repeat);
+  const int insertionsAtStart = markupInsertions_;
   Replicator* const read = replicatorOf(repeatText, stepStatus);
   if (read == nullptr) {
     report(host_message::kRepeatUnreadable, &stepStatus);
@@ -666,7 +667,16 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
 
   if (layout.tableMode) {
     if (IsElementNamed(layout.container, "table")) ShowElement(layout.container);
-    for (const DomNode& table : layout.container.descendantsNamed("table")) ShowElement(table);
+    // The copies of a template without tables, which no formatted text entered, hold none: the
+    // tables beside them are found without a walk through every copy.
+    const bool copiesWithoutTables =
+        markupInsertions_ == insertionsAtStart && repeat.descendantsNamed("table").length() == 0;
+    for (const DomNode& child : layout.container.childNodes()) {
+      if (child.nodeType() != platform::kDomElement) continue;
+      if (copiesWithoutTables && IsCommand(child) && CommandText(child) == repeatText) continue;
+      if (child.nodeName() == "table") ShowElement(child);
+      for (const DomNode& table : child.descendantsNamed("table")) ShowElement(table);
+    }
   }
   // The template of the copies stays, hidden: an OMIT or OTHERWISE LIMIT may ask it again.
   HideElement(repeat);
