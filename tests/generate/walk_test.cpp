@@ -122,6 +122,19 @@ TEST_F(WalkTest, ProgressRunsOverBothMastersOfFourObjects) {
   EXPECT_EQ(sink.percents, (std::vector<int>{10, 21, 32, 43, 55, 66, 77, 88, 100}));
 }
 
+// What a copy binds ends with it: an OPEN inside each copy hides the page's "d" there, and after
+// the MASTER "d" is the page's folder again.
+TEST_F(WalkTest, BindingsMadeInsideACopyEndWithIt) {
+  folder.Write("other/x.txt", "x");
+  const std::string copy = "<p>" + Span(OpenFolder("d", Folder("other"))) +
+                           ShowName("d", "Directory") + ShowName("f") + "</p>";
+  const QuireStatus status =
+      Generate(Span(OpenFolder("d", Folder("list"))) + Span("M:files", Span(kFilesByName, copy)) +
+               "<p>" + ShowName("d", "Directory") + "</p>");
+  ASSERT_TRUE(status.IsOk()) << status.Text();
+  EXPECT_EQ(Visible(), (Texts{"other", "a.txt", "other", "b.txt", "other", "c.txt", "list"}));
+}
+
 TEST_F(WalkTest, OutlineIsHandedBackOnlyWhenLongerThanTwentyCharacters) {
   for (const auto& [entries, expected] :
        std::vector<std::pair<std::string, std::optional<std::string>>>{
