@@ -153,38 +153,34 @@ void MarkRow(const DomNode& row, ElementMark mark) {
   }
 }
 
-// What "span[@QuireQuery]" selects: the name as written, in lower case.
-bool IsCommandSpanElement(const DomNode& element) {
-  return element.nodeName() == "span" && element.hasAttribute(kCommandAttribute);
-}
-
-// What "*[text() != '']" selects: an element with a text or CDATA child that is not empty.
-bool HoldsText(const DomNode& element) {
-  for (DomNode child = element.firstChild(); child; child = child.nextSibling()) {
-    if (IsTextLike(child) && !child.nodeValue().empty()) return true;
-  }
-  return false;
-}
-
 void MarkRegionElements(const DomNode& element, ElementMark mark) {
   if (!IsElement(element)) return;
-  // A text node beside other nodes cannot carry a style until it has an element of its own.
-  for (const DomNode& text : element.descendantsOfType(platform::kDomText)) {
-    const DomNode parent = text.parentNode();
-    if (parent.isNull() || text.nodeValue().empty()) continue;
-    if (parent.firstChild() == text && parent.lastChild() == text) continue;
-    if (HasTag(parent, "script") || HasTag(parent, "style")) continue;  // text that is code
-    WrapInSpan(text);
-  }
-  // The element itself counts too: a plain element that holds only its text has no other place
-  // where the marker could go.
-  // (Marks change styles only, so the elements can be judged as they come.)
-  const platform::DomNodeList elements = element.descendantsOfType(platform::kDomElement, true);
-  for (const DomNode& node : elements) {
-    if (IsCommandSpanElement(node) || HoldsText(node)) mark(node);
-  }
-  for (const DomNode& row : elements) {
-    if (row.nodeName() == "tr") MarkRow(row, mark);
+  // One pass over the region's elements, the element itself included: a plain element that
+  // holds only its text has no other place where the marker could go. A text beside other nodes
+  // cannot carry a style until it has an element of its own, a span, which takes the mark; a
+  // text alone in its element, or in a script or style element, leaves the mark to that element.
+  // Marks change styles only, so the elements can be judged as they come.
+  for (const DomNode& node : element.descendantsOfType(platform::kDomElement, true)) {
+    const std::string name = node.nodeName();
+    const std::string lower = LowercaseCopy(name);
+    const bool code = lower == "script" || lower == "style";  // text that is code
+    const DomNode first = node.firstChild();
+    const bool alone = first && first == node.lastChild();
+    bool holdsText = false;  // what "*[text() != '']" selects once the loose texts have spans
+    for (DomNode child = first; child;) {
+      const DomNode next = child.nextSibling();
+      if (IsTextLike(child) && !child.nodeValue().empty()) {
+        if (alone || code) {
+          holdsText = true;
+        } else {
+          mark(WrapInSpan(child));
+        }
+      }
+      child = next;
+    }
+    // A command span ("span[@QuireQuery]", the name as written) is marked whatever it holds.
+    if ((name == "span" && node.hasAttribute(kCommandAttribute)) || holdsText) mark(node);
+    if (name == "tr") MarkRow(node, mark);
   }
 }
 
