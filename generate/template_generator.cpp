@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -26,6 +27,7 @@
 #include "generate/exception_status.h"
 #include "generate/page_formatting.h"
 #include "generate/progress_sink.h"
+#include "generate/table_copy_borders.h"
 #include "generate/template_comments.h"
 #include "model/quire_abstract_domain.h"
 #include "model/template_file_names.h"
@@ -98,6 +100,18 @@ DomNode RepeatOfMaster(const DomNode& master) {
   return {};
 }
 
+// Shows the table MASTER's `container` and every table in it. The children whose command text is
+// `copyText` (the REPEAT's, when its copies hold no tables) are passed by without a walk.
+void ShowTables(const DomNode& container, const std::string& copyText) {
+  if (IsElementNamed(container, "table")) ShowElement(container);
+  for (const DomNode& child : container.childNodes()) {
+    if (child.nodeType() != platform::kDomElement) continue;
+    if (!copyText.empty() && IsCommand(child) && CommandText(child) == copyText) continue;
+    if (child.nodeName() == "table") ShowElement(child);
+    for (const DomNode& table : child.descendantsNamed("table")) ShowElement(table);
+  }
+}
+
 std::string ReferenceOf(const QuireObject& object) {
   QuireStatus status;
   std::string reference = object.referenceText(status);
@@ -111,14 +125,6 @@ int ChildPosition(const DomNode& parent, const DomNode& child) {
     ++position;
   }
   return -1;
-}
-
-// The first "tr" child of `node`.
-DomNode ChildRow(const DomNode& node) {
-  for (DomNode child = node.firstChild(); child; child = child.nextSibling()) {
-    if (child.nodeType() == platform::kDomElement && child.nodeName() == "tr") return child;
-  }
-  return {};
 }
 
 DomNode PreviousElement(const DomNode& node) {
@@ -581,37 +587,19 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
 
   if (topLevel) ++mastersDone_;
 
-  // In table mode the row written last carries the table's bottom border; the rows before it
-  // take the border of the row above the template (the template's own when there is none).
-  DomNode templateRow;
-  std::vector<std::string> lastBorders;
-  std::vector<std::string> innerBorders;
+  std::optional<TableCopyBorders> borders;
   if (layout.tableMode) {
-    templateRow = repeat.selectSingleNode("./tr");
-    if (templateRow) {
-      lastBorders = RowBottomBorders(templateRow);
-      const DomNode above = PreviousElement(repeat);
-      innerBorders = IsElementNamed(above, "tr") ? RowBottomBorders(above) : lastBorders;
-    }
+    const DomNode above = PreviousElement(repeat);
+    borders.emplace(repeat, IsElementNamed(above, "tr") ? above : DomNode(),
+                    replicator.parentVariable() == replicator.variableName());
   }
-  // A table copy whose template holds no row but its own, and which no deeper level and no
-  // formatted text entered, still has that one row after its commands are done: only the row
-  // takes the inner border then, without a walk of the copy.
-  const bool oneRow = templateRow && replicator.parentVariable() != replicator.variableName() &&
-                      repeat.descendantsNamed("tr").length() == 1;
-  DomNode previousCopy;   // its row had the last border until this copy came
-  DomNode previousRow;    // that copy's one row, when it is known to have one
   bool anchored = false;  // a LINK served an object: the following copies go after it
-  // The copies of one MASTER are all made alike, so what the last row's border does to the first
-  // one it does to each: when it changes nothing there, the later copies are not walked for it.
-  enum class FreshBorders { kUnknown, kChange, kKeep };
-  FreshBorders freshBorders = FreshBorders::kUnknown;
-  bool freshBorderless = false;
 
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (topLevel) reportProgress(i + 1, objects.size());
     const QuireObject& object = objects[i];
     DomNode target;
+    bool fresh = false;  // a new copy, not a LINK element
     const auto link = links.empty() ? links.end() : links.find(ReferenceOf(object));
     if (link != links.end()) {
       target = link->second;
@@ -631,25 +619,8 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
                                   " bytes at REPEAT (" + repeatText + ")");
         return false;
       }
-      if (templateRow) {
-        if (previousRow) {
-          ApplyBottomBordersToRow(previousRow, innerBorders);
-        } else if (previousCopy) {
-          ApplyRowBottomBorders(previousCopy, innerBorders);
-        }
-        bool borderless = freshBorderless;
-        if (freshBorders == FreshBorders::kUnknown) {
-          const std::string before = target.xml();
-          borderless = ApplyRowBottomBorders(target, lastBorders);
-          freshBorders = target.xml() == before ? FreshBorders::kKeep : FreshBorders::kChange;
-          freshBorderless = borderless;
-        } else if (freshBorders == FreshBorders::kChange) {
-          borderless = ApplyRowBottomBorders(target, lastBorders);
-        }
-        if (borderless) MarkRowBorderless(target);
-        previousCopy = target;
-        previousRow = oneRow ? ChildRow(target) : DomNode();
-      }
+      fresh = true;
+      if (borders) borders->placed(target);
     }
     ContextScope scope(context);
     context.prepend(QuireBinding(GeneralSource(replicator.clone()), object, replicator.number()));
@@ -657,7 +628,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
     const int expansionsBefore = expansions_;
     const int insertionsBefore = markupInsertions_;
     if (!processCommands(context, target, bound, false)) return false;
-    if (markupInsertions_ != insertionsBefore && target == previousCopy) previousRow = DomNode();
+    if (borders && fresh && markupInsertions_ != insertionsBefore) borders->copyGrew();
     if (anchored && expansions_ != expansionsBefore) {
       // A MASTER inside the object's content reset the current index; this one goes on after it.
       const DomNode parent = target.parentNode();
@@ -666,17 +637,10 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   }
 
   if (layout.tableMode) {
-    if (IsElementNamed(layout.container, "table")) ShowElement(layout.container);
-    // The copies of a template without tables, which no formatted text entered, hold none: the
-    // tables beside them are found without a walk through every copy.
+    // The copies of a template without tables, which no formatted text entered, hold none.
     const bool copiesWithoutTables =
         markupInsertions_ == insertionsAtStart && repeat.descendantsNamed("table").length() == 0;
-    for (const DomNode& child : layout.container.childNodes()) {
-      if (child.nodeType() != platform::kDomElement) continue;
-      if (copiesWithoutTables && IsCommand(child) && CommandText(child) == repeatText) continue;
-      if (child.nodeName() == "table") ShowElement(child);
-      for (const DomNode& table : child.descendantsNamed("table")) ShowElement(table);
-    }
+    ShowTables(layout.container, copiesWithoutTables ? repeatText : std::string());
   }
   // The template of the copies stays, hidden: an OMIT or OTHERWISE LIMIT may ask it again.
   HideElement(repeat);
