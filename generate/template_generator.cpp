@@ -23,6 +23,7 @@
 #include "foundation/host_hooks.h"
 #include "foundation/number_images.h"
 #include "foundation/text_helpers.h"
+#include "generate/context_scope.h"
 #include "generate/error_collector.h"
 #include "generate/exception_status.h"
 #include "generate/page_formatting.h"
@@ -55,24 +56,6 @@ std::size_t NestedCommandCount(const DomNode& element) { return AllCommands(elem
 bool IsElementNamed(const DomNode& node, const std::string& name) {
   return node && node.nodeType() == platform::kDomElement && LowercaseCopy(node.nodeName()) == name;
 }
-
-// Puts the object context back as it was when the scope began: the bindings pushed for one
-// object (and any OPEN inside its copy) end with it. The walk only ever adds bindings in front
-// of the context, and each inner scope takes its own back, so removing what came in front since
-// the scope began restores it without keeping a copy (which would clone every command in it).
-class ContextScope {
- public:
-  explicit ContextScope(QuireBindingList& context) : context_(context), size_(context.size()) {}
-  ~ContextScope() {
-    if (context_.size() > size_) context_.removeFirst(context_.size() - size_);
-  }
-  ContextScope(const ContextScope&) = delete;
-  ContextScope& operator=(const ContextScope&) = delete;
-
- private:
-  QuireBindingList& context_;
-  const std::size_t size_;
-};
 
 // Where a MASTER's copies go: the MASTER element, or the table it holds when its command text
 // carries the table information; rows are repeated when that information says so.
@@ -357,6 +340,7 @@ bool TemplateGenerator::walk(const DomNode& pageBody) {
   // The copies hold what the template holds: a template without date fields or numbered lists
   // makes a page without them, unless a value brought markup of its own.
   const bool formatting = HasDateFieldsOrNumberedLists(pageBody);
+  pageFormatting_ = formatting;
   const int insertionsBefore = markupInsertions_;
   int bound = 0;
   processCommands(context_, pageBody, bound, true);
@@ -592,6 +576,19 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
     const DomNode above = PreviousElement(repeat);
     borders.emplace(repeat, IsElementNamed(above, "tr") ? above : DomNode(),
                     replicator.parentVariable() == replicator.variableName());
+  }
+  if (links.empty()) {
+    switch (
+        stampCopies(context, repeat, replicator, objects, topLevel, layout.tableMode, stepStatus)) {
+      case Stamped::kFailed:
+        return false;
+      case Stamped::kDone:
+        borders.reset();
+        objects.clear();  // written: the loop below has nothing left to build
+        break;
+      case Stamped::kNotStamped:
+        break;
+    }
   }
   bool anchored = false;  // a LINK served an object: the following copies go after it
 

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "commands/quire_binding.h"
 #include "foundation/quire_status.h"
@@ -20,6 +22,8 @@ class ErrorCollector;
 class Field;
 class ProgressSink;
 class Replicator;
+struct RepeatStamp;
+struct StampGap;
 
 // The three texts a request hands to generatePage.
 struct RequestTexts {
@@ -65,6 +69,11 @@ class TemplateGenerator {
   QuireStatus generatePage(const std::string& locator, const std::string& serverUrl,
                            const std::string& templateId, std::optional<std::string>& outline);
 
+  // On by default: a MASTER whose copies hold only plain values and inner lists of them has its
+  // copies written out as text while the walk goes (see repeat_stamp.h). Off, every copy is built
+  // as nodes; the page is the same.
+  void setCopiesAsText(bool on) { copiesAsText_ = on; }
+
   const std::string& templatePath() const { return templatePath_; }
   // The configured "MaxRecursionLevel" up to kHardRecursionLimit; 0 when none is configured.
   int maxRecursionLevel() const { return maxRecursionLevel_; }
@@ -91,6 +100,14 @@ class TemplateGenerator {
   // Hook 6: the same for a graphic DISPLAY.
   virtual bool writeGraphicValue(QuireBindingList& context, const platform::DomNode& element,
                                  const Field& field) = 0;
+
+  // Hook 7: whether expandRepeatCopy places each copy, the clone of the REPEAT and nothing more,
+  // right before the REPEAT when no LINK served an object and the REPEAT has no deeper levels:
+  // the copies may then be written as text instead. No here.
+  virtual bool copiesAreClones() const { return false; }
+  // Hook 8: whether writeDisplayValue writes the value of `field` as text alone into the
+  // element, whatever the element and its place in the page. No here.
+  virtual bool writesPlainText(const Field& /*field*/) const { return false; }
 
   // Rewrites the template hyperlinks of the body after the OPEN completion. Nothing here; the
   // portal's generator overrides it.
@@ -141,6 +158,21 @@ class TemplateGenerator {
   bool processLimit(QuireBindingList& context, const platform::DomNode& limit,
                     const std::string& text, int& boundCount, bool topLevel,
                     QuireStatus& stepStatus);
+  // The copies of `repeat` for `objects`, written as text when a stamp can write them:
+  // kNotStamped leaves them to be built as nodes; kDone and kFailed end the expansion as
+  // expandMaster ends it. See template_stamping.cpp.
+  enum class Stamped { kNotStamped, kDone, kFailed };
+  Stamped stampCopies(QuireBindingList& context, const platform::DomNode& repeat,
+                      const Replicator& replicator, const QuireObjectList& objects, bool topLevel,
+                      bool tableMode, QuireStatus& stepStatus);
+  bool writeStampedCopy(QuireBindingList& context, const RepeatStamp& stamp,
+                        std::vector<std::string>& out);
+  bool writeStampedList(QuireBindingList& context, const StampGap& gap,
+                        std::vector<std::string>& out, QuireStatus& stepStatus);
+  // Whether a DISPLAY text writes its value as plain text, and a REPEAT text makes copies without
+  // deeper levels: what a stamp can write.
+  bool isPlainDisplay(const std::string& text);
+  bool isFlatRepeat(const std::string& text);
   bool showAndProcess(QuireBindingList& context, const platform::DomNode& region, int& boundCount,
                       bool topLevel);
   void reportProgress(std::size_t index, std::size_t objectCount);
@@ -169,8 +201,13 @@ class TemplateGenerator {
   int expansions_ = 0;            // MASTER expansions started in this walk
   bool placesForgotten_ = false;  // the comment places are gone from the page
   bool placesLeft_ = false;       // some places are left for a walk of the whole page
+  bool copiesAsText_ = true;      // see setCopiesAsText
+  bool pageFormatting_ = false;   // the template has date fields or numbered lists
   int markupInsertions_ = 0;      // see noteMarkupInserted; counted over the generator's life
   int mastersDone_ = 0;
   std::unordered_map<std::string, std::unique_ptr<Field>> fields_;            // see fieldOf
   std::unordered_map<std::string, std::unique_ptr<Replicator>> replicators_;  // replicatorOf
+  // REPEAT texts whose copies a stamp could not write (with "T" in front when of the page itself,
+  // else "N"): an inner list in each copy of a list built as nodes is not tried again.
+  std::unordered_set<std::string> unstamped_;
 };

@@ -35,6 +35,8 @@ class WebPageGenerator : public TemplateGenerator {
   void removeCommandElement(const platform::DomNode& element) override;
   void setCurrentIndex(const platform::DomNode& container, int position) override;
   void resetCurrentIndex() override;
+  bool copiesAreClones() const override { return true; }
+  bool writesPlainText(const Field& field) const override;
   bool writeDisplayValue(QuireBindingList& context, const platform::DomNode& element,
                          const Field& field, const RequestTexts& request) override;
   bool writeGraphicValue(QuireBindingList& context, const platform::DomNode& element,

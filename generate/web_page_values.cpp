@@ -271,6 +271,11 @@ void CopyPictures(const DomNode& root, const std::string& companionFolder,
 
 }  // namespace
 
+bool WebPageGenerator::writesPlainText(const Field& field) const {
+  return field.attribute().type() != QuireType::GRAPHIC && !IsFormattedText(field.attribute()) &&
+         modifier_flags::LinkKindOf(field.modifier().flags()) == 0;
+}
+
 bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNode& element,
                                          const Field& field, const RequestTexts& /*request*/) {
   QuireStatus status;

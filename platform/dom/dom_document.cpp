@@ -125,6 +125,7 @@ bool SameNodes(pugi::xml_node a, pugi::xml_node b) {
 }  // namespace
 
 bool DomDocument::reparse() {
+  if (!tree_->rawMarkup.empty()) return false;
   const std::string text = tree_->Serialised(true);
   std::shared_ptr<DomTree> tree = NewTree();
   if (!tree->document.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8)) {
@@ -296,6 +297,16 @@ DomNode DomDocument::createComment(const std::string& text) {
 
 DomNode DomDocument::createTextNode(const std::string& text) {
   return Detached(pugi::node_pcdata, text, "createTextNode");
+}
+
+DomNode DomDocument::createRawMarkup(RawMarkupPieces pieces) {
+  pugi::xml_node node = tree_->Parking().append_child(pugi::node_pi);
+  const std::string number = std::to_string(tree_->rawMarkup.size());
+  if (!node || !node.set_name(kRawMarkupTarget) || !node.set_value(number.c_str())) {
+    throw ComError(kE_OUTOFMEMORY, "createRawMarkup: out of memory");
+  }
+  tree_->rawMarkup.push_back(std::move(pieces));
+  return DomNode(tree_, node);
 }
 
 DomNodeList DomDocument::selectNodes(const std::string& pattern) const {

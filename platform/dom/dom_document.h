@@ -37,7 +37,8 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   // duplicate only those set since, so a template repeated over many rows costs a fraction of
   // the memory once its annotations are part of the parsed text. The new tree is kept only when
   // it has exactly the nodes of the old one (adjacent or white-space-only text, for one, would
-  // not come back as it was); otherwise nothing changes and false is returned. Handles taken
+  // not come back as it was), nor when it holds raw markup; otherwise nothing changes and false
+  // is returned. Handles taken
   // before stay valid but point into the old tree: call it only when none is kept.
   bool reparse();
 
@@ -68,6 +69,10 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   DomNode createElement(const std::string& name);
   DomNode createComment(const std::string& text);
   DomNode createTextNode(const std::string& text);
+  // A new detached node that stands for `pieces` of markup already serialised in UTF-8: every
+  // serialisation of the document or of a node around it writes the pieces in its place, and
+  // the walks and queries of the tree pass it by. The pieces must be well-formed content.
+  DomNode createRawMarkup(RawMarkupPieces pieces);
 
   // XSL-pattern queries relative to the document node (see DomNode::selectNodes).
   DomNodeList selectNodes(const std::string& pattern) const;

@@ -161,9 +161,19 @@ void DomTree::Print(pugi::xml_writer& writer, bool withEncoding) const {
       const std::string declaration = "<?xml " + DeclarationText(child, false) + "?>";
       writer.write(declaration.data(), declaration.size());
     } else {
-      child.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+      PrintNode(child, writer);
     }
   }
+}
+
+void DomTree::PrintNode(pugi::xml_node node, pugi::xml_writer& writer) const {
+  if (rawMarkup.empty()) {
+    node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return;
+  }
+  RawMarkupWriter expanding(writer, rawMarkup);
+  node.print(expanding, "", pugi::format_raw, pugi::encoding_utf8);
+  expanding.Finish();
 }
 
 std::string DomTree::Serialised(bool withEncoding) const {
@@ -322,7 +332,7 @@ std::string DomNode::xml() const {
   if (node_.type() == pugi::node_document) return tree_->Serialised(false);
   std::string out;
   StringWriter writer(out);
-  node_.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  tree_->PrintNode(node_, writer);
   return out;
 }
 

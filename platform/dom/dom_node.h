@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/dom/raw_markup.h"
+
 namespace platform {
 
 class DomDocument;
@@ -34,6 +36,8 @@ struct DomTree {
   pugi::xml_document document;
   pugi::xml_node parking;  // created on first need
   std::weak_ptr<DomDocument> owner;
+  // The texts of the raw markup made in this tree, by number (see raw_markup.h).
+  std::vector<RawMarkupPieces> rawMarkup;
 
   // The parking element, created when missing.
   pugi::xml_node Parking();
@@ -47,6 +51,8 @@ struct DomTree {
   std::string Serialised(bool withEncoding) const;
   // The same text handed to `writer` in pieces.
   void Print(pugi::xml_writer& writer, bool withEncoding) const;
+  // `node` serialised raw into `writer`, its raw markup written out.
+  void PrintNode(pugi::xml_node node, pugi::xml_writer& writer) const;
   // The nodes below `top` that `wanted` takes, in document order (see DomNode's walks).
   template <class Wanted>
   std::vector<pugi::xpath_node> Descendants(pugi::xml_node top, bool withSelf, Wanted wanted) const;

@@ -100,9 +100,12 @@ class WalkTest : public test_support::GenerationFixture<false> {
     return generator.generatePage(locator, "http://portal", "template", outline);
   }
   DomNode Body() const { return document->documentElement().selectSingleNode("body"); }
+  // The visible texts of the page as it is written: copies written as text are nodes only there.
   Texts Visible() const {
+    const auto page = platform::DomDocument::Create();
+    EXPECT_TRUE(page->loadXML(document->xml()));
     Texts texts;
-    CollectVisible(Body(), texts);
+    CollectVisible(page->documentElement().selectSingleNode("body"), texts);
     return texts;
   }
   std::string Folder(const std::string& name) const { return folder.Path(name); }

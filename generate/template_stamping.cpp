@@ -1,0 +1,200 @@
+// TemplateGenerator: a MASTER's copies written out as text while the walk goes (see
+// repeat_stamp.h). Each object's copy is the stamp's texts with its values and inner lists in the
+// gaps; the copies of one MASTER become one raw markup before its REPEAT. What happens for each
+// object, in order (bindings, values, inner lists, the page's size, progress, failures and their
+// reports), is what the walk does for a copy built as nodes, so the page and its messages are
+// the same either way.
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "commands/command_text.h"
+#include "commands/field.h"
+#include "commands/general_source.h"
+#include "commands/replicator.h"
+#include "foundation/text_helpers.h"
+#include "generate/context_scope.h"
+#include "generate/repeat_stamp.h"
+#include "generate/table_copy_borders.h"
+#include "generate/template_generator.h"
+#include "platform/log.h"
+#include "platform/work_limits.h"
+
+namespace {
+
+using platform::DomNode;
+
+// Text is gathered in pieces of about this size, so that a long page never needs one buffer
+// twice its size while it grows.
+constexpr std::size_t kPieceBytes = 1 << 20;
+
+void Append(std::vector<std::string>& out, std::string_view text) {
+  if (out.empty() || out.back().size() >= kPieceBytes) out.emplace_back();
+  out.back().append(text);
+}
+
+// The row before `node` when it is a "tr" element, else null.
+DomNode RowAbove(const DomNode& node) {
+  DomNode previous = node.previousSibling();
+  while (previous && previous.nodeType() != platform::kDomElement) {
+    previous = previous.previousSibling();
+  }
+  return previous && LowercaseCopy(previous.nodeName()) == "tr" ? previous : DomNode();
+}
+
+// The page's size estimate past its limit, as the walk words it.
+QuireStatus PageTooLarge(std::uint64_t limit, const std::string& repeatText) {
+  return QuireStatus(kEvaluationError, "The generated page grows past " +
+                                           platform::LimitText(platform::kMaxPageBytesKey, limit) +
+                                           " bytes at REPEAT (" + repeatText + ")");
+}
+
+}  // namespace
+
+bool TemplateGenerator::isPlainDisplay(const std::string& text) {
+  QuireStatus status;
+  const Field* field = fieldOf(text, status);
+  return field != nullptr && writesPlainText(*field);
+}
+
+bool TemplateGenerator::isFlatRepeat(const std::string& text) {
+  QuireStatus status;
+  const Replicator* replicator = replicatorOf(text, status);
+  return replicator != nullptr && replicator->parentVariable() != replicator->variableName();
+}
+
+TemplateGenerator::Stamped TemplateGenerator::stampCopies(
+    QuireBindingList& context, const DomNode& repeat, const Replicator& replicator,
+    const QuireObjectList& objects, bool topLevel, bool tableMode, QuireStatus& stepStatus) {
+  if (!copiesAsText_ || !copiesAreClones() || objects.empty() || pageFormatting_ ||
+      replicator.parentVariable() == replicator.variableName()) {
+    return Stamped::kNotStamped;
+  }
+  const std::string repeatText = repeat.getAttribute(kCommandAttribute);
+  const std::string refusal = (topLevel ? "T" : "N") + repeatText;
+  if (unstamped_.count(refusal) > 0) return Stamped::kNotStamped;
+  const StampCommands commands{[this](const std::string& text) { return isPlainDisplay(text); },
+                               [this](const std::string& text) { return isFlatRepeat(text); }};
+  // A table's copies differ in their bottom borders only: the last copy has the table's, the
+  // ones before it the inner one. Two copies placed one after the other show both.
+  const DomNode inner = repeat.cloneNode(true);
+  const DomNode last = tableMode ? repeat.cloneNode(true) : inner;
+  if (tableMode) {
+    TableCopyBorders borders(repeat, RowAbove(repeat), false);
+    borders.placed(inner);
+    borders.placed(last);
+  }
+  const std::unique_ptr<RepeatStamp> innerStamp =
+      MakeRepeatStamp(repeat, inner, commands, topLevel);
+  std::unique_ptr<RepeatStamp> lastStamp;
+  if (innerStamp && tableMode) lastStamp = MakeRepeatStamp(repeat, last, commands, topLevel);
+  if (!innerStamp || (tableMode && !lastStamp)) {
+    unstamped_.insert(refusal);
+    return Stamped::kNotStamped;
+  }
+
+  const std::uint64_t copyBytes = repeat.xml().size();
+  std::vector<std::string> pieces;
+  // A failure ends the page with the copies written before it, none in part.
+  const auto place = [&](std::size_t count, std::size_t lastSize) {
+    pieces.resize(count);
+    if (count > 0) pieces.back().resize(lastSize);
+    if (pieces.empty()) return;
+    repeat.parentNode().insertBefore(templateDocument()->createRawMarkup(std::move(pieces)),
+                                     repeat);
+  };
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    const std::size_t count = pieces.size();
+    const std::size_t lastSize = pieces.empty() ? 0 : pieces.back().size();
+    if (topLevel) reportProgress(i + 1, objects.size());
+    pageBytes_ += copyBytes;
+    if (pageBytes_ > maxPageBytes_) {
+      stepStatus = PageTooLarge(maxPageBytes_, repeatText);
+      place(count, lastSize);
+      return Stamped::kFailed;
+    }
+    ContextScope scope(context);
+    context.prepend(
+        QuireBinding(GeneralSource(replicator.clone()), objects[i], replicator.number()));
+    const RepeatStamp& stamp = lastStamp && i + 1 == objects.size() ? *lastStamp : *innerStamp;
+    if (!writeStampedCopy(context, stamp, pieces)) {
+      place(count, lastSize);
+      return Stamped::kFailed;
+    }
+  }
+  place(pieces.size(), pieces.empty() ? 0 : pieces.back().size());
+  return Stamped::kDone;
+}
+
+// One object's copy. A failing command is reported as the walk reports it in a copy.
+bool TemplateGenerator::writeStampedCopy(QuireBindingList& context, const RepeatStamp& stamp,
+                                         std::vector<std::string>& out) {
+  for (std::size_t i = 0; i < stamp.gaps.size(); ++i) {
+    Append(out, stamp.texts[i]);
+    const StampGap& gap = stamp.gaps[i];
+    reporting_ = gap.command;
+    QuireStatus stepStatus;
+    const bool done = gap.inner ? writeStampedList(context, gap, out, stepStatus)
+                                : processDisplay(context, gap.scratch, gap.text, stepStatus);
+    reporting_ = gap.command;
+    if (!done) {
+      if (!stepStatus.IsOk()) {
+        report(host_message::kTemplateCommandFailed, &stepStatus, gap.text);
+        setStatus(stepStatus);
+      }
+      placesLeft_ = true;
+      return false;
+    }
+    if (!gap.inner) Append(out, gap.scratch.xml());
+  }
+  Append(out, stamp.texts.back());
+  return true;
+}
+
+// An inner MASTER's copies, expanded as expandMaster expands them.
+bool TemplateGenerator::writeStampedList(QuireBindingList& context, const StampGap& gap,
+                                         std::vector<std::string>& out, QuireStatus& stepStatus) {
+  ++expansions_;
+  resetCurrentIndex();
+  Replicator* const read = replicatorOf(gap.text, stepStatus);
+  if (read == nullptr) {
+    report(host_message::kRepeatUnreadable, &stepStatus);
+    return false;
+  }
+  Replicator& replicator = *read;
+  replicator.setObjectLimit(maxRepeatObjects_);
+  if (platform::LogEnabled(platform::kLogDebug)) {
+    platform::Log("Process REPEAT (" + gap.text + ")", platform::kLogDebug);
+    QuireStatus printStatus;
+    platform::Log("Evaluating " + replicator.print(printStatus) + ".", platform::kLogDebug);
+  }
+  QuireObjectList objects = replicator.evaluate(stepStatus, context);
+  if (!stepStatus.IsOk()) {
+    if (stepStatus.Kind() != kNoResult) {
+      report(host_message::kRepeatNotEvaluated, &stepStatus);
+      return false;
+    }
+    stepStatus = QuireStatus();
+    objects.clear();
+  }
+  if (objects.size() > maxRepeatObjects_) {
+    stepStatus =
+        QuireStatus(kEvaluationError,
+                    "REPEAT (" + gap.text + ") lists " + std::to_string(objects.size()) +
+                        " objects, more than " +
+                        platform::LimitText(platform::kMaxRepeatObjectsKey, maxRepeatObjects_));
+    return false;
+  }
+  for (const QuireObject& object : objects) {
+    pageBytes_ += gap.copyBytes;
+    if (pageBytes_ > maxPageBytes_) {
+      stepStatus = PageTooLarge(maxPageBytes_, gap.text);
+      return false;
+    }
+    ContextScope scope(context);
+    context.prepend(QuireBinding(GeneralSource(replicator.clone()), object, replicator.number()));
+    if (!writeStampedCopy(context, *gap.inner, out)) return false;
+  }
+  resetCurrentIndex();
+  return true;
+}

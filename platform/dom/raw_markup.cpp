@@ -1,0 +1,81 @@
+#include "platform/dom/raw_markup.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kMarkerOpen = "<?\x01markup ";
+constexpr std::string_view kMarkerClose = "?>";
+
+// The number of the marker text between its opening and its close; npos when it is not one.
+size_t MarkupNumber(std::string_view digits) {
+  if (digits.empty() || digits.size() > 9) return std::string_view::npos;
+  size_t number = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::string_view::npos;
+    number = number * 10 + static_cast<size_t>(c - '0');
+  }
+  return number;
+}
+
+}  // namespace
+
+void RawMarkupWriter::write(const void* data, size_t size) {
+  const char* text = static_cast<const char*>(data);
+  // Most pieces hold no marker: they go on at once but for their last bytes, which may begin one
+  // that the next piece ends. A held tail with a marker's control character in it waits for the
+  // rest of the marker.
+  if (held_.size() < kMarkerOpen.size() && held_.find('\x01') == std::string::npos &&
+      std::memchr(text, '\x01', size) == nullptr) {
+    const size_t keep = std::min(size, kMarkerOpen.size() - 1);
+    if (held_.size() + size <= kMarkerOpen.size() - 1) {
+      held_.append(text, size);
+      return;
+    }
+    Pass(held_.data(), held_.size());
+    Pass(text, size - keep);
+    held_.assign(text + size - keep, keep);
+    return;
+  }
+  held_.append(text, size);
+  Expand();
+}
+
+void RawMarkupWriter::Expand() {
+  const std::string_view held(held_);
+  size_t done = 0;
+  for (;;) {
+    const size_t open = held.find(kMarkerOpen, done);
+    if (open == std::string_view::npos) break;
+    const size_t close = held.find(kMarkerClose, open + kMarkerOpen.size());
+    if (close == std::string_view::npos) {  // the marker ends in a later piece
+      Pass(held.data() + done, open - done);
+      held_.erase(0, open);
+      return;
+    }
+    const size_t number =
+        MarkupNumber(held.substr(open + kMarkerOpen.size(), close - open - kMarkerOpen.size()));
+    if (number < markup_.size()) {
+      Pass(held.data() + done, open - done);
+      for (const std::string& piece : markup_[number]) Pass(piece.data(), piece.size());
+    } else {
+      Pass(held.data() + done, close + kMarkerClose.size() - done);
+    }
+    done = close + kMarkerClose.size();
+  }
+  const size_t keep = std::min(held.size() - done, kMarkerOpen.size() - 1);
+  Pass(held.data() + done, held.size() - done - keep);
+  held_.erase(0, held.size() - keep);
+}
+
+void RawMarkupWriter::Finish() {
+  Expand();
+  Pass(held_.data(), held_.size());
+  held_.clear();
+}
+
+}  // namespace platform

@@ -1,0 +1,66 @@
+#include "platform/dom/raw_markup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/dom/dom_document.h"
+
+namespace platform {
+namespace {
+
+struct Gathered : pugi::xml_writer {
+  void write(const void* data, size_t size) override {
+    text.append(static_cast<const char*>(data), size);
+  }
+  std::string text;
+};
+
+// The text handed to the writer in pieces of `size` bytes, markers cut anywhere.
+std::string Expanded(const std::string& text, std::size_t size,
+                     const std::vector<RawMarkupPieces>& markup) {
+  Gathered out;
+  RawMarkupWriter writer(out, markup);
+  for (std::size_t at = 0; at < text.size(); at += size) {
+    writer.write(text.data() + at, std::min(size, text.size() - at));
+  }
+  writer.Finish();
+  return out.text;
+}
+
+TEST(RawMarkupTest, MarkersAreReplacedHoweverTheTextIsCut) {
+  const std::vector<RawMarkupPieces> markup{{"<b>", "one", "</b>"}, {}, {"<i>two</i>"}};
+  const std::string text = "<p><?\x01markup 0?>, <?\x01markup 2?><?\x01markup 1?>.</p>";
+  for (std::size_t size = 1; size <= text.size(); ++size) {
+    EXPECT_EQ(Expanded(text, size, markup), "<p><b>one</b>, <i>two</i>.</p>") << size;
+  }
+  // What only looks like a marker passes as it is.
+  const std::string unknown = "<?\x01markup 7?><?\x01markup x?><?\x01mark";
+  for (std::size_t size = 1; size <= unknown.size(); ++size) {
+    EXPECT_EQ(Expanded(unknown, size, markup), unknown) << size;
+  }
+}
+
+TEST(RawMarkupTest, TheDocumentWritesItsRawMarkupInItsOwnEncoding) {
+  const auto document = DomDocument::Create();
+  ASSERT_TRUE(document->loadXML(
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><p>end</p></body></html>"));
+  const DomNode body = document->documentElement().firstChild();
+  const DomNode raw =
+      document->createRawMarkup({"<p>caf\xC3\xA9 ", "\xE4\xB8\xAD</p>", "<p>&amp;</p>"});
+  body.insertBefore(raw, body.firstChild());
+  EXPECT_EQ(body.xml(), "<body><p>caf\xC3\xA9 \xE4\xB8\xAD</p><p>&amp;</p><p>end</p></body>");
+  // A character that the code page lacks becomes a reference there as anywhere in the page.
+  EXPECT_EQ(document->encodedXml(),
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><p>caf\xE9 "
+            "&#20013;</p><p>&amp;</p><p>end</p></body></html>");
+  // A copy of the node stands for the same markup; a tree with raw markup is not parsed again.
+  body.appendChild(raw.cloneNode(true));
+  EXPECT_EQ(body.text(), "end");
+  EXPECT_EQ(body.lastChild().xml(), "<p>caf\xC3\xA9 \xE4\xB8\xAD</p><p>&amp;</p>");
+  EXPECT_FALSE(document->reparse());
+}
+
+}  // namespace
+}  // namespace platform
