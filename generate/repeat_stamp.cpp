@@ -38,6 +38,18 @@ bool LookedIntoLater(const DomNode& copy, bool rowsAllowed) {
   return holds("table") || (!rowsAllowed && holds("tr"));
 }
 
+// What `element` serialises to before and after a one-line text written into it.
+void SplitAroundText(const DomNode& element, std::string& open, std::string& close) {
+  constexpr std::string_view kProbe = "&#01;";  // a control character as the serialiser writes it
+  const DomNode probe = element.cloneNode(true);
+  probe.setText("\x01");
+  const std::string xml = probe.xml();
+  const std::size_t at = xml.find(kProbe);
+  if (at == std::string::npos || xml.find(kProbe, at + 1) != std::string::npos) return;
+  open = xml.substr(0, at);
+  close = xml.substr(at + kProbe.size());
+}
+
 // Splits the serialised copy at its gap comments; false when they are not `gaps` in number.
 bool SplitAtGaps(const std::string& xml, std::size_t gaps, std::vector<std::string>& texts) {
   std::size_t from = 0;
@@ -71,6 +83,7 @@ std::unique_ptr<RepeatStamp> MakeRepeatStamp(const DomNode& repeat, const DomNod
         gap.text = text;
         gap.scratch = element.cloneNode(true);
         ForgetCommentPlace(gap.scratch);
+        SplitAroundText(gap.scratch, gap.open, gap.close);
         element.parentNode().replaceChild(document->createComment(kGapText), element);
         break;
       }

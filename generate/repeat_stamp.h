@@ -22,9 +22,12 @@ struct StampGap {
   platform::DomNode command;
   // The command text: the DISPLAY's or the inner REPEAT's.
   std::string text;
-  // A DISPLAY: a detached copy of its element, as it stands in every copy, that each value is
-  // written into and serialised from.
+  // A DISPLAY: a detached copy of its element, as it stands in every copy, that a value is
+  // written into and serialised from when it needs nodes of its own; and that element's
+  // serialisation before and after a one-line text (both empty when it has none such).
   platform::DomNode scratch;
+  std::string open;
+  std::string close;
   // An inner MASTER: the stamp of its REPEAT's copies, and what each adds to the page's size.
   std::unique_ptr<RepeatStamp> inner;
   std::uint64_t copyBytes = 0;

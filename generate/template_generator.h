@@ -106,8 +106,15 @@ class TemplateGenerator {
   // the copies may then be written as text instead. No here.
   virtual bool copiesAreClones() const { return false; }
   // Hook 8: whether writeDisplayValue writes the value of `field` as text alone into the
-  // element, whatever the element and its place in the page. No here.
+  // element, whatever the element and its place in the page: what WriteText
+  // (generate/value_text.h) writes of the text that plainDisplayText gives. No here.
   virtual bool writesPlainText(const Field& /*field*/) const { return false; }
+  // Hook 9: for such a field, the text; false (with the generator's status set) as
+  // writeDisplayValue fails.
+  virtual bool plainDisplayText(QuireBindingList& /*context*/, const Field& /*field*/,
+                                std::string& /*shown*/) {
+    return false;
+  }
 
   // Rewrites the template hyperlinks of the body after the OPEN completion. Nothing here; the
   // portal's generator overrides it.
@@ -167,6 +174,8 @@ class TemplateGenerator {
                       bool tableMode, QuireStatus& stepStatus);
   bool writeStampedCopy(QuireBindingList& context, const RepeatStamp& stamp,
                         std::vector<std::string>& out);
+  bool writeStampedValue(QuireBindingList& context, const StampGap& gap,
+                         std::vector<std::string>& out, QuireStatus& stepStatus);
   bool writeStampedList(QuireBindingList& context, const StampGap& gap,
                         std::vector<std::string>& out, QuireStatus& stepStatus);
   // Whether a DISPLAY text writes its value as plain text, and a REPEAT text makes copies without

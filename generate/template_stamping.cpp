@@ -17,6 +17,7 @@
 #include "generate/repeat_stamp.h"
 #include "generate/table_copy_borders.h"
 #include "generate/template_generator.h"
+#include "generate/value_text.h"
 #include "platform/log.h"
 #include "platform/work_limits.h"
 
@@ -28,9 +29,10 @@ using platform::DomNode;
 // twice its size while it grows.
 constexpr std::size_t kPieceBytes = 1 << 20;
 
-void Append(std::vector<std::string>& out, std::string_view text) {
+// The piece that text goes on into.
+std::string& Tail(std::vector<std::string>& out) {
   if (out.empty() || out.back().size() >= kPieceBytes) out.emplace_back();
-  out.back().append(text);
+  return out.back();
 }
 
 // The row before `node` when it is a "tr" element, else null.
@@ -130,12 +132,12 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(
 bool TemplateGenerator::writeStampedCopy(QuireBindingList& context, const RepeatStamp& stamp,
                                          std::vector<std::string>& out) {
   for (std::size_t i = 0; i < stamp.gaps.size(); ++i) {
-    Append(out, stamp.texts[i]);
+    Tail(out) += stamp.texts[i];
     const StampGap& gap = stamp.gaps[i];
     reporting_ = gap.command;
     QuireStatus stepStatus;
     const bool done = gap.inner ? writeStampedList(context, gap, out, stepStatus)
-                                : processDisplay(context, gap.scratch, gap.text, stepStatus);
+                                : writeStampedValue(context, gap, out, stepStatus);
     reporting_ = gap.command;
     if (!done) {
       if (!stepStatus.IsOk()) {
@@ -145,9 +147,38 @@ bool TemplateGenerator::writeStampedCopy(QuireBindingList& context, const Repeat
       placesLeft_ = true;
       return false;
     }
-    if (!gap.inner) Append(out, gap.scratch.xml());
   }
-  Append(out, stamp.texts.back());
+  Tail(out) += stamp.texts.back();
+  return true;
+}
+
+// A DISPLAY's value, as processDisplay writes it: a one-line text straight into the markup,
+// any other through the element.
+bool TemplateGenerator::writeStampedValue(QuireBindingList& context, const StampGap& gap,
+                                          std::vector<std::string>& out, QuireStatus& stepStatus) {
+  if (platform::LogEnabled(platform::kLogDebug))
+    platform::Log("Process DISPLAY (" + gap.text + ")", platform::kLogDebug);
+  const Field* const field = fieldOf(gap.text, stepStatus);
+  if (field == nullptr) {
+    report(host_message::kDisplayUnreadable, &stepStatus);
+    return false;
+  }
+  std::string shown;
+  if (!plainDisplayText(context, *field, shown)) {
+    if (status_.IsOk()) status_ = QuireStatus(kEvaluationError, "DISPLAY ", gap.text);
+    stepStatus = status_;
+    return false;
+  }
+  std::string& piece = Tail(out);
+  const std::size_t before = piece.size();
+  piece += gap.open;
+  if (!gap.open.empty() && AppendTextMarkup(piece, shown)) {
+    piece += gap.close;
+    return true;
+  }
+  piece.resize(before);
+  WriteText(gap.scratch, shown);
+  piece += gap.scratch.xml();
   return true;
 }
 

@@ -37,6 +37,7 @@ class WebPageGenerator : public TemplateGenerator {
   void resetCurrentIndex() override;
   bool copiesAreClones() const override { return true; }
   bool writesPlainText(const Field& field) const override;
+  bool plainDisplayText(QuireBindingList& context, const Field& field, std::string& shown) override;
   bool writeDisplayValue(QuireBindingList& context, const platform::DomNode& element,
                          const Field& field, const RequestTexts& request) override;
   bool writeGraphicValue(QuireBindingList& context, const platform::DomNode& element,
@@ -47,6 +48,10 @@ class WebPageGenerator : public TemplateGenerator {
 
  private:
   void addSubLevel(const RepeatCopyRequest& request, const platform::DomNode& copy);
+  // The value of a DISPLAY's field and the text of its link; false (logged, with the status set)
+  // when the value cannot be evaluated.
+  bool evaluateDisplay(QuireBindingList& context, const Field& field, std::string& valueText,
+                       std::string& linkText);
   // The href (and target) of a URL link, by the link flags; a script URL gets none. With bit 8
   // the URL is registered as a "web:url:dynamic" entry, in frame "new" with bit 32.
   void writeUrlLink(const platform::DomNode& link, const std::string& valueText,

@@ -21,6 +21,7 @@
 #include "generate/script_escaping.h"
 #include "generate/template_annotator.h"
 #include "generate/template_comments.h"
+#include "generate/value_text.h"
 #include "generate/web_page_generator.h"
 #include "platform/dom/xml_encoding.h"
 #include "platform/file_io.h"
@@ -43,38 +44,6 @@ constexpr const char* kTemplateLinkPrefix = "$$";
 // The outline entry of a registered URL: its template and, for a new window, its frame.
 constexpr const char* kUrlEntryTemplate = "web:url:dynamic";
 constexpr const char* kNewWindowFrame = "new";
-
-// The lines of a text broken at "\r\n", "\n" or "\r".
-std::vector<std::string> LinesOf(const std::string& text) {
-  std::vector<std::string> lines(1);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      lines.emplace_back();
-    } else {
-      lines.back() += text[i];
-    }
-  }
-  return lines;
-}
-
-// One line: the element's text. Several: a span per line with a br between them, all inside the
-// element, so the paragraph (or body) around it keeps its structure.
-void WriteText(const DomNode& element, const std::string& text) {
-  if (text.find_first_of("\r\n") == std::string::npos) {
-    element.setText(text);
-    return;
-  }
-  const auto document = element.ownerDocument();
-  element.setText("");
-  const std::vector<std::string> lines = LinesOf(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) element.appendChild(document->createElement("br"));
-    const DomNode span = document->createElement("span");
-    span.setText(lines[i]);
-    element.appendChild(span);
-  }
-}
 
 // The element that carries a link: the command element when it is an `a`, else a new `a` inside
 // it (the portal completion looks for `a` elements).
@@ -276,13 +245,20 @@ bool WebPageGenerator::writesPlainText(const Field& field) const {
          modifier_flags::LinkKindOf(field.modifier().flags()) == 0;
 }
 
-bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNode& element,
-                                         const Field& field, const RequestTexts& /*request*/) {
-  QuireStatus status;
+bool WebPageGenerator::plainDisplayText(QuireBindingList& context, const Field& field,
+                                        std::string& shown) {
+  std::string valueText;
   std::string linkText;
+  if (!evaluateDisplay(context, field, valueText, linkText)) return false;
+  shown = ShownValueText(valueText, linkText, field.modifier().flags());
+  return true;
+}
+
+bool WebPageGenerator::evaluateDisplay(QuireBindingList& context, const Field& field,
+                                       std::string& valueText, std::string& linkText) {
+  QuireStatus status;
   QuireObject reached;
   const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
-  std::string valueText;
   if (value.isUndefined() && !status.IsOk()) {
     if (status.Kind() != kNoResult) {
       QuireStatus printStatus;
@@ -295,6 +271,14 @@ bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNod
   } else {
     valueText = value.displayText();
   }
+  return true;
+}
+
+bool WebPageGenerator::writeDisplayValue(QuireBindingList& context, const DomNode& element,
+                                         const Field& field, const RequestTexts& /*request*/) {
+  std::string valueText;
+  std::string linkText;
+  if (!evaluateDisplay(context, field, valueText, linkText)) return false;
 
   if (IsFormattedText(field.attribute())) return writeFormattedText(element, valueText);
 

@@ -62,7 +62,8 @@ class CopiesAsTextTest : public test_support::GenerationFixture<false> {
  protected:
   void SetUp() override {
     GenerationFixture::SetUp();
-    folder.Write("list/a.txt", "alpha one\nbeta & <two> \"three\"\n");
+    // Values with references, a control character and none at all.
+    folder.Write("list/a.txt", "alpha one\nbeta & <two> \"three\"\nsolo\n\x02ctl z\n");
     folder.Write("list/caf\xC3\xA9.txt", "caf\xC3\xA9 \xE2\x82\xAC\n\xE4\xB8\xAD x\n");
     folder.Write("list/empty.txt", "");
     folder.Write("list/one.txt", "single");
