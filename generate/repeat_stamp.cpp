@@ -8,6 +8,7 @@
 #include "generate/page_formatting.h"
 #include "generate/template_comments.h"
 #include "platform/dom/dom_document.h"
+#include "platform/dom/xml_encoding.h"
 
 namespace {
 
@@ -64,6 +65,10 @@ bool SplitAtGaps(const std::string& xml, std::size_t gaps, std::vector<std::stri
 
 }  // namespace
 
+bool IsDocumentText(std::string_view markup) {
+  return markup.find("&#") == std::string_view::npos && platform::IsXmlText(markup);
+}
+
 std::unique_ptr<RepeatStamp> MakeRepeatStamp(const DomNode& repeat, const DomNode& copy,
                                              const StampCommands& commands, bool rowsAllowed) {
   if (LookedIntoLater(copy, rowsAllowed)) return nullptr;
@@ -114,5 +119,12 @@ std::unique_ptr<RepeatStamp> MakeRepeatStamp(const DomNode& repeat, const DomNod
   }
   ForgetCommentPlaces(copy);
   if (!SplitAtGaps(copy.xml(), stamp->gaps.size(), stamp->texts)) return nullptr;
+  stamp->clean = true;
+  for (const std::string& text : stamp->texts) {
+    if (!IsDocumentText(text)) stamp->clean = false;
+  }
+  for (const StampGap& gap : stamp->gaps) {
+    if (gap.inner && !gap.inner->clean) stamp->clean = false;
+  }
   return stamp;
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/dom/dom_node.h"
@@ -36,6 +37,9 @@ struct StampGap {
 struct RepeatStamp {
   std::vector<std::string> texts;  // texts[i] comes before gaps[i]; the last comes after them all
   std::vector<StampGap> gaps;
+  // The texts, and those of the inner stamps, are document text as it is: valid UTF-8 without
+  // the control characters or references that XML forbids (platform/dom/raw_markup.h).
+  bool clean = false;
 };
 
 // What the template's commands are to the walk: whether a DISPLAY text writes its value as plain
@@ -44,6 +48,10 @@ struct StampCommands {
   std::function<bool(const std::string&)> plainDisplay;
   std::function<bool(const std::string&)> flatRepeat;
 };
+
+// Whether serialised `markup` is document text as it is: valid UTF-8 without forbidden control
+// characters, and without their references, the only ones the serialiser writes.
+bool IsDocumentText(std::string_view markup);
 
 // The stamp of the copies of `repeat` (the template, in the page), whose copy as the page would
 // hold it before its commands run is `copy` (a detached clone, given over: it is rewritten into

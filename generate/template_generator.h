@@ -211,6 +211,7 @@ class TemplateGenerator {
   bool placesForgotten_ = false;  // the comment places are gone from the page
   bool placesLeft_ = false;       // some places are left for a walk of the whole page
   bool copiesAsText_ = true;      // see setCopiesAsText
+  bool stampedClean_ = false;     // the copies written as text so far are document text
   bool pageFormatting_ = false;   // the template has date fields or numbered lists
   int markupInsertions_ = 0;      // see noteMarkupInserted; counted over the generator's life
   int mastersDone_ = 0;

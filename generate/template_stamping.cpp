@@ -18,6 +18,7 @@
 #include "generate/table_copy_borders.h"
 #include "generate/template_generator.h"
 #include "generate/value_text.h"
+#include "platform/dom/xml_encoding.h"
 #include "platform/log.h"
 #include "platform/work_limits.h"
 
@@ -97,13 +98,14 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(
 
   const std::uint64_t copyBytes = repeat.xml().size();
   std::vector<std::string> pieces;
+  stampedClean_ = innerStamp->clean && (!lastStamp || lastStamp->clean);
   // A failure ends the page with the copies written before it, none in part.
   const auto place = [&](std::size_t count, std::size_t lastSize) {
     pieces.resize(count);
     if (count > 0) pieces.back().resize(lastSize);
     if (pieces.empty()) return;
-    repeat.parentNode().insertBefore(templateDocument()->createRawMarkup(std::move(pieces)),
-                                     repeat);
+    repeat.parentNode().insertBefore(
+        templateDocument()->createRawMarkup(std::move(pieces), stampedClean_), repeat);
   };
   for (std::size_t i = 0; i < objects.size(); ++i) {
     const std::size_t count = pieces.size();
@@ -174,11 +176,14 @@ bool TemplateGenerator::writeStampedValue(QuireBindingList& context, const Stamp
   piece += gap.open;
   if (!gap.open.empty() && AppendTextMarkup(piece, shown)) {
     piece += gap.close;
+    if (stampedClean_ && !platform::IsXmlText(shown)) stampedClean_ = false;
     return true;
   }
   piece.resize(before);
   WriteText(gap.scratch, shown);
-  piece += gap.scratch.xml();
+  const std::string markup = gap.scratch.xml();
+  if (stampedClean_ && !IsDocumentText(markup)) stampedClean_ = false;
+  piece += markup;
   return true;
 }
 

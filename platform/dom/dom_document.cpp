@@ -151,7 +151,7 @@ namespace {
 // just before a "<": never inside a UTF-8 sequence, a reference or a markup delimiter, so each
 // piece turns out as it would inside the whole text. With a sink, the encoded bytes go to it
 // whenever a few hundred kilobytes have gathered.
-class EncodingWriter : public pugi::xml_writer {
+class EncodingWriter : public pugi::xml_writer, public CleanTextWriter {
  public:
   using Sink = std::function<bool(std::string_view)>;
   EncodingWriter(XmlTextEncoder& encoder, std::string& encoded, const Sink* sink)
@@ -161,6 +161,18 @@ class EncodingWriter : public pugi::xml_writer {
     if (failed_) return;
     pending_.append(static_cast<const char*>(data), size);
     if (pending_.size() >= kPieceBytes) Pass(CutPoint());
+  }
+
+  // Clean raw markup goes to the encoder as it is, after what came before it.
+  void writeClean(std::string_view text) override {
+    if (failed_) return;
+    Pass(pending_.size());
+    if (failed_ || text.empty()) return;
+    if (!encoder_.AppendValid(text, reason_)) {
+      failed_ = true;
+      return;
+    }
+    Drain(kSinkBytes);
   }
 
   // False with the encoder's reason, or with none when the sink refused.
@@ -299,13 +311,13 @@ DomNode DomDocument::createTextNode(const std::string& text) {
   return Detached(pugi::node_pcdata, text, "createTextNode");
 }
 
-DomNode DomDocument::createRawMarkup(RawMarkupPieces pieces) {
+DomNode DomDocument::createRawMarkup(RawMarkupPieces pieces, bool clean) {
   pugi::xml_node node = tree_->Parking().append_child(pugi::node_pi);
   const std::string number = std::to_string(tree_->rawMarkup.size());
   if (!node || !node.set_name(kRawMarkupTarget) || !node.set_value(number.c_str())) {
     throw ComError(kE_OUTOFMEMORY, "createRawMarkup: out of memory");
   }
-  tree_->rawMarkup.push_back(std::move(pieces));
+  tree_->rawMarkup.push_back(RawMarkup{std::move(pieces), clean});
   return DomNode(tree_, node);
 }
 

@@ -37,7 +37,7 @@ struct DomTree {
   pugi::xml_node parking;  // created on first need
   std::weak_ptr<DomDocument> owner;
   // The texts of the raw markup made in this tree, by number (see raw_markup.h).
-  std::vector<RawMarkupPieces> rawMarkup;
+  std::vector<RawMarkup> rawMarkup;
 
   // The parking element, created when missing.
   pugi::xml_node Parking();

@@ -61,7 +61,14 @@ void RawMarkupWriter::Expand() {
         MarkupNumber(held.substr(open + kMarkerOpen.size(), close - open - kMarkerOpen.size()));
     if (number < markup_.size()) {
       Pass(held.data() + done, open - done);
-      for (const std::string& piece : markup_[number]) Pass(piece.data(), piece.size());
+      const RawMarkup& markup = markup_[number];
+      for (const std::string& piece : markup.pieces) {
+        if (markup.clean && clean_ != nullptr) {
+          clean_->writeClean(piece);
+        } else {
+          Pass(piece.data(), piece.size());
+        }
+      }
     } else {
       Pass(held.data() + done, close + kMarkerClose.size() - done);
     }

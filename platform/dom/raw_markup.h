@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <pugixml.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -14,17 +15,34 @@ namespace platform {
 // The pieces of one raw markup, written one after the other.
 using RawMarkupPieces = std::vector<std::string>;
 
+// One raw markup. `clean` when its text is document text already: valid UTF-8 without the
+// control characters or their references that XML forbids (see ToXmlText), so that the page's
+// writer can hand it to the encoder as it is.
+struct RawMarkup {
+  RawMarkupPieces pieces;
+  bool clean = false;
+};
+
+// A writer that takes such clean text apart from the rest. The text before it ends just where the
+// raw markup stands, outside any comment, CDATA section or instruction.
+class CleanTextWriter {
+ public:
+  virtual ~CleanTextWriter() = default;
+  virtual void writeClean(std::string_view text) = 0;
+};
+
 // The target of the instructions that mark raw markup. A control character cannot begin the
 // target of an instruction that was parsed, and the serialiser writes it in text and attribute
 // values as a character reference, so the marker cannot be confused with the document's own.
 inline constexpr const char* kRawMarkupTarget = "\x01markup";
 
 // Passes text on to `inner` with every raw-markup marker ("<?\x01markup N?>") replaced by the
-// pieces of markup N. Finish() hands on what is still held back at the end.
+// pieces of markup N, clean ones through writeClean when `inner` is a CleanTextWriter. Finish()
+// hands on what is still held back at the end.
 class RawMarkupWriter final : public pugi::xml_writer {
  public:
-  RawMarkupWriter(pugi::xml_writer& inner, const std::vector<RawMarkupPieces>& markup)
-      : inner_(inner), markup_(markup) {}
+  RawMarkupWriter(pugi::xml_writer& inner, const std::vector<RawMarkup>& markup)
+      : inner_(inner), clean_(dynamic_cast<CleanTextWriter*>(&inner)), markup_(markup) {}
   void write(const void* data, size_t size) override;
   void Finish();
 
@@ -36,7 +54,8 @@ class RawMarkupWriter final : public pugi::xml_writer {
   }
 
   pugi::xml_writer& inner_;
-  const std::vector<RawMarkupPieces>& markup_;
+  CleanTextWriter* const clean_;
+  const std::vector<RawMarkup>& markup_;
   std::string held_;
 };
 

@@ -502,6 +502,8 @@ bool ForbiddenControl(unsigned char byte) {
   return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
 }
 
+}  // namespace
+
 // One pass over the text, eight bytes at a time while they are all printable ASCII: every piece of
 // a page passes here on its way out.
 bool IsXmlText(std::string_view text) {
@@ -529,6 +531,8 @@ bool IsXmlText(std::string_view text) {
   }
   return true;
 }
+
+namespace {
 
 // The serialiser writes a control character of a text or an attribute value as a character
 // reference ("&#01;"), which XML 1.0 forbids as much as the character itself: both become U+FFFD.

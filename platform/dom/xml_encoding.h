@@ -73,6 +73,10 @@ class XmlTextEncoder {
 // surrogates and values past U+10FFFF are invalid), or std::string_view::npos when all is valid.
 size_t FindInvalidUtf8(std::string_view text);
 
+// Whether `text` is valid UTF-8 without the control characters that XML 1.0 forbids: what
+// ToXmlText leaves as it is, unless the text holds references.
+bool IsXmlText(std::string_view text);
+
 // `text` as a document may hold it: every byte that is not part of valid UTF-8 is read as Latin-1
 // (0xE9 becomes U+00E9), and every control character that XML 1.0 forbids (all below U+0020 but
 // tab, line feed and carriage return) becomes U+FFFD. Text that is valid already is returned as it

@@ -62,8 +62,9 @@ class CopiesAsTextTest : public test_support::GenerationFixture<false> {
  protected:
   void SetUp() override {
     GenerationFixture::SetUp();
-    // Values with references, a control character and none at all.
-    folder.Write("list/a.txt", "alpha one\nbeta & <two> \"three\"\nsolo\n\x02ctl z\n");
+    // Values with references, a control character, a Latin-1 byte and none at all.
+    folder.Write("list/a.txt",
+                 "alpha one\nbeta & <two> \"three\"\nsolo\n\x02ctl z\nlatin caf\xE9\n");
     folder.Write("list/caf\xC3\xA9.txt", "caf\xC3\xA9 \xE2\x82\xAC\n\xE4\xB8\xAD x\n");
     folder.Write("list/empty.txt", "");
     folder.Write("list/one.txt", "single");

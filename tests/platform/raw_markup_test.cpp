@@ -19,7 +19,7 @@ struct Gathered : pugi::xml_writer {
 
 // The text handed to the writer in pieces of `size` bytes, markers cut anywhere.
 std::string Expanded(const std::string& text, std::size_t size,
-                     const std::vector<RawMarkupPieces>& markup) {
+                     const std::vector<RawMarkup>& markup) {
   Gathered out;
   RawMarkupWriter writer(out, markup);
   for (std::size_t at = 0; at < text.size(); at += size) {
@@ -30,7 +30,8 @@ std::string Expanded(const std::string& text, std::size_t size,
 }
 
 TEST(RawMarkupTest, MarkersAreReplacedHoweverTheTextIsCut) {
-  const std::vector<RawMarkupPieces> markup{{"<b>", "one", "</b>"}, {}, {"<i>two</i>"}};
+  const std::vector<RawMarkup> markup{
+      {{"<b>", "one", "</b>"}, false}, {{}, false}, {{"<i>two</i>"}, true}};
   const std::string text = "<p><?\x01markup 0?>, <?\x01markup 2?><?\x01markup 1?>.</p>";
   for (std::size_t size = 1; size <= text.size(); ++size) {
     EXPECT_EQ(Expanded(text, size, markup), "<p><b>one</b>, <i>two</i>.</p>") << size;
@@ -48,7 +49,7 @@ TEST(RawMarkupTest, TheDocumentWritesItsRawMarkupInItsOwnEncoding) {
       "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><p>end</p></body></html>"));
   const DomNode body = document->documentElement().firstChild();
   const DomNode raw =
-      document->createRawMarkup({"<p>caf\xC3\xA9 ", "\xE4\xB8\xAD</p>", "<p>&amp;</p>"});
+      document->createRawMarkup({"<p>caf\xC3\xA9 ", "\xE4\xB8\xAD</p>", "<p>&amp;</p>"}, true);
   body.insertBefore(raw, body.firstChild());
   EXPECT_EQ(body.xml(), "<body><p>caf\xC3\xA9 \xE4\xB8\xAD</p><p>&amp;</p><p>end</p></body>");
   // A character that the code page lacks becomes a reference there as anywhere in the page.
@@ -60,6 +61,19 @@ TEST(RawMarkupTest, TheDocumentWritesItsRawMarkupInItsOwnEncoding) {
   EXPECT_EQ(body.text(), "end");
   EXPECT_EQ(body.lastChild().xml(), "<p>caf\xC3\xA9 \xE4\xB8\xAD</p><p>&amp;</p>");
   EXPECT_FALSE(document->reparse());
+}
+
+TEST(RawMarkupTest, MarkupThatIsNotDocumentTextIsCleanedOnTheWayOut) {
+  const auto document = DomDocument::Create();
+  ASSERT_TRUE(document->loadXML(
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><!--c--></body></html>"));
+  const DomNode body = document->documentElement().firstChild();
+  // A Latin-1 byte and a forbidden control character, as values from a data file may bring.
+  body.insertBefore(document->createRawMarkup({"<p>\xE9</p>", "<p>&#01;</p>"}), body.firstChild());
+  body.appendChild(document->createRawMarkup({"<p>\xC3\xA9</p>"}, true));
+  EXPECT_EQ(document->encodedXml(),
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><p>\xE9</p><p>&#65533;"
+            "</p><!--c--><p>\xE9</p></body></html>");
 }
 
 }  // namespace
