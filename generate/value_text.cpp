@@ -1,5 +1,6 @@
 #include "generate/value_text.h"
 
+#include <array>
 #include <vector>
 
 #include "platform/dom/dom_document.h"
@@ -41,28 +42,34 @@ void WriteText(const DomNode& element, const std::string& text) {
 }
 
 bool AppendTextMarkup(std::string& out, std::string_view text) {
+  // What each byte is to the serialiser's text: 0 written as it is, 1 a control character (the
+  // text needs nodes of its own), else the reference written for it.
+  static constexpr auto kKinds = [] {
+    std::array<unsigned char, 256> kinds{};
+    for (int c = 0; c < 0x20; ++c) kinds[c] = 1;
+    kinds['&'] = 2;
+    kinds['<'] = 3;
+    kinds['>'] = 4;
+    return kinds;
+  }();
+  static constexpr std::string_view kReferences[] = {"", "", "&amp;", "&lt;", "&gt;"};
   if (text.empty()) return false;
+  bool plain = true;
   for (const char c : text) {
-    if (static_cast<unsigned char>(c) < 0x20) return false;
+    const unsigned char kind = kKinds[static_cast<unsigned char>(c)];
+    if (kind == 1) return false;
+    plain = plain && kind == 0;
+  }
+  if (plain) {
+    out += text;
+    return true;
   }
   std::size_t copied = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char* reference = nullptr;
-    switch (text[i]) {
-      case '&':
-        reference = "&amp;";
-        break;
-      case '<':
-        reference = "&lt;";
-        break;
-      case '>':
-        reference = "&gt;";
-        break;
-      default:
-        continue;
-    }
+    const unsigned char kind = kKinds[static_cast<unsigned char>(text[i])];
+    if (kind == 0) continue;
     out.append(text, copied, i - copied);
-    out += reference;
+    out += kReferences[kind];
     copied = i + 1;
   }
   out.append(text, copied);
