@@ -173,11 +173,11 @@ class TemplateGenerator {
                       const Replicator& replicator, const QuireObjectList& objects, bool topLevel,
                       bool tableMode, QuireStatus& stepStatus);
   bool writeStampedCopy(QuireBindingList& context, const RepeatStamp& stamp,
-                        std::vector<std::string>& out);
-  bool writeStampedValue(QuireBindingList& context, const StampGap& gap,
-                         std::vector<std::string>& out, QuireStatus& stepStatus);
-  bool writeStampedList(QuireBindingList& context, const StampGap& gap,
-                        std::vector<std::string>& out, QuireStatus& stepStatus);
+                        platform::RawMarkup& out);
+  bool writeStampedValue(QuireBindingList& context, const StampGap& gap, platform::RawMarkup& out,
+                         QuireStatus& stepStatus);
+  bool writeStampedList(QuireBindingList& context, const StampGap& gap, platform::RawMarkup& out,
+                        QuireStatus& stepStatus);
   // Whether a DISPLAY text writes its value as plain text, and a REPEAT text makes copies without
   // deeper levels: what a stamp can write.
   bool isPlainDisplay(const std::string& text);

@@ -26,16 +26,6 @@ namespace {
 
 using platform::DomNode;
 
-// Text is gathered in pieces of about this size, so that a long page never needs one buffer
-// twice its size while it grows.
-constexpr std::size_t kPieceBytes = 1 << 20;
-
-// The piece that text goes on into.
-std::string& Tail(std::vector<std::string>& out) {
-  if (out.empty() || out.back().size() >= kPieceBytes) out.emplace_back();
-  return out.back();
-}
-
 // The row before `node` when it is a "tr" element, else null.
 DomNode RowAbove(const DomNode& node) {
   DomNode previous = node.previousSibling();
@@ -87,9 +77,9 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(
     borders.placed(inner);
     borders.placed(last);
   }
-  const std::unique_ptr<RepeatStamp> innerStamp =
+  const std::shared_ptr<const RepeatStamp> innerStamp =
       MakeRepeatStamp(repeat, inner, commands, topLevel);
-  std::unique_ptr<RepeatStamp> lastStamp;
+  std::shared_ptr<const RepeatStamp> lastStamp;
   if (innerStamp && tableMode) lastStamp = MakeRepeatStamp(repeat, last, commands, topLevel);
   if (!innerStamp || (tableMode && !lastStamp)) {
     unstamped_.insert(refusal);
@@ -97,44 +87,46 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(
   }
 
   const std::uint64_t copyBytes = repeat.xml().size();
-  std::vector<std::string> pieces;
+  // The markup shares the stamps' texts.
+  platform::RawMarkup markup;
+  markup.keep(innerStamp);
+  if (lastStamp) markup.keep(lastStamp);
   stampedClean_ = innerStamp->clean && (!lastStamp || lastStamp->clean);
   // A failure ends the page with the copies written before it, none in part.
-  const auto place = [&](std::size_t count, std::size_t lastSize) {
-    pieces.resize(count);
-    if (count > 0) pieces.back().resize(lastSize);
-    if (pieces.empty()) return;
-    repeat.parentNode().insertBefore(
-        templateDocument()->createRawMarkup(std::move(pieces), stampedClean_), repeat);
+  const auto place = [&](std::size_t parts) {
+    markup.cutTo(parts);
+    if (markup.empty()) return;
+    markup.clean = stampedClean_;
+    repeat.parentNode().insertBefore(templateDocument()->createRawMarkup(std::move(markup)),
+                                     repeat);
   };
   for (std::size_t i = 0; i < objects.size(); ++i) {
-    const std::size_t count = pieces.size();
-    const std::size_t lastSize = pieces.empty() ? 0 : pieces.back().size();
+    const std::size_t parts = markup.parts();
     if (topLevel) reportProgress(i + 1, objects.size());
     pageBytes_ += copyBytes;
     if (pageBytes_ > maxPageBytes_) {
       stepStatus = PageTooLarge(maxPageBytes_, repeatText);
-      place(count, lastSize);
+      place(parts);
       return Stamped::kFailed;
     }
     ContextScope scope(context);
     context.prepend(
         QuireBinding(GeneralSource(replicator.clone()), objects[i], replicator.number()));
     const RepeatStamp& stamp = lastStamp && i + 1 == objects.size() ? *lastStamp : *innerStamp;
-    if (!writeStampedCopy(context, stamp, pieces)) {
-      place(count, lastSize);
+    if (!writeStampedCopy(context, stamp, markup)) {
+      place(parts);
       return Stamped::kFailed;
     }
   }
-  place(pieces.size(), pieces.empty() ? 0 : pieces.back().size());
+  place(markup.parts());
   return Stamped::kDone;
 }
 
 // One object's copy. A failing command is reported as the walk reports it in a copy.
 bool TemplateGenerator::writeStampedCopy(QuireBindingList& context, const RepeatStamp& stamp,
-                                         std::vector<std::string>& out) {
+                                         platform::RawMarkup& out) {
   for (std::size_t i = 0; i < stamp.gaps.size(); ++i) {
-    Tail(out) += stamp.texts[i];
+    out.appendShared(stamp.texts[i]);
     const StampGap& gap = stamp.gaps[i];
     reporting_ = gap.command;
     QuireStatus stepStatus;
@@ -150,14 +142,14 @@ bool TemplateGenerator::writeStampedCopy(QuireBindingList& context, const Repeat
       return false;
     }
   }
-  Tail(out) += stamp.texts.back();
+  out.appendShared(stamp.texts.back());
   return true;
 }
 
 // A DISPLAY's value, as processDisplay writes it: a one-line text straight into the markup,
 // any other through the element.
 bool TemplateGenerator::writeStampedValue(QuireBindingList& context, const StampGap& gap,
-                                          std::vector<std::string>& out, QuireStatus& stepStatus) {
+                                          platform::RawMarkup& out, QuireStatus& stepStatus) {
   if (platform::LogEnabled(platform::kLogDebug))
     platform::Log("Process DISPLAY (" + gap.text + ")", platform::kLogDebug);
   const Field* const field = fieldOf(gap.text, stepStatus);
@@ -171,25 +163,26 @@ bool TemplateGenerator::writeStampedValue(QuireBindingList& context, const Stamp
     stepStatus = status_;
     return false;
   }
-  std::string& piece = Tail(out);
-  const std::size_t before = piece.size();
-  piece += gap.open;
-  if (!gap.open.empty() && AppendTextMarkup(piece, shown)) {
-    piece += gap.close;
+  std::string& text = out.ownedText();
+  const std::size_t before = text.size();
+  text += gap.open;
+  if (!gap.open.empty() && AppendTextMarkup(text, shown)) {
+    text += gap.close;
+    out.takeOwned(text.size() - before);
     if (stampedClean_ && !platform::IsXmlText(shown)) stampedClean_ = false;
     return true;
   }
-  piece.resize(before);
+  text.resize(before);
   WriteText(gap.scratch, shown);
   const std::string markup = gap.scratch.xml();
   if (stampedClean_ && !IsDocumentText(markup)) stampedClean_ = false;
-  piece += markup;
+  out.appendCopy(markup);
   return true;
 }
 
 // An inner MASTER's copies, expanded as expandMaster expands them.
 bool TemplateGenerator::writeStampedList(QuireBindingList& context, const StampGap& gap,
-                                         std::vector<std::string>& out, QuireStatus& stepStatus) {
+                                         platform::RawMarkup& out, QuireStatus& stepStatus) {
   ++expansions_;
   resetCurrentIndex();
   Replicator* const read = replicatorOf(gap.text, stepStatus);

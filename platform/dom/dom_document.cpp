@@ -311,13 +311,13 @@ DomNode DomDocument::createTextNode(const std::string& text) {
   return Detached(pugi::node_pcdata, text, "createTextNode");
 }
 
-DomNode DomDocument::createRawMarkup(RawMarkupPieces pieces, bool clean) {
+DomNode DomDocument::createRawMarkup(RawMarkup markup) {
   pugi::xml_node node = tree_->Parking().append_child(pugi::node_pi);
   const std::string number = std::to_string(tree_->rawMarkup.size());
   if (!node || !node.set_name(kRawMarkupTarget) || !node.set_value(number.c_str())) {
     throw ComError(kE_OUTOFMEMORY, "createRawMarkup: out of memory");
   }
-  tree_->rawMarkup.push_back(RawMarkup{std::move(pieces), clean});
+  tree_->rawMarkup.push_back(std::move(markup));
   return DomNode(tree_, node);
 }
 

@@ -69,11 +69,10 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   DomNode createElement(const std::string& name);
   DomNode createComment(const std::string& text);
   DomNode createTextNode(const std::string& text);
-  // A new detached node that stands for `pieces` of markup already serialised in UTF-8: every
-  // serialisation of the document or of a node around it writes the pieces in its place, and
-  // the walks and queries of the tree pass it by. The pieces must be well-formed content;
-  // `clean` says that they are document text already (see RawMarkup).
-  DomNode createRawMarkup(RawMarkupPieces pieces, bool clean = false);
+  // A new detached node that stands for `markup` already serialised in UTF-8: every
+  // serialisation of the document or of a node around it writes the markup in its place, and
+  // the walks and queries of the tree pass it by. The markup must be well-formed content.
+  DomNode createRawMarkup(RawMarkup markup);
 
   // XSL-pattern queries relative to the document node (see DomNode::selectNodes).
   DomNodeList selectNodes(const std::string& pattern) const;

@@ -22,7 +22,39 @@ size_t MarkupNumber(std::string_view digits) {
   return number;
 }
 
+// Text of the markup's own goes on in one chunk until it holds about this much.
+constexpr std::size_t kChunkBytes = 1 << 20;
+
 }  // namespace
+
+void RawMarkup::appendShared(std::string_view text) {
+  if (!text.empty()) parts_.push_back(Part{text.data(), 0, 0, text.size()});
+}
+
+void RawMarkup::appendCopy(std::string_view text) {
+  ownedText() += text;
+  takeOwned(text.size());
+}
+
+std::string& RawMarkup::ownedText() {
+  if (owned_.empty() || owned_.back().size() >= kChunkBytes) owned_.emplace_back();
+  return owned_.back();
+}
+
+void RawMarkup::takeOwned(std::size_t length) {
+  if (length == 0) return;
+  const std::size_t chunk = owned_.size() - 1;
+  const std::size_t offset = owned_.back().size() - length;
+  // Text that follows on the part before it in the same chunk lengthens that part.
+  if (!parts_.empty()) {
+    Part& last = parts_.back();
+    if (last.shared == nullptr && last.chunk == chunk && last.offset + last.size == offset) {
+      last.size += length;
+      return;
+    }
+  }
+  parts_.push_back(Part{nullptr, chunk, offset, length});
+}
 
 void RawMarkupWriter::write(const void* data, size_t size) {
   const char* text = static_cast<const char*>(data);
@@ -62,13 +94,13 @@ void RawMarkupWriter::Expand() {
     if (number < markup_.size()) {
       Pass(held.data() + done, open - done);
       const RawMarkup& markup = markup_[number];
-      for (const std::string& piece : markup.pieces) {
+      markup.forEachPart([&](std::string_view part) {
         if (markup.clean && clean_ != nullptr) {
-          clean_->writeClean(piece);
+          clean_->writeClean(part);
         } else {
-          Pass(piece.data(), piece.size());
+          Pass(part.data(), part.size());
         }
-      }
+      });
     } else {
       Pass(held.data() + done, close + kMarkerClose.size() - done);
     }

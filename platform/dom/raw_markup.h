@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <pugixml.hpp>
 #include <string>
 #include <string_view>
@@ -12,15 +13,53 @@
 
 namespace platform {
 
-// The pieces of one raw markup, written one after the other.
-using RawMarkupPieces = std::vector<std::string>;
-
-// One raw markup. `clean` when its text is document text already: valid UTF-8 without the
-// control characters or their references that XML forbids (see ToXmlText), so that the page's
-// writer can hand it to the encoder as it is.
-struct RawMarkup {
-  RawMarkupPieces pieces;
+// The text of one raw markup, gathered part by part: text of its own, and text that it shares
+// with what made it (a part of a template written for every object, say), which it keeps alive.
+// `clean` when the text is document text already: valid UTF-8 without the control characters or
+// their references that XML forbids (see ToXmlText), so that the page's writer can hand it to the
+// encoder as it is.
+class RawMarkup {
+ public:
   bool clean = false;
+
+  // Keeps `owner` alive as long as the markup.
+  void keep(std::shared_ptr<const void> owner) { owners_.push_back(std::move(owner)); }
+  // Appends `text`, which stays as it is while what the markup keeps lives.
+  void appendShared(std::string_view text);
+  // Appends a copy of `text`.
+  void appendCopy(std::string_view text);
+  // The text of its own that the markup gathers: appending `length` bytes to it and then calling
+  // takeOwned(length) appends them to the markup.
+  std::string& ownedText();
+  void takeOwned(std::size_t length);
+
+  // The number of parts so far, and the markup cut back to its first `parts`.
+  std::size_t parts() const { return parts_.size(); }
+  void cutTo(std::size_t parts) { parts_.resize(parts); }
+  bool empty() const { return parts_.empty(); }
+
+  // Calls `write(std::string_view)` for each part in order.
+  template <class Write>
+  void forEachPart(Write&& write) const {
+    for (const Part& part : parts_) {
+      write(part.shared != nullptr
+                ? std::string_view(part.shared, part.size)
+                : std::string_view(owned_[part.chunk].data() + part.offset, part.size));
+    }
+  }
+
+ private:
+  struct Part {
+    const char* shared;  // the shared text, or null for text of the markup's own
+    std::size_t chunk;
+    std::size_t offset;
+    std::size_t size;
+  };
+
+  std::vector<Part> parts_;
+  // Text of its own, in chunks of about a megabyte, so that no buffer is ever copied whole.
+  std::vector<std::string> owned_;
+  std::vector<std::shared_ptr<const void>> owners_;
 };
 
 // A writer that takes such clean text apart from the rest. The text before it ends just where the
@@ -37,7 +76,7 @@ class CleanTextWriter {
 inline constexpr const char* kRawMarkupTarget = "\x01markup";
 
 // Passes text on to `inner` with every raw-markup marker ("<?\x01markup N?>") replaced by the
-// pieces of markup N, clean ones through writeClean when `inner` is a CleanTextWriter. Finish()
+// text of markup N, clean text through writeClean when `inner` is a CleanTextWriter. Finish()
 // hands on what is still held back at the end.
 class RawMarkupWriter final : public pugi::xml_writer {
  public:

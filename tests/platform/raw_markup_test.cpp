@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/dom/dom_document.h"
@@ -17,6 +20,23 @@ struct Gathered : pugi::xml_writer {
   std::string text;
 };
 
+// Markup of `parts`: the first shared with a string that only the markup keeps, the others its
+// own.
+RawMarkup Markup(std::initializer_list<std::string_view> parts, bool clean = false) {
+  RawMarkup markup;
+  markup.clean = clean;
+  for (const std::string_view part : parts) {
+    if (markup.empty()) {
+      const auto kept = std::make_shared<const std::string>(part);
+      markup.keep(kept);
+      markup.appendShared(*kept);
+    } else {
+      markup.appendCopy(part);
+    }
+  }
+  return markup;
+}
+
 // The text handed to the writer in pieces of `size` bytes, markers cut anywhere.
 std::string Expanded(const std::string& text, std::size_t size,
                      const std::vector<RawMarkup>& markup) {
@@ -30,8 +50,10 @@ std::string Expanded(const std::string& text, std::size_t size,
 }
 
 TEST(RawMarkupTest, MarkersAreReplacedHoweverTheTextIsCut) {
-  const std::vector<RawMarkup> markup{
-      {{"<b>", "one", "</b>"}, false}, {{}, false}, {{"<i>two</i>"}, true}};
+  std::vector<RawMarkup> markup;
+  markup.push_back(Markup({"<b>", "one", "</b>"}));
+  markup.push_back(Markup({}));
+  markup.push_back(Markup({"<i>two</i>"}, true));
   const std::string text = "<p><?\x01markup 0?>, <?\x01markup 2?><?\x01markup 1?>.</p>";
   for (std::size_t size = 1; size <= text.size(); ++size) {
     EXPECT_EQ(Expanded(text, size, markup), "<p><b>one</b>, <i>two</i>.</p>") << size;
@@ -48,8 +70,8 @@ TEST(RawMarkupTest, TheDocumentWritesItsRawMarkupInItsOwnEncoding) {
   ASSERT_TRUE(document->loadXML(
       "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><p>end</p></body></html>"));
   const DomNode body = document->documentElement().firstChild();
-  const DomNode raw =
-      document->createRawMarkup({"<p>caf\xC3\xA9 ", "\xE4\xB8\xAD</p>", "<p>&amp;</p>"}, true);
+  const DomNode raw = document->createRawMarkup(
+      Markup({"<p>caf\xC3\xA9 ", "\xE4\xB8\xAD</p>", "<p>&amp;</p>"}, true));
   body.insertBefore(raw, body.firstChild());
   EXPECT_EQ(body.xml(), "<body><p>caf\xC3\xA9 \xE4\xB8\xAD</p><p>&amp;</p><p>end</p></body>");
   // A character that the code page lacks becomes a reference there as anywhere in the page.
@@ -69,8 +91,9 @@ TEST(RawMarkupTest, MarkupThatIsNotDocumentTextIsCleanedOnTheWayOut) {
       "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><!--c--></body></html>"));
   const DomNode body = document->documentElement().firstChild();
   // A Latin-1 byte and a forbidden control character, as values from a data file may bring.
-  body.insertBefore(document->createRawMarkup({"<p>\xE9</p>", "<p>&#01;</p>"}), body.firstChild());
-  body.appendChild(document->createRawMarkup({"<p>\xC3\xA9</p>"}, true));
+  body.insertBefore(document->createRawMarkup(Markup({"<p>\xE9</p>", "<p>&#01;</p>"})),
+                    body.firstChild());
+  body.appendChild(document->createRawMarkup(Markup({"<p>\xC3\xA9</p>"}, true)));
   EXPECT_EQ(document->encodedXml(),
             "<?xml version=\"1.0\" encoding=\"windows-1252\"?><html><body><p>\xE9</p><p>&#65533;"
             "</p><!--c--><p>\xE9</p></body></html>");
