@@ -51,16 +51,17 @@ void SplitAroundText(const DomNode& element, std::string& open, std::string& clo
   close = xml.substr(at + kProbe.size());
 }
 
-// Splits the serialised copy at its gap comments; false when they are not `gaps` in number.
-bool SplitAtGaps(const std::string& xml, std::size_t gaps, std::vector<std::string>& texts) {
+// Splits the serialised copy at its gap comments into `stamp`'s texts; false when they are not
+// as many as its gaps.
+bool SplitAtGaps(const std::string& xml, RepeatStamp& stamp) {
   std::size_t from = 0;
   for (std::size_t at = xml.find(kGapMarkup); at != std::string::npos;
        at = xml.find(kGapMarkup, from)) {
-    texts.emplace_back(xml, from, at - from);
+    stamp.texts.emplace_back(stamp.store->emplace_back(xml, from, at - from));
     from = at + kGapMarkup.size();
   }
-  texts.emplace_back(xml, from);
-  return texts.size() == gaps + 1;
+  stamp.texts.emplace_back(stamp.store->emplace_back(xml, from));
+  return stamp.texts.size() == stamp.gaps.size() + 1;
 }
 
 }  // namespace
@@ -70,13 +71,15 @@ bool IsDocumentText(std::string_view markup) {
 }
 
 std::unique_ptr<RepeatStamp> MakeRepeatStamp(const DomNode& repeat, const DomNode& copy,
-                                             const StampCommands& commands, bool rowsAllowed) {
+                                             const StampCommands& commands, bool rowsAllowed,
+                                             std::shared_ptr<StampTexts> store) {
   if (LookedIntoLater(copy, rowsAllowed)) return nullptr;
   const DomNodeList original = repeat.descendantsWithAttribute(kCommandAttribute);
   const DomNodeList elements = copy.descendantsWithAttribute(kCommandAttribute);
   if (original.length() != elements.length()) return nullptr;
   const auto document = copy.ownerDocument();
   auto stamp = std::make_unique<RepeatStamp>();
+  stamp->store = store ? std::move(store) : std::make_shared<StampTexts>();
   for (std::size_t i = 0; i < elements.length(); ++i) {
     const DomNode element = elements.item(i);
     const std::string text = CommandText(element);
@@ -103,7 +106,8 @@ std::unique_ptr<RepeatStamp> MakeRepeatStamp(const DomNode& repeat, const DomNod
         gap.command = original.item(i + 1);
         gap.text = innerText;
         gap.copyBytes = inner.xml().size();
-        gap.inner = MakeRepeatStamp(gap.command, inner.cloneNode(true), commands, false);
+        gap.inner =
+            MakeRepeatStamp(gap.command, inner.cloneNode(true), commands, false, stamp->store);
         if (!gap.inner) return nullptr;
         // The inner copies go before their template, which the walk then hides.
         inner.parentNode().insertBefore(document->createComment(kGapText), inner);
@@ -118,9 +122,9 @@ std::unique_ptr<RepeatStamp> MakeRepeatStamp(const DomNode& repeat, const DomNod
     stamp->gaps.push_back(std::move(gap));
   }
   ForgetCommentPlaces(copy);
-  if (!SplitAtGaps(copy.xml(), stamp->gaps.size(), stamp->texts)) return nullptr;
+  if (!SplitAtGaps(copy.xml(), *stamp)) return nullptr;
   stamp->clean = true;
-  for (const std::string& text : stamp->texts) {
+  for (const std::string_view text : stamp->texts) {
     if (!IsDocumentText(text)) stamp->clean = false;
   }
   for (const StampGap& gap : stamp->gaps) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,8 +35,15 @@ struct StampGap {
   std::uint64_t copyBytes = 0;
 };
 
+// The texts of a stamp and of its inner stamps. They are kept apart from the stamps' nodes, so
+// that the markup written from them can keep them alive without keeping the document, which
+// keeps the markup.
+using StampTexts = std::deque<std::string>;
+
 struct RepeatStamp {
-  std::vector<std::string> texts;  // texts[i] comes before gaps[i]; the last comes after them all
+  // texts[i] comes before gaps[i]; the last comes after them all. They lie in `store`.
+  std::vector<std::string_view> texts;
+  std::shared_ptr<StampTexts> store;
   std::vector<StampGap> gaps;
   // The texts, and those of the inner stamps, are document text as it is: valid UTF-8 without
   // the control characters or references that XML forbids (platform/dom/raw_markup.h).
@@ -60,4 +68,5 @@ bool IsDocumentText(std::string_view markup);
 // what a stamp can write.
 std::unique_ptr<RepeatStamp> MakeRepeatStamp(const platform::DomNode& repeat,
                                              const platform::DomNode& copy,
-                                             const StampCommands& commands, bool rowsAllowed);
+                                             const StampCommands& commands, bool rowsAllowed,
+                                             std::shared_ptr<StampTexts> store = nullptr);

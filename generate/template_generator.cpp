@@ -517,35 +517,10 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   const MasterLayout layout = LayoutOf(master);
   const std::string repeatText = CommandText(repeat);
   const int insertionsAtStart = markupInsertions_;
-  Replicator* const read = replicatorOf(repeatText, stepStatus);
-  if (read == nullptr) {
-    report(host_message::kRepeatUnreadable, &stepStatus);
-    return false;
-  }
+  QuireObjectList objects;
+  Replicator* const read = listObjects(context, repeatText, objects, stepStatus);
+  if (read == nullptr) return false;
   Replicator& replicator = *read;
-  replicator.setObjectLimit(maxRepeatObjects_);
-  if (platform::LogEnabled(platform::kLogDebug)) {
-    platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);
-    QuireStatus printStatus;
-    platform::Log("Evaluating " + replicator.print(printStatus) + ".", platform::kLogDebug);
-  }
-  QuireObjectList objects = replicator.evaluate(stepStatus, context);
-  if (!stepStatus.IsOk()) {
-    if (stepStatus.Kind() != kNoResult) {
-      report(host_message::kRepeatNotEvaluated, &stepStatus);
-      return false;
-    }
-    stepStatus = QuireStatus();
-    objects.clear();
-  }
-  if (objects.size() > maxRepeatObjects_) {
-    stepStatus =
-        QuireStatus(kEvaluationError,
-                    "REPEAT (" + repeatText + ") lists " + std::to_string(objects.size()) +
-                        " objects, more than " +
-                        platform::LimitText(platform::kMaxRepeatObjectsKey, maxRepeatObjects_));
-    return false;
-  }
   // Every copy adds about the template's size to the page; a page past its limit stops here.
   const std::uint64_t copyBytes = objects.empty() ? 0 : repeat.xml().size();
 
@@ -578,8 +553,8 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
                     replicator.parentVariable() == replicator.variableName());
   }
   if (links.empty()) {
-    switch (
-        stampCopies(context, repeat, replicator, objects, topLevel, layout.tableMode, stepStatus)) {
+    switch (stampCopies(context, repeat, replicator, objects, copyBytes, topLevel, layout.tableMode,
+                        stepStatus)) {
       case Stamped::kFailed:
         return false;
       case Stamped::kDone:
@@ -608,14 +583,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
                                                   repeat, replicator.kindFlag(), !links.empty(),
                                                   layout.tableMode});
       if (!target) continue;
-      pageBytes_ += copyBytes;
-      if (pageBytes_ > maxPageBytes_) {
-        stepStatus = QuireStatus(
-            kEvaluationError, "The generated page grows past " +
-                                  platform::LimitText(platform::kMaxPageBytesKey, maxPageBytes_) +
-                                  " bytes at REPEAT (" + repeatText + ")");
-        return false;
-      }
+      if (!addCopyBytes(copyBytes, repeatText, stepStatus)) return false;
       fresh = true;
       if (borders) borders->placed(target);
     }
@@ -644,6 +612,50 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
   MarkRegion(repeat, true);
   resetCurrentIndex();
   return true;
+}
+
+Replicator* TemplateGenerator::listObjects(QuireBindingList& context, const std::string& repeatText,
+                                           QuireObjectList& objects, QuireStatus& stepStatus) {
+  Replicator* const replicator = replicatorOf(repeatText, stepStatus);
+  if (replicator == nullptr) {
+    report(host_message::kRepeatUnreadable, &stepStatus);
+    return nullptr;
+  }
+  replicator->setObjectLimit(maxRepeatObjects_);
+  if (platform::LogEnabled(platform::kLogDebug)) {
+    platform::Log("Process REPEAT (" + repeatText + ")", platform::kLogDebug);
+    QuireStatus printStatus;
+    platform::Log("Evaluating " + replicator->print(printStatus) + ".", platform::kLogDebug);
+  }
+  objects = replicator->evaluate(stepStatus, context);
+  if (!stepStatus.IsOk()) {
+    if (stepStatus.Kind() != kNoResult) {
+      report(host_message::kRepeatNotEvaluated, &stepStatus);
+      return nullptr;
+    }
+    stepStatus = QuireStatus();
+    objects.clear();
+  }
+  if (objects.size() > maxRepeatObjects_) {
+    stepStatus =
+        QuireStatus(kEvaluationError,
+                    "REPEAT (" + repeatText + ") lists " + std::to_string(objects.size()) +
+                        " objects, more than " +
+                        platform::LimitText(platform::kMaxRepeatObjectsKey, maxRepeatObjects_));
+    return nullptr;
+  }
+  return replicator;
+}
+
+bool TemplateGenerator::addCopyBytes(std::uint64_t bytes, const std::string& repeatText,
+                                     QuireStatus& stepStatus) {
+  pageBytes_ += bytes;
+  if (pageBytes_ <= maxPageBytes_) return true;
+  stepStatus = QuireStatus(kEvaluationError,
+                           "The generated page grows past " +
+                               platform::LimitText(platform::kMaxPageBytesKey, maxPageBytes_) +
+                               " bytes at REPEAT (" + repeatText + ")");
+  return false;
 }
 
 void TemplateGenerator::reportProgress(std::size_t index, std::size_t objectCount) {

@@ -165,13 +165,21 @@ class TemplateGenerator {
   bool processLimit(QuireBindingList& context, const platform::DomNode& limit,
                     const std::string& text, int& boundCount, bool topLevel,
                     QuireStatus& stepStatus);
+  // The objects that the REPEAT `repeatText` lists for one expansion of its MASTER, and its
+  // replicator; null when they cannot be listed (reported, or with the reason in `stepStatus`).
+  Replicator* listObjects(QuireBindingList& context, const std::string& repeatText,
+                          QuireObjectList& objects, QuireStatus& stepStatus);
+  // Adds one copy's estimated size to the page's; false (with the reason in `stepStatus`) when
+  // the page grows past its limit.
+  bool addCopyBytes(std::uint64_t bytes, const std::string& repeatText, QuireStatus& stepStatus);
   // The copies of `repeat` for `objects`, written as text when a stamp can write them:
   // kNotStamped leaves them to be built as nodes; kDone and kFailed end the expansion as
   // expandMaster ends it. See template_stamping.cpp.
   enum class Stamped { kNotStamped, kDone, kFailed };
   Stamped stampCopies(QuireBindingList& context, const platform::DomNode& repeat,
-                      const Replicator& replicator, const QuireObjectList& objects, bool topLevel,
-                      bool tableMode, QuireStatus& stepStatus);
+                      const Replicator& replicator, const QuireObjectList& objects,
+                      std::uint64_t copyBytes, bool topLevel, bool tableMode,
+                      QuireStatus& stepStatus);
   bool writeStampedCopy(QuireBindingList& context, const RepeatStamp& stamp,
                         platform::RawMarkup& out);
   bool writeStampedValue(QuireBindingList& context, const StampGap& gap, platform::RawMarkup& out,

@@ -4,7 +4,6 @@
 // object, in order (bindings, values, inner lists, the page's size, progress, failures and their
 // reports), is what the walk does for a copy built as nodes, so the page and its messages are
 // the same either way.
-#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -20,7 +19,6 @@
 #include "generate/value_text.h"
 #include "platform/dom/xml_encoding.h"
 #include "platform/log.h"
-#include "platform/work_limits.h"
 
 namespace {
 
@@ -33,13 +31,6 @@ DomNode RowAbove(const DomNode& node) {
     previous = previous.previousSibling();
   }
   return previous && LowercaseCopy(previous.nodeName()) == "tr" ? previous : DomNode();
-}
-
-// The page's size estimate past its limit, as the walk words it.
-QuireStatus PageTooLarge(std::uint64_t limit, const std::string& repeatText) {
-  return QuireStatus(kEvaluationError, "The generated page grows past " +
-                                           platform::LimitText(platform::kMaxPageBytesKey, limit) +
-                                           " bytes at REPEAT (" + repeatText + ")");
 }
 
 }  // namespace
@@ -56,9 +47,12 @@ bool TemplateGenerator::isFlatRepeat(const std::string& text) {
   return replicator != nullptr && replicator->parentVariable() != replicator->variableName();
 }
 
-TemplateGenerator::Stamped TemplateGenerator::stampCopies(
-    QuireBindingList& context, const DomNode& repeat, const Replicator& replicator,
-    const QuireObjectList& objects, bool topLevel, bool tableMode, QuireStatus& stepStatus) {
+TemplateGenerator::Stamped TemplateGenerator::stampCopies(QuireBindingList& context,
+                                                          const DomNode& repeat,
+                                                          const Replicator& replicator,
+                                                          const QuireObjectList& objects,
+                                                          std::uint64_t copyBytes, bool topLevel,
+                                                          bool tableMode, QuireStatus& stepStatus) {
   if (!copiesAsText_ || !copiesAreClones() || objects.empty() || pageFormatting_ ||
       replicator.parentVariable() == replicator.variableName()) {
     return Stamped::kNotStamped;
@@ -77,20 +71,19 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(
     borders.placed(inner);
     borders.placed(last);
   }
-  const std::shared_ptr<const RepeatStamp> innerStamp =
+  const std::unique_ptr<RepeatStamp> innerStamp =
       MakeRepeatStamp(repeat, inner, commands, topLevel);
-  std::shared_ptr<const RepeatStamp> lastStamp;
+  std::unique_ptr<RepeatStamp> lastStamp;
   if (innerStamp && tableMode) lastStamp = MakeRepeatStamp(repeat, last, commands, topLevel);
   if (!innerStamp || (tableMode && !lastStamp)) {
     unstamped_.insert(refusal);
     return Stamped::kNotStamped;
   }
 
-  const std::uint64_t copyBytes = repeat.xml().size();
-  // The markup shares the stamps' texts.
+  // The markup shares the stamps' texts (not the stamps, whose nodes would keep the document).
   platform::RawMarkup markup;
-  markup.keep(innerStamp);
-  if (lastStamp) markup.keep(lastStamp);
+  markup.keep(innerStamp->store);
+  if (lastStamp) markup.keep(lastStamp->store);
   stampedClean_ = innerStamp->clean && (!lastStamp || lastStamp->clean);
   // A failure ends the page with the copies written before it, none in part.
   const auto place = [&](std::size_t parts) {
@@ -103,9 +96,7 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(
   for (std::size_t i = 0; i < objects.size(); ++i) {
     const std::size_t parts = markup.parts();
     if (topLevel) reportProgress(i + 1, objects.size());
-    pageBytes_ += copyBytes;
-    if (pageBytes_ > maxPageBytes_) {
-      stepStatus = PageTooLarge(maxPageBytes_, repeatText);
+    if (!addCopyBytes(copyBytes, repeatText, stepStatus)) {
       place(parts);
       return Stamped::kFailed;
     }
@@ -185,43 +176,13 @@ bool TemplateGenerator::writeStampedList(QuireBindingList& context, const StampG
                                          platform::RawMarkup& out, QuireStatus& stepStatus) {
   ++expansions_;
   resetCurrentIndex();
-  Replicator* const read = replicatorOf(gap.text, stepStatus);
-  if (read == nullptr) {
-    report(host_message::kRepeatUnreadable, &stepStatus);
-    return false;
-  }
-  Replicator& replicator = *read;
-  replicator.setObjectLimit(maxRepeatObjects_);
-  if (platform::LogEnabled(platform::kLogDebug)) {
-    platform::Log("Process REPEAT (" + gap.text + ")", platform::kLogDebug);
-    QuireStatus printStatus;
-    platform::Log("Evaluating " + replicator.print(printStatus) + ".", platform::kLogDebug);
-  }
-  QuireObjectList objects = replicator.evaluate(stepStatus, context);
-  if (!stepStatus.IsOk()) {
-    if (stepStatus.Kind() != kNoResult) {
-      report(host_message::kRepeatNotEvaluated, &stepStatus);
-      return false;
-    }
-    stepStatus = QuireStatus();
-    objects.clear();
-  }
-  if (objects.size() > maxRepeatObjects_) {
-    stepStatus =
-        QuireStatus(kEvaluationError,
-                    "REPEAT (" + gap.text + ") lists " + std::to_string(objects.size()) +
-                        " objects, more than " +
-                        platform::LimitText(platform::kMaxRepeatObjectsKey, maxRepeatObjects_));
-    return false;
-  }
+  QuireObjectList objects;
+  Replicator* const replicator = listObjects(context, gap.text, objects, stepStatus);
+  if (replicator == nullptr) return false;
   for (const QuireObject& object : objects) {
-    pageBytes_ += gap.copyBytes;
-    if (pageBytes_ > maxPageBytes_) {
-      stepStatus = PageTooLarge(maxPageBytes_, gap.text);
-      return false;
-    }
+    if (!addCopyBytes(gap.copyBytes, gap.text, stepStatus)) return false;
     ContextScope scope(context);
-    context.prepend(QuireBinding(GeneralSource(replicator.clone()), object, replicator.number()));
+    context.prepend(QuireBinding(GeneralSource(replicator->clone()), object, replicator->number()));
     if (!writeStampedCopy(context, *gap.inner, out)) return false;
   }
   resetCurrentIndex();
