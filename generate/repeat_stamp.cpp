@@ -67,7 +67,14 @@ bool SplitAtGaps(const std::string& xml, RepeatStamp& stamp) {
 }  // namespace
 
 bool IsDocumentText(std::string_view markup) {
-  return markup.find("&#") == std::string_view::npos && platform::IsXmlText(markup);
+  // The serialiser writes a control character as "&#" and two digits; tab, line feed and
+  // carriage return (in attribute values) are allowed.
+  for (std::size_t at = markup.find("&#"); at != std::string_view::npos;
+       at = markup.find("&#", at + 2)) {
+    const std::string_view digits = markup.substr(at + 2, 2);
+    if (digits != "09" && digits != "10" && digits != "13") return false;
+  }
+  return platform::IsXmlText(markup);
 }
 
 std::unique_ptr<RepeatStamp> MakeRepeatStamp(const DomNode& repeat, const DomNode& copy,

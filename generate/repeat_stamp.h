@@ -58,7 +58,8 @@ struct StampCommands {
 };
 
 // Whether serialised `markup` is document text as it is: valid UTF-8 without forbidden control
-// characters, and without their references, the only ones the serialiser writes.
+// characters, and without references to them (the serialiser writes references for control
+// characters only).
 bool IsDocumentText(std::string_view markup);
 
 // The stamp of the copies of `repeat` (the template, in the page), whose copy as the page would

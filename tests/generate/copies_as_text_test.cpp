@@ -54,9 +54,11 @@ const std::string kTableOfFiles =
                                     Show("SimpleName") + "</td><td style=\"border-bottom:none\">" +
                                     Show("Text") + kRecordList + "</td></tr>") +
              "</table>");
-// Paragraphs of file names with their records, outside any table.
+// Paragraphs of file names with their records, outside any table; a style written over two
+// lines, as Word writes long ones.
 const std::string kListOfFiles =
-    Span("M:files", Span(kFilesByName, "<h2>" + Show("SimpleName") + "</h2>" + kRecordList));
+    Span("M:files", Span(kFilesByName, "<h2 style=\"margin:0;&#13;&#10;font-size:9pt\">" +
+                                           Show("SimpleName") + "</h2>" + kRecordList));
 
 class CopiesAsTextTest : public test_support::GenerationFixture<false> {
  protected:
