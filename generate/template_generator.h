@@ -1,7 +1,8 @@
 // TemplateGenerator: turns an annotated template (its commands in QuireQuery elements) into the
 // generated page, in place. OPEN binds objects, DISPLAY writes values, MASTER/REPEAT pairs are
 // expanded once per object, LIMIT narrows or hides regions. The page-specific writing is left to
-// six hooks that a derived generator implements (WebPageGenerator for the portal's pages).
+// six hooks that a derived generator implements (WebPageGenerator for the portal's pages); three
+// more tell when a MASTER's copies may be written out as text instead of built as nodes.
 #pragma once
 
 #include <cstdint>
@@ -103,11 +104,11 @@ class TemplateGenerator {
 
   // Hook 7: whether expandRepeatCopy places each copy, the clone of the REPEAT and nothing more,
   // right before the REPEAT when no LINK served an object and the REPEAT has no deeper levels:
-  // the copies may then be written as text instead. No here.
+  // the copies may then be written as text instead. False here; the portal's generator says so.
   virtual bool copiesAreClones() const { return false; }
   // Hook 8: whether writeDisplayValue writes the value of `field` as text alone into the
   // element, whatever the element and its place in the page: what WriteText
-  // (generate/value_text.h) writes of the text that plainDisplayText gives. No here.
+  // (generate/value_text.h) writes of the text that plainDisplayText gives. False here.
   virtual bool writesPlainText(const Field& /*field*/) const { return false; }
   // Hook 9: for such a field, the text; false (with the generator's status set) as
   // writeDisplayValue fails.

@@ -38,8 +38,8 @@ class DomDocument : public ComObject, public std::enable_shared_from_this<DomDoc
   // the memory once its annotations are part of the parsed text. The new tree is kept only when
   // it has exactly the nodes of the old one (adjacent or white-space-only text, for one, would
   // not come back as it was), nor when it holds raw markup; otherwise nothing changes and false
-  // is returned. Handles taken
-  // before stay valid but point into the old tree: call it only when none is kept.
+  // is returned. Handles taken before stay valid but point into the old tree: call it only when
+  // none is kept.
   bool reparse();
 
   // Writes the document raw (never indented) to `path`, in the encoding of its XML declaration
