@@ -1,6 +1,8 @@
 // Field: a DISPLAY command, parsed from its text, printed back and evaluated to a value.
 #include "commands/field.h"
 
+#include <utility>
+
 #include "commands/command_cursor.h"
 #include "commands/modifier_flags.h"
 #include "commands/quire_binding.h"
@@ -120,7 +122,7 @@ QuireAttributeValue Field::evaluate(QuireStatus& status, const QuireBindingList&
     // The page asks for the picture's format and size through the image name.
     return reached.getGraphicAttributeValue(attribute_, imageName, status);
   }
-  const QuireAttributeValue value = reached.getAttributeValue(attribute_, status);
+  QuireAttributeValue value = reached.getAttributeValue(attribute_, status);
   if (!status.IsOk()) return QuireAttributeValue();
-  return modifier_.apply(value, status);
+  return modifier_.apply(std::move(value), status);
 }

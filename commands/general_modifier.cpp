@@ -1,6 +1,7 @@
 #include "commands/general_modifier.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "commands/boolean_modifier.h"
 #include "commands/command_cursor.h"
@@ -156,4 +157,10 @@ QuireAttributeValue GeneralModifier::apply(const QuireAttributeValue& value,
   status = QuireStatus();
   if (!modifier_) return value;
   return modifier_->apply(value, status);
+}
+
+QuireAttributeValue GeneralModifier::apply(QuireAttributeValue&& value, QuireStatus& status) const {
+  status = QuireStatus();
+  if (modifier_) modifier_->applyInPlace(value, status);
+  return std::move(value);
 }

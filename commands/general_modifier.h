@@ -26,6 +26,11 @@ class Modifier {
   // The formatted value; a value of the wrong type is returned unchanged with the status set.
   virtual QuireAttributeValue apply(const QuireAttributeValue& value,
                                     QuireStatus& status) const = 0;
+  // The same, formatting `value` itself: a value that is not of the modifier's type is left as
+  // it is, with the status set.
+  virtual void applyInPlace(QuireAttributeValue& value, QuireStatus& status) const {
+    value = apply(value, status);
+  }
 
  protected:
   uint8_t flags_ = 0;
@@ -54,6 +59,8 @@ class GeneralModifier {
   std::string print(QuireStatus& status) const;
   // An empty envelope returns the value unchanged.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const;
+  // The same for a value the caller gives up, formatted without a copy where the modifier can.
+  QuireAttributeValue apply(QuireAttributeValue&& value, QuireStatus& status) const;
 
  private:
   std::unique_ptr<Modifier> modifier_;

@@ -139,18 +139,22 @@ std::string StringModifier::print(QuireStatus& status) const {
 
 QuireAttributeValue StringModifier::apply(const QuireAttributeValue& value,
                                           QuireStatus& status) const {
+  QuireAttributeValue result = value;
+  applyInPlace(result, status);
+  return result;
+}
+
+void StringModifier::applyInPlace(QuireAttributeValue& value, QuireStatus& status) const {
   status = QuireStatus();
   if (value.type() != QuireType::STRING) {
     status = QuireStatus(kEvaluationError, "StringModifier");
-    return value;
+    return;
   }
   std::string text = NormaliseLineEnds(value.textValue());
   if (blankPunctuation_) BlankPunctuation(text);
   if (!ApplyCaseRule(case_, text)) {
     status = QuireStatus(kEvaluationError, "StringModifier");
-    return value;
+    return;
   }
-  QuireAttributeValue result = value;
-  result.setText(std::move(text));
-  return result;
+  value.setText(std::move(text));
 }

@@ -37,6 +37,7 @@ class StringModifier : public Modifier {
   // STRING only (else kEvaluationError "StringModifier" and the value unchanged); the result is
   // STRING.
   QuireAttributeValue apply(const QuireAttributeValue& value, QuireStatus& status) const override;
+  void applyInPlace(QuireAttributeValue& value, QuireStatus& status) const override;
 
   CaseRule caseRule() const { return case_; }
   bool blanksPunctuation() const { return blankPunctuation_; }

@@ -58,6 +58,8 @@ bool ExpandSettings(const std::string& text, std::string& expanded) {
 
 bool TextsEqual(const std::string& a, const std::string& b, bool ignoreCase) {
   if (CompareTexts(a, b, ignoreCase) == 0) return true;
+  // Most texts name no setting: nothing to expand, and no copies of them.
+  if (a.find("${") == std::string::npos && b.find("${") == std::string::npos) return false;
   std::string expandedA;
   std::string expandedB;
   const bool changedA = ExpandSettings(a, expandedA);
