@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <numeric>
+#include <string>
 
 #include "commands/command_cursor.h"
 #include "commands/quire_binding.h"
 #include "foundation/quire_status.h"
+#include "foundation/text_helpers.h"
 #include "model/domain_lookup.h"
 #include "model/quire_abstract_domain.h"
 
@@ -112,11 +114,37 @@ int FallbackOrder(const QuireValue& a, const QuireValue& b) {
   }
 }
 
+// A key's value with what its comparisons need, worked out once per object rather than once per
+// comparison: the text folded for a case-blind key, and whether it names a setting ("${").
+struct KeyCell {
+  QuireValue value;
+  std::string folded;
+  bool plainText = false;  // a STRING or FILENAME without "${", compared as its text alone
+};
+
+KeyCell MakeKeyCell(QuireValue value, const SortKey& key) {
+  KeyCell cell{std::move(value), {}, false};
+  const int type = cell.value.type();
+  if (!key.numeric && (type == QuireType::STRING || type == QuireType::FILENAME)) {
+    cell.plainText = cell.value.textValue().find("${") == std::string::npos;
+    if (cell.plainText && key.ignoreCase) cell.folded = LowercaseCopy(cell.value.textValue());
+  }
+  return cell;
+}
+
 // -1, 0 or 1 in ascending order.
-int CompareValues(const QuireValue& a, const QuireValue& b, const SortKey& key) {
+int CompareValues(const KeyCell& left, const KeyCell& right, const SortKey& key) {
+  const QuireValue& a = left.value;
+  const QuireValue& b = right.value;
   // Values of different types never compare; ordering them by type keeps the sort consistent
   // (UNDEFINED, the highest code, goes last).
   if (a.type() != b.type()) return a.type() < b.type() ? -1 : 1;
+  // Two texts without settings are equal, less or greater by their texts alone.
+  if (left.plainText && right.plainText) {
+    const int order = key.ignoreCase ? left.folded.compare(right.folded)
+                                     : a.textValue().compare(b.textValue());
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+  }
   const bool ignoreCase = key.ignoreCase;
   bool less = false;
   bool greater = false;
@@ -182,10 +210,10 @@ void SortOrder::sort(QuireObjectList& objects, QuireStatus& status,
                      const QuireBindingList& /*bindings*/) const {
   status = QuireStatus();
   const std::size_t count = objects.size();
-  std::vector<QuireValue> values;  // row-major: object, then key
+  std::vector<KeyCell> values;  // row-major: object, then key
   values.reserve(count * keys_.size());
   for (const QuireObject& object : objects) {
-    for (const SortKey& key : keys_) values.push_back(KeyValue(key, object));
+    for (const SortKey& key : keys_) values.push_back(MakeKeyCell(KeyValue(key, object), key));
   }
   auto compare = [&](std::size_t left, std::size_t right) {
     for (std::size_t k = 0; k < keys_.size(); ++k) {

@@ -81,12 +81,13 @@ void AddToBoth(const QuireClass& cls, const QuireRelationship& relationship) {
 
 // Formats a value for DISPLAY; a value the component cannot give as text is raised as
 // kEvaluationError with host_message::kValueNotFormatted and the details.
-KestrelValueText CStringParamVal(const Variant& value) {
+KestrelValueText CStringParamVal(Variant value) {
+  const platform::VariantType type = value.Type();
   try {
-    return VariantText(value);
+    return VariantText(std::move(value));
   } catch (const ComError& error) {
     const std::string details = FillFailureText(
-        "%s(%s) %s", {"Variant", platform::VariantTypeName(value.Type()), error.Description()});
+        "%s(%s) %s", {"Variant", platform::VariantTypeName(type), error.Description()});
     WriteFailureText(
         FillFailureText("Error evaluating DISPLAY in function CStringParamVal.\nDetails : %s",
                         {details}) +
@@ -600,9 +601,9 @@ QuireAttributeValue QuireKestrelDomain::getAttributeValue(QuireStatus& status,
     const auto property = propertyFor(attribute, *object->artifact());
     KestrelValueText text = CStringParamVal(object->artifact()->Value(*property));
     if (property->IsSecret()) text = KestrelValueText{"****", std::nullopt};
-    QuireValue value(text.text);
+    QuireValue value(std::move(text.text));
     if (text.sortable) value.setSecondText(*text.sortable);
-    return QuireAttributeValue(attribute, value);
+    return QuireAttributeValue(attribute, std::move(value));
   } catch (const ComError& error) {
     WriteFailureText(FillFailureText(
         "Unable to evaluate DISPLAY command for domain %s in function GetAttributeValue\nAttribute "

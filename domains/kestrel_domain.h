@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,7 @@ class QuireKestrelDomain : public QuireAbstractDomain {
 
  private:
   struct Members {
-    std::map<std::string, std::shared_ptr<kestrel::PropertyDefinition>> properties;
+    std::unordered_map<std::string, std::shared_ptr<kestrel::PropertyDefinition>> properties;
     std::map<std::string, std::shared_ptr<kestrel::RelationshipDefinition>> relationships;
   };
 
@@ -127,6 +128,6 @@ class QuireKestrelDomain : public QuireAbstractDomain {
   AliasFile aliases_;
   bool classesTried_ = false;
   QuireStatus classStatus_;
-  std::map<const void*, Members> members_;  // by class record
+  std::unordered_map<const void*, Members> members_;  // by class record
   std::map<std::string, std::shared_ptr<kestrel::Artifact>> located_[2];
 };

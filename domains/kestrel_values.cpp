@@ -37,7 +37,7 @@ std::string SortableDate(double oleDays) {
   return buffer;
 }
 
-KestrelValueText VariantText(const platform::Variant& value) {
+KestrelValueText VariantText(platform::Variant value) {
   using platform::VariantType;
   switch (value.Type()) {
     case VariantType::kInt16:
@@ -51,7 +51,7 @@ KestrelValueText VariantText(const platform::Variant& value) {
     case VariantType::kDate:
       return {value.ChangeToString(), SortableDate(value.AsDate())};
     case VariantType::kString:
-      return {value.AsString(), std::nullopt};
+      return {value.TakeString(), std::nullopt};
     case VariantType::kBool:
       return {value.AsBool() ? "True" : "False", std::nullopt};
     case VariantType::kByte:

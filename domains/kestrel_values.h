@@ -18,7 +18,7 @@ struct KestrelValueText {
 // Empty ""; 16/32-bit integers "%i"; 32/64-bit floats "%f"; a date the component's own text
 // and the sortable form; text as it is; a boolean "True" for any non-zero value, else "False";
 // an unsigned byte the one character of that code; any other type "".
-KestrelValueText VariantText(const platform::Variant& value);
+KestrelValueText VariantText(platform::Variant value);
 
 // The sortable form of an automation date (days since 1899-12-30).
 std::string SortableDate(double oleDays);

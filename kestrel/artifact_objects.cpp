@@ -54,7 +54,7 @@ class NodeObject : public Node {
 
 const PropertyObject* OwnProperty(const TypeObject& type, const PropertyDefinition& property) {
   const auto* own = dynamic_cast<const PropertyObject*>(&property);
-  if (own != nullptr && own == type.FindProperty(own->Name())) return own;
+  if (own != nullptr && type.Owns(*own)) return own;
   return type.FindProperty(property.Name());
 }
 

@@ -92,6 +92,58 @@ std::string RowOrder(const Table& table, const std::string& prefix) {
   return order;
 }
 
+// The column whose order is the order rows of `table` come in when it is one integer: the rowid
+// (last in a row set), or a one-column integer key. -1 when the key is anything else.
+int IntegerOrderColumn(const Table& table) {
+  if (table.HasRowid()) return static_cast<int>(table.columns.size());
+  if (table.key.size() == 1 && table.columns[table.key[0]].kind == ColumnKind::kInteger) {
+    return table.key[0];
+  }
+  return -1;
+}
+
+// SQLite's order of two values without a collation: NULL, then numbers, then texts by bytes.
+bool CellLess(const Cell& a, const Cell& b) {
+  auto rank = [](const Cell& cell) {
+    if (std::holds_alternative<std::monostate>(cell)) return 0;
+    return std::holds_alternative<std::string>(cell) ? 2 : 1;
+  };
+  const int left = rank(a);
+  const int right = rank(b);
+  if (left != right || left == 0) return left < right;
+  if (left == 2) return std::get<std::string>(a) < std::get<std::string>(b);
+  const auto* x = std::get_if<int64_t>(&a);
+  const auto* y = std::get_if<int64_t>(&b);
+  if (x != nullptr && y != nullptr) return *x < *y;
+  return (x != nullptr ? static_cast<double>(*x) : std::get<double>(a)) <
+         (y != nullptr ? static_cast<double>(*y) : std::get<double>(b));
+}
+
+// Puts the rows of `set` in the order of `column` and keeps the first `most`. Rows of one key
+// usually come in that order already, so the common case only checks.
+void KeepFirstInOrder(RowSet& set, int column, size_t most) {
+  const size_t count = set.Count();
+  const size_t width = set.width;
+  auto cell = [&](size_t row) -> const Cell& { return set.cells[row * width + static_cast<size_t>(column)]; };
+  bool ordered = true;
+  for (size_t row = 1; row < count && ordered; ++row) ordered = !CellLess(cell(row), cell(row - 1));
+  if (!ordered) {
+    std::vector<size_t> order(count);
+    for (size_t row = 0; row < count; ++row) order[row] = row;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return CellLess(cell(a), cell(b)); });
+    std::vector<Cell> cells;
+    cells.reserve(std::min(count, most) * width);
+    for (size_t i = 0; i < count && i < most; ++i) {
+      const auto first = set.cells.begin() + static_cast<std::ptrdiff_t>(order[i] * width);
+      cells.insert(cells.end(), std::make_move_iterator(first),
+                   std::make_move_iterator(first + static_cast<std::ptrdiff_t>(width)));
+    }
+    set.cells = std::move(cells);
+  }
+  if (set.Count() > most) set.cells.resize(most * width);
+}
+
 }  // namespace
 
 std::shared_ptr<RowSet> Database::Rows(int table, const std::vector<int>& where,
@@ -168,8 +220,9 @@ std::shared_ptr<const RowSet> Database::RelatedRows(const RowSet& rows, size_t r
 }
 
 // One statement per chunk of keys joins a table of (row number, key) to the target table, so
-// that each key is compared as Rows compares it (a bound value against the column) and the
-// rows of each key come in the order Rows gives them.
+// that each key is compared as Rows compares it (a bound value against the column), and the
+// rows of each key are put in the order Rows gives them. When that order is one integer column,
+// it is made here: ordering the join in SQL sorts every row it reads in a temporary tree.
 std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet& rows,
                                                                     const Relationship& link) {
   constexpr size_t kKeysPerStatement = 256;
@@ -202,8 +255,10 @@ std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet
     join += (j > 0 ? " AND t." : "t.") + ColumnSql(target, link.remoteColumns[j]) +
             " = \"~keys\"." + name;
   }
-  std::string order = "\"~keys\".\"~row\"";
-  if (const std::string own = RowOrder(target, "t."); !own.empty()) order += ", " + own;
+  const int orderColumn = IntegerOrderColumn(target);
+  const bool sqlOrders = orderColumn < 0;
+  std::string order;
+  if (sqlOrders) order = " ORDER BY \"~keys\".\"~row\", " + RowOrder(target, "t.");
   std::string tuple = "(?";
   for (size_t j = 0; j < link.remoteColumns.size(); ++j) tuple += ", ?";
   tuple += ")";
@@ -214,7 +269,7 @@ std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet
     for (size_t i = 0; i < count; ++i) values += (i > 0 ? ", " : "") + tuple;
     const std::string sql = "WITH \"~keys\"(" + keyNames + ") AS (VALUES " + values + ") SELECT " +
                             columns + " FROM \"~keys\" JOIN " + QuoteName(target.name) +
-                            " AS t ON " + join + " ORDER BY " + order;
+                            " AS t ON " + join + order;
     Statement statement = connection_.Prepare(sql);
     int parameter = 1;
     for (size_t i = start; i < start + count; ++i) {
@@ -228,15 +283,19 @@ std::vector<std::shared_ptr<const RowSet>> Database::RelatedOfEvery(const RowSet
       const auto* row = std::get_if<int64_t>(&number);
       if (row == nullptr || *row < 0 || static_cast<size_t>(*row) >= found.size()) continue;
       RowSet& into = *found[static_cast<size_t>(*row)];
-      if (into.Count() >= most) continue;
+      if (sqlOrders && into.Count() >= most) continue;
       for (size_t i = 0; i < width; ++i) {
         into.cells.push_back(ReadCell(statement, static_cast<int>(i) + 1));
       }
+      // Unordered rows past the limit cannot be dropped as they come; trimming now and then
+      // keeps a runaway key within twice the limit.
+      if (!sqlOrders && into.Count() / 2 >= most) KeepFirstInOrder(into, orderColumn, most);
     }
   }
   std::vector<std::shared_ptr<const RowSet>> result;
   result.reserve(found.size());
   for (auto& set : found) {
+    if (!sqlOrders) KeepFirstInOrder(*set, orderColumn, most);
     set->cells.shrink_to_fit();
     result.push_back(std::move(set));
   }

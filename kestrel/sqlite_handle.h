@@ -49,7 +49,8 @@ class Connection {
   ~Connection();
 
   // The statement of the SQL text, prepared at its first use and reused afterwards. The
-  // connection's lock must be held while the statement is in use (see Lock).
+  // connection's lock must be held while the statement is in use (see Lock): SQLite does not
+  // lock this connection itself.
   Statement Prepare(const std::string& sql);
   std::unique_lock<std::recursive_mutex> Lock() { return std::unique_lock(mutex_); }
   const std::string& Path() const { return path_; }

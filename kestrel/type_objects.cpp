@@ -92,6 +92,13 @@ const PropertyObject* TypeObject::FindProperty(const std::string& name) const {
   return nullptr;
 }
 
+bool TypeObject::Owns(const PropertyObject& property) const {
+  for (const auto& own : properties_) {
+    if (own.get() == &property) return true;
+  }
+  return false;
+}
+
 const RelationshipObject* TypeObject::FindRelationship(const std::string& name) const {
   for (const auto& relationship : relationships_) {
     if (relationship->Name() == name) return relationship.get();

@@ -70,6 +70,8 @@ class TypeObject : public ArtifactType {
 
   int Table() const { return table_; }
   const PropertyObject* FindProperty(const std::string& name) const;
+  // True when `property` is one of this type's own objects.
+  bool Owns(const PropertyObject& property) const;
   const RelationshipObject* FindRelationship(const std::string& name) const;
 
  private:

@@ -1,69 +1,74 @@
 #include "model/quire_attribute.h"
 
+namespace {
+
+template <class Data>
+std::shared_ptr<Data> NewData(std::string name, int32_t type, QuireClass owner) {
+  auto data = std::make_shared<Data>();
+  data->name = std::move(name);
+  data->type = type;
+  data->owner = owner;
+  return data;
+}
+
+}  // namespace
+
 QuireAttribute::QuireAttribute() = default;
 
 QuireAttribute::QuireAttribute(std::string name, int32_t type, QuireClass owner,
                                QuireAttributeReader read)
-    : name_(std::move(name)), type_(type), class_(owner), reader_(read) {}
+    : data_(NewData<Data>(std::move(name), type, owner)) {
+  data_->reader = read;
+}
 
 QuireAttribute::QuireAttribute(std::string name, QuireClass owner, QuireGraphicWriter write)
-    : name_(std::move(name)), type_(QuireType::GRAPHIC), class_(owner), writer_(write) {}
+    : data_(NewData<Data>(std::move(name), QuireType::GRAPHIC, owner)) {
+  data_->writer = write;
+}
 
 QuireAttribute::QuireAttribute(std::string name, int32_t type, QuireClass owner)
-    : name_(std::move(name)), type_(type), class_(owner), dynamic_(true) {}
+    : data_(NewData<Data>(std::move(name), type, owner)) {
+  data_->dynamic = true;
+}
 
 QuireAttribute::QuireAttribute(std::string name, const QuireAttribute& base,
                                std::string startMarker, std::string endMarker)
-    : name_(std::move(name)),
-      type_(QuireType::STRING),
-      class_(base.getClass()),
-      extracted_(true),
-      base_(std::make_unique<QuireAttribute>(base)),
-      startMarker_(std::move(startMarker)),
-      endMarker_(std::move(endMarker)) {}
+    : data_(NewData<Data>(std::move(name), QuireType::STRING, base.getClass())) {
+  data_->extracted = true;
+  data_->base = std::make_shared<const QuireAttribute>(base);
+  data_->startMarker = std::move(startMarker);
+  data_->endMarker = std::move(endMarker);
+}
 
 QuireAttribute::QuireAttribute(std::string name, QuireClass owner, std::string scriptText,
                                std::vector<QuireAttribute> scriptArguments)
-    : name_(std::move(name)),
-      type_(QuireType::STRING),
-      class_(owner),
-      script_(true),
-      scriptText_(std::move(scriptText)),
-      scriptArguments_(std::make_unique<std::vector<QuireAttribute>>(std::move(scriptArguments))) {}
-
-QuireAttribute::QuireAttribute(const QuireAttribute& other)
-    : name_(other.name_),
-      alias_(other.alias_),
-      furtherText_(other.furtherText_),
-      aka_(other.aka_),
-      type_(other.type_),
-      effectiveType_(other.effectiveType_),
-      class_(other.class_),
-      dynamic_(other.dynamic_),
-      reader_(other.reader_),
-      writer_(other.writer_),
-      extracted_(other.extracted_),
-      base_(other.base_ ? std::make_unique<QuireAttribute>(*other.base_) : nullptr),
-      startMarker_(other.startMarker_),
-      endMarker_(other.endMarker_),
-      script_(other.script_),
-      scriptText_(other.scriptText_),
-      scriptArguments_(other.scriptArguments_
-                           ? std::make_unique<std::vector<QuireAttribute>>(*other.scriptArguments_)
-                           : nullptr),
-      valueSource_(other.valueSource_) {}
-
-QuireAttribute& QuireAttribute::operator=(const QuireAttribute& other) {
-  if (this != &other) {
-    QuireAttribute copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
+    : data_(NewData<Data>(std::move(name), QuireType::STRING, owner)) {
+  data_->script = true;
+  data_->scriptText = std::move(scriptText);
+  data_->scriptArguments =
+      std::make_shared<const std::vector<QuireAttribute>>(std::move(scriptArguments));
 }
 
+QuireAttribute::QuireAttribute(const QuireAttribute& other) = default;
+QuireAttribute& QuireAttribute::operator=(const QuireAttribute& other) = default;
 QuireAttribute::QuireAttribute(QuireAttribute&&) noexcept = default;
 QuireAttribute& QuireAttribute::operator=(QuireAttribute&&) noexcept = default;
 QuireAttribute::~QuireAttribute() = default;
+
+const QuireAttribute::Data& QuireAttribute::DefaultData() {
+  // Never destroyed, like undefined() below.
+  static const Data& data = *new Data;
+  return data;
+}
+
+QuireAttribute::Data& QuireAttribute::edit() {
+  if (!data_) {
+    data_ = std::make_shared<Data>();
+  } else if (data_.use_count() > 1) {
+    data_ = std::make_shared<Data>(*data_);
+  }
+  return *data_;
+}
 
 const QuireAttribute& QuireAttribute::undefined() {
   // Never destroyed: failed lookups may still hand it out while other statics are torn down.
@@ -72,24 +77,28 @@ const QuireAttribute& QuireAttribute::undefined() {
 }
 
 bool QuireAttribute::isTextLike() const {
-  return type_ == QuireType::FILENAME || effectiveType_ == 7 || effectiveType_ == 9;
+  return type() == QuireType::FILENAME || effectiveType() == 7 || effectiveType() == 9;
 }
 
-const QuireAttribute& QuireAttribute::baseAttribute() const { return base_ ? *base_ : undefined(); }
+const QuireAttribute& QuireAttribute::baseAttribute() const {
+  return data().base ? *data().base : undefined();
+}
 
 std::string QuireAttribute::extractFrom(const std::string& baseText) const {
-  if (startMarker_.empty() || baseText.size() <= startMarker_.size() + endMarker_.size()) {
+  const std::string& startMarker = data().startMarker;
+  const std::string& endMarker = data().endMarker;
+  if (startMarker.empty() || baseText.size() <= startMarker.size() + endMarker.size()) {
     return {};
   }
-  const size_t start = baseText.find(startMarker_);
+  const size_t start = baseText.find(startMarker);
   if (start == std::string::npos) return {};
-  const size_t begin = start + startMarker_.size();
+  const size_t begin = start + startMarker.size();
   const size_t end =
-      endMarker_.empty() ? baseText.find('\n', begin) : baseText.find(endMarker_, begin);
+      endMarker.empty() ? baseText.find('\n', begin) : baseText.find(endMarker, begin);
   return end == std::string::npos ? baseText.substr(begin) : baseText.substr(begin, end - begin);
 }
 
 const std::vector<QuireAttribute>& QuireAttribute::scriptArguments() const {
   static const std::vector<QuireAttribute>& none = *new std::vector<QuireAttribute>;
-  return scriptArguments_ ? *scriptArguments_ : none;
+  return data().scriptArguments ? *data().scriptArguments : none;
 }

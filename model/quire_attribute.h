@@ -1,5 +1,5 @@
-// QuireAttribute: the definition of an attribute of a class, a value-semantic record (copies
-// are deep). Plain, graphic, dynamic, extracted and script attributes share the record.
+// QuireAttribute: the definition of an attribute of a class, a value-semantic record (a change
+// to a copy never shows in another). Plain, graphic, dynamic, extracted and script attributes share the record.
 #pragma once
 
 #include <cstdint>
@@ -49,71 +49,83 @@ class QuireAttribute {
 
   // The process-wide undefined attribute that failed lookups return.
   static const QuireAttribute& undefined();
-  bool isUndefined() const { return name_ == "Undefined" && class_.isUndefined(); }
+  bool isUndefined() const { return name() == "Undefined" && getClass().isUndefined(); }
 
-  const std::string& name() const { return name_; }
-  void setName(std::string name) { name_ = std::move(name); }
-  const std::string& alias() const { return alias_; }
-  const std::string& aka() const { return aka_; }
-  void setAlias(std::string alias) { alias_ = std::move(alias); }
-  void setAka(std::string aka) { aka_ = std::move(aka); }
+  const std::string& name() const { return data().name; }
+  void setName(std::string name) { edit().name = std::move(name); }
+  const std::string& alias() const { return data().alias; }
+  const std::string& aka() const { return data().aka; }
+  void setAlias(std::string alias) { edit().alias = std::move(alias); }
+  void setAka(std::string aka) { edit().aka = std::move(aka); }
   // The alias (aka) when not empty, else the name.
-  const std::string& displayAlias() const { return alias_.empty() ? name_ : alias_; }
-  const std::string& displayAka() const { return aka_.empty() ? name_ : aka_; }
-  const std::string& furtherText() const { return furtherText_; }
-  void setFurtherText(std::string text) { furtherText_ = std::move(text); }
+  const std::string& displayAlias() const { return alias().empty() ? name() : alias(); }
+  const std::string& displayAka() const { return aka().empty() ? name() : aka(); }
+  const std::string& furtherText() const { return data().furtherText; }
+  void setFurtherText(std::string text) { edit().furtherText = std::move(text); }
 
-  int32_t type() const { return type_; }
-  void setType(int32_t type) { type_ = type; }
+  int32_t type() const { return data().type; }
+  void setType(int32_t type) { edit().type = type; }
   // A second type code; 12 means "use type()".
-  int32_t effectiveType() const { return effectiveType_; }
-  void setEffectiveType(int32_t type) { effectiveType_ = type; }
+  int32_t effectiveType() const { return data().effectiveType; }
+  void setEffectiveType(int32_t type) { edit().effectiveType = type; }
   // FILENAME, or an effective type of 7 or 9.
   bool isTextLike() const;
 
-  const QuireClass& getClass() const { return class_; }
-  void setClass(QuireClass owner) { class_ = owner; }
+  const QuireClass& getClass() const { return data().owner; }
+  void setClass(QuireClass owner) { edit().owner = owner; }
 
-  bool isDynamic() const { return dynamic_; }
-  QuireAttributeReader reader() const { return reader_; }
-  QuireGraphicWriter graphicWriter() const { return writer_; }
+  bool isDynamic() const { return data().dynamic; }
+  QuireAttributeReader reader() const { return data().reader; }
+  QuireGraphicWriter graphicWriter() const { return data().writer; }
 
-  bool isExtracted() const { return extracted_; }
+  bool isExtracted() const { return data().extracted; }
   // The attribute whose text is cut; the undefined attribute when this one is not extracted.
   const QuireAttribute& baseAttribute() const;
-  const std::string& startMarker() const { return startMarker_; }
-  const std::string& endMarker() const { return endMarker_; }
+  const std::string& startMarker() const { return data().startMarker; }
+  const std::string& endMarker() const { return data().endMarker; }
   // The extracted value's text cut out of the base value's text.
   std::string extractFrom(const std::string& baseText) const;
 
   // The source that computes the value, or null when the domain (or the script) does.
-  const QuireValueSource* valueSource() const { return valueSource_.get(); }
+  const QuireValueSource* valueSource() const { return data().valueSource.get(); }
   void setValueSource(std::shared_ptr<const QuireValueSource> source) {
-    valueSource_ = std::move(source);
+    edit().valueSource = std::move(source);
   }
 
-  bool isScript() const { return script_; }
-  const std::string& scriptText() const { return scriptText_; }
+  bool isScript() const { return data().script; }
+  const std::string& scriptText() const { return data().scriptText; }
   // The attributes whose values are handed to the script (empty when none).
   const std::vector<QuireAttribute>& scriptArguments() const;
 
  private:
-  std::string name_ = "Undefined";
-  std::string alias_;
-  std::string furtherText_;
-  std::string aka_;
-  int32_t type_ = QuireType::UNDEFINED;
-  int32_t effectiveType_ = QuireType::UNDEFINED;
-  QuireClass class_;
-  bool dynamic_ = false;
-  QuireAttributeReader reader_ = nullptr;
-  QuireGraphicWriter writer_ = nullptr;
-  bool extracted_ = false;
-  std::unique_ptr<QuireAttribute> base_;
-  std::string startMarker_ = "undefined";
-  std::string endMarker_ = "undefined";
-  bool script_ = false;
-  std::string scriptText_;
-  std::unique_ptr<std::vector<QuireAttribute>> scriptArguments_;
-  std::shared_ptr<const QuireValueSource> valueSource_;
+  // The record behind the attribute. Copies share it until one of them changes, because every
+  // value read carries a copy of its attribute; the parts set only at construction are shared
+  // for good.
+  struct Data {
+    std::string name = "Undefined";
+    std::string alias;
+    std::string furtherText;
+    std::string aka;
+    int32_t type = QuireType::UNDEFINED;
+    int32_t effectiveType = QuireType::UNDEFINED;
+    QuireClass owner;
+    bool dynamic = false;
+    QuireAttributeReader reader = nullptr;
+    QuireGraphicWriter writer = nullptr;
+    bool extracted = false;
+    std::shared_ptr<const QuireAttribute> base;
+    std::string startMarker = "undefined";
+    std::string endMarker = "undefined";
+    bool script = false;
+    std::string scriptText;
+    std::shared_ptr<const std::vector<QuireAttribute>> scriptArguments;
+    std::shared_ptr<const QuireValueSource> valueSource;
+  };
+  // The record; a moved-from attribute reads as the default one.
+  const Data& data() const { return data_ ? *data_ : DefaultData(); }
+  // The record, made this attribute's own before it changes.
+  Data& edit();
+  static const Data& DefaultData();
+
+  std::shared_ptr<Data> data_;
 };

@@ -22,7 +22,10 @@ bool IsTextType(int32_t type) { return type == QuireType::STRING || type == Quir
 QuireAttributeValue::QuireAttributeValue() = default;
 
 QuireAttributeValue::QuireAttributeValue(const QuireAttribute& attribute, const QuireValue& value)
-    : QuireValue(value), attribute_(attribute) {
+    : QuireAttributeValue(attribute, QuireValue(value)) {}
+
+QuireAttributeValue::QuireAttributeValue(const QuireAttribute& attribute, QuireValue&& value)
+    : QuireValue(std::move(value)), attribute_(attribute) {
   if (type() == attribute_.type()) return;
   if (attribute_.type() == QuireType::FILENAME && type() == QuireType::STRING) {
     setTextType(QuireType::FILENAME);

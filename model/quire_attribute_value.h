@@ -14,6 +14,7 @@ class QuireAttributeValue : public QuireValue {
   QuireAttributeValue();
   // A STRING value given to a FILENAME attribute becomes FILENAME (with a warning line).
   QuireAttributeValue(const QuireAttribute& attribute, const QuireValue& value);
+  QuireAttributeValue(const QuireAttribute& attribute, QuireValue&& value);
   QuireAttributeValue(const QuireAttribute& attribute, bool value);
   QuireAttributeValue(const QuireAttribute& attribute, float value);
   QuireAttributeValue(const QuireAttribute& attribute, const std::string& text);

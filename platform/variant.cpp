@@ -147,6 +147,11 @@ const std::string& Variant::AsString() const {
   ThrowWrongType(*this, VariantType::kString);
 }
 
+std::string Variant::TakeString() {
+  if (std::string* value = std::get_if<std::string>(&value_)) return std::move(*value);
+  ThrowWrongType(*this, VariantType::kString);
+}
+
 int16_t Variant::AsInt16() const {
   if (const int16_t* value = std::get_if<int16_t>(&value_)) return *value;
   ThrowWrongType(*this, VariantType::kInt16);

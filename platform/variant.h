@@ -64,6 +64,8 @@ class Variant {
   int32_t AsInt32() const;
   double AsDouble() const;
   const std::string& AsString() const;
+  // AsString's text moved out, for a variant that is about to be dropped.
+  std::string TakeString();
   int16_t AsInt16() const;
   float AsFloat() const;
   double AsDate() const;  // the days since 1899-12-30
