@@ -190,6 +190,21 @@ TEST_F(SchemaTest, AttributeCopiesAreDeep) {
   EXPECT_EQ(cutCopy.getClass(), cls);
   ASSERT_EQ(scriptCopy.scriptArguments().size(), 1u);
   EXPECT_EQ(scriptCopy.scriptArguments()[0].name(), "body");
+
+  // A change to a copy never shows in the attribute it was copied from, nor the other way.
+  QuireAttribute renamed = body;
+  renamed.setName("title");
+  renamed.setAlias("Title");
+  body.setType(QuireType::STRING);
+  EXPECT_EQ(body.name(), "body");
+  EXPECT_EQ(body.alias(), "");
+  EXPECT_EQ(renamed.type(), QuireType::FILENAME);
+  EXPECT_EQ(renamed.displayAlias(), "Title");
+  QuireAttribute moved = std::move(renamed);
+  EXPECT_EQ(moved.name(), "title");
+  renamed.setName("again");  // a moved-from attribute still takes a new record
+  EXPECT_EQ(renamed.name(), "again");
+  EXPECT_EQ(moved.name(), "title");
 }
 
 TEST_F(SchemaTest, SchemaIsLoadedOnceAndAFailureIsLoggedKeepingWhatWasMade) {
