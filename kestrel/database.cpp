@@ -124,7 +124,9 @@ bool CellLess(const Cell& a, const Cell& b) {
 void KeepFirstInOrder(RowSet& set, int column, size_t most) {
   const size_t count = set.Count();
   const size_t width = set.width;
-  auto cell = [&](size_t row) -> const Cell& { return set.cells[row * width + static_cast<size_t>(column)]; };
+  auto cell = [&](size_t row) -> const Cell& {
+    return set.cells[row * width + static_cast<size_t>(column)];
+  };
   bool ordered = true;
   for (size_t row = 1; row < count && ordered; ++row) ordered = !CellLess(cell(row), cell(row - 1));
   if (!ordered) {

@@ -103,9 +103,9 @@ Connection::Connection(const std::string& path) : path_(path) {
   const int maxValueBytes = static_cast<int>(MaxValueBytes());
   // Every use of the connection holds its lock (see Lock), so SQLite's own mutex, taken on
   // each call down to every column read, is left out.
-  const int result = sqlite3_open_v2(uri.c_str(), &database_,
-                                     SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                                     nullptr);
+  const int result =
+      sqlite3_open_v2(uri.c_str(), &database_,
+                      SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
   if (result != SQLITE_OK) {
     // Closed first: the texts below may run out of memory, and the handle must not outlive them.
     char reason[512] = "cannot open";

@@ -1,5 +1,6 @@
 // QuireAttribute: the definition of an attribute of a class, a value-semantic record (a change
-// to a copy never shows in another). Plain, graphic, dynamic, extracted and script attributes share the record.
+// to a copy never shows in another). Plain, graphic, dynamic, extracted and script attributes share
+// the record.
 #pragma once
 
 #include <cstdint>
