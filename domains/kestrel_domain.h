@@ -7,8 +7,8 @@
 
 #include <map>
 #include <memory>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "domains/alias_file.h"
