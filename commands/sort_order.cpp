@@ -141,8 +141,8 @@ int CompareValues(const KeyCell& left, const KeyCell& right, const SortKey& key)
   if (a.type() != b.type()) return a.type() < b.type() ? -1 : 1;
   // Two texts without settings are equal, less or greater by their texts alone.
   if (left.plainText && right.plainText) {
-    const int order = key.ignoreCase ? left.folded.compare(right.folded)
-                                     : a.textValue().compare(b.textValue());
+    const int order =
+        key.ignoreCase ? left.folded.compare(right.folded) : a.textValue().compare(b.textValue());
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
   }
   const bool ignoreCase = key.ignoreCase;
