@@ -22,12 +22,9 @@ GeneralSource GeneralSource::parse(const std::string& text, QuireStatus& status)
   }
 }
 
-GeneralSource::GeneralSource(const GeneralSource& other)
-    : source_(other.source_ ? other.source_->clone() : nullptr) {}
-
-GeneralSource& GeneralSource::operator=(const GeneralSource& other) {
-  if (this != &other) source_ = other.source_ ? other.source_->clone() : nullptr;
-  return *this;
+Source* GeneralSource::get() {
+  if (source_ && source_.use_count() > 1) source_ = source_->clone();
+  return source_.get();
 }
 
 char GeneralSource::kindLetter() const { return source_ ? source_->kindLetter() : '\0'; }

@@ -1,5 +1,6 @@
-// GeneralSource: the envelope that owns one command of any kind and forwards to it; copying
-// clones the command. An empty envelope is not valid and evaluates to nothing.
+// GeneralSource: the envelope that owns one command of any kind and forwards to it. Copies
+// share the command until one of them asks to change it, which then clones it: every object a
+// REPEAT binds carries a copy. An empty envelope is not valid and evaluates to nothing.
 #pragma once
 
 #include <memory>
@@ -15,14 +16,14 @@ class GeneralSource {
   // "S" Stipulator; any other letter: kSyntaxError "Source".
   static GeneralSource parse(const std::string& text, QuireStatus& status);
 
-  GeneralSource(const GeneralSource& other);
-  GeneralSource& operator=(const GeneralSource& other);
+  GeneralSource(const GeneralSource& other) = default;
+  GeneralSource& operator=(const GeneralSource& other) = default;
   GeneralSource(GeneralSource&&) noexcept = default;
   GeneralSource& operator=(GeneralSource&&) noexcept = default;
 
   bool isEmpty() const { return source_ == nullptr; }
   const Source* get() const { return source_.get(); }
-  Source* get() { return source_.get(); }
+  Source* get();
   template <typename T>
   const T* as() const {
     return dynamic_cast<const T*>(source_.get());
@@ -37,5 +38,5 @@ class GeneralSource {
                            int extra = 0) const;
 
  private:
-  std::unique_ptr<Source> source_;
+  std::shared_ptr<Source> source_;
 };

@@ -566,6 +566,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
     }
   }
   bool anchored = false;  // a LINK served an object: the following copies go after it
+  const GeneralSource source(replicator.clone());  // shared by the copies' bindings
 
   for (std::size_t i = 0; i < objects.size(); ++i) {
     if (topLevel) reportProgress(i + 1, objects.size());
@@ -588,7 +589,7 @@ bool TemplateGenerator::expandMaster(QuireBindingList& context, const DomNode& m
       if (borders) borders->placed(target);
     }
     ContextScope scope(context);
-    context.prepend(QuireBinding(GeneralSource(replicator.clone()), object, replicator.number()));
+    context.prepend(QuireBinding(source, object, replicator.number()));
     int bound = 0;
     const int expansionsBefore = expansions_;
     const int insertionsBefore = markupInsertions_;

@@ -93,6 +93,7 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(QuireBindingList& cont
     repeat.parentNode().insertBefore(templateDocument()->createRawMarkup(std::move(markup)),
                                      repeat);
   };
+  const GeneralSource source(replicator.clone());  // shared by the copies' bindings
   for (std::size_t i = 0; i < objects.size(); ++i) {
     const std::size_t parts = markup.parts();
     if (topLevel) reportProgress(i + 1, objects.size());
@@ -101,8 +102,7 @@ TemplateGenerator::Stamped TemplateGenerator::stampCopies(QuireBindingList& cont
       return Stamped::kFailed;
     }
     ContextScope scope(context);
-    context.prepend(
-        QuireBinding(GeneralSource(replicator.clone()), objects[i], replicator.number()));
+    context.prepend(QuireBinding(source, objects[i], replicator.number()));
     const RepeatStamp& stamp = lastStamp && i + 1 == objects.size() ? *lastStamp : *innerStamp;
     if (!writeStampedCopy(context, stamp, markup)) {
       place(parts);
@@ -179,10 +179,11 @@ bool TemplateGenerator::writeStampedList(QuireBindingList& context, const StampG
   QuireObjectList objects;
   Replicator* const replicator = listObjects(context, gap.text, objects, stepStatus);
   if (replicator == nullptr) return false;
+  const GeneralSource source(replicator->clone());  // shared by the copies' bindings
   for (const QuireObject& object : objects) {
     if (!addCopyBytes(gap.copyBytes, gap.text, stepStatus)) return false;
     ContextScope scope(context);
-    context.prepend(QuireBinding(GeneralSource(replicator->clone()), object, replicator->number()));
+    context.prepend(QuireBinding(source, object, replicator->number()));
     if (!writeStampedCopy(context, *gap.inner, out)) return false;
   }
   resetCurrentIndex();

@@ -115,20 +115,12 @@ QuireObject BuildObject(const std::string& identifier, QuireStatus& status) {
 
 QuireObject::QuireObject(std::unique_ptr<QuireDomainObject> object) : object_(std::move(object)) {}
 
-QuireObject::QuireObject(const QuireObject& other)
-    : object_(other.object_ ? other.object_->clone() : nullptr),
-      second_(other.second_ ? std::make_unique<QuireObject>(*other.second_) : nullptr) {}
-
-QuireObject& QuireObject::operator=(const QuireObject& other) {
-  if (this != &other) {
-    QuireObject copy(other);
-    object_ = std::move(copy.object_);
-    second_ = std::move(copy.second_);
-  }
-  return *this;
-}
-
 QuireObject::~QuireObject() = default;
+
+QuireDomainObject* QuireObject::domainObject() {
+  if (object_ && object_.use_count() > 1) object_ = object_->clone();
+  return object_.get();
+}
 
 const QuireObject& QuireObject::undefined() {
   static const QuireObject instance;
@@ -136,7 +128,7 @@ const QuireObject& QuireObject::undefined() {
 }
 
 void QuireObject::setSecondHandle(const QuireObject& second) {
-  second_ = std::make_unique<QuireObject>(second);
+  second_ = std::make_shared<const QuireObject>(second);
 }
 
 QuireClass QuireObject::getClass(QuireStatus& status) const {

@@ -1,7 +1,8 @@
-// QuireObject: a value-semantic handle on an object of a domain (copies clone the domain object). A
-// handle without a domain object is the undefined object: every operation on it writes its message
-// to the error stream, sets kEvaluationError (host_message::kUndefinedObject) and returns the
-// documented fallback.
+// QuireObject: a value-semantic handle on an object of a domain. Copies share the domain object
+// until one of them asks to change it, which then clones it: an object is copied into every
+// binding and listing that holds it. A handle without a domain object is the undefined object:
+// every operation on it writes its message to the error stream, sets kEvaluationError
+// (host_message::kUndefinedObject) and returns the documented fallback.
 #pragma once
 
 #include <memory>
@@ -17,8 +18,8 @@ class QuireObject {
   // The undefined object.
   QuireObject() = default;
   explicit QuireObject(std::unique_ptr<QuireDomainObject> object);
-  QuireObject(const QuireObject& other);
-  QuireObject& operator=(const QuireObject& other);
+  QuireObject(const QuireObject& other) = default;
+  QuireObject& operator=(const QuireObject& other) = default;
   QuireObject(QuireObject&&) noexcept = default;
   QuireObject& operator=(QuireObject&&) noexcept = default;
   ~QuireObject();
@@ -26,9 +27,9 @@ class QuireObject {
   static const QuireObject& undefined();
   bool isUndefined() const { return object_ == nullptr; }
 
-  // The domain object (null for the undefined object); owned by this handle.
+  // The domain object (null for the undefined object); this handle's own when changed.
   const QuireDomainObject* domainObject() const { return object_.get(); }
-  QuireDomainObject* domainObject() { return object_.get(); }
+  QuireDomainObject* domainObject();
   template <typename T>
   const T* as() const {
     return dynamic_cast<const T*>(object_.get());
@@ -73,6 +74,6 @@ class QuireObject {
                                  QuireStatus& status);
 
  private:
-  std::unique_ptr<QuireDomainObject> object_;
-  std::unique_ptr<QuireObject> second_;
+  std::shared_ptr<QuireDomainObject> object_;
+  std::shared_ptr<const QuireObject> second_;
 };
