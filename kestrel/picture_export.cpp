@@ -1,7 +1,6 @@
 // Picture export through libgd.
 #include "kestrel/picture_export.h"
 
-#include <gd.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,6 +11,7 @@
 #include <memory>
 
 #include "foundation/text_helpers.h"
+#include "kestrel/picture_library.h"
 #include "platform/com_error.h"
 #include "platform/fault_injection.h"
 
@@ -24,7 +24,7 @@ using platform::kE_FAIL;
 constexpr double kPixelsPerInch = 96.0;
 
 struct ImageDeleter {
-  void operator()(gdImage* image) const { gdImageDestroy(image); }
+  void operator()(gdImage* image) const { Pictures().destroy(image); }
 };
 using Image = std::unique_ptr<gdImage, ImageDeleter>;
 
@@ -40,10 +40,11 @@ double SettingNumber(const PictureExportSettings& settings, const char* key) {
 Image Decode(const std::string& bytes, const std::string& format) {
   void* data = const_cast<char*>(bytes.data());
   const int size = static_cast<int>(bytes.size());
-  if (format == "png") return Image(gdImageCreateFromPngPtr(size, data));
-  if (format == "jpg") return Image(gdImageCreateFromJpegPtr(size, data));
-  if (format == "gif") return Image(gdImageCreateFromGifPtr(size, data));
-  return Image(gdImageCreateFromBmpPtr(size, data));
+  const PictureLibrary& gd = Pictures();
+  if (format == "png") return Image(gd.createFromPng(size, data));
+  if (format == "jpg") return Image(gd.createFromJpeg(size, data));
+  if (format == "gif") return Image(gd.createFromGif(size, data));
+  return Image(gd.createFromBmp(size, data));
 }
 
 Image Scale(Image image, const PictureExportSettings& settings) {
@@ -60,30 +61,32 @@ Image Scale(Image image, const PictureExportSettings& settings) {
   if (height <= 0) targetHeight = static_cast<int>(std::lround(sourceHeight * width / sourceWidth));
   targetWidth = std::max(targetWidth, 1);
   targetHeight = std::max(targetHeight, 1);
-  Image scaled(gdImageCreateTrueColor(targetWidth, targetHeight));
+  const PictureLibrary& gd = Pictures();
+  Image scaled(gd.createTrueColor(targetWidth, targetHeight));
   if (!scaled) throw ComError(platform::kE_OUTOFMEMORY, "picture too large to scale");
-  gdImageAlphaBlending(scaled.get(), 0);
-  gdImageSaveAlpha(scaled.get(), 1);
-  gdImageCopyResampled(scaled.get(), image.get(), 0, 0, 0, 0, targetWidth, targetHeight,
-                       sourceWidth, sourceHeight);
+  gd.alphaBlending(scaled.get(), 0);
+  gd.saveAlpha(scaled.get(), 1);
+  gd.copyResampled(scaled.get(), image.get(), 0, 0, 0, 0, targetWidth, targetHeight, sourceWidth,
+                   sourceHeight);
   return scaled;
 }
 
 std::string Encode(gdImage* image, const std::string& format) {
+  const PictureLibrary& gd = Pictures();
   int size = 0;
   void* data = nullptr;
   if (format == "jpg") {
-    data = gdImageJpegPtr(image, &size, 90);
+    data = gd.jpeg(image, &size, 90);
   } else if (format == "gif") {
-    data = gdImageGifPtr(image, &size);
+    data = gd.gif(image, &size);
   } else if (format == "bmp") {
-    data = gdImageBmpPtr(image, &size, 0);
+    data = gd.bmp(image, &size, 0);
   } else {
-    data = gdImagePngPtr(image, &size);
+    data = gd.png(image, &size);
   }
   if (data == nullptr) return std::string();
   // Freed also when copying the bytes runs out of memory.
-  const std::unique_ptr<void, void (*)(void*)> encoded(data, gdFree);
+  const std::unique_ptr<void, void (*)(void*)> encoded(data, gd.free);
   return std::string(static_cast<const char*>(encoded.get()), static_cast<size_t>(size));
 }
 
