@@ -118,8 +118,7 @@ std::string ShownUrlText(const std::string& url) {
   return shown.empty() ? std::string(kNoName) : shown;
 }
 
-std::string ShownValueText(const std::string& valueText, const std::string& linkText,
-                           uint8_t flags) {
+std::string ShownValueText(std::string valueText, const std::string& linkText, uint8_t flags) {
   if (IsUrlValue(valueText)) return ShownUrlText(valueText);
   if ((flags & modifier_flags::kShowsReference) == 0) return valueText;
   const std::string reference = DecodeReference(linkText);

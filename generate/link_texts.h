@@ -30,8 +30,7 @@ std::string ShownUrlText(const std::string& url);
 // What a DISPLAY of `valueText` shows, given the reached object's reference `linkText` and the
 // link flags: a URL value by ShownUrlText; with flag bit 1 (link kinds 2 and 3) the decoded
 // reference without surrounding blanks, "-Not-Named-" when that is empty; else the value. Pure.
-std::string ShownValueText(const std::string& valueText, const std::string& linkText,
-                           uint8_t flags);
+std::string ShownValueText(std::string valueText, const std::string& linkText, uint8_t flags);
 
 // Whether following `url` would run a script (javascript: or vbscript:, any case, with the blanks
 // and control characters a browser ignores). Such URLs are never written into a page. Pure.

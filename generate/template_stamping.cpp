@@ -157,10 +157,11 @@ bool TemplateGenerator::writeStampedValue(QuireBindingList& context, const Stamp
   std::string& text = out.ownedText();
   const std::size_t before = text.size();
   text += gap.open;
-  if (!gap.open.empty() && AppendTextMarkup(text, shown)) {
+  bool ascii = false;
+  if (!gap.open.empty() && AppendTextMarkup(text, shown, ascii)) {
     text += gap.close;
     out.takeOwned(text.size() - before);
-    if (stampedClean_ && !platform::IsXmlText(shown)) stampedClean_ = false;
+    if (stampedClean_ && !ascii && !platform::IsXmlText(shown)) stampedClean_ = false;
     return true;
   }
   text.resize(before);

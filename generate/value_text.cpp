@@ -41,7 +41,7 @@ void WriteText(const DomNode& element, const std::string& text) {
   }
 }
 
-bool AppendTextMarkup(std::string& out, std::string_view text) {
+bool AppendTextMarkup(std::string& out, std::string_view text, bool& ascii) {
   // What each byte is to the serialiser's text: 0 written as it is, 1 a control character (the
   // text needs nodes of its own), else the reference written for it.
   static constexpr auto kKinds = [] {
@@ -55,11 +55,14 @@ bool AppendTextMarkup(std::string& out, std::string_view text) {
   static constexpr std::string_view kReferences[] = {"", "", "&amp;", "&lt;", "&gt;"};
   if (text.empty()) return false;
   bool plain = true;
+  unsigned char high = 0;
   for (const char c : text) {
     const unsigned char kind = kKinds[static_cast<unsigned char>(c)];
     if (kind == 1) return false;
     plain = plain && kind == 0;
+    high |= static_cast<unsigned char>(c);
   }
+  ascii = high < 0x80;
   if (plain) {
     out += text;
     return true;

@@ -14,5 +14,6 @@ void WriteText(const platform::DomNode& element, const std::string& text);
 
 // Appends `text` as the serialised element text that WriteText makes of it: "&", "<" and ">"
 // become references. False, with nothing appended, for a text that WriteText does not make one
-// text node of (an empty text, or one with line ends or other control characters).
-bool AppendTextMarkup(std::string& out, std::string_view text);
+// text node of (an empty text, or one with line ends or other control characters). `ascii` tells
+// whether every byte was below 0x80: such a text is XML text as it stands.
+bool AppendTextMarkup(std::string& out, std::string_view text, bool& ascii);

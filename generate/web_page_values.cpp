@@ -250,7 +250,7 @@ bool WebPageGenerator::plainDisplayText(QuireBindingList& context, const Field& 
   std::string valueText;
   std::string linkText;
   if (!evaluateDisplay(context, field, valueText, linkText)) return false;
-  shown = ShownValueText(valueText, linkText, field.modifier().flags());
+  shown = ShownValueText(std::move(valueText), linkText, field.modifier().flags());
   return true;
 }
 
@@ -258,7 +258,7 @@ bool WebPageGenerator::evaluateDisplay(QuireBindingList& context, const Field& f
                                        std::string& valueText, std::string& linkText) {
   QuireStatus status;
   QuireObject reached;
-  const QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
+  QuireAttributeValue value = field.evaluate(status, context, 0, linkText, reached);
   if (value.isUndefined() && !status.IsOk()) {
     if (status.Kind() != kNoResult) {
       QuireStatus printStatus;
@@ -269,7 +269,7 @@ bool WebPageGenerator::evaluateDisplay(QuireBindingList& context, const Field& f
       return false;
     }
   } else {
-    valueText = value.displayText();
+    valueText = std::move(value).displayText();
   }
   return true;
 }

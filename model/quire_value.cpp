@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "foundation/escaping.h"
@@ -175,7 +176,14 @@ void QuireValue::setTextType(int32_t type) {
   if (IsText(type_) && IsText(type)) type_ = type;
 }
 
-std::string QuireValue::displayText() const {
+std::string QuireValue::displayText() && {
+  if (type_ == QuireType::STRING || type_ == QuireType::FILENAME || type_ == QuireType::WILDCARD) {
+    if (std::string* text = std::get_if<std::string>(&payload_)) return std::move(*text);
+  }
+  return std::as_const(*this).displayText();
+}
+
+std::string QuireValue::displayText() const& {
   switch (type_) {
     case QuireType::BOOLEAN:
       return booleanValue() ? "TRUE" : "FALSE";

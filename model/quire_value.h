@@ -54,7 +54,8 @@ class QuireValue {
 
   // What DISPLAY shows: "TRUE"/"FALSE", the number text, the text, "<ILLEGAL ATTRIBUTE TYPE>"
   // for GRAPHIC, "<UNDEFINED>" for UNDEFINED.
-  std::string displayText() const;
+  std::string displayText() const&;
+  std::string displayText() &&;  // a text value is moved out
   // The form handed to data sources: "T"/"F", the number text, the text (escaped when
   // `encoded`), the graphic's text; other types set kNoTextForm ("Value") and give "".
   std::string shortText(QuireStatus& status, bool encoded = false) const;
