@@ -223,6 +223,13 @@ void SortOrder::sort(QuireObjectList& objects, QuireStatus& status,
     }
     return 0;
   };
+  // Lists often come in their order already (a related list by its position): they are left
+  // as they are.
+  if (!unique_) {
+    std::size_t next = 1;
+    while (next < count && compare(next - 1, next) <= 0) ++next;
+    if (next >= count) return;
+  }
   std::vector<std::size_t> order(count);
   std::iota(order.begin(), order.end(), std::size_t{0});
   // A merge sort stays within bounds whatever the comparison answers, and equal objects keep

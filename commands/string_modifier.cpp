@@ -26,6 +26,14 @@ void Capitalise(std::string& text) {
 }
 
 // A line feed not preceded by a carriage return gets one.
+// True when a line feed stands without the carriage return before it.
+bool HasBareLineFeed(const std::string& text) {
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+    if (at == 0 || text[at - 1] != '\r') return true;
+  }
+  return false;
+}
+
 std::string NormaliseLineEnds(const std::string& text) {
   // Most values are one line: they are copied whole.
   std::size_t at = text.find('\n');
@@ -150,6 +158,8 @@ void StringModifier::applyInPlace(QuireAttributeValue& value, QuireStatus& statu
     status = QuireStatus(kEvaluationError, "StringModifier");
     return;
   }
+  // Most values are kept as they are: nothing to copy.
+  if (case_ == CaseRule::kAsIs && !blankPunctuation_ && !HasBareLineFeed(value.textValue())) return;
   std::string text = NormaliseLineEnds(value.textValue());
   if (blankPunctuation_) BlankPunctuation(text);
   if (!ApplyCaseRule(case_, text)) {

@@ -42,37 +42,38 @@ void WriteText(const DomNode& element, const std::string& text) {
 }
 
 bool AppendTextMarkup(std::string& out, std::string_view text, bool& ascii) {
-  // What each byte is to the serialiser's text: 0 written as it is, 1 a control character (the
-  // text needs nodes of its own), else the reference written for it.
-  static constexpr auto kKinds = [] {
-    std::array<unsigned char, 256> kinds{};
-    for (int c = 0; c < 0x20; ++c) kinds[c] = 1;
-    kinds['&'] = 2;
-    kinds['<'] = 3;
-    kinds['>'] = 4;
-    return kinds;
+  // What each byte is to the serialiser's text, as flags gathered over the whole text in one
+  // branch-free pass: a control character (the text needs nodes of its own), a character
+  // written as a reference, a byte of a multi-byte character.
+  constexpr unsigned char kControl = 1;
+  constexpr unsigned char kReference = 2;
+  constexpr unsigned char kHigh = 4;
+  static constexpr auto kFlags = [] {
+    std::array<unsigned char, 256> flags{};
+    for (int c = 0; c < 0x20; ++c) flags[c] = kControl;
+    flags['&'] = flags['<'] = flags['>'] = kReference;
+    for (int c = 0x80; c < 0x100; ++c) flags[c] = kHigh;
+    return flags;
   }();
-  static constexpr std::string_view kReferences[] = {"", "", "&amp;", "&lt;", "&gt;"};
   if (text.empty()) return false;
-  bool plain = true;
-  unsigned char high = 0;
-  for (const char c : text) {
-    const unsigned char kind = kKinds[static_cast<unsigned char>(c)];
-    if (kind == 1) return false;
-    plain = plain && kind == 0;
-    high |= static_cast<unsigned char>(c);
-  }
-  ascii = high < 0x80;
-  if (plain) {
+  unsigned char found = 0;
+  for (const char c : text) found |= kFlags[static_cast<unsigned char>(c)];
+  if ((found & kControl) != 0) return false;
+  ascii = (found & kHigh) == 0;
+  if ((found & kReference) == 0) {
     out += text;
     return true;
   }
   std::size_t copied = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const unsigned char kind = kKinds[static_cast<unsigned char>(text[i])];
-    if (kind == 0) continue;
+    const char c = text[i];
+    const std::string_view reference = c == '&'   ? "&amp;"
+                                       : c == '<' ? "&lt;"
+                                       : c == '>' ? "&gt;"
+                                                  : "";
+    if (reference.empty()) continue;
     out.append(text, copied, i - copied);
-    out += kReferences[kind];
+    out += reference;
     copied = i + 1;
   }
   out.append(text, copied);

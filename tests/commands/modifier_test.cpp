@@ -164,6 +164,8 @@ TEST(ModifierApply, FormatsTheValueAsItsSettingsSay) {
       // Line feeds get carriage returns; the punctuation setting blanks the listed marks.
       {std::make_unique<StringModifier>(), QuireValue("\na\nb\r\nc\r\n\n"),
        "\r\na\r\nb\r\nc\r\n\r\n"},
+      {std::make_unique<StringModifier>(), QuireValue("a\r\nb\n"), "a\r\nb\r\n"},
+      {std::make_unique<StringModifier>(), QuireValue("a\r\nb\r"), "a\r\nb\r"},
       {std::make_unique<StringModifier>(CaseRule::kAsIs, true),
        QuireValue("a.b,c_d;e:f?g!h$i(j)k-l'm/n"), "a b c d e f g h i j k-l'm/n"},
       // Case rules change ASCII letters only.
