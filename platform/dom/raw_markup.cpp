@@ -27,8 +27,18 @@ constexpr std::size_t kChunkBytes = 1 << 20;
 
 }  // namespace
 
+void RawMarkup::addPart(std::uintptr_t where, std::size_t size, std::uint32_t chunk) {
+  // A text longer than a part can say goes in several.
+  while (size > 0) {
+    const auto length = static_cast<std::uint32_t>(std::min<std::size_t>(size, UINT32_MAX - 1));
+    parts_.push_back(Part{where, length, chunk});
+    where += length;
+    size -= length;
+  }
+}
+
 void RawMarkup::appendShared(std::string_view text) {
-  if (!text.empty()) parts_.push_back(Part{text.data(), 0, 0, text.size()});
+  addPart(reinterpret_cast<std::uintptr_t>(text.data()), text.size(), kShared);
 }
 
 void RawMarkup::appendCopy(std::string_view text) {
@@ -37,23 +47,27 @@ void RawMarkup::appendCopy(std::string_view text) {
 }
 
 std::string& RawMarkup::ownedText() {
-  if (owned_.empty() || owned_.back().size() >= kChunkBytes) owned_.emplace_back();
+  if (owned_.empty() || owned_.back().size() >= kChunkBytes) {
+    // Room for the chunk and the value that ends it, so that it is seldom copied as it grows.
+    owned_.emplace_back().reserve(kChunkBytes + kChunkBytes / 8);
+  }
   return owned_.back();
 }
 
 void RawMarkup::takeOwned(std::size_t length) {
   if (length == 0) return;
-  const std::size_t chunk = owned_.size() - 1;
+  const auto chunk = static_cast<std::uint32_t>(owned_.size() - 1);
   const std::size_t offset = owned_.back().size() - length;
   // Text that follows on the part before it in the same chunk lengthens that part.
   if (!parts_.empty()) {
     Part& last = parts_.back();
-    if (last.shared == nullptr && last.chunk == chunk && last.offset + last.size == offset) {
-      last.size += length;
+    if (last.chunk == chunk && last.where + last.size == offset &&
+        length < UINT32_MAX - 1 - last.size) {
+      last.size += static_cast<std::uint32_t>(length);
       return;
     }
   }
-  parts_.push_back(Part{nullptr, chunk, offset, length});
+  addPart(offset, length, chunk);
 }
 
 void RawMarkupWriter::write(const void* data, size_t size) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <pugixml.hpp>
 #include <string>
@@ -42,21 +44,23 @@ class RawMarkup {
   template <class Write>
   void forEachPart(Write&& write) const {
     for (const Part& part : parts_) {
-      write(part.shared != nullptr
-                ? std::string_view(part.shared, part.size)
-                : std::string_view(owned_[part.chunk].data() + part.offset, part.size));
+      write(part.chunk == kShared
+                ? std::string_view(reinterpret_cast<const char*>(part.where), part.size)
+                : std::string_view(owned_[part.chunk].data() + part.where, part.size));
     }
   }
 
  private:
+  // A page holds millions of parts: they are kept small, and in blocks that are never copied.
+  static constexpr std::uint32_t kShared = UINT32_MAX;
   struct Part {
-    const char* shared;  // the shared text, or null for text of the markup's own
-    std::size_t chunk;
-    std::size_t offset;
-    std::size_t size;
+    std::uintptr_t where;  // the shared text's address, or the offset in the chunk
+    std::uint32_t size;
+    std::uint32_t chunk;  // the chunk of the markup's own text, or kShared
   };
+  void addPart(std::uintptr_t where, std::size_t size, std::uint32_t chunk);
 
-  std::vector<Part> parts_;
+  std::deque<Part> parts_;
   // Text of its own, in chunks of about a megabyte, so that no buffer is ever copied whole.
   std::vector<std::string> owned_;
   std::vector<std::shared_ptr<const void>> owners_;
