@@ -102,10 +102,12 @@ void AnnotateAndGenerate(const std::shared_ptr<platform::DomDocument>& document,
 namespace {
 
 // Writes the page over the document file as it is encoded; the reason of a failure is added to
-// `errors` as SaveGeneratedPage words it. Raises as encodedXml does.
+// `errors` as SaveGeneratedPage words it. Raises as encodedXml does. The document is the
+// portal's copy of the template, and the page can be generated again: it is put in place
+// without being written out at once.
 bool SavePageOverDocument(const platform::DomDocument& document, const std::string& fileName,
                           ErrorCollector& errors) {
-  platform::FileReplacement file(fileName);
+  platform::FileReplacement file(fileName, platform::FileReplacement::Placement::kExchange);
   int failure = file.Open();
   if (failure == 0) {
     document.writeEncoded(

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <system_error>
 #include <utility>
 
@@ -153,7 +154,8 @@ int ReplaceFile(const std::string& path, std::string_view bytes) {
   return file.Commit();
 }
 
-FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {}
+FileReplacement::FileReplacement(std::string path, Placement placement)
+    : path_(std::move(path)), placement_(placement) {}
 
 FileReplacement::~FileReplacement() { Abandon(); }
 
@@ -178,6 +180,7 @@ int FileReplacement::Open() {
     if (failure_ == 0) failure_ = EEXIST;
     return failure_;
   }
+  replaces_ = exists;
   if (exists) {
     // The owner where this process may give it (first: a change of owner clears set-id bits).
     if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0 && errno != EPERM) failure_ = errno;
@@ -207,13 +210,23 @@ int FileReplacement::Commit() {
     fd_ = -1;
   }
   if (failure_ == 0 && InjectFault(Seam::Rename)) failure_ = EACCES;
-  if (failure_ == 0 && ::rename(temporary_.c_str(), path_.c_str()) != 0) failure_ = errno;
+  if (failure_ == 0) failure_ = Install();
   if (failure_ == 0) {
     temporary_.clear();  // it is the file now
     return 0;
   }
   Abandon();
   return failure_;
+}
+
+int FileReplacement::Install() {
+  // Where the file system cannot exchange, or the target has gone meanwhile, the file is renamed.
+  if (placement_ == Placement::kExchange && replaces_ &&
+      ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) == 0) {
+    ::unlink(temporary_.c_str());
+    return 0;
+  }
+  return ::rename(temporary_.c_str(), path_.c_str()) == 0 ? 0 : errno;
 }
 
 void FileReplacement::Abandon() {

@@ -82,4 +82,33 @@ TEST(FileReplacement, AFullDiskLeavesTheTargetAsItWas) {
   EXPECT_EQ(ReadFile(path), "generated page");
 }
 
+// Put in place by exchange, the new file takes the old one's place and mode, the old one goes,
+// and a path with no file yet is simply written.
+TEST(FileReplacement, AnExchangeLeavesOnlyTheNewFile) {
+  TempFolder folder("file_replacement");
+  using Placement = platform::FileReplacement::Placement;
+  const std::string path = folder.Write("page.htm", "template");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  const auto inode = StatusOf(path).st_ino;
+  for (const std::string& target : {path, folder.Path("new.htm")}) {
+    SCOPED_TRACE(target);
+    const auto contents = [&] {
+      return std::filesystem::exists(target) ? ReadFile(target) : std::string("(none)");
+    };
+    const std::string before = contents();
+    platform::FileReplacement file(target, Placement::kExchange);
+    ASSERT_EQ(file.Open(), 0);
+    ASSERT_EQ(file.Write("generated "), 0);
+    ASSERT_EQ(file.Write("page"), 0);
+    EXPECT_EQ(contents(), before) << "nothing changes before the commit";
+    ASSERT_EQ(file.Commit(), 0);
+    EXPECT_EQ(ReadFile(target), "generated page");
+  }
+  EXPECT_NE(StatusOf(path).st_ino, inode);
+  EXPECT_EQ(StatusOf(path).st_mode & 07777, 0640);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                          std::filesystem::directory_iterator()),
+            2);
+}
+
 }  // namespace
