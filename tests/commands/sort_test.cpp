@@ -190,6 +190,38 @@ TEST_F(SortTest, SecondTextsStandInForValues) {
   EXPECT_EQ(Sorted(":A:MarkedLibrary:Book::version", Words("B1 B2 B3 B4")), Words("B4 B3 B2 B1"));
 }
 
+// Long lists compare the first 16 bytes of plain texts apart from the values; what they cannot
+// tell (longer texts with equal heads, settings, other types) the values decide.
+TEST_F(SortTest, TextsSortByAllTheirBytes) {
+  struct Row {
+    std::vector<QuireValue> versions;  // of B1 to B4
+    const char* flags;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {{QuireValue("REQ-000000000002b"), QuireValue("REQ-000000000002a"), QuireValue("REQ-0"),
+        QuireValue("REQ-000000000002")},
+       "A",
+       "B3 B4 B2 B1"},
+      {{QuireValue("abc"), QuireValue(std::string("ab\0", 3)), QuireValue("ab"),
+        QuireValue("ab\x80")},
+       "A",
+       "B3 B2 B1 B4"},
+      {{QuireValue("ABCDEFGHIJKLMNOPq"), QuireValue("abcdefghijklmnopR"), QuireValue("b"),
+        QuireValue("A")},
+       "F",
+       "B4 B1 B2 B3"},
+      {{QuireValue("b"), QuireValue("a", true), QuireValue("${NO_SUCH_SETTING}"), QuireValue("a")},
+       "A",
+       "B3 B4 B1 B2"},
+  };
+  for (const Row& row : rows) {
+    Mark(row.versions);
+    const std::string keys = std::string(":") + row.flags + ":MarkedLibrary:Book::version";
+    EXPECT_EQ(Sorted(keys, Words("B1 B2 B3 B4")), Words(row.expected)) << row.expected;
+  }
+}
+
 TEST_F(SortTest, MixedTypesAndIntransitiveTextsStillSortEveryObject) {
   // Numbers and words under "N" do not order consistently; every object must survive.
   const std::vector<QuireValue> pool = {QuireValue("10"),   QuireValue("9"),   QuireValue("1a"),
