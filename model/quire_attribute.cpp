@@ -1,39 +1,26 @@
 #include "model/quire_attribute.h"
 
-namespace {
-
-template <class Data>
-std::shared_ptr<Data> NewData(std::string name, int32_t type, QuireClass owner) {
-  auto data = std::make_shared<Data>();
-  data->name = std::move(name);
-  data->type = type;
-  data->owner = owner;
-  return data;
-}
-
-}  // namespace
-
 QuireAttribute::QuireAttribute() = default;
 
 QuireAttribute::QuireAttribute(std::string name, int32_t type, QuireClass owner,
                                QuireAttributeReader read)
-    : data_(NewData<Data>(std::move(name), type, owner)) {
+    : data_(NewData(std::move(name), type, owner)) {
   data_->reader = read;
 }
 
 QuireAttribute::QuireAttribute(std::string name, QuireClass owner, QuireGraphicWriter write)
-    : data_(NewData<Data>(std::move(name), QuireType::GRAPHIC, owner)) {
+    : data_(NewData(std::move(name), QuireType::GRAPHIC, owner)) {
   data_->writer = write;
 }
 
 QuireAttribute::QuireAttribute(std::string name, int32_t type, QuireClass owner)
-    : data_(NewData<Data>(std::move(name), type, owner)) {
+    : data_(NewData(std::move(name), type, owner)) {
   data_->dynamic = true;
 }
 
 QuireAttribute::QuireAttribute(std::string name, const QuireAttribute& base,
                                std::string startMarker, std::string endMarker)
-    : data_(NewData<Data>(std::move(name), QuireType::STRING, base.getClass())) {
+    : data_(NewData(std::move(name), QuireType::STRING, base.getClass())) {
   data_->extracted = true;
   data_->base = std::make_shared<const QuireAttribute>(base);
   data_->startMarker = std::move(startMarker);
@@ -42,7 +29,7 @@ QuireAttribute::QuireAttribute(std::string name, const QuireAttribute& base,
 
 QuireAttribute::QuireAttribute(std::string name, QuireClass owner, std::string scriptText,
                                std::vector<QuireAttribute> scriptArguments)
-    : data_(NewData<Data>(std::move(name), QuireType::STRING, owner)) {
+    : data_(NewData(std::move(name), QuireType::STRING, owner)) {
   data_->script = true;
   data_->scriptText = std::move(scriptText);
   data_->scriptArguments =
@@ -58,6 +45,15 @@ QuireAttribute::~QuireAttribute() = default;
 const QuireAttribute::Data& QuireAttribute::DefaultData() {
   // Never destroyed, like undefined() below.
   static const Data& data = *new Data;
+  return data;
+}
+
+std::shared_ptr<QuireAttribute::Data> QuireAttribute::NewData(std::string name, int32_t type,
+                                                              QuireClass owner) {
+  auto data = std::make_shared<Data>();
+  data->name = std::move(name);
+  data->type = type;
+  data->owner = owner;
   return data;
 }
 

@@ -127,6 +127,8 @@ class QuireAttribute {
   // The record, made this attribute's own before it changes.
   Data& edit();
   static const Data& DefaultData();
+  // A record with the name, type and class that every constructor sets.
+  static std::shared_ptr<Data> NewData(std::string name, int32_t type, QuireClass owner);
 
   std::shared_ptr<Data> data_;
 };

@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -36,10 +35,9 @@ int Usage() {
 class WorkFolder {
  public:
   WorkFolder() {
-    const char* root = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(root != nullptr && *root != '\0' ? root : "/tmp") + "/render-report.XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    std::error_code error;
+    std::string pattern = (fs::temp_directory_path(error) / "render-report.XXXXXX").string();
+    if (!error && mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~WorkFolder() {
     std::error_code ignored;
