@@ -84,7 +84,12 @@ class Database : public std::enable_shared_from_this<Database> {
   std::vector<std::shared_ptr<const RowSet>> RelatedOfEvery(const RowSet& rows,
                                                             const Relationship& link);
 
+  // The second connection of RelatedOfEvery, or null; used only under connection_'s lock.
+  Connection* SecondConnection();
+
   Connection connection_;
+  std::unique_ptr<Connection> second_;
+  bool secondTried_ = false;
   Schema schema_;
   std::vector<std::unique_ptr<TypeObject>> types_;
   std::unique_ptr<TypeObject> rootType_;

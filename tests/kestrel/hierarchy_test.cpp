@@ -1,4 +1,6 @@
 // Related artifacts and the hierarchy's nodes, including rings in the data.
+#include <filesystem>
+
 #include "kestrel_test_support.h"
 
 namespace {
@@ -113,6 +115,27 @@ CREATE INDEX item_by_owner ON item(owner, name);
       }
     }
     EXPECT_GT(related, 1000u);
+  }
+}
+
+// A long listing shares the reading of its related rows with a second connection; where none can
+// be opened (the file has gone since the first one opened it), the first reads them all.
+TEST(KestrelHierarchy, RelatedRowsOfAListingNeedNoSecondConnection) {
+  test_support::TempFolder store("kestrel_one_connection");
+  MakeDatabase(store.Path("tree.db"), R"(
+CREATE TABLE item (id INTEGER PRIMARY KEY, name TEXT, parent INTEGER REFERENCES item(id));
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1200)
+INSERT INTO item SELECT i, 'item ' || i, NULLIF(i / 2, 0) FROM n;
+)");
+  auto session = OpenStore(store.Path());
+  auto root = session->ArtifactById("tree:Database:Name=tree");
+  auto listing = Items(*root->Related(*Named(*root->Type()->RelationshipDefinitions(), "item")));
+  ASSERT_EQ(listing.size(), 1200u);
+  std::filesystem::remove(store.Path("tree.db"));
+  for (size_t i = 1; i <= listing.size(); ++i) {
+    const std::vector<std::string> parent{"item " + std::to_string(i / 2)};
+    ASSERT_EQ(RelatedNames(*listing[i - 1], "parent"), i > 1 ? parent : std::vector<std::string>{})
+        << i;
   }
 }
 
