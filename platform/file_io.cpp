@@ -191,6 +191,7 @@ int FileReplacement::Open() {
 
 int FileReplacement::Write(std::string_view bytes) {
   if (failure_ == 0 && fd_ < 0) failure_ = EBADF;  // not opened
+  if (failure_ == 0) ReserveAhead(bytes.size());
   while (failure_ == 0 && !bytes.empty()) {
     const ssize_t put = WriteSome(fd_, bytes.data(), bytes.size());
     if (put < 0 && errno == EINTR) continue;
@@ -199,12 +200,38 @@ int FileReplacement::Write(std::string_view bytes) {
       break;
     }
     bytes.remove_prefix(static_cast<size_t>(put));
+    written_ += static_cast<std::uint64_t>(put);
   }
   return failure_;
 }
 
+// A file system that reserves the blocks of each write as it comes (as ext4 does) takes about
+// twice as long for a page of tens of megabytes, and four times as long for hundreds, as for
+// writes into blocks reserved before. A long file therefore reserves ahead of its writes, in
+// steps that double up to 16 MiB, without changing its size; Commit gives back what was not
+// written. Where the file system cannot reserve, the file is written as it comes.
+void FileReplacement::ReserveAhead(std::size_t more) {
+  constexpr std::uint64_t kFirstStep = std::uint64_t{1} << 20;
+  constexpr std::uint64_t kLastStep = std::uint64_t{16} << 20;
+  const std::uint64_t end = written_ + more;
+  if (!reserving_ || end <= reserved_ || end < kFirstStep) return;
+  const std::uint64_t from = std::max(reserved_, written_);
+  const std::uint64_t step = std::max(std::clamp(from, kFirstStep, kLastStep), end - from);
+  if (::fallocate(fd_, FALLOC_FL_KEEP_SIZE, static_cast<off_t>(from), static_cast<off_t>(step)) ==
+      0) {
+    reserved_ = from + step;
+  } else {
+    reserving_ = false;
+  }
+}
+
 int FileReplacement::Commit() {
   if (failure_ == 0 && fd_ < 0) failure_ = EBADF;
+  // The blocks reserved beyond the end are given back.
+  if (failure_ == 0 && reserved_ > written_ &&
+      ::ftruncate(fd_, static_cast<off_t>(written_)) != 0) {
+    failure_ = errno;
+  }
   if (fd_ >= 0) {
     if (::close(fd_) != 0 && failure_ == 0) failure_ = errno;
     fd_ = -1;

@@ -42,7 +42,8 @@ int ReplaceFile(const std::string& path, std::string_view bytes);
 // ReplaceFile for a file written in pieces, so that a large file is never held whole: Open,
 // Write each piece, Commit. Each returns 0 or the failure (a failed step fails every later one);
 // until Commit succeeds `path` is as it was, and a replacement dropped without it removes its
-// temporary file. One thread at a time.
+// temporary file. A long file reserves its blocks on the disk ahead of its writes, which makes
+// them cheaper; what was not written is given back at Commit. One thread at a time.
 class FileReplacement {
  public:
   // How Commit puts the new file in the place of an existing one.
@@ -69,6 +70,8 @@ class FileReplacement {
   void Abandon();
   // Puts the temporary file in the target's place.
   int Install();
+  // Reserves the blocks of a long file ahead of a write of `more` bytes.
+  void ReserveAhead(std::size_t more);
 
   std::string path_;
   Placement placement_;
@@ -76,6 +79,9 @@ class FileReplacement {
   bool replaces_ = false;  // a file was there when the replacement was opened
   int fd_ = -1;
   int failure_ = 0;
+  std::uint64_t written_ = 0;   // bytes written so far
+  std::uint64_t reserved_ = 0;  // the end of the blocks reserved beyond them
+  bool reserving_ = true;       // false once the file system declined a reservation
 };
 
 // 0 when ReplaceFile may write `path`: no file is there yet, or a regular file with write

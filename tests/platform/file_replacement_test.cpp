@@ -111,4 +111,44 @@ TEST(FileReplacement, AnExchangeLeavesOnlyTheNewFile) {
             2);
 }
 
+// A long file reserves its blocks ahead of its writes; what was reserved and not written is
+// given back, and a replacement that runs out of space still leaves nothing behind.
+TEST(FileReplacement, ALongFileKeepsNoBlocksBeyondItsEnd) {
+  TempFolder folder("file_replacement");
+  const std::string path = folder.Write("page.htm", "template");
+  std::string expected;
+  {
+    platform::FileReplacement file(path);
+    ASSERT_EQ(file.Open(), 0);
+    for (int piece = 0; piece < 20; ++piece) {
+      const std::string bytes(256 * 1024 + piece, static_cast<char>('a' + piece));
+      ASSERT_EQ(file.Write(bytes), 0);
+      expected += bytes;
+    }
+    ASSERT_EQ(file.Commit(), 0);
+  }
+  EXPECT_TRUE(ReadFile(path) == expected);
+  const struct stat status = StatusOf(path);
+  EXPECT_EQ(static_cast<size_t>(status.st_size), expected.size());
+  EXPECT_LT(static_cast<long long>(status.st_blocks) * 512,
+            static_cast<long long>(expected.size()) + 256 * 1024);
+
+  platform::SetWriteSpaceForTesting(3 << 20);
+  {
+    platform::FileReplacement file(path);
+    ASSERT_EQ(file.Open(), 0);
+    int failure = 0;
+    for (int piece = 0; piece < 20 && failure == 0; ++piece) {
+      failure = file.Write(std::string(512 * 1024, 'x'));
+    }
+    EXPECT_EQ(failure, ENOSPC);
+    EXPECT_EQ(file.Commit(), ENOSPC);
+  }
+  platform::SetWriteSpaceForTesting(-1);
+  EXPECT_TRUE(ReadFile(path) == expected);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
 }  // namespace
