@@ -11,7 +11,7 @@
 #include "model/quire_domain_object.h"
 #include "model/quire_object.h"
 
-class QuireKestrelObject : public QuireDomainObject {
+class QuireKestrelObject final : public QuireDomainObject {
  public:
   QuireKestrelObject(QuireClass cls, std::shared_ptr<kestrel::Artifact> artifact);
 

@@ -1,6 +1,5 @@
 #include "generate/value_text.h"
 
-#include <array>
 #include <vector>
 
 #include "platform/dom/dom_document.h"
@@ -42,29 +41,40 @@ void WriteText(const DomNode& element, const std::string& text) {
 }
 
 bool AppendTextMarkup(std::string& out, std::string_view text, bool& ascii) {
-  // What each byte is to the serialiser's text, as flags gathered over the whole text in one
-  // branch-free pass: a control character (the text needs nodes of its own), a character
-  // written as a reference, a byte of a multi-byte character.
-  constexpr unsigned char kControl = 1;
-  constexpr unsigned char kReference = 2;
-  constexpr unsigned char kHigh = 4;
-  static constexpr auto kFlags = [] {
-    std::array<unsigned char, 256> flags{};
-    for (int c = 0; c < 0x20; ++c) flags[c] = kControl;
-    flags['&'] = flags['<'] = flags['>'] = kReference;
-    for (int c = 0x80; c < 0x100; ++c) flags[c] = kHigh;
-    return flags;
-  }();
+  // What the bytes are to the serialiser's text, gathered over the whole text in one
+  // branch-free pass that the compiler turns into vector compares: a control character (the
+  // text needs nodes of its own), a character written as a reference, a byte of a multi-byte
+  // character.
   if (text.empty()) return false;
-  unsigned char found = 0;
-  for (const char c : text) found |= kFlags[static_cast<unsigned char>(c)];
-  if ((found & kControl) != 0) return false;
-  ascii = (found & kHigh) == 0;
-  if ((found & kReference) == 0) {
+  unsigned char control = 0;
+  unsigned char ampersand = 0;
+  unsigned char angle = 0;
+  unsigned char high = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    control |= static_cast<unsigned char>(byte < 0x20);
+    ampersand |= static_cast<unsigned char>(byte == '&');
+    angle |= static_cast<unsigned char>((byte == '<') | (byte == '>'));
+    high |= static_cast<unsigned char>(byte >> 7);
+  }
+  if (control != 0) return false;
+  ascii = high == 0;
+  if ((ampersand | angle) == 0) {
     out += text;
     return true;
   }
   std::size_t copied = 0;
+  if (angle == 0) {
+    // Ampersands alone, the common case of prose: a search jumps from one to the next.
+    for (std::size_t at = text.find('&'); at != std::string_view::npos;
+         at = text.find('&', at + 1)) {
+      out.append(text, copied, at - copied);
+      out += "&amp;";
+      copied = at + 1;
+    }
+    out.append(text, copied);
+    return true;
+  }
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const std::string_view reference = c == '&'   ? "&amp;"

@@ -1,6 +1,8 @@
 // Rows, the root artifact and the hierarchy's nodes.
 #include "kestrel/artifact_objects.h"
 
+#include <typeinfo>
+
 #include "foundation/text_helpers.h"
 #include "kestrel/picture_export.h"
 #include "kestrel/sql_filter.h"
@@ -53,7 +55,10 @@ class NodeObject : public Node {
 };
 
 const PropertyObject* OwnProperty(const TypeObject& type, const PropertyDefinition& property) {
-  const auto* own = dynamic_cast<const PropertyObject*>(&property);
+  // The type's own objects are told by their exact type, which is final.
+  const auto* own = typeid(property) == typeid(PropertyObject)
+                        ? static_cast<const PropertyObject*>(&property)
+                        : nullptr;
   if (own != nullptr && type.Owns(*own)) return own;
   return type.FindProperty(property.Name());
 }
@@ -88,7 +93,7 @@ std::shared_ptr<Artifact> Database::RootArtifact() {
 std::shared_ptr<ArtifactType> RowArtifact::Type() const { return database_->Type(rows_->table); }
 
 Variant RowArtifact::Value(const PropertyDefinition& property) const {
-  const auto& type = static_cast<const TypeObject&>(*Type());
+  const TypeObject& type = database_->TypeOf(rows_->table);
   const PropertyObject* own = OwnProperty(type, property);
   if (own == nullptr) return Variant();
   const Column& column = database_->GetTable(rows_->table).columns[own->ColumnIndex()];
@@ -97,7 +102,7 @@ Variant RowArtifact::Value(const PropertyDefinition& property) const {
 
 std::shared_ptr<Collection<Artifact>> RowArtifact::RelatedRows(
     const RelationshipDefinition& relationship, const ArtifactFilter* filter) const {
-  const auto& type = static_cast<const TypeObject&>(*Type());
+  const TypeObject& type = database_->TypeOf(rows_->table);
   const RelationshipObject& own = OwnRelationship(type, relationship);
   const Relationship& link = database_->GetTable(rows_->table).relationships[own.Index()];
   std::vector<Cell> values;

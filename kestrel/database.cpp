@@ -60,6 +60,10 @@ std::shared_ptr<ArtifactType> Database::Type(int table) {
   return std::shared_ptr<ArtifactType>(shared_from_this(), type);
 }
 
+const TypeObject& Database::TypeOf(int table) const {
+  return table == kRootTable ? *rootType_ : *types_[static_cast<size_t>(table)];
+}
+
 std::vector<std::shared_ptr<ArtifactType>> Database::Types() {
   std::vector<std::shared_ptr<ArtifactType>> types;
   types.push_back(Type(kRootTable));

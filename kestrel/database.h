@@ -51,6 +51,8 @@ class Database : public std::enable_shared_from_this<Database> {
   const Schema& GetSchema() const { return schema_; }
   const Table& GetTable(int table) const { return schema_.tables[table]; }
   std::shared_ptr<ArtifactType> Type(int table);
+  // The type of a table without a handle that keeps the database alive, for its rows' reads.
+  const TypeObject& TypeOf(int table) const;
   std::vector<std::shared_ptr<ArtifactType>> Types();
 
   // The rows of the table whose columns `where` equal `values` (kRowid for the rowid) and that

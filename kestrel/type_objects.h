@@ -13,7 +13,7 @@ namespace kestrel {
 
 class Database;
 
-class PropertyObject : public PropertyDefinition {
+class PropertyObject final : public PropertyDefinition {
  public:
   PropertyObject(std::string name, bool secret, int column)
       : name_(std::move(name)), secret_(secret), column_(column) {}

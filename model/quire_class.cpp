@@ -42,8 +42,7 @@ void AddUnique(std::vector<QuireRelationship>& links, const QuireRelationship& l
 
 QuireClass::QuireClass() = default;
 
-QuireClassRecord* QuireClass::record() const {
-  if (record_ != nullptr) return record_;
+QuireClassRecord* QuireClass::undefinedRecord() {
   QuireClassRecord& undefined = UndefinedClassRecord();
   // The "Undefined" domain may have been destroyed and made afresh since the last call.
   QuireAbstractDomain* current = &UndefinedDomain();

@@ -120,8 +120,11 @@ class QuireClass {
   // there, and both transitive lists along the whole hierarchy.
   void addSuperclass(const QuireClass& superclass) const;
 
-  QuireClassRecord* record() const;
+  // Read for every value a page shows: the common case stays inline.
+  QuireClassRecord* record() const { return record_ != nullptr ? record_ : undefinedRecord(); }
 
  private:
+  static QuireClassRecord* undefinedRecord();
+
   QuireClassRecord* record_ = nullptr;  // null: the undefined class
 };

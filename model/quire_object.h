@@ -7,6 +7,8 @@
 
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <typeinfo>
 
 #include "model/quire_attribute_value.h"
 #include "model/quire_domain_object.h"
@@ -32,7 +34,14 @@ class QuireObject {
   QuireDomainObject* domainObject();
   template <typename T>
   const T* as() const {
-    return dynamic_cast<const T*>(object_.get());
+    // A final class is told by its exact type: a comparison, where a cast searches the bases.
+    if constexpr (std::is_final_v<T>) {
+      const QuireDomainObject* object = object_.get();
+      return object != nullptr && typeid(*object) == typeid(T) ? static_cast<const T*>(object)
+                                                               : nullptr;
+    } else {
+      return dynamic_cast<const T*>(object_.get());
+    }
   }
 
   // A second handle carried along with copies (null when none).
